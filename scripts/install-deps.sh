@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that the build, the tests and the benchmarks need.
+# Idempotent: installs only what is missing, and runs `apt-get update` once when it has to.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config git
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libsnappy-dev libtbb-dev
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
+  libcli11-dev
+  ffmpeg
+  libsquish-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
