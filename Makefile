@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build build-asan demo test test-release test-asan test-large bench clean
+.PHONY: all deps build build-asan demo test test-release test-asan test-large bench clean bench-micro
 
 all: build
 
