@@ -1,0 +1,187 @@
+#include "texture/bc7enc/bc7_cell_compress.h"
+
+#include <cassert>
+#include <cmath>
+#include <cstring>
+
+#include "texture/bc7enc/bc7_least_squares.h"
+#include "texture/bc7enc/bc7_one_colour.h"
+#include "texture/bc7enc/bc7_solution.h"
+#include "texture/bc7enc/bc7_vec.h"
+
+namespace {
+
+bool all_pixels_equal(const Bc7CellParams& cell, uint32_t comps) {
+  for (uint32_t i = 1; i < cell.m_num_pixels; ++i)
+    if (std::memcmp(cell.m_pixels[i].m_c, cell.m_pixels[0].m_c, comps) != 0) return false;
+  return true;
+}
+
+Bc7Vec4 principal_axis_rgb(const Bc7CellParams& cell, const Bc7Vec4& mean) {
+  float rr = 0, rg = 0, rb = 0, gg = 0, gb = 0, bb = 0;
+  for (uint32_t i = 0; i < cell.m_num_pixels; ++i) {
+    const float r = cell.m_pixels[i].m_c[0] - mean.m_c[0];
+    const float g = cell.m_pixels[i].m_c[1] - mean.m_c[1];
+    const float b = cell.m_pixels[i].m_c[2] - mean.m_c[2];
+    rr += r * r, rg += r * g, rb += r * b, gg += g * g, gb += g * b, bb += b * b;
+  }
+  float x = 0.9f, y = 1.0f, z = 0.7f;
+  for (int iter = 0; iter < 3; ++iter) {
+    const float nx = x * rr + y * rg + z * rb;
+    const float ny = x * rg + y * gg + z * gb;
+    const float nz = x * rb + y * gb + z * bb;
+    const float m = std::max({std::fabs(nx), std::fabs(ny), std::fabs(nz)});
+    const float s = m > 1e-10f ? 1.0f / m : 1.0f;
+    x = nx * s, y = ny * s, z = nz * s;
+  }
+  Bc7Vec4 axis{{x, y, z, 0.0f}};
+  if (bc7_vec_dot(axis, axis) < 1e-10f) return Bc7Vec4{{0, 0, 0, 0}};
+  bc7_vec_normalize(axis);
+  return axis;
+}
+
+Bc7Vec4 principal_axis_rgba(const Bc7CellParams& cell, const Bc7Vec4& mean) {
+  Bc7Vec4 axis{{0, 0, 0, 0}};
+  for (uint32_t i = 0; i < cell.m_num_pixels; ++i) {
+    Bc7Vec4 d;
+    for (int c = 0; c < 4; ++c) d.m_c[c] = cell.m_pixels[i].m_c[c] - mean.m_c[c];
+    Bc7Vec4 n = i == 0 ? d : axis;
+    bc7_vec_normalize(n);
+    const float dn = bc7_vec_dot(d, n);
+    for (int c = 0; c < 4; ++c) axis.m_c[c] += d.m_c[c] * dn;
+  }
+  bc7_vec_normalize(axis);
+  return axis;
+}
+
+// One refit: least squares for `selectors`, then quantise and score.
+uint64_t refit(uint32_t mode, const Bc7CellParams& cell, Bc7CellResults& results,
+               const uint8_t* selectors) {
+  Bc7Vec4 low, high;
+  bc7_least_squares(cell, selectors, low, high);
+  return bc7_find_optimal_solution(mode, bc7_vec_scale(low, 1.0f / 255.0f),
+                                   bc7_vec_scale(high, 1.0f / 255.0f), cell, results);
+}
+
+}  // namespace
+
+uint64_t bc7_cell_compress(uint32_t mode, const Bc7CellParams& cell, Bc7CellResults& results,
+                           const Bc7BlockParams& block) {
+  assert((mode == 6) || (mode == 7) || (!cell.m_has_alpha));
+  results.m_best_overall_err = UINT64_MAX;
+  const uint32_t n = cell.m_num_pixels;
+  const Bc7Color& first = cell.m_pixels[0];
+
+  if (mode == 1 && (n < 2 || all_pixels_equal(cell, 3)))
+    return bc7_pack_mode1_one_colour(cell, results, first.m_c[0], first.m_c[1], first.m_c[2],
+                                     results.m_selectors);
+  if (mode == 7 && (n == 1 || all_pixels_equal(cell, 4)))
+    return bc7_pack_mode7_one_colour(cell, results, first.m_c[0], first.m_c[1], first.m_c[2],
+                                     first.m_c[3], results.m_selectors, n, cell.m_pixels);
+
+  Bc7Vec4 mean{{0, 0, 0, 0}};
+  for (uint32_t i = 0; i < n; ++i)
+    for (int c = 0; c < 4; ++c) mean.m_c[c] += cell.m_pixels[i].m_c[c];
+  mean = bc7_vec_scale(mean, 1.0f / static_cast<float>(n));
+  const Bc7Vec4 mean_colour = bc7_vec_clamp01(bc7_vec_scale(mean, 1.0f / 255.0f));
+
+  Bc7Vec4 axis = cell.m_has_alpha ? principal_axis_rgba(cell, mean) : principal_axis_rgb(cell, mean);
+  if (bc7_vec_dot(axis, axis) < 0.5f) {
+    // Flat subset: no direction to follow; the diagonal keeps both trial endpoints on the mean.
+    axis = Bc7Vec4{{1.0f, 1.0f, 1.0f, cell.m_has_alpha ? 1.0f : 0.0f}};
+    bc7_vec_normalize(axis);
+  }
+
+  float l = 1e9f, h = -1e9f;
+  for (uint32_t i = 0; i < n; ++i) {
+    Bc7Vec4 d;
+    for (int c = 0; c < 4; ++c) d.m_c[c] = cell.m_pixels[i].m_c[c] - mean.m_c[c];
+    const float t = bc7_vec_dot(d, axis);
+    l = std::min(l, t);
+    h = std::max(h, t);
+  }
+  Bc7Vec4 low_colour, high_colour;
+  for (int c = 0; c < 4; ++c) {
+    low_colour.m_c[c] = mean_colour.m_c[c] + axis.m_c[c] * l / 255.0f;
+    high_colour.m_c[c] = mean_colour.m_c[c] + axis.m_c[c] * h / 255.0f;
+  }
+  low_colour = bc7_vec_clamp01(low_colour);
+  high_colour = bc7_vec_clamp01(high_colour);
+  const auto sum = [](const Bc7Vec4& v) { return v.m_c[0] + v.m_c[1] + v.m_c[2] + v.m_c[3]; };
+  if (sum(low_colour) > sum(high_colour)) std::swap(low_colour, high_colour);
+
+  if (bc7_find_optimal_solution(mode, low_colour, high_colour, cell, results) == 0) return 0;
+
+  if (block.m_least_squares) {
+    if (refit(mode, cell, results, results.m_selectors) == 0) return 0;
+  }
+
+  if (block.m_refinement_level >= 1) {
+    const uint32_t top = cell.m_num_selector_weights - 1;
+    uint8_t s[16];
+    std::memcpy(s, results.m_selectors, n);
+    uint32_t smin = top, smax = 0;
+    for (uint32_t i = 0; i < n; ++i) {
+      smin = std::min<uint32_t>(smin, s[i]);
+      smax = std::max<uint32_t>(smax, s[i]);
+    }
+    uint8_t* trial = results.m_selectors_temp;
+
+    for (uint32_t i = 0; i < n; ++i) trial[i] = (s[i] == smin && s[i] < top) ? s[i] + 1 : s[i];
+    if (refit(mode, cell, results, trial) == 0) return 0;
+
+    for (uint32_t i = 0; i < n; ++i) trial[i] = (s[i] == smax && s[i] > 0) ? s[i] - 1 : s[i];
+    if (refit(mode, cell, results, trial) == 0) return 0;
+
+    for (uint32_t i = 0; i < n; ++i) {
+      if (s[i] == smin && s[i] < top)
+        trial[i] = s[i] + 1;
+      else if (s[i] == smax && s[i] > 0)
+        trial[i] = s[i] - 1;
+      else
+        trial[i] = s[i];
+    }
+    if (refit(mode, cell, results, trial) == 0) return 0;
+
+    // Stretch the selector range against several low/high anchors.
+    if (block.m_refinement_level >= 2 && results.m_best_overall_err > ((n * 56) >> 4)) {
+      const int32_t q = block.m_refinement_level >= 4
+                            ? static_cast<int32_t>(block.m_refinement_level) - 2
+                            : 1;
+      const int32_t top_i = static_cast<int32_t>(top);
+      for (int32_t ly = -q; ly <= 1; ++ly) {
+        for (int32_t hy = top_i - 1; hy <= top_i + q; ++hy) {
+          if (ly == 0 && hy == top_i) continue;
+          const float scale = static_cast<float>(top_i) / static_cast<float>(hy - ly);
+          for (uint32_t i = 0; i < n; ++i) {
+            const float v = std::floor((static_cast<float>(s[i]) - static_cast<float>(ly)) * scale + 0.5f);
+            trial[i] = static_cast<uint8_t>(std::clamp(static_cast<int32_t>(v), 0, top_i));
+          }
+          if (refit(mode, cell, results, trial) == 0) return 0;
+        }
+      }
+    }
+  }
+
+  if (mode == 1 || mode == 7) {
+    uint32_t c[4];
+    for (int k = 0; k < 4; ++k)
+      c[k] = static_cast<uint32_t>(mean_colour.m_c[k] * 255.0f + 0.5f);
+    uint8_t scratch_selectors[16];
+    Bc7CellResults scratch{};
+    scratch.m_selectors = scratch_selectors;
+    const uint64_t err =
+        mode == 1 ? bc7_pack_mode1_one_colour(cell, scratch, c[0], c[1], c[2], scratch_selectors)
+                  : bc7_pack_mode7_one_colour(cell, scratch, c[0], c[1], c[2], c[3],
+                                              scratch_selectors, n, cell.m_pixels);
+    if (err < results.m_best_overall_err) {
+      results.m_best_overall_err = err;
+      results.m_low_endpoint = scratch.m_low_endpoint;
+      results.m_high_endpoint = scratch.m_high_endpoint;
+      results.m_pbits[0] = scratch.m_pbits[0];
+      results.m_pbits[1] = scratch.m_pbits[1];
+      std::memcpy(results.m_selectors, scratch_selectors, n);
+    }
+  }
+  return results.m_best_overall_err;
+}

@@ -1,0 +1,13 @@
+#pragma once
+// The cell compressor: best endpoints, p-bits and selectors of one subset for one mode, from a
+// principal-axis fit, least-squares refits and (with refinement) selector perturbations.
+#include <cstdint>
+
+#include "texture/bc7enc/bc7_types.h"
+
+// Compresses the cell for `mode` (1, 5, 6 or 7; alpha only with 6 and 7). Reads the refinement
+// level and the least-squares switch of `block`. Returns the best error, also left in
+// results.m_best_overall_err, with the selectors in results.m_selectors. Re-entrant; needs
+// bc7_init_tables for modes 1 and 7.
+uint64_t bc7_cell_compress(uint32_t mode, const Bc7CellParams& cell, Bc7CellResults& results,
+                           const Bc7BlockParams& block);

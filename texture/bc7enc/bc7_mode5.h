@@ -1,0 +1,11 @@
+#pragma once
+// Mode 5 of a block with alpha: colour (7-bit endpoints, 2-bit indices) through the cell
+// compressor, alpha (8-bit endpoints) with its own 2-bit index set, searched separately.
+#include <cstdint>
+
+#include "texture/bc7enc/bc7_types.h"
+
+// Fills `result` as a mode 5 solution for the 16 pixels whose alpha spans
+// alpha_min..alpha_max, and returns its error (colour + alpha).
+uint64_t bc7_mode5_search(const Bc7Color* pixels, const Bc7BlockParams& block,
+                          uint32_t alpha_min, uint32_t alpha_max, Bc7BlockResult& result);

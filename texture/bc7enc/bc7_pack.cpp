@@ -1,0 +1,95 @@
+#include "texture/bc7enc/bc7_pack.h"
+
+#include <cassert>
+#include <cstring>
+#include <utility>
+
+#include "texture/bc7enc/bc7_partitions.h"
+
+namespace {
+
+// Field widths of the modes we write (index 1, 5, 6, 7 used).
+struct ModeLayout {
+  uint32_t subsets;
+  uint32_t partition_bits;
+  uint32_t rotation_bits;
+  uint32_t index_selector_bits;
+  uint32_t colour_bits;
+  uint32_t alpha_bits;
+  uint32_t pbits_per_subset;  // 0, 1 (shared) or 2 (one per endpoint)
+  uint32_t index_bits;
+  uint32_t alpha_index_bits;  // second index set (modes 4 and 5)
+};
+
+constexpr ModeLayout kLayouts[8] = {
+    {3, 4, 0, 0, 4, 0, 2, 3, 0}, {2, 6, 0, 0, 6, 0, 1, 3, 0}, {3, 6, 0, 0, 5, 0, 0, 2, 0},
+    {2, 6, 0, 0, 7, 0, 2, 2, 0}, {1, 0, 2, 1, 5, 6, 0, 2, 3}, {1, 0, 2, 0, 7, 8, 0, 2, 2},
+    {1, 0, 0, 0, 7, 7, 2, 4, 0}, {2, 6, 0, 0, 5, 5, 2, 2, 0}};
+
+void put_bits(uint8_t* out, uint32_t* pCur_ofs, uint32_t num_bits, uint32_t val) {
+  assert((num_bits <= 32) && (val < (1ULL << num_bits)));
+  for (uint32_t i = 0; i < num_bits; ++i, ++*pCur_ofs)
+    out[*pCur_ofs >> 3] |= static_cast<uint8_t>(((val >> i) & 1u) << (*pCur_ofs & 7));
+  assert(*pCur_ofs <= 128);
+}
+
+}  // namespace
+
+void bc7_encode_block(uint8_t* out, const Bc7BlockResult& result_in) {
+  const Bc7BlockResult* pResults = &result_in;
+  assert(pResults->m_index_selector <= 1);
+  assert(pResults->m_rotation <= 3);
+  assert(pResults->m_mode == 1 || pResults->m_mode >= 5);
+
+  Bc7BlockResult r = result_in;
+  const uint32_t mode = r.m_mode;
+  const ModeLayout& layout = kLayouts[mode];
+  const bool has_second_index = layout.alpha_index_bits != 0;
+
+  uint32_t anchors[2] = {0, layout.subsets == 2 ? g_bc7_anchor2_second[r.m_partition] : 0u};
+  const uint32_t top = (1u << layout.index_bits) - 1;
+  for (uint32_t s = 0; s < layout.subsets; ++s) {
+    if ((r.m_selectors[anchors[s]] & (1u << (layout.index_bits - 1))) == 0) continue;
+    for (uint32_t i = 0; i < 16; ++i)
+      if (layout.subsets == 1 || bc7_partition_subset(r.m_partition, i) == s)
+        r.m_selectors[i] = static_cast<uint8_t>(top - r.m_selectors[i]);
+    const uint32_t comps = has_second_index ? 3 : 4;
+    for (uint32_t c = 0; c < comps; ++c) std::swap(r.m_low[s].m_c[c], r.m_high[s].m_c[c]);
+    if (layout.pbits_per_subset == 2) std::swap(r.m_pbits[s][0], r.m_pbits[s][1]);
+  }
+  if (has_second_index && (r.m_alpha_selectors[0] & (1u << (layout.alpha_index_bits - 1)))) {
+    const uint32_t alpha_top = (1u << layout.alpha_index_bits) - 1;
+    for (uint8_t& a : r.m_alpha_selectors) a = static_cast<uint8_t>(alpha_top - a);
+    std::swap(r.m_low[0].m_c[3], r.m_high[0].m_c[3]);
+  }
+
+  std::memset(out, 0, 16);
+  uint32_t cur_bit_ofs = 0;
+  put_bits(out, &cur_bit_ofs, mode + 1, 1u << mode);
+  put_bits(out, &cur_bit_ofs, layout.rotation_bits, r.m_rotation);
+  put_bits(out, &cur_bit_ofs, layout.index_selector_bits, r.m_index_selector);
+  put_bits(out, &cur_bit_ofs, layout.partition_bits, r.m_partition);
+
+  // Endpoints channel by channel; within a channel subset by subset, low then high.
+  const uint32_t channels = layout.alpha_bits ? 4 : 3;
+  for (uint32_t c = 0; c < channels; ++c) {
+    const uint32_t bits = c == 3 ? layout.alpha_bits : layout.colour_bits;
+    for (uint32_t s = 0; s < layout.subsets; ++s) {
+      put_bits(out, &cur_bit_ofs, bits, r.m_low[s].m_c[c]);
+      put_bits(out, &cur_bit_ofs, bits, r.m_high[s].m_c[c]);
+    }
+  }
+  for (uint32_t s = 0; s < layout.subsets; ++s)
+    for (uint32_t p = 0; p < layout.pbits_per_subset; ++p)
+      put_bits(out, &cur_bit_ofs, 1, r.m_pbits[s][p]);
+
+  for (uint32_t i = 0; i < 16; ++i) {
+    const bool anchor = i == anchors[0] || (layout.subsets == 2 && i == anchors[1]);
+    put_bits(out, &cur_bit_ofs, layout.index_bits - (anchor ? 1 : 0), r.m_selectors[i]);
+  }
+  if (has_second_index)
+    for (uint32_t i = 0; i < 16; ++i)
+      put_bits(out, &cur_bit_ofs, layout.alpha_index_bits - (i == 0 ? 1 : 0),
+               r.m_alpha_selectors[i]);
+  assert(cur_bit_ofs == 128);
+}

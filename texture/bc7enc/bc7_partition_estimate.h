@@ -1,0 +1,12 @@
+#pragma once
+// Cheap ranking of two-subset partitions for modes 1 and 7: each candidate is scored with
+// min/max endpoints and projected selectors, and only the winner is compressed in full.
+#include <cstdint>
+
+#include "texture/bc7enc/bc7_types.h"
+
+// Best partition (0..63) for `mode` 1 (RGB, 3-bit weights) or 7 (RGBA, 2-bit weights) among the
+// first min(block.m_max_partitions, 64) of the scan order, with the pre-filter when enabled.
+// `pixels` are the 16 pixels of the block in raster order.
+uint32_t bc7_estimate_partition(const Bc7Color* pixels, const Bc7BlockParams& block,
+                                const uint32_t weights[4], uint32_t mode);

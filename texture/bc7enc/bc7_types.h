@@ -1,0 +1,66 @@
+#pragma once
+// Plain values of the BC7 encoder: an RGBA8 colour, the per-quality search parameters, the
+// description and best result of one subset for the cell compressor, and the solution of a
+// whole block as the packer writes it. No ownership: pointers borrow the caller's arrays.
+#include <cstdint>
+
+// One RGBA8 colour or endpoint; m_c is R, G, B, A.
+struct Bc7Color {
+  uint8_t m_c[4];
+};
+
+// Search effort of one block (one preset per quality level, see bc7_presets.h).
+struct Bc7BlockParams {
+  uint32_t m_max_partitions;  // partitions the estimator may scan for modes 1 and 7 (<= 64 used)
+  uint32_t m_weights[4];      // channel weights R, G, B, A
+  uint32_t m_refinement_level;
+  bool m_perceptual;  // never enabled here; the perceptual distance is not provided
+  bool m_least_squares;
+  bool m_partition_prefilter;
+  bool m_try_mode5;
+  bool m_try_mode7;
+};
+
+// Float terms of one interpolation weight w (as w/64), for the least-squares fits:
+// w*w, w*(1-w), (1-w)*(1-w), w.
+struct Bc7WeightQuad {
+  float m_c[4];
+};
+
+// One subset to compress with one mode's quantisation.
+struct Bc7CellParams {
+  uint32_t m_num_pixels;  // 1..16
+  const Bc7Color* m_pixels;
+  uint32_t m_num_selector_weights;  // N: 4, 8 or 16
+  const uint32_t* m_selector_weights;
+  const Bc7WeightQuad* m_selector_weightsx;
+  uint32_t m_comp_bits;  // 7 for modes 5 and 6, 6 for mode 1, 5 for mode 7
+  uint32_t m_weights[4];
+  bool m_has_alpha;  // the alpha component takes part in fitting and error
+  bool m_has_pbits;
+  bool m_endpoints_share_pbit;
+  bool m_perceptual;
+};
+
+// Best solution found so far for one subset. Endpoint codes carry no p-bit.
+struct Bc7CellResults {
+  uint64_t m_best_overall_err;  // UINT64_MAX: no solution yet
+  Bc7Color m_low_endpoint;
+  Bc7Color m_high_endpoint;
+  uint32_t m_pbits[2];        // low endpoint's, high endpoint's
+  uint8_t* m_selectors;       // 16 entries: selectors of the best solution
+  uint8_t* m_selectors_temp;  // 16 entries of scratch
+};
+
+// A whole block ready to pack. Only modes 1, 5, 6 and 7 are produced.
+struct Bc7BlockResult {
+  uint32_t m_mode;
+  uint32_t m_partition;
+  uint8_t m_selectors[16];        // raster order
+  uint8_t m_alpha_selectors[16];  // mode 5 only
+  Bc7Color m_low[3];
+  Bc7Color m_high[3];
+  uint32_t m_pbits[3][2];  // per subset: low, high (mode 1 uses the low one as the shared bit)
+  uint32_t m_rotation;        // always 0 here, at most 3
+  uint32_t m_index_selector;  // always 0 here, at most 1
+};
