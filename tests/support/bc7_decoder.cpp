@@ -14,10 +14,10 @@ struct ModeInfo {
   uint32_t index_bits, index2_bits;
 };
 
-constexpr ModeInfo kModes[8] = {
-    {3, 4, 0, 0, 4, 0, 1, 0, 3, 0}, {2, 6, 0, 0, 6, 0, 0, 1, 3, 0}, {3, 6, 0, 0, 5, 0, 0, 0, 2, 0},
-    {2, 6, 0, 0, 7, 0, 1, 0, 2, 0}, {1, 0, 2, 1, 5, 6, 0, 0, 2, 3}, {1, 0, 2, 0, 7, 8, 0, 0, 2, 2},
-    {1, 0, 0, 0, 7, 7, 1, 0, 4, 0}, {2, 6, 0, 0, 5, 5, 1, 0, 2, 0}};
+constexpr ModeInfo kModes[8] = {{3, 4, 0, 0, 4, 0, 1, 0, 3, 0}, {2, 6, 0, 0, 6, 0, 0, 1, 3, 0},
+                                {3, 6, 0, 0, 5, 0, 0, 0, 2, 0}, {2, 6, 0, 0, 7, 0, 1, 0, 2, 0},
+                                {1, 0, 2, 1, 5, 6, 0, 0, 2, 3}, {1, 0, 2, 0, 7, 8, 0, 0, 2, 2},
+                                {1, 0, 0, 0, 7, 7, 1, 0, 4, 0}, {2, 6, 0, 0, 5, 5, 1, 0, 2, 0}};
 
 constexpr uint8_t kWeights2[4] = {0, 21, 43, 64};
 constexpr uint8_t kWeights3[8] = {0, 9, 18, 27, 37, 46, 55, 64};
@@ -64,16 +64,14 @@ constexpr uint8_t kAnchor2[64] = {15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15
                                   15, 2,  8,  2,  2,  8,  8,  15, 2,  8,  2,  2,  8,  8,  2,  2,
                                   15, 15, 6,  8,  2,  8,  15, 15, 2,  8,  2,  2,  2,  15, 15, 6,
                                   6,  2,  6,  8,  15, 15, 2,  2,  15, 15, 15, 15, 15, 2,  2,  15};
-constexpr uint8_t kAnchor3Second[64] = {3,  3,  15, 15, 8,  3,  15, 15, 8,  8,  6,  6,  6,
-                                        5,  3,  3,  3,  3,  8,  15, 3,  3,  6,  10, 5,  8,
-                                        8,  6,  8,  5,  15, 15, 8,  15, 3,  5,  6,  10, 8,
-                                        15, 15, 3,  15, 5,  15, 15, 15, 15, 3,  15, 5,  5,
-                                        5,  8,  5,  10, 5,  10, 8,  13, 15, 12, 3,  3};
-constexpr uint8_t kAnchor3Third[64] = {15, 8,  8,  3,  15, 15, 3,  8,  15, 15, 15, 15, 15,
-                                       15, 15, 8,  15, 8,  15, 3,  15, 8,  15, 8,  3,  15,
-                                       6,  10, 15, 15, 10, 8,  15, 3,  15, 10, 10, 8,  9,
-                                       10, 6,  15, 8,  15, 3,  6,  6,  8,  15, 3,  15, 15,
-                                       15, 15, 15, 15, 15, 15, 15, 15, 3,  15, 15, 8};
+constexpr uint8_t kAnchor3Second[64] = {
+    3,  3,  15, 15, 8, 3,  15, 15, 8,  8,  6, 6,  6, 5,  3, 3,  3,  3,  8,  15, 3,  3,
+    6,  10, 5,  8,  8, 6,  8,  5,  15, 15, 8, 15, 3, 5,  6, 10, 8,  15, 15, 3,  15, 5,
+    15, 15, 15, 15, 3, 15, 5,  5,  5,  8,  5, 10, 5, 10, 8, 13, 15, 12, 3,  3};
+constexpr uint8_t kAnchor3Third[64] = {
+    15, 8, 8, 3,  15, 15, 3,  8,  15, 15, 15, 15, 15, 15, 15, 8,  15, 8,  15, 3,  15, 8,
+    15, 8, 3, 15, 6,  10, 15, 15, 10, 8,  15, 3,  15, 10, 10, 8,  9,  10, 6,  15, 8,  15,
+    3,  6, 6, 8,  15, 3,  15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 3,  15, 15, 8};
 
 class BitReader {
  public:
@@ -164,7 +162,8 @@ Bc7Fields bc7_parse_block(const uint8_t block[16]) {
   f.index2_bits = m.index2_bits;
   for (uint32_t i = 0; i < 16; ++i) {
     bool anchor = false;
-    for (uint32_t s = 0; s < m.subsets; ++s) anchor |= bc7_anchor_of(m.subsets, f.partition, s) == i;
+    for (uint32_t s = 0; s < m.subsets; ++s)
+      anchor |= bc7_anchor_of(m.subsets, f.partition, s) == i;
     f.indices[i] = static_cast<uint8_t>(in.read(m.index_bits - (anchor ? 1 : 0)));
   }
   if (m.index2_bits)
@@ -183,7 +182,8 @@ void bc7_render_fields(const Bc7Fields& f, uint8_t rgba[64]) {
     const uint8_t* e1 = f.endpoints[s][1];
     uint8_t* px = rgba + i * 4;
     if (f.index2_bits == 0) {
-      for (uint32_t c = 0; c < 4; ++c) px[c] = interpolate(e0[c], e1[c], f.indices[i], f.index_bits);
+      for (uint32_t c = 0; c < 4; ++c)
+        px[c] = interpolate(e0[c], e1[c], f.indices[i], f.index_bits);
     } else {
       // Modes 4 and 5: colour and alpha from separate index sets; the index selector of mode 4
       // exchanges them.

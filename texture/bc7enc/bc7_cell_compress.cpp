@@ -85,7 +85,8 @@ uint64_t bc7_cell_compress(uint32_t mode, const Bc7CellParams& cell, Bc7CellResu
   mean = bc7_vec_scale(mean, 1.0f / static_cast<float>(n));
   const Bc7Vec4 mean_colour = bc7_vec_clamp01(bc7_vec_scale(mean, 1.0f / 255.0f));
 
-  Bc7Vec4 axis = cell.m_has_alpha ? principal_axis_rgba(cell, mean) : principal_axis_rgb(cell, mean);
+  Bc7Vec4 axis =
+      cell.m_has_alpha ? principal_axis_rgba(cell, mean) : principal_axis_rgb(cell, mean);
   if (bc7_vec_dot(axis, axis) < 0.5f) {
     // Flat subset: no direction to follow; the diagonal keeps both trial endpoints on the mean.
     axis = Bc7Vec4{{1.0f, 1.0f, 1.0f, cell.m_has_alpha ? 1.0f : 0.0f}};
@@ -145,16 +146,16 @@ uint64_t bc7_cell_compress(uint32_t mode, const Bc7CellParams& cell, Bc7CellResu
 
     // Stretch the selector range against several low/high anchors.
     if (block.m_refinement_level >= 2 && results.m_best_overall_err > ((n * 56) >> 4)) {
-      const int32_t q = block.m_refinement_level >= 4
-                            ? static_cast<int32_t>(block.m_refinement_level) - 2
-                            : 1;
+      const int32_t q =
+          block.m_refinement_level >= 4 ? static_cast<int32_t>(block.m_refinement_level) - 2 : 1;
       const int32_t top_i = static_cast<int32_t>(top);
       for (int32_t ly = -q; ly <= 1; ++ly) {
         for (int32_t hy = top_i - 1; hy <= top_i + q; ++hy) {
           if (ly == 0 && hy == top_i) continue;
           const float scale = static_cast<float>(top_i) / static_cast<float>(hy - ly);
           for (uint32_t i = 0; i < n; ++i) {
-            const float v = std::floor((static_cast<float>(s[i]) - static_cast<float>(ly)) * scale + 0.5f);
+            const float v =
+                std::floor((static_cast<float>(s[i]) - static_cast<float>(ly)) * scale + 0.5f);
             trial[i] = static_cast<uint8_t>(std::clamp(static_cast<int32_t>(v), 0, top_i));
           }
           if (refit(mode, cell, results, trial) == 0) return 0;
@@ -165,8 +166,7 @@ uint64_t bc7_cell_compress(uint32_t mode, const Bc7CellParams& cell, Bc7CellResu
 
   if (mode == 1 || mode == 7) {
     uint32_t c[4];
-    for (int k = 0; k < 4; ++k)
-      c[k] = static_cast<uint32_t>(mean_colour.m_c[k] * 255.0f + 0.5f);
+    for (int k = 0; k < 4; ++k) c[k] = static_cast<uint32_t>(mean_colour.m_c[k] * 255.0f + 0.5f);
     uint8_t scratch_selectors[16];
     Bc7CellResults scratch{};
     scratch.m_selectors = scratch_selectors;

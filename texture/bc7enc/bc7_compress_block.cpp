@@ -98,8 +98,7 @@ uint64_t try_two_subsets(uint32_t mode, uint32_t partition, const Bc7Color* pixe
 
 }  // namespace
 
-bool bc7_choose_block(const Bc7Color* pixels, const Bc7BlockParams& block,
-                      Bc7BlockResult& result) {
+bool bc7_choose_block(const Bc7Color* pixels, const Bc7BlockParams& block, Bc7BlockResult& result) {
   assert(g_bc7_mode_1_optimal_endpoints[255][0].m_hi != 0);
   std::memset(&result, 0, sizeof result);
 

@@ -55,8 +55,8 @@ uint64_t search_alpha(const uint8_t alphas[16], uint32_t weight_a, uint32_t pass
 
 }  // namespace
 
-uint64_t bc7_mode5_search(const Bc7Color* pixels, const Bc7BlockParams& block,
-                          uint32_t alpha_min, uint32_t alpha_max, Bc7BlockResult& result) {
+uint64_t bc7_mode5_search(const Bc7Color* pixels, const Bc7BlockParams& block, uint32_t alpha_min,
+                          uint32_t alpha_max, Bc7BlockResult& result) {
   std::memset(&result, 0, sizeof result);
   result.m_mode = 5;
 

@@ -7,5 +7,5 @@
 
 // Fills `result` as a mode 5 solution for the 16 pixels whose alpha spans
 // alpha_min..alpha_max, and returns its error (colour + alpha).
-uint64_t bc7_mode5_search(const Bc7Color* pixels, const Bc7BlockParams& block,
-                          uint32_t alpha_min, uint32_t alpha_max, Bc7BlockResult& result);
+uint64_t bc7_mode5_search(const Bc7Color* pixels, const Bc7BlockParams& block, uint32_t alpha_min,
+                          uint32_t alpha_max, Bc7BlockResult& result);

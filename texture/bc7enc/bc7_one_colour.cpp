@@ -57,7 +57,8 @@ uint64_t bc7_pack_mode7_one_colour(const Bc7CellParams& cell, Bc7CellResults& re
   for (uint32_t k = 0; k < 4; ++k) {
     const uint32_t lp = k & 1, hp = k >> 1;
     uint32_t err = 0;
-    for (uint32_t c = 0; c < 4; ++c) err += g_bc7_mode_7_optimal_endpoints[target[c]][hp][lp].m_error;
+    for (uint32_t c = 0; c < 4; ++c)
+      err += g_bc7_mode_7_optimal_endpoints[target[c]][hp][lp].m_error;
     if (err < best_err) {
       best_err = err;
       best_k = k;
@@ -70,8 +71,8 @@ uint64_t bc7_pack_mode7_one_colour(const Bc7CellParams& cell, Bc7CellResults& re
     const Bc7OptimalEndpoint& e = g_bc7_mode_7_optimal_endpoints[target[c]][hp][lp];
     results.m_low_endpoint.m_c[c] = e.m_lo;
     results.m_high_endpoint.m_c[c] = e.m_hi;
-    colour[c] = bc7_interpolate(bc7_expand((e.m_lo << 1) | lp, 6), bc7_expand((e.m_hi << 1) | hp, 6),
-                                g_bc7_weights2[1]);
+    colour[c] = bc7_interpolate(bc7_expand((e.m_lo << 1) | lp, 6),
+                                bc7_expand((e.m_hi << 1) | hp, 6), g_bc7_weights2[1]);
   }
   results.m_pbits[0] = lp;
   results.m_pbits[1] = hp;

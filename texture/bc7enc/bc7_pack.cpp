@@ -21,10 +21,10 @@ struct ModeLayout {
   uint32_t alpha_index_bits;  // second index set (modes 4 and 5)
 };
 
-constexpr ModeLayout kLayouts[8] = {
-    {3, 4, 0, 0, 4, 0, 2, 3, 0}, {2, 6, 0, 0, 6, 0, 1, 3, 0}, {3, 6, 0, 0, 5, 0, 0, 2, 0},
-    {2, 6, 0, 0, 7, 0, 2, 2, 0}, {1, 0, 2, 1, 5, 6, 0, 2, 3}, {1, 0, 2, 0, 7, 8, 0, 2, 2},
-    {1, 0, 0, 0, 7, 7, 2, 4, 0}, {2, 6, 0, 0, 5, 5, 2, 2, 0}};
+constexpr ModeLayout kLayouts[8] = {{3, 4, 0, 0, 4, 0, 2, 3, 0}, {2, 6, 0, 0, 6, 0, 1, 3, 0},
+                                    {3, 6, 0, 0, 5, 0, 0, 2, 0}, {2, 6, 0, 0, 7, 0, 2, 2, 0},
+                                    {1, 0, 2, 1, 5, 6, 0, 2, 3}, {1, 0, 2, 0, 7, 8, 0, 2, 2},
+                                    {1, 0, 0, 0, 7, 7, 2, 4, 0}, {2, 6, 0, 0, 5, 5, 2, 2, 0}};
 
 void put_bits(uint8_t* out, uint32_t* pCur_ofs, uint32_t num_bits, uint32_t val) {
   assert((num_bits <= 32) && (val < (1ULL << num_bits)));
@@ -36,7 +36,7 @@ void put_bits(uint8_t* out, uint32_t* pCur_ofs, uint32_t num_bits, uint32_t val)
 }  // namespace
 
 void bc7_encode_block(uint8_t* out, const Bc7BlockResult& result_in) {
-  const Bc7BlockResult* pResults = &result_in;
+  [[maybe_unused]] const Bc7BlockResult* pResults = &result_in;
   assert(pResults->m_index_selector <= 1);
   assert(pResults->m_rotation <= 3);
   assert(pResults->m_mode == 1 || pResults->m_mode >= 5);

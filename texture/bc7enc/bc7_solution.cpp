@@ -90,8 +90,8 @@ uint64_t bc7_find_optimal_solution(uint32_t mode, Bc7Vec4 low, Bc7Vec4 high,
           float err = 0;
           for (uint32_t c = 0; c < 4; ++c) q[c] = quantise_with_pbit(inputs[e]->m_c[c], p, limit);
           for (uint32_t c = 0; c < err_comps; ++c) {
-            const float d = static_cast<float>(bc7_expand(q[c], expanded_bits)) -
-                            unscaled[e]->m_c[c] * 255.0f;
+            const float d =
+                static_cast<float>(bc7_expand(q[c], expanded_bits)) - unscaled[e]->m_c[c] * 255.0f;
             err += d * d;
           }
           if (err < best_err) {
@@ -102,7 +102,8 @@ uint64_t bc7_find_optimal_solution(uint32_t mode, Bc7Vec4 low, Bc7Vec4 high,
         }
       }
     }
-    bc7_fix_degenerate_endpoints(mode, lo_codes, hi_codes, xl, xh, static_cast<uint32_t>(limit) >> 1);
+    bc7_fix_degenerate_endpoints(mode, lo_codes, hi_codes, xl, xh,
+                                 static_cast<uint32_t>(limit) >> 1);
   } else {
     const uint32_t scale = (1u << cell.m_comp_bits) - 1;
     const Bc7Vec4 xl = bc7_vec_scale(low, static_cast<float>(scale));
@@ -159,7 +160,8 @@ uint64_t bc7_evaluate_solution(const Bc7Color& low_codes, const Bc7Color& high_c
     float dot = 0;
     for (uint32_t c = 0; c < comps; ++c)
       dot += (static_cast<float>(px.m_c[c]) - static_cast<float>(lo[c])) * d[c];
-    const int32_t s = std::clamp(static_cast<int32_t>(dot * f + 0.5f), 1, static_cast<int32_t>(n) - 1);
+    const int32_t s =
+        std::clamp(static_cast<int32_t>(dot * f + 0.5f), 1, static_cast<int32_t>(n) - 1);
     const uint32_t err_below = weighted_distance(px, palette[s - 1], cell.m_weights, comps);
     const uint32_t err_at = weighted_distance(px, palette[s], cell.m_weights, comps);
     if (err_below < err_at) {

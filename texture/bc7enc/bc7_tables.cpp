@@ -19,8 +19,8 @@ Bc7OptimalEndpoint best_pair(uint32_t target, uint32_t code_count, uint32_t lo_p
     const uint32_t l = bc7_expand((lo << 1) | lo_pbit, expanded_bits);
     for (uint32_t hi = 0; hi < code_count; ++hi) {
       const uint32_t h = bc7_expand((hi << 1) | hi_pbit, expanded_bits);
-      const int32_t d = static_cast<int32_t>(bc7_interpolate(l, h, weight)) -
-                        static_cast<int32_t>(target);
+      const int32_t d =
+          static_cast<int32_t>(bc7_interpolate(l, h, weight)) - static_cast<int32_t>(target);
       const uint32_t err = static_cast<uint32_t>(d * d);
       if (err < best_err) {
         best_err = err;

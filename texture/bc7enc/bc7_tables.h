@@ -20,4 +20,6 @@ extern Bc7OptimalEndpoint g_bc7_mode_7_optimal_endpoints[256][2][2];
 void bc7_init_tables();
 
 // True once the tables are built.
-inline bool bc7_tables_built() { return g_bc7_mode_1_optimal_endpoints[255][0].m_hi != 0; }
+inline bool bc7_tables_built() {
+  return g_bc7_mode_1_optimal_endpoints[255][0].m_hi != 0;
+}

@@ -60,7 +60,7 @@ struct Bc7BlockResult {
   uint8_t m_alpha_selectors[16];  // mode 5 only
   Bc7Color m_low[3];
   Bc7Color m_high[3];
-  uint32_t m_pbits[3][2];  // per subset: low, high (mode 1 uses the low one as the shared bit)
+  uint32_t m_pbits[3][2];     // per subset: low, high (mode 1 uses the low one as the shared bit)
   uint32_t m_rotation;        // always 0 here, at most 3
   uint32_t m_index_selector;  // always 0 here, at most 1
 };
