@@ -7,6 +7,7 @@
 #include "texture/cpu_probe.h"
 #include "texture/dxt1.h"
 #include "texture/dxtenc_bands.h"
+#include "texture/hapr_block.h"
 #include "texture/pad_block.h"
 
 namespace {
@@ -127,6 +128,9 @@ int dxtenc_open(DxtEnc* enc, uint32_t width, uint32_t height, DxtEncType type, u
       }
       ops.encode_block = dxt1_block_for(quality);
       bind_dxt1_colour_slots(ops, quality, fmt);
+      break;
+    case DXTENC_BC7:
+      if (!hapr_bind_slots(ops, quality, fmt, enc->source_without_alpha != 0)) return 1;
       break;
     default:
       std::printf("DxtEnc type non supporte : %u\n", static_cast<unsigned>(type));

@@ -33,8 +33,6 @@ TEST_P(Bc7Quality, RisesWithQualityAndStaysAboveFloors) {
     const std::vector<uint8_t> out = orvex_test::bc7_decode_texture(tex.data(), kSize, kSize);
     const double rgb = orvex_test::psnr_rgb(img.data(), out.data(), size_t{kSize} * kSize);
     const double alpha = orvex_test::psnr_alpha(img.data(), out.data(), size_t{kSize} * kSize);
-    RecordProperty("psnr_rgb_q" + std::to_string(q + 1), std::to_string(rgb));
-    std::printf("quality %d: rgb %.2f dB, alpha %.2f dB\n", q + 1, rgb, alpha);
     EXPECT_GT(rgb, previous) << "quality " << q + 1;
     EXPECT_GE(rgb, floors.rgb[q]) << "quality " << q + 1;
     EXPECT_GE(alpha, floors.alpha_db) << "quality " << q + 1;
@@ -43,8 +41,11 @@ TEST_P(Bc7Quality, RisesWithQualityAndStaysAboveFloors) {
 }
 
 INSTANTIATE_TEST_SUITE_P(NaturalContent, Bc7Quality,
-                         testing::Values(Floors{AlphaKind::Opaque, {0, 0, 0}, 99},
-                                         Floors{AlphaKind::Soft, {0, 0, 0}, 0},
-                                         Floors{AlphaKind::Binary, {0, 0, 0}, 0}));
+                         // Measured 40.4/40.9/41.2, 39.1/39.4/39.4 (alpha 42.9+),
+                         // 39.7/40.0/40.1 (alpha 51.8+); the fine grain caps colour PSNR.
+                         // Opaque alpha must come back exact (infinite PSNR).
+                         testing::Values(Floors{AlphaKind::Opaque, {39.5, 40.0, 40.2}, 1e9},
+                                         Floors{AlphaKind::Soft, {38.2, 38.4, 38.5}, 42.0},
+                                         Floors{AlphaKind::Binary, {38.7, 39.0, 39.1}, 50.0}));
 
 }  // namespace

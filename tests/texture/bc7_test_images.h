@@ -1,6 +1,7 @@
 #pragma once
 // Deterministic test images for the BC7 tests (RGBA8, row-major) and a block-by-block encoder
 // that calls the BC7 module directly.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>

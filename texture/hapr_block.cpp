@@ -1,0 +1,57 @@
+#include "texture/hapr_block.h"
+
+#include <cstdio>
+
+#include "texture/bc7enc/bc7_compress_block.h"
+#include "texture/bc7enc/bc7_presets.h"
+#include "texture/bc7enc/bc7_tables.h"
+
+namespace {
+
+template <const Bc7BlockParams& kParams>
+void hapr_encode_block(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
+                       const size_t strides[4]) {
+  Bc7Color pixels[16];
+  ops.fetch_bc7(planes[0], strides[0], pixels[0].m_c);
+  bc7_compress_block(out, pixels, kParams);
+}
+
+}  // namespace
+
+void hapr_encode_block_fast(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
+                            const size_t strides[4]) {
+  hapr_encode_block<g_bc7_params_fast>(ops, out, planes, strides);
+}
+
+void hapr_encode_block_normal(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
+                              const size_t strides[4]) {
+  hapr_encode_block<g_bc7_params_normal>(ops, out, planes, strides);
+}
+
+void hapr_encode_block_slow(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
+                            const size_t strides[4]) {
+  hapr_encode_block<g_bc7_params_slow>(ops, out, planes, strides);
+}
+
+bool hapr_bind_slots(DxtEncOps& ops, uint8_t quality, PixelFormat fmt, bool source_without_alpha) {
+  switch (quality) {
+    case 1:
+      ops.encode_block = hapr_encode_block_fast;
+      break;
+    case 2:
+      ops.encode_block = hapr_encode_block_normal;
+      break;
+    case 3:
+      ops.encode_block = hapr_encode_block_slow;
+      break;
+    default:
+      std::printf("BC7 invalid quality : %d\n", quality);
+      return false;
+  }
+  if (fmt == ARGB_16_HOST)
+    ops.fetch_bc7 = source_without_alpha ? rgba8_block_argb16_host_opaque : rgba8_block_argb16_host;
+  else
+    ops.fetch_bc7 = source_without_alpha ? rgba8_block_argb8_opaque : rgba8_block_argb8;
+  bc7_init_tables();
+  return true;
+}
