@@ -21,9 +21,9 @@ AlignedBuffer& AlignedBuffer::operator=(AlignedBuffer&& other) noexcept {
 void AlignedBuffer::allocate(size_t bytes) {
   release();
   // Whole 32-byte lanes, and at least one, so that a size of 0 still gives a valid pointer.
-  const size_t rounded = bytes == 0 ? kAlignment_bytes
-                                    : (bytes + kAlignment_bytes - 1) / kAlignment_bytes *
-                                          kAlignment_bytes;
+  const size_t rounded = bytes == 0
+                             ? kAlignment_bytes
+                             : (bytes + kAlignment_bytes - 1) / kAlignment_bytes * kAlignment_bytes;
   void* p = nullptr;
   if (rounded >= bytes) {
 #ifdef _WIN32

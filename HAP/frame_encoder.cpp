@@ -27,22 +27,24 @@ DxtEncType texture_type(HapFrameCodec codec, bool source_without_alpha) {
   throw std::runtime_error("Unsupported HAP Codec");
 }
 
-bool without_alpha(uint32_t host_depth) { return host_depth == 24 || host_depth == 48; }
+bool without_alpha(uint32_t host_depth) {
+  return host_depth == 24 || host_depth == 48;
+}
 
 size_t bytes_per_pixel(PixelFormat format) {
   return format == ARGB_16 || format == ARGB_16_HOST || format == RGBA_16 ? 8 : 4;
 }
 
 // Opens one texture slot; returns dxtenc_open's result.
-int open_slot(FrameEncoder& enc, uint8_t slot, PixelFormat format, uint32_t host_depth,
-              PadMode pad, uint32_t threads) {
+int open_slot(FrameEncoder& enc, uint8_t slot, PixelFormat format, uint32_t host_depth, PadMode pad,
+              uint32_t threads) {
   const bool no_alpha = without_alpha(host_depth);
   const DxtEncType type = texture_type(enc.codec, no_alpha);
   DxtEnc& dxt = enc.dxt[slot];
   dxt.source_without_alpha = no_alpha ? 1 : 0;
   const uint32_t thread_request = enc.per_frame_mode ? 1 : threads;
-  return dxtenc_open(&dxt, enc.width, enc.height, type, enc.quality, 0, format, pad,
-                     thread_request, enc.cpu_mask);
+  return dxtenc_open(&dxt, enc.width, enc.height, type, enc.quality, 0, format, pad, thread_request,
+                     enc.cpu_mask);
 }
 
 void compress_texture(FrameEncoder& enc, const uint8_t* const planes[4], const size_t strides[4]) {
@@ -109,7 +111,8 @@ void frame_encoder_open_extra(FrameEncoder& enc, PixelFormat format, uint32_t ho
 
 void frame_encoder_take(FrameEncoder& enc, const uint8_t* pixels, size_t row_bytes, uint8_t slot) {
   // A slot that was never opened has no operation table; refuse instead of calling through it.
-  if (slot > 2 || enc.dxt[slot].pixel_format == PIXEL_FORMAT_UNSET || enc.texture.data() == nullptr) {
+  if (slot > 2 || enc.dxt[slot].pixel_format == PIXEL_FORMAT_UNSET ||
+      enc.texture.data() == nullptr) {
     throw std::runtime_error("Invalid encoder");
   }
   if (row_bytes < size_t{enc.width} * bytes_per_pixel(enc.dxt[slot].pixel_format)) {

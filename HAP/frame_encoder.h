@@ -25,8 +25,8 @@ struct TextureDesc {
 };
 
 struct FrameEncoder {
-  uint32_t width = 0;   // pixels
-  uint32_t height = 0;  // pixels
+  uint32_t width = 0;         // pixels
+  uint32_t height = 0;        // pixels
   uint8_t borrow_pixels = 0;  // 1: keep the caller's pointer instead of copying (per-frame mode)
   HapFrameCodec codec = HapFrameCodec_Hap;
   uint32_t snappy = 0;       // 1 when a chunk count was requested
@@ -50,7 +50,7 @@ struct FrameEncoder {
   size_t strides[4] = {};
   uint64_t frame_bytes = 0;
 
-  uint8_t selected_slot = 0;  // texture slot of the current frame
+  uint8_t selected_slot = 0;   // texture slot of the current frame
   bool frame_pending = false;  // a frame was taken and not yet encoded
 };
 

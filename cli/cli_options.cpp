@@ -19,7 +19,9 @@ bool parse_u32(std::string_view text, uint32_t& value) {
   return ec == std::errc() && ptr == end;
 }
 
-[[noreturn]] void usage(const std::string& message) { throw UsageError(message); }
+[[noreturn]] void usage(const std::string& message) {
+  throw UsageError(message);
+}
 
 struct CodecName {
   const char* name;
@@ -29,9 +31,12 @@ struct CodecName {
 
 // Command-line names and their JobCodec numbers.
 constexpr CodecName kCodecs[] = {
-    {"hap", 1, "Hap"},           {"hap-alpha", 2, "Hap Alpha"},
-    {"hap-q", 3, "Hap Q"},       {"hap-q-alpha", 4, "Hap Q Alpha"},
-    {"hap-alpha-only", 0, "Hap Alpha-Only"}, {"hap-r", 5, "Hap R"},
+    {"hap", 1, "Hap"},
+    {"hap-alpha", 2, "Hap Alpha"},
+    {"hap-q", 3, "Hap Q"},
+    {"hap-q-alpha", 4, "Hap Q Alpha"},
+    {"hap-alpha-only", 0, "Hap Alpha-Only"},
+    {"hap-r", 5, "Hap R"},
 };
 
 constexpr const char* kQualities[] = {"fast", "normal", "slow"};
@@ -103,8 +108,9 @@ ParsedCommandLine parse_cli_options(int argc, char** argv) {
   CLI::App app{"Encodes video into Hap QuickTime movies.", "orvex-hap"};
   app.set_version_flag("--version", kVersionText);
   app.require_subcommand(0, 1);
-  CLI::App* encode = app.add_subcommand("encode", "Encode INPUT (a file, or - for standard input) "
-                                                  "or the built-in pattern into OUT.mov");
+  CLI::App* encode = app.add_subcommand("encode",
+                                        "Encode INPUT (a file, or - for standard input) "
+                                        "or the built-in pattern into OUT.mov");
 
   std::string pattern_size, raw_size, rate, codec = "hap", quality = "normal", par, timecode;
   encode->add_option("INPUT", o.input, "Input file or stream; - reads standard input");
@@ -127,7 +133,8 @@ ParsedCommandLine parse_cli_options(int argc, char** argv) {
   encode->add_option("-q,--quality", quality, "fast|normal|slow (default normal)");
   CLI::Option* chunks_opt =
       encode->add_option("--chunks", o.chunks, "Snappy chunks per frame, 1..64 (default 8)");
-  CLI::Option* no_snappy = encode->add_flag("--no-snappy", "Store textures without Snappy");
+  bool no_snappy = false;
+  encode->add_flag("--no-snappy", no_snappy, "Store textures without Snappy");
   encode->add_flag("--one-frame-at-a-time", o.one_frame_at_a_time,
                    "Encode one frame at a time over all cores (default: several frames at once)");
   encode->add_option("--par", par, "Pixel aspect ratio N:D");
@@ -180,7 +187,7 @@ ParsedCommandLine parse_cli_options(int argc, char** argv) {
   if (chunks_opt->count() > 0 && (o.chunks < 1 || o.chunks > 64)) {
     usage("--chunks: must be between 1 and 64");
   }
-  o.snappy = no_snappy->count() == 0;
+  o.snappy = !no_snappy;
   if (!par.empty()) {
     const size_t colon = par.find(':');
     if (colon == std::string::npos ||
@@ -208,8 +215,8 @@ uint32_t timecode_start_frame(const Timecode& tc, FrameRate rate, bool drop_fram
   }
   uint64_t frame = ((uint64_t{tc.hours} * 60 + tc.minutes) * 60 + tc.seconds) * fps + tc.frames;
   if (drop_frame) {
-    const bool ntsc = rate.denominator == 1001 &&
-                      (rate.numerator == 30000 || rate.numerator == 60000);
+    const bool ntsc =
+        rate.denominator == 1001 && (rate.numerator == 30000 || rate.numerator == 60000);
     if (!ntsc) usage("--drop-frame: only for 30000/1001 and 60000/1001 frame rates");
     const uint64_t dropped = fps / 15;  // 2 at 29.97, 4 at 59.94
     if (tc.seconds == 0 && tc.minutes % 10 != 0 && tc.frames < dropped) {

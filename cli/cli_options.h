@@ -30,13 +30,13 @@ struct CliOptions {
   bool pattern = false;
   uint32_t pattern_width_px = 1920;
   uint32_t pattern_height_px = 1080;
-  std::string input_format;  // -f, e.g. "rawvideo"
-  std::string pix_fmt;       // --pix-fmt, raw input
+  std::string input_format;   // -f, e.g. "rawvideo"
+  std::string pix_fmt;        // --pix-fmt, raw input
   uint32_t raw_width_px = 0;  // --size, raw input; 0 = not given
   uint32_t raw_height_px = 0;
-  std::optional<FrameRate> rate;     // --rate; raw and pattern input, default 25
-  uint64_t max_frames = 0;            // --frames; 0 = all
-  double duration_s = 5.0;           // --duration, pattern
+  std::optional<FrameRate> rate;  // --rate; raw and pattern input, default 25
+  uint64_t max_frames = 0;        // --frames; 0 = all
+  double duration_s = 5.0;        // --duration, pattern
   bool no_audio = false;
 
   // Output.
@@ -64,8 +64,7 @@ struct ParsedCommandLine {
 ParsedCommandLine parse_cli_options(int argc, char** argv);
 
 // Value parsers, exposed for the option callbacks; each throws UsageError naming `what`.
-void parse_size(const std::string& text, const char* what, uint32_t& width_px,
-                uint32_t& height_px);
+void parse_size(const std::string& text, const char* what, uint32_t& width_px, uint32_t& height_px);
 FrameRate parse_rate(const std::string& text);
 Timecode parse_timecode(const std::string& text);
 

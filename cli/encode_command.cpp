@@ -52,8 +52,8 @@ std::unique_ptr<FrameSource> open_source(const CliOptions& o) {
     const FrameRate rate = o.rate.value_or(FrameRate{25, 1});
     uint64_t frames = o.max_frames;
     if (frames == 0) {
-      frames = static_cast<uint64_t>(
-          std::llround(o.duration_s * rate.numerator / rate.denominator));
+      frames =
+          static_cast<uint64_t>(std::llround(o.duration_s * rate.numerator / rate.denominator));
       if (frames == 0) frames = 1;
     }
     return std::make_unique<PatternSource>(o.pattern_width_px, o.pattern_height_px, rate, frames,
@@ -92,8 +92,8 @@ int run_encode(const CliOptions& o) {
   } clear_cleanup;
 
   RenderJob job(to_utf16(output.temp_path()), static_cast<uint16_t>(info.width_px),
-                static_cast<uint16_t>(info.height_px), description_depth, info.rate, 0,
-                chunk_count, o.timecode ? 1 : 0, timecode_start, o.drop_frame ? 1 : 0,
+                static_cast<uint16_t>(info.height_px), description_depth, info.rate, 0, chunk_count,
+                o.timecode ? 1 : 0, timecode_start, o.drop_frame ? 1 : 0,
                 static_cast<float>(o.par_num) / static_cast<float>(o.par_den), o.codec,
                 o.one_frame_at_a_time ? 1 : 0, o.quality, 0, kCpuMask);
   const uint32_t pcm_frame_bytes =
@@ -117,7 +117,8 @@ int run_encode(const CliOptions& o) {
   auto pass_audio = [&] {
     if (info.audio_channels == 0) return;
     source->take_audio(pcm);
-    if (!pcm.empty()) job.add_sound(pcm.data(), static_cast<int64_t>(pcm.size() / pcm_frame_bytes), 0);
+    if (!pcm.empty())
+      job.add_sound(pcm.data(), static_cast<int64_t>(pcm.size() / pcm_frame_bytes), 0);
   };
 
   uint64_t frames = 0;
@@ -153,11 +154,11 @@ int run_encode(const CliOptions& o) {
     } else {
       chunks << "no Snappy";
     }
-    std::fprintf(stderr, "orvex-hap: wrote %s: %llu frames %ux%u %s (%s, %s) in %.1f s (%.1f fps), %s\n",
-                 o.output.c_str(), static_cast<unsigned long long>(frames), info.width_px,
-                 info.height_px, codec_display_name(o.codec), quality_name(o.quality),
-                 chunks.str().c_str(), seconds, seconds > 0 ? frames / seconds : 0.0,
-                 format_size(file_size(o.output)).c_str());
+    std::fprintf(
+        stderr, "orvex-hap: wrote %s: %llu frames %ux%u %s (%s, %s) in %.1f s (%.1f fps), %s\n",
+        o.output.c_str(), static_cast<unsigned long long>(frames), info.width_px, info.height_px,
+        codec_display_name(o.codec), quality_name(o.quality), chunks.str().c_str(), seconds,
+        seconds > 0 ? frames / seconds : 0.0, format_size(file_size(o.output)).c_str());
   }
   return interrupt_requested() ? 130 : 0;
 }

@@ -27,14 +27,18 @@ std::string av_error_text(int err) {
   return buf;
 }
 
-[[noreturn]] void fail(const std::string& message) { throw std::runtime_error(message); }
+[[noreturn]] void fail(const std::string& message) {
+  throw std::runtime_error(message);
+}
 
 const char* pix_fmt_name(int format) {
   const char* name = av_get_pix_fmt_name(static_cast<AVPixelFormat>(format));
   return name ? name : "?";
 }
 
-int interrupt_callback(void*) { return interrupt_requested() ? 1 : 0; }
+int interrupt_callback(void*) {
+  return interrupt_requested() ? 1 : 0;
+}
 
 struct FormatCloser {
   void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
@@ -79,7 +83,8 @@ std::unique_ptr<AVCodecContext, CodecCloser> open_decoder(AVStream* stream) {
     ctx->pkt_timebase = stream->time_base;
     err = avcodec_open2(ctx.get(), codec, nullptr);
   }
-  if (err < 0) fail(std::string("cannot open the ") + codec->name + " decoder: " + av_error_text(err));
+  if (err < 0)
+    fail(std::string("cannot open the ") + codec->name + " decoder: " + av_error_text(err));
   return ctx;
 }
 
@@ -98,10 +103,10 @@ struct FfmpegSource::State {
   std::unique_ptr<SwrContext, SwrCloser> swr;
   bool demux_done = false;
   bool video_flushed = false;
-  std::vector<uint8_t> host;   // the frame in host layout
-  std::vector<uint8_t> wide;   // RGBA64LE from swscale, deep path only
-  std::vector<uint8_t> pcm;    // converted audio waiting for take_audio
-  std::vector<uint8_t> s32;    // swresample output before packing to 24 bits
+  std::vector<uint8_t> host;  // the frame in host layout
+  std::vector<uint8_t> wide;  // RGBA64LE from swscale, deep path only
+  std::vector<uint8_t> pcm;   // converted audio waiting for take_audio
+  std::vector<uint8_t> s32;   // swresample output before packing to 24 bits
 
   void convert_video(const AVFrame& f);
   void convert_audio(const AVFrame& f);
@@ -164,7 +169,8 @@ FfmpegSource::FfmpegSource(const FfmpegInput& input) : state_(std::make_unique<S
   const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(vp->format));
   if (!desc) fail("'" + input.path + "': unknown pixel format");
   int max_depth = 0;
-  for (int c = 0; c < desc->nb_components; ++c) max_depth = std::max(max_depth, desc->comp[c].depth);
+  for (int c = 0; c < desc->nb_components; ++c)
+    max_depth = std::max(max_depth, desc->comp[c].depth);
   s.info.deep = max_depth > 8;
   s.info.alpha = (desc->flags & AV_PIX_FMT_FLAG_ALPHA) != 0;
 
@@ -172,8 +178,8 @@ FfmpegSource::FfmpegSource(const FfmpegInput& input) : state_(std::make_unique<S
   if (r.num <= 0 || r.den <= 0) r = vs->r_frame_rate;
   if (r.num <= 0 || r.den <= 0) r = AVRational{25, 1};
   const int g = std::gcd(r.num, r.den);
-  s.info.rate = input.rate.value_or(FrameRate{static_cast<uint32_t>(r.num / g),
-                                              static_cast<uint32_t>(r.den / g)});
+  s.info.rate = input.rate.value_or(
+      FrameRate{static_cast<uint32_t>(r.num / g), static_cast<uint32_t>(r.den / g)});
   s.info.frame_count = vs->nb_frames > 0 ? static_cast<uint64_t>(vs->nb_frames) : 0;
 
   if (input.audio) {
@@ -198,7 +204,9 @@ FfmpegSource::FfmpegSource(const FfmpegInput& input) : state_(std::make_unique<S
 
 FfmpegSource::~FfmpegSource() = default;
 
-const SourceInfo& FfmpegSource::info() const { return state_->info; }
+const SourceInfo& FfmpegSource::info() const {
+  return state_->info;
+}
 
 void FfmpegSource::State::convert_video(const AVFrame& f) {
   if (f.width != int(info.width_px) || f.height != int(info.height_px)) {
@@ -212,10 +220,9 @@ void FfmpegSource::State::convert_video(const AVFrame& f) {
   sws.reset(sws_getCachedContext(sws.release(), w, h, static_cast<AVPixelFormat>(f.format), w, h,
                                  dst_fmt, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT,
                                  nullptr, nullptr, nullptr));
-  if (!sws) fail("cannot convert pixels from " +
-                 std::string(pix_fmt_name(f.format)));
-  const int* coeffs = sws_getCoefficients(f.colorspace == AVCOL_SPC_UNSPECIFIED ? SWS_CS_DEFAULT
-                                                                                 : f.colorspace);
+  if (!sws) fail("cannot convert pixels from " + std::string(pix_fmt_name(f.format)));
+  const int* coeffs =
+      sws_getCoefficients(f.colorspace == AVCOL_SPC_UNSPECIFIED ? SWS_CS_DEFAULT : f.colorspace);
   const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(f.format));
   const bool is_rgb = desc && (desc->flags & AV_PIX_FMT_FLAG_RGB);
   const int src_full = is_rgb || f.color_range == AVCOL_RANGE_JPEG ||
@@ -273,7 +280,8 @@ void FfmpegSource::State::convert_audio(const AVFrame& f) {
     swr.reset(ctx);
     if (err < 0) fail("cannot convert the audio: " + av_error_text(err));
   }
-  if (f.ch_layout.nb_channels != int(info.audio_channels) || f.sample_rate != int(info.audio_rate_hz)) {
+  if (f.ch_layout.nb_channels != int(info.audio_channels) ||
+      f.sample_rate != int(info.audio_rate_hz)) {
     fail("the audio layout changed in the middle of the input");
   }
   const size_t channels = info.audio_channels;
@@ -282,8 +290,8 @@ void FfmpegSource::State::convert_audio(const AVFrame& f) {
   const size_t sample_bytes = info.audio_layout == PcmLayout::S16 ? 2 : 4;
   s32.resize(size_t(capacity) * channels * sample_bytes);
   uint8_t* out[1] = {s32.data()};
-  const int got = swr_convert(swr.get(), out, capacity, const_cast<const uint8_t**>(f.extended_data),
-                              f.nb_samples);
+  const int got = swr_convert(swr.get(), out, capacity,
+                              const_cast<const uint8_t**>(f.extended_data), f.nb_samples);
   if (got < 0) fail("cannot convert the audio: " + av_error_text(got));
   const size_t values = size_t(got) * channels;
   if (info.audio_layout != PcmLayout::S24) {

@@ -13,9 +13,9 @@
 namespace orvex_cli {
 
 struct FfmpegInput {
-  std::string path;     // "-" reads standard input
-  std::string format;   // demuxer name, empty to probe
-  std::string pix_fmt;  // raw video only
+  std::string path;                      // "-" reads standard input
+  std::string format;                    // demuxer name, empty to probe
+  std::string pix_fmt;                   // raw video only
   uint32_t width_px = 0, height_px = 0;  // raw video only; 0 = not given
   std::optional<FrameRate> rate;         // overrides the stream's rate
   bool audio = true;

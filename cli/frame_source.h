@@ -13,14 +13,16 @@ namespace orvex_cli {
 // PCM layout written to the movie, chosen from the source's sample format.
 enum class PcmLayout { S16, S24, F32 };
 
-inline uint32_t pcm_bits(PcmLayout layout) { return layout == PcmLayout::S16 ? 16 : layout == PcmLayout::S24 ? 24 : 32; }
+inline uint32_t pcm_bits(PcmLayout layout) {
+  return layout == PcmLayout::S16 ? 16 : layout == PcmLayout::S24 ? 24 : 32;
+}
 
 struct SourceInfo {
   uint32_t width_px = 0;
   uint32_t height_px = 0;
   FrameRate rate{};
-  bool deep = false;   // more than 8 bits per channel: frames are 16-bit host ARGB
-  bool alpha = false;  // the source has an alpha channel
+  bool deep = false;         // more than 8 bits per channel: frames are 16-bit host ARGB
+  bool alpha = false;        // the source has an alpha channel
   uint64_t frame_count = 0;  // expected number of frames, 0 when unknown
   // Audio; channels 0 means no audio.
   uint32_t audio_channels = 0;

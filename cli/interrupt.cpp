@@ -15,7 +15,8 @@ std::atomic<const char*> g_cleanup_path{nullptr};
 
 extern "C" void on_interrupt(int) {
   if (g_interrupts.fetch_add(1) == 0) {
-    static const char kMsg[] = "\norvex-hap: interrupted, finishing the movie (Ctrl-C again to abort)\n";
+    static const char kMsg[] =
+        "\norvex-hap: interrupted, finishing the movie (Ctrl-C again to abort)\n";
     [[maybe_unused]] ssize_t n = write(STDERR_FILENO, kMsg, sizeof kMsg - 1);
     return;
   }
@@ -36,8 +37,12 @@ void install_interrupt_handlers() {
   signal(SIGXFSZ, SIG_IGN);
 }
 
-bool interrupt_requested() { return g_interrupts.load() > 0; }
+bool interrupt_requested() {
+  return g_interrupts.load() > 0;
+}
 
-void set_abort_cleanup_path(const char* path) { g_cleanup_path.store(path); }
+void set_abort_cleanup_path(const char* path) {
+  g_cleanup_path.store(path);
+}
 
 }  // namespace orvex_cli

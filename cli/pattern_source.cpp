@@ -90,13 +90,14 @@ bool PatternSource::read_frame(HostFrame& frame) {
   frame.row_bytes = size_t{info_.width_px} * 4;
   if (info_.audio_channels != 0) {
     // Audio up to the end of the frames read so far, so that both streams end together.
-    const auto target = static_cast<uint64_t>(static_cast<unsigned __int128>(next_frame_) *
-                                                 kAudioRate_hz * info_.rate.denominator / info_.rate.numerator);
+    const auto target =
+        static_cast<uint64_t>(static_cast<unsigned __int128>(next_frame_) * kAudioRate_hz *
+                              info_.rate.denominator / info_.rate.numerator);
     for (; audio_frames_done_ < target; ++audio_frames_done_) {
       const double t = static_cast<double>(audio_frames_done_) / kAudioRate_hz;
       for (double hz : {440.0, 660.0}) {
-        const auto s = static_cast<int16_t>(
-            std::lround(8192 * std::sin(2 * std::numbers::pi * hz * t)));
+        const auto s =
+            static_cast<int16_t>(std::lround(8192 * std::sin(2 * std::numbers::pi * hz * t)));
         audio_.push_back(static_cast<uint8_t>(s & 0xFF));
         audio_.push_back(static_cast<uint8_t>((s >> 8) & 0xFF));
       }

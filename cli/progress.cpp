@@ -50,13 +50,16 @@ void Progress::update(uint64_t frames_done, uint64_t output_bytes) {
   drawn_ = true;
   const double elapsed = elapsed_s();
   const double fps = elapsed > 0 ? frames_done / elapsed : 0;
-  std::string total = total_frames_ ? "/" + std::to_string(total_frames_) : "";
+  char total[32] = "";
+  if (total_frames_) {
+    std::snprintf(total, sizeof total, "/%llu", static_cast<unsigned long long>(total_frames_));
+  }
   std::string eta = "--:--";
   if (total_frames_ && fps > 0 && frames_done <= total_frames_) {
     eta = format_duration((total_frames_ - frames_done) / fps);
   }
   std::fprintf(stderr, "\r%llu%s frames  %.1f fps  elapsed %s  ETA %s  %s\033[K",
-               static_cast<unsigned long long>(frames_done), total.c_str(), fps,
+               static_cast<unsigned long long>(frames_done), total, fps,
                format_duration(elapsed).c_str(), eta.c_str(), format_size(output_bytes).c_str());
   std::fflush(stderr);
 }

@@ -27,8 +27,12 @@ const CodecEntry& codec_entry(JobCodec codec) {
 
 }  // namespace
 
-HapFrameCodec job_codec_frame_codec(JobCodec codec) { return codec_entry(codec).frame_codec; }
-FourCC job_codec_fourcc(JobCodec codec) { return codec_entry(codec).fourcc; }
+HapFrameCodec job_codec_frame_codec(JobCodec codec) {
+  return codec_entry(codec).frame_codec;
+}
+FourCC job_codec_fourcc(JobCodec codec) {
+  return codec_entry(codec).fourcc;
+}
 
 uint32_t job_pool_size(uint32_t processor_count) {
   return std::clamp<uint32_t>(processor_count, 1, RenderJob::kMaxEncoders);
