@@ -9,11 +9,12 @@ namespace {
 
 // Error of one subset with min/max endpoints; stops early once the running total exceeds
 // `best_err`.
+template <uint32_t kMode>
 uint64_t estimate_subset(const Bc7Color* pixels, uint32_t n, const uint32_t weights[4],
-                         uint32_t mode, uint64_t best_err) {
-  const uint32_t comps = mode == 7 ? 4 : 3;
-  const uint32_t num_entries = mode == 7 ? 4 : 8;
-  const uint32_t* entry_weights = mode == 7 ? g_bc7_weights2 : g_bc7_weights3;
+                         uint64_t best_err) {
+  constexpr uint32_t comps = kMode == 7 ? 4 : 3;
+  constexpr uint32_t num_entries = kMode == 7 ? 4 : 8;
+  const uint32_t* entry_weights = kMode == 7 ? g_bc7_weights2 : g_bc7_weights3;
 
   int32_t low[4] = {255, 255, 255, 0}, high[4] = {0, 0, 0, 0};
   for (uint32_t i = 0; i < n; ++i)
@@ -21,7 +22,7 @@ uint64_t estimate_subset(const Bc7Color* pixels, uint32_t n, const uint32_t weig
       low[c] = std::min<int32_t>(low[c], pixels[i].m_c[c]);
       high[c] = std::max<int32_t>(high[c], pixels[i].m_c[c]);
     }
-  if (comps == 3) low[3] = high[3] = 0;
+  if constexpr (comps == 3) low[3] = high[3] = 0;
 
   int32_t palette[8][4];
   for (uint32_t e = 0; e < num_entries; ++e)
@@ -80,7 +81,8 @@ uint32_t bc7_estimate_partition(const Bc7Color* pixels, const Bc7BlockParams& bl
     }
     uint64_t err = 0;
     for (uint32_t s = 0; s < 2 && err < best_err; ++s)
-      err += estimate_subset(subsets[s], counts[s], weights, mode, best_err);
+      err += mode == 7 ? estimate_subset<7>(subsets[s], counts[s], weights, best_err)
+                       : estimate_subset<1>(subsets[s], counts[s], weights, best_err);
 
     if (err < best_err) {
       best_err = err;

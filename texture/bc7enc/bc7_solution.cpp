@@ -13,16 +13,6 @@ int32_t quantise_with_pbit(float x, int32_t p, int32_t limit) {
   return std::clamp(q, p, limit - 1 + p);
 }
 
-uint32_t weighted_distance(const Bc7Color& a, const uint32_t* b, const uint32_t* weights,
-                           uint32_t comps) {
-  uint32_t sum = 0;
-  for (uint32_t c = 0; c < comps; ++c) {
-    const int32_t d = static_cast<int32_t>(a.m_c[c]) - static_cast<int32_t>(b[c]);
-    sum += weights[c] * static_cast<uint32_t>(d * d);
-  }
-  return sum;
-}
-
 }  // namespace
 
 void bc7_fix_degenerate_endpoints(uint32_t mode, Bc7Color& low_codes, Bc7Color& high_codes,
@@ -124,11 +114,63 @@ uint64_t bc7_find_optimal_solution(uint32_t mode, Bc7Vec4 low, Bc7Vec4 high,
   return results.m_best_overall_err;
 }
 
+namespace {
+
+// Selector choice and error over `kComps` components (3: R, G, B; 4: with alpha). Gives up as
+// soon as the running total reaches the best error, since only a strictly smaller one is kept.
+template <uint32_t kComps>
+uint64_t evaluate_selectors(const uint32_t lo[4], const uint32_t hi[4], const Bc7CellParams& cell,
+                            uint64_t best_err, uint8_t selectors[16]) {
+  const uint32_t n = cell.m_num_selector_weights;
+  int32_t palette[16][kComps];
+  for (uint32_t i = 0; i < n; ++i)
+    for (uint32_t c = 0; c < kComps; ++c)
+      palette[i][c] =
+          static_cast<int32_t>(bc7_interpolate(lo[c], hi[c], cell.m_selector_weights[i]));
+
+  // Project each pixel on the endpoint line (scaled by N, not N - 1), then settle between the
+  // two neighbouring palette entries.
+  float d[kComps], len2 = 0;
+  for (uint32_t c = 0; c < kComps; ++c) {
+    d[c] = static_cast<float>(hi[c]) - static_cast<float>(lo[c]);
+    len2 += d[c] * d[c];
+  }
+  const float f = static_cast<float>(n) / (len2 + 0.00000125f);
+  const auto distance = [&cell](const Bc7Color& px, const int32_t* entry) {
+    uint32_t sum = 0;
+    for (uint32_t c = 0; c < kComps; ++c) {
+      const int32_t e = static_cast<int32_t>(px.m_c[c]) - entry[c];
+      sum += cell.m_weights[c] * static_cast<uint32_t>(e * e);
+    }
+    return sum;
+  };
+  uint64_t total = 0;
+  for (uint32_t i = 0; i < cell.m_num_pixels; ++i) {
+    const Bc7Color& px = cell.m_pixels[i];
+    float dot = 0;
+    for (uint32_t c = 0; c < kComps; ++c)
+      dot += (static_cast<float>(px.m_c[c]) - static_cast<float>(lo[c])) * d[c];
+    const int32_t s =
+        std::clamp(static_cast<int32_t>(dot * f + 0.5f), 1, static_cast<int32_t>(n) - 1);
+    const uint32_t err_below = distance(px, palette[s - 1]);
+    const uint32_t err_at = distance(px, palette[s]);
+    if (err_below < err_at) {
+      selectors[i] = static_cast<uint8_t>(s - 1);
+      total += err_below;
+    } else {
+      selectors[i] = static_cast<uint8_t>(s);
+      total += err_at;
+    }
+    if (total >= best_err) break;
+  }
+  return total;
+}
+
+}  // namespace
+
 uint64_t bc7_evaluate_solution(const Bc7Color& low_codes, const Bc7Color& high_codes,
                                const uint32_t pbits[2], const Bc7CellParams& cell,
                                Bc7CellResults& results) {
-  const uint32_t n = cell.m_num_selector_weights;
-  const uint32_t comps = cell.m_has_alpha ? 4 : 3;
   uint32_t lo[4], hi[4];
   for (uint32_t c = 0; c < 4; ++c) {
     if (cell.m_has_pbits) {
@@ -140,39 +182,10 @@ uint64_t bc7_evaluate_solution(const Bc7Color& low_codes, const Bc7Color& high_c
       hi[c] = bc7_expand(high_codes.m_c[c], cell.m_comp_bits);
     }
   }
-  uint32_t palette[16][4];
-  for (uint32_t i = 0; i < n; ++i)
-    for (uint32_t c = 0; c < 4; ++c)
-      palette[i][c] = bc7_interpolate(lo[c], hi[c], cell.m_selector_weights[i]);
-
-  // Project each pixel on the endpoint line (scaled by N, not N - 1), then settle between the
-  // two neighbouring palette entries.
-  float d[4] = {0, 0, 0, 0}, len2 = 0;
-  for (uint32_t c = 0; c < comps; ++c) {
-    d[c] = static_cast<float>(hi[c]) - static_cast<float>(lo[c]);
-    len2 += d[c] * d[c];
-  }
-  const float f = static_cast<float>(n) / (len2 + 0.00000125f);
   uint8_t selectors[16];
-  uint64_t total = 0;
-  for (uint32_t i = 0; i < cell.m_num_pixels; ++i) {
-    const Bc7Color& px = cell.m_pixels[i];
-    float dot = 0;
-    for (uint32_t c = 0; c < comps; ++c)
-      dot += (static_cast<float>(px.m_c[c]) - static_cast<float>(lo[c])) * d[c];
-    const int32_t s =
-        std::clamp(static_cast<int32_t>(dot * f + 0.5f), 1, static_cast<int32_t>(n) - 1);
-    const uint32_t err_below = weighted_distance(px, palette[s - 1], cell.m_weights, comps);
-    const uint32_t err_at = weighted_distance(px, palette[s], cell.m_weights, comps);
-    if (err_below < err_at) {
-      selectors[i] = static_cast<uint8_t>(s - 1);
-      total += err_below;
-    } else {
-      selectors[i] = static_cast<uint8_t>(s);
-      total += err_at;
-    }
-  }
-
+  const uint64_t total =
+      cell.m_has_alpha ? evaluate_selectors<4>(lo, hi, cell, results.m_best_overall_err, selectors)
+                       : evaluate_selectors<3>(lo, hi, cell, results.m_best_overall_err, selectors);
   if (total < results.m_best_overall_err) {
     results.m_best_overall_err = total;
     results.m_low_endpoint = low_codes;

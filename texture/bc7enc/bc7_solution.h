@@ -22,7 +22,8 @@ void bc7_fix_degenerate_endpoints(uint32_t mode, Bc7Color& low_codes, Bc7Color& 
 
 // Scores endpoint codes (without p-bits) and p-bits: picks each pixel's selector and sums the
 // weighted squared distances. Stores codes, p-bits, selectors and error in `results` when the
-// error is strictly below the best. Returns the error of this solution.
+// error is strictly below the best. Returns the error of this solution, or a partial sum at
+// least as large as the best error when the evaluation stopped early because it cannot win.
 uint64_t bc7_evaluate_solution(const Bc7Color& low_codes, const Bc7Color& high_codes,
                                const uint32_t pbits[2], const Bc7CellParams& cell,
                                Bc7CellResults& results);

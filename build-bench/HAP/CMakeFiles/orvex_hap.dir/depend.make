@@ -1,0 +1,2 @@
+# Empty dependencies file for orvex_hap.
+# This may be replaced when dependencies are built.

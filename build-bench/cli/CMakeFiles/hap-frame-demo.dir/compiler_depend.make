@@ -1,0 +1,2 @@
+# Empty compiler generated dependencies file for hap-frame-demo.
+# This may be replaced when dependencies are built.

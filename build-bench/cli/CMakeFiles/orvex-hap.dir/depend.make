@@ -1,0 +1,2 @@
+# Empty dependencies file for orvex-hap.
+# This may be replaced when dependencies are built.

@@ -1,0 +1,2 @@
+# Empty compiler generated dependencies file for orvex_frame_rate.
+# This may be replaced when dependencies are built.

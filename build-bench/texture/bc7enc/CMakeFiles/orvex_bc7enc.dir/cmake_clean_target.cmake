@@ -1,0 +1,3 @@
+file(REMOVE_RECURSE
+  "liborvex_bc7enc.a"
+)
