@@ -9,38 +9,13 @@
 
 #include "tests/support/bc7_decoder.h"
 #include "tests/support/psnr.h"
+#include "tests/support/test_frames.h"
 #include "tests/texture/bc7_test_images.h"
 #include "texture/dxtenc.h"
 
 namespace {
 
 using bc7_test::AlphaKind;
-
-// Host 8-bit ARGB from RGBA.
-std::vector<uint8_t> to_argb8(const std::vector<uint8_t>& rgba) {
-  std::vector<uint8_t> argb(rgba.size());
-  for (size_t i = 0; i < rgba.size(); i += 4) {
-    argb[i] = rgba[i + 3];
-    argb[i + 1] = rgba[i];
-    argb[i + 2] = rgba[i + 1];
-    argb[i + 3] = rgba[i + 2];
-  }
-  return argb;
-}
-
-// Host 16-bit ARGB (0..32768, little-endian) that reduces to exactly the same 8-bit values.
-std::vector<uint8_t> to_argb16_host(const std::vector<uint8_t>& rgba) {
-  std::vector<uint8_t> out(rgba.size() * 2);
-  const int order[4] = {3, 0, 1, 2};
-  for (size_t p = 0; p < rgba.size() / 4; ++p)
-    for (int k = 0; k < 4; ++k) {
-      const uint32_t v = rgba[p * 4 + order[k]];
-      const uint32_t s = v == 255 ? 32768 : (v << 7) | (p % 128);  // low bits must not matter
-      out[p * 8 + k * 2] = static_cast<uint8_t>(s & 0xFF);
-      out[p * 8 + k * 2 + 1] = static_cast<uint8_t>(s >> 8);
-    }
-  return out;
-}
 
 struct Encoded {
   int open_result;
@@ -81,10 +56,11 @@ TEST_P(HapRFrame, FormatsAndBandsGiveTheSameTexture) {
   const uint8_t quality = static_cast<uint8_t>(GetParam());
   const uint32_t w = 70, h = 134;  // 18 x 34 blocks, the last column and row padded
   const std::vector<uint8_t> rgba = bc7_test::natural_image(w, h, AlphaKind::Soft, 31);
-  const Encoded one = encode(to_argb8(rgba), w, h, ARGB_8, quality, 1);
+  const Encoded one = encode(orvex_test::rgba_to_argb8(rgba), w, h, ARGB_8, quality, 1);
   ASSERT_EQ(one.open_result, 0);
-  const Encoded bands = encode(to_argb8(rgba), w, h, ARGB_8, quality, 4);
-  const Encoded host16 = encode(to_argb16_host(rgba), w, h, ARGB_16_HOST, quality, 3);
+  const Encoded bands = encode(orvex_test::rgba_to_argb8(rgba), w, h, ARGB_8, quality, 4);
+  const Encoded host16 =
+      encode(orvex_test::rgba_to_argb16_host(rgba), w, h, ARGB_16_HOST, quality, 3);
   EXPECT_EQ(one.texture, bands.texture);
   EXPECT_EQ(one.texture, host16.texture);
 
@@ -99,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(Qualities, HapRFrame, testing::Values(1, 2, 3));
 TEST(HapRSource, WithoutAlphaEncodesOpaqueBlocks) {
   const uint32_t w = 32, h = 32;
   const std::vector<uint8_t> rgba = bc7_test::noise_image(w, h, false, 41);
-  const Encoded e = encode(to_argb8(rgba), w, h, ARGB_8, 2, 1, true);
+  const Encoded e = encode(orvex_test::rgba_to_argb8(rgba), w, h, ARGB_8, 2, 1, true);
   ASSERT_EQ(e.open_result, 0);
   for (size_t b = 0; b < e.texture.size() / 16; ++b) {
     const orvex_test::Bc7Fields f = orvex_test::bc7_parse_block(&e.texture[b * 16]);
@@ -113,7 +89,8 @@ TEST(HapRSource, WithoutAlphaEncodesOpaqueBlocks) {
 // whichever set-up comes first) all produce the single-thread texture.
 TEST(HapRSource, ConcurrentSetUpsAgree) {
   const uint32_t w = 32, h = 64;
-  const std::vector<uint8_t> argb = to_argb8(bc7_test::natural_image(w, h, AlphaKind::Binary, 51));
+  const std::vector<uint8_t> argb =
+      orvex_test::rgba_to_argb8(bc7_test::natural_image(w, h, AlphaKind::Binary, 51));
   std::vector<Encoded> results(4);
   std::vector<std::thread> threads;
   for (size_t t = 0; t < results.size(); ++t)
