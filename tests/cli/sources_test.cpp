@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "cli/cli_options.h"
 #include "cli/ffmpeg_source.h"
+#include "cli/host_path.h"
 #include "cli/pattern_source.h"
 
 using namespace orvex_cli;
@@ -108,6 +110,48 @@ TEST(FfmpegSource, EightBitSourceGivesHostArgb8) {
   EXPECT_FALSE(source.read_frame(frame));
   std::remove(path.c_str());
 }
+
+struct PathCase {
+  const char* pix_fmt;
+  PixelFormat format;
+  uint8_t slot;
+  uint32_t host_depth;
+  uint8_t description_depth;
+};
+
+class HostPaths : public testing::TestWithParam<PathCase> {};
+
+// More than 8 bits per channel: 16-bit host ARGB in slot 1; alpha: 32/64 bits, description 32.
+TEST_P(HostPaths, FollowTheSourcePixelFormat) {
+  const PathCase c = GetParam();
+  const std::string path = temp_path(std::string(c.pix_fmt) + ".raw");
+  const std::string cmd =
+      "ffmpeg -v error -y -f lavfi -i testsrc2=size=8x8:duration=0.04 -frames:v 1 "
+      "-pix_fmt " +
+      std::string(c.pix_fmt) + " -f rawvideo " + path;
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  FfmpegSource source(raw_input(path, c.pix_fmt, 8, 8));
+  const HostPixelPath p = host_pixel_path(source.info());
+  EXPECT_EQ(p.format, c.format);
+  EXPECT_EQ(p.texture_slot, c.slot);
+  EXPECT_EQ(p.host_depth, c.host_depth);
+  EXPECT_EQ(p.description_depth, c.description_depth);
+  HostFrame frame;
+  ASSERT_TRUE(source.read_frame(frame));
+  EXPECT_GE(frame.row_bytes, size_t{8} * (c.format == ARGB_8 ? 4 : 8));
+  std::remove(path.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PixelFormats, HostPaths,
+    testing::Values(PathCase{"rgb24", ARGB_8, 0, 24, 24}, PathCase{"rgba", ARGB_8, 0, 32, 32},
+                    PathCase{"yuv420p", ARGB_8, 0, 24, 24}, PathCase{"pal8", ARGB_8, 0, 32, 32},
+                    PathCase{"rgb48le", ARGB_16_HOST, 1, 48, 24},
+                    PathCase{"rgba64le", ARGB_16_HOST, 1, 64, 32},
+                    PathCase{"yuv420p10le", ARGB_16_HOST, 1, 48, 24},
+                    PathCase{"yuva444p10le", ARGB_16_HOST, 1, 64, 32},
+                    PathCase{"gray16le", ARGB_16_HOST, 1, 48, 24}),
+    [](const testing::TestParamInfo<PathCase>& info) { return std::string(info.param.pix_fmt); });
 
 TEST(FfmpegSource, RefusesRawInputWithoutSize) {
   FfmpegInput in;

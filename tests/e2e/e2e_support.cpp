@@ -98,38 +98,17 @@ std::vector<uint8_t> decode_audio(const std::string& movie, const std::string& f
   return read_file(raw);
 }
 
-int video_sample_depth(const std::string& movie) {
-  // Search the index behind the media data (its 64-bit size sits at offset 40). In a 'stsd' the
-  // first entry's format follows at +16 (version and flags, entry count, entry size); in a video
-  // entry the 16-bit depth is 78 bytes after the format (reserved, data reference, version,
-  // revision, vendor, qualities, width, height, resolutions, data size, frame count, name).
-  const auto file = read_file(movie);
-  if (file.size() < 48) return -1;
-  uint64_t mdat_size = 0;
-  for (int i = 0; i < 8; ++i) mdat_size = (mdat_size << 8) | file[40 + i];
-  const char stsd[] = "stsd";
-  auto at =
-      file.begin() + static_cast<std::ptrdiff_t>(std::min<uint64_t>(32 + mdat_size, file.size()));
-  while ((at = std::search(at, file.end(), stsd, stsd + 4)) != file.end()) {
-    if (file.end() - at < 16 + 82) return -1;
-    const std::string format(at + 16, at + 20);
-    if (format.rfind("Hap", 0) == 0) return (at[16 + 78] << 8) | at[16 + 79];
-    at += 4;
-  }
-  return -1;
-}
-
 std::vector<uint8_t> test_picture_rgb24(uint32_t width, uint32_t height, int frame) {
+  // Waves in absolute pixel units: smooth within a 4x4 block at every picture size, with detail
+  // across a large picture; frame shifts them.
   std::vector<uint8_t> px(size_t{width} * height * 3);
   for (uint32_t y = 0; y < height; ++y) {
     for (uint32_t x = 0; x < width; ++x) {
       uint8_t* p = px.data() + (size_t{y} * width + x) * 3;
-      const double u = width > 1 ? double(x) / (width - 1) : 0.5;
-      const double v = height > 1 ? double(y) / (height - 1) : 0.5;
-      const double wave = std::sin((x + 3.0 * frame) * 0.05) * std::cos(y * 0.07);
-      p[0] = static_cast<uint8_t>(std::clamp(200 * u + 30 * wave + 20, 0.0, 255.0));
-      p[1] = static_cast<uint8_t>(std::clamp(180 * v + 25 * wave + 30, 0.0, 255.0));
-      p[2] = static_cast<uint8_t>(std::clamp(220 * (1 - u) * (1 - v) + 20, 0.0, 255.0));
+      const double fx = x + 4.0 * frame, fy = y;
+      p[0] = static_cast<uint8_t>(std::lround(128 + 100 * std::sin(fx * 0.021)));
+      p[1] = static_cast<uint8_t>(std::lround(128 + 90 * std::cos(fy * 0.027 + fx * 0.004)));
+      p[2] = static_cast<uint8_t>(std::lround(128 + 70 * std::sin((fx + fy) * 0.013)));
     }
   }
   return px;

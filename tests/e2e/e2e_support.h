@@ -50,9 +50,6 @@ std::vector<uint8_t> decode_rgb24(const std::string& movie);
 // The audio of the first audio stream in raw form `format` (s16le, s24le, f32le).
 std::vector<uint8_t> decode_audio(const std::string& movie, const std::string& format);
 
-// Depth field of the Hap video sample description (24 or 32), or -1.
-int video_sample_depth(const std::string& movie);
-
 // A picture of width x height rgb24 pixels, smooth with some detail; frame moves it.
 std::vector<uint8_t> test_picture_rgb24(uint32_t width, uint32_t height, int frame);
 

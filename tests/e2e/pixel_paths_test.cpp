@@ -1,5 +1,6 @@
-// Sources of more than 8 bits per channel take the 16-bit host path, others the 8-bit one; a
-// source with alpha gets sample depth 32, one without 24.
+// Sources of every bit depth, with and without alpha, decode close to what ffmpeg makes of them
+// (the choice of host path itself is checked beside the FFmpeg source); an exact 16-bit source
+// keeps the full range.
 #include <gtest/gtest.h>
 
 #include "tests/e2e/e2e_support.h"
@@ -10,14 +11,13 @@ namespace {
 
 struct PathCase {
   const char* pix_fmt;
-  int depth;
 };
 
 }  // namespace
 
 class PixelPaths : public testing::TestWithParam<PathCase> {};
 
-TEST_P(PixelPaths, DepthAndPicture) {
+TEST_P(PixelPaths, DecodesCloseToFfmpegsPicture) {
   const PathCase c = GetParam();
   ScratchDir dir;
   const std::string in = dir.path("in.raw"), out = dir.path("out.mov");
@@ -29,7 +29,6 @@ TEST_P(PixelPaths, DepthAndPicture) {
   const RunResult r = orvex("encode " + in + " -f rawvideo --pix-fmt " + c.pix_fmt +
                             " --size 96x64 --quiet -o " + out);
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(video_sample_depth(out), c.depth);
   const RunResult ref =
       run("ffmpeg -v error -f rawvideo -pix_fmt " + std::string(c.pix_fmt) + " -s 96x64 -i " + in +
           " -f rawvideo -pix_fmt rgb24 " + dir.path("ref.rgb"));
@@ -38,10 +37,9 @@ TEST_P(PixelPaths, DepthAndPicture) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, PixelPaths,
-                         testing::Values(PathCase{"rgb24", 24}, PathCase{"rgba", 32},
-                                         PathCase{"yuv420p", 24}, PathCase{"rgb48le", 24},
-                                         PathCase{"rgba64le", 32}, PathCase{"yuv420p10le", 24},
-                                         PathCase{"yuva444p10le", 32}),
+                         testing::Values(PathCase{"rgb24"}, PathCase{"rgba"}, PathCase{"yuv420p"},
+                                         PathCase{"rgb48le"}, PathCase{"rgba64le"},
+                                         PathCase{"yuv420p10le"}, PathCase{"yuva444p10le"}),
                          [](const testing::TestParamInfo<PathCase>& info) {
                            return std::string(info.param.pix_fmt);
                          });
