@@ -173,6 +173,9 @@ struct BadAudio {
   uint8_t is_float;
   std::string message;
 };
+void PrintTo(const BadAudio& a, std::ostream* os) {
+  *os << a.message;
+}
 
 class MovWriterRefusesAudio : public ::testing::TestWithParam<BadAudio> {};
 
