@@ -174,7 +174,8 @@ struct BadAudio {
   std::string message;
 };
 void PrintTo(const BadAudio& a, std::ostream* os) {
-  *os << a.message;
+  *os << a.tracks << " tracks " << a.rate << " Hz " << a.bits
+      << (a.is_float ? " bit float x" : " bit x") << a.channels;
 }
 
 class MovWriterRefusesAudio : public ::testing::TestWithParam<BadAudio> {};
