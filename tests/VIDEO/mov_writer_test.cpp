@@ -260,4 +260,15 @@ TEST(MovWriterState, UnwritablePathIsReported) {
                        "file or directory");
 }
 
+TEST(MovWriterAudioLength, RefusesATrackLongerThan32BitSampleCounts) {
+  // One frame lasting 1000 s at 5 MHz is 5e9 sample frames: the sample tables cannot count it.
+  MovieFile f;
+  Mov_Writer m = f.open(16, 16, {1, 1000});
+  m.set_audio_tracks(1, 5000000, 8, 1, 0, 0);
+  add_frames(m, 1);
+  EXPECT_RUNTIME_ERROR(m.finalize(),
+                       "Audio track too long : 5000000000 sample frames (max 4294967295)");
+  EXPECT_TRUE(m.is_open());
+}
+
 }  // namespace
