@@ -68,6 +68,9 @@ struct AudioCase {
   size_t size;
   std::vector<uint32_t> labels;  // version 2 only
 };
+void PrintTo(const AudioCase& a, std::ostream* os) {
+  *os << a.channels << "ch " << a.bits << "bit " << a.rate << (a.is_float ? " float" : "");
+}
 
 class AudioDescription : public ::testing::TestWithParam<AudioCase> {};
 
@@ -135,6 +138,9 @@ struct TcCase {
   uint8_t frames;
   bool warns;
 };
+void PrintTo(const TcCase& t, std::ostream* os) {
+  *os << t.rate.numerator << "/" << t.rate.denominator << (t.drop ? " drop" : "");
+}
 
 class TimecodeDescription : public ::testing::TestWithParam<TcCase> {};
 

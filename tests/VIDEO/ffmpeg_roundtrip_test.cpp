@@ -93,6 +93,9 @@ struct AudioCase {
   std::string raw_format;
   std::string codec;
 };
+void PrintTo(const AudioCase& a, std::ostream* os) {
+  *os << a.channels << "ch " << a.raw_format << " " << a.rate;
+}
 
 size_t frame_bytes(const AudioCase& a) {
   return size_t{a.channels} * a.bits / 8;

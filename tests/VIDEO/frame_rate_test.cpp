@@ -13,6 +13,9 @@ struct FixedCase {
   int32_t fixed;
   uint32_t num, den;
 };
+void PrintTo(const FixedCase& c, std::ostream* os) {
+  *os << c.fixed;
+}
 
 class FpsFromFixed : public ::testing::TestWithParam<FixedCase> {};
 
@@ -62,6 +65,9 @@ struct FitCase {
   FrameRate out;
   std::string log;
 };
+void PrintTo(const FitCase& c, std::ostream* os) {
+  *os << c.in.numerator << "/" << c.in.denominator << " x " << c.frames;
+}
 
 class FpsFitDuration : public ::testing::TestWithParam<FitCase> {};
 

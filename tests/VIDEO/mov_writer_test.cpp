@@ -173,6 +173,10 @@ struct BadAudio {
   uint8_t is_float;
   std::string message;
 };
+void PrintTo(const BadAudio& a, std::ostream* os) {
+  *os << a.tracks << " tracks " << a.rate << " Hz " << a.bits
+      << (a.is_float ? " bit float x" : " bit x") << a.channels;
+}
 
 class MovWriterRefusesAudio : public ::testing::TestWithParam<BadAudio> {};
 
@@ -254,6 +258,17 @@ TEST(MovWriterState, UnwritablePathIsReported) {
                                   fourcc("Hap1"), 0, 1.0f, 0, 0, 0),
                        "Can't open target file : /nonexistent_dir_orvex/a.mov. Error : 2. No such "
                        "file or directory");
+}
+
+TEST(MovWriterAudioLength, RefusesATrackLongerThan32BitSampleCounts) {
+  // One frame lasting 1000 s at 5 MHz is 5e9 sample frames: the sample tables cannot count it.
+  MovieFile f;
+  Mov_Writer m = f.open(16, 16, {1, 1000});
+  m.set_audio_tracks(1, 5000000, 8, 1, 0, 0);
+  add_frames(m, 1);
+  EXPECT_RUNTIME_ERROR(m.finalize(),
+                       "Audio track too long : 5000000000 sample frames (max 4294967295)");
+  EXPECT_TRUE(m.is_open());
 }
 
 }  // namespace
