@@ -142,3 +142,19 @@ TEST(EncodeModes, ByteIdenticalMovies) {
     EXPECT_EQ(movie_a, read_file(dir.path("b.mov")));
   }
 }
+
+// Timecode, drop-frame and pixel aspect options reach the movie as ffprobe reads it.
+TEST(EncodeOptions, TimecodeAndPixelAspect) {
+  ScratchDir dir;
+  const std::string out = dir.path("tc.mov");
+  const RunResult r = orvex(
+      "encode --pattern=64x32 --frames 3 --rate 30000/1001 --no-audio "
+      "--timecode 01:00:00:00 --drop-frame --par 2:1 --quiet -o " +
+      out);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(probe(out, "v", "sample_aspect_ratio"), "2:1");
+  const RunResult tc =
+      run("ffprobe -v error -show_entries stream_tags=timecode -of csv=p=0 " + out);
+  EXPECT_NE(tc.out.find("01:00:00;00"), std::string::npos) << tc.out;
+  EXPECT_EQ(probe(out, "a", "codec_name"), "");
+}
