@@ -16,10 +16,6 @@
 #include "tests/support/psnr.h"
 #include "tests/support/test_frames.h"
 
-#ifndef ORVEX_HAP_BINARY
-#define ORVEX_HAP_BINARY ORVEX_BINARY_DIR "/cli/orvex-hap"
-#endif
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -80,7 +76,7 @@ TEST_P(HapRMovie, EncodesHap7FramesThatDecodeCloseToTheSource) {
   }
   std::string log;
   ASSERT_EQ(
-      run(std::string(ORVEX_HAP_BINARY) + " encode " + raw.string() + " -f rawvideo --pix-fmt " +
+      run(std::string(ORVEX_HAP_BIN) + " encode " + raw.string() + " -f rawvideo --pix-fmt " +
               (with_alpha ? "rgba" : "rgb24") + " --size " + std::to_string(kWidth) + "x" +
               std::to_string(kHeight) + " --rate 25 -c hap-r -q " + quality + " --quiet -y -o " +
               mov.string() + " 2>&1",

@@ -1,2 +1,0 @@
-# Empty dependencies file for orvex_frame_rate.
-# This may be replaced when dependencies are built.

@@ -1,3 +1,0 @@
-file(REMOVE_RECURSE
-  "liborvex_bc7enc.a"
-)
