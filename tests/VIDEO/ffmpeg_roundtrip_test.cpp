@@ -182,6 +182,7 @@ INSTANTIATE_TEST_SUITE_P(Layouts, AudioRoundTrip,
                                            AudioCase{2, 32, 0, 88200, 2.6, "s32le", "pcm_s32le"},
                                            AudioCase{1, 24, 0, 96000, 1.5, "s24le", "pcm_s24le"},
                                            AudioCase{1, 8, 0, 44100, 2.0, "u8", "pcm_u8"},
+                                           AudioCase{6, 8, 0, 48000, 2.0, "u8", "pcm_u8"},
                                            AudioCase{2, 64, 1, 48000, 2.0, "f64le", "pcm_f64le"}),
                          [](const auto& info) {
                            const AudioCase& a = info.param;
