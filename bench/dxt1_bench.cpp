@@ -44,8 +44,8 @@ void BM_Dxt1(benchmark::State& state) {
   const auto quality = static_cast<uint8_t>(state.range(0));
   const PixelFormat fmt = state.range(1) ? ARGB_16_HOST : ARGB_8;
   const auto threads = static_cast<uint32_t>(state.range(2));
-  const auto pixels = fmt == ARGB_8 ? orvex_test::argb8_from_rgba(rgba_frame(1))
-                                    : orvex_test::argb16_host_from_rgba(rgba_frame(1));
+  const auto pixels = fmt == ARGB_8 ? orvex_test::rgba_to_argb8(rgba_frame(1))
+                                    : orvex_test::rgba_to_argb16_host(rgba_frame(1));
   DxtEnc enc{};
   if (dxtenc_open(&enc, kWidth, kHeight, DXTENC_DXT1, quality, 0, fmt, PAD_REPLICATE, threads,
                   CPU_MASK_DEFAULT) != 0) {
@@ -85,7 +85,7 @@ void print_quality_table() {
               "slow-squish");
   for (uint32_t seed = 1; seed <= 3; ++seed) {
     std::vector<uint8_t> rgba = rgba_frame(seed);
-    const auto argb = orvex_test::argb8_from_rgba(rgba);
+    const auto argb = orvex_test::rgba_to_argb8(rgba);
     double ours[4] = {};
     for (uint8_t q = 1; q <= 3; ++q) ours[q] = psnr_of(encode(argb, ARGB_8, q, 0), rgba);
     for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 255;  // opaque: no punch-through

@@ -78,7 +78,7 @@ std::vector<uint8_t> natural_rgba(uint32_t width, uint32_t height, uint32_t seed
   return img;
 }
 
-std::vector<uint8_t> argb8_from_rgba(const std::vector<uint8_t>& rgba) {
+std::vector<uint8_t> rgba_to_argb8(const std::vector<uint8_t>& rgba) {
   std::vector<uint8_t> out(rgba.size());
   for (size_t i = 0; i + 3 < rgba.size(); i += 4) {
     out[i] = rgba[i + 3], out[i + 1] = rgba[i], out[i + 2] = rgba[i + 1], out[i + 3] = rgba[i + 2];
@@ -86,13 +86,13 @@ std::vector<uint8_t> argb8_from_rgba(const std::vector<uint8_t>& rgba) {
   return out;
 }
 
-std::vector<uint8_t> argb16_host_from_rgba(const std::vector<uint8_t>& rgba) {
+std::vector<uint8_t> rgba_to_argb16_host(const std::vector<uint8_t>& rgba) {
   std::vector<uint8_t> out(rgba.size() * 2);
   static const int kOrder[4] = {3, 0, 1, 2};  // A, R, G, B from R, G, B, A
   for (size_t p = 0; p < rgba.size() / 4; ++p) {
     for (int c = 0; c < 4; ++c) {
       const uint32_t v = rgba[p * 4 + kOrder[c]];
-      const uint32_t s = v == 255 ? 32768u : v * 128u + 64u;
+      const uint32_t s = (v * 32768u + 127u) / 255u;
       out[p * 8 + 2 * c] = static_cast<uint8_t>(s);
       out[p * 8 + 2 * c + 1] = static_cast<uint8_t>(s >> 8);
     }

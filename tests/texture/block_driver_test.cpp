@@ -41,8 +41,7 @@ std::vector<uint8_t> resized(const std::vector<uint8_t>& rgba, uint32_t w, uint3
 }
 
 std::vector<uint8_t> to_format(const std::vector<uint8_t>& rgba, PixelFormat fmt) {
-  return fmt == ARGB_8 ? orvex_test::argb8_from_rgba(rgba)
-                       : orvex_test::argb16_host_from_rgba(rgba);
+  return fmt == ARGB_8 ? orvex_test::rgba_to_argb8(rgba) : orvex_test::rgba_to_argb16_host(rgba);
 }
 
 // Frames are generated once per size and reused by every case of that size.
@@ -97,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(Large, BlockDriver,
                                           testing::Values(ARGB_8), testing::Values(1)));
 
 TEST(BlockDriver, CropWritesOnlyTheFullBlocks) {
-  const auto pixels = orvex_test::argb8_from_rgba(orvex_test::natural_rgba(6, 6));
+  const auto pixels = orvex_test::rgba_to_argb8(orvex_test::natural_rgba(6, 6));
   EXPECT_EQ(encode_frame(pixels, 6, 6, 2, ARGB_8, PAD_CROP).size(), 8u);
   EXPECT_EQ(encode_frame(pixels, 6, 6, 2, ARGB_8, PAD_REPLICATE).size(), 32u);
 }
@@ -105,8 +104,8 @@ TEST(BlockDriver, CropWritesOnlyTheFullBlocks) {
 TEST(BlockDriver, SixteenBitInputGivesTheSameTextureAsItsEightBitValues) {
   const auto rgba = orvex_test::natural_rgba(61, 37, 5);
   for (uint8_t q = 1; q <= 3; ++q) {
-    EXPECT_EQ(encode_frame(orvex_test::argb8_from_rgba(rgba), 61, 37, q, ARGB_8),
-              encode_frame(orvex_test::argb16_host_from_rgba(rgba), 61, 37, q, ARGB_16_HOST))
+    EXPECT_EQ(encode_frame(orvex_test::rgba_to_argb8(rgba), 61, 37, q, ARGB_8),
+              encode_frame(orvex_test::rgba_to_argb16_host(rgba), 61, 37, q, ARGB_16_HOST))
         << "quality " << int(q);
   }
 }

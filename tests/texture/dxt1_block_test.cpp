@@ -217,7 +217,7 @@ TEST(Dxt1Block, SlowFitsAntiCorrelatedChannels) {
 TEST(Dxt1Quality, RisesWithQualityOnNaturalContent) {
   const uint32_t w = 192, h = 128;
   const auto rgba = orvex_test::natural_rgba(w, h, 2);
-  const auto argb = orvex_test::argb8_from_rgba(rgba);
+  const auto argb = orvex_test::rgba_to_argb8(rgba);
   double psnr[4] = {};
   for (uint8_t q = 1; q <= 3; ++q) {
     const auto tex = encode_frame(argb, w, h, q, ARGB_8);
