@@ -56,11 +56,11 @@ TEST_P(HapRFrame, FormatsAndBandsGiveTheSameTexture) {
   const uint8_t quality = static_cast<uint8_t>(GetParam());
   const uint32_t w = 70, h = 134;  // 18 x 34 blocks, the last column and row padded
   const std::vector<uint8_t> rgba = bc7_test::natural_image(w, h, AlphaKind::Soft, 31);
-  const Encoded one = encode(orvex_test::argb8_from_rgba(rgba), w, h, ARGB_8, quality, 1);
+  const Encoded one = encode(orvex_test::rgba_to_argb8(rgba), w, h, ARGB_8, quality, 1);
   ASSERT_EQ(one.open_result, 0);
-  const Encoded bands = encode(orvex_test::argb8_from_rgba(rgba), w, h, ARGB_8, quality, 4);
+  const Encoded bands = encode(orvex_test::rgba_to_argb8(rgba), w, h, ARGB_8, quality, 4);
   const Encoded host16 =
-      encode(orvex_test::argb16_host_from_rgba(rgba), w, h, ARGB_16_HOST, quality, 3);
+      encode(orvex_test::rgba_to_argb16_host(rgba), w, h, ARGB_16_HOST, quality, 3);
   EXPECT_EQ(one.texture, bands.texture);
   EXPECT_EQ(one.texture, host16.texture);
 
@@ -75,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(Qualities, HapRFrame, testing::Values(1, 2, 3));
 TEST(HapRSource, WithoutAlphaEncodesOpaqueBlocks) {
   const uint32_t w = 32, h = 32;
   const std::vector<uint8_t> rgba = bc7_test::noise_image(w, h, false, 41);
-  const Encoded e = encode(orvex_test::argb8_from_rgba(rgba), w, h, ARGB_8, 2, 1, true);
+  const Encoded e = encode(orvex_test::rgba_to_argb8(rgba), w, h, ARGB_8, 2, 1, true);
   ASSERT_EQ(e.open_result, 0);
   for (size_t b = 0; b < e.texture.size() / 16; ++b) {
     const orvex_test::Bc7Fields f = orvex_test::bc7_parse_block(&e.texture[b * 16]);
@@ -90,7 +90,7 @@ TEST(HapRSource, WithoutAlphaEncodesOpaqueBlocks) {
 TEST(HapRSource, ConcurrentSetUpsAgree) {
   const uint32_t w = 32, h = 64;
   const std::vector<uint8_t> argb =
-      orvex_test::argb8_from_rgba(bc7_test::natural_image(w, h, AlphaKind::Binary, 51));
+      orvex_test::rgba_to_argb8(bc7_test::natural_image(w, h, AlphaKind::Binary, 51));
   std::vector<Encoded> results(4);
   std::vector<std::thread> threads;
   for (size_t t = 0; t < results.size(); ++t)

@@ -53,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(NaturalContent, Bc7Quality,
 
 std::vector<uint8_t> encode_frame(const std::vector<uint8_t>& rgba, DxtEncType type,
                                   uint8_t quality) {
-  const std::vector<uint8_t> argb = orvex_test::argb8_from_rgba(rgba);
+  const std::vector<uint8_t> argb = orvex_test::rgba_to_argb8(rgba);
   DxtEnc enc{};
   EXPECT_EQ(
       dxtenc_open(&enc, kSize, kSize, type, quality, 0, ARGB_8, PAD_REPLICATE, 1, CPU_MASK_DEFAULT),
