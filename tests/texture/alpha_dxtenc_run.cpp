@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+
+#include "tests/support/alpha_block_decoder.h"
+#include "tests/support/hapq_decoder.h"
+#include "tests/support/synthetic_scene.h"
 
 namespace orvex_test {
 
@@ -30,6 +35,32 @@ std::vector<uint8_t> run_dxtenc(const DxtencRun& run, const std::vector<uint8_t>
   }
   out.resize(size);
   return out;
+}
+
+}  // namespace orvex_test
+
+namespace orvex_test {
+
+std::vector<uint8_t> scene_pixels(const std::vector<uint8_t>& rgba, PixelFormat format) {
+  return format == ARGB_16_HOST ? rgba_to_argb16_host(rgba) : rgba_to_argb8(rgba);
+}
+
+std::vector<uint8_t> decode_texture(DxtEncType type, const std::vector<uint8_t>& texture,
+                                    size_t width, size_t height) {
+  switch (type) {
+    case DXTENC_DXT5:
+      return decode_dxt5_texture(texture.data(), width, height);
+    case DXTENC_YCOCG:
+      return decode_hapq_texture(texture.data(), width, height);
+    case DXTENC_YCOCG_RGTC1_ALPHA:
+      return decode_hapq_alpha_textures(texture.data(), width, height);
+    default: {
+      const std::vector<uint8_t> v = decode_rgtc1_texture(texture.data(), width, height);
+      std::vector<uint8_t> rgba(v.size() * 4);
+      for (size_t i = 0; i < v.size(); ++i) std::fill_n(&rgba[i * 4], 4, v[i]);
+      return rgba;
+    }
+  }
 }
 
 }  // namespace orvex_test

@@ -1,0 +1,138 @@
+// Whole-frame behaviour of the alpha-carrying textures (DXT5, RGTC1 from alpha or luma, Hap Q
+// Alpha): which channel each one carries, opaque alpha from sources without alpha, the two-texture
+// layout, and identical output whatever the number of bands.
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "tests/support/psnr.h"
+#include "tests/support/synthetic_scene.h"
+#include "tests/texture/alpha_dxtenc_run.h"
+
+namespace {
+
+using orvex_test::DxtencRun;
+using orvex_test::run_dxtenc;
+
+constexpr uint32_t kW = 61, kH = 45;  // partial blocks at both edges
+
+// One channel of an RGBA8 image as its own RGBA8 image (the channel in every component), the
+// layout in which decode_texture returns RGTC1 textures.
+std::vector<uint8_t> broadcast(const std::vector<uint8_t>& rgba, int channel) {
+  std::vector<uint8_t> out(rgba.size());
+  for (size_t i = 0; i < rgba.size(); i += 4) std::fill_n(&out[i], 4, rgba[i + channel]);
+  return out;
+}
+
+std::vector<uint8_t> luma_of(const std::vector<uint8_t>& rgba) {
+  std::vector<uint8_t> out(rgba.size());
+  for (size_t i = 0; i < rgba.size(); i += 4) {
+    std::fill_n(&out[i], 4, static_cast<uint8_t>((rgba[i] + rgba[i + 1] + rgba[i + 2]) / 3));
+  }
+  return out;
+}
+
+class AlphaOnlySource : public ::testing::TestWithParam<PixelFormat> {};
+
+TEST_P(AlphaOnlySource, CarriesLumaWithoutAlphaAndAlphaWithIt) {
+  const auto rgba = orvex_test::synthetic_scene_rgba(kW, kH, 21);
+  const auto pixels = orvex_test::scene_pixels(rgba, GetParam());
+  DxtencRun run;
+  run.format = GetParam();
+  run.type = DXTENC_RGTC1_LUMA;
+  run.source_without_alpha = true;
+  const auto from_luma =
+      orvex_test::decode_texture(run.type, run_dxtenc(run, pixels, kW, kH), kW, kH);
+  run.type = DXTENC_RGTC1_ALPHA;
+  run.source_without_alpha = false;
+  const auto from_alpha =
+      orvex_test::decode_texture(run.type, run_dxtenc(run, pixels, kW, kH), kW, kH);
+
+  const auto luma = luma_of(rgba);
+  const auto alpha = broadcast(rgba, 3);
+  const size_t n = kW * kH;
+  EXPECT_GT(orvex_test::psnr(from_luma.data(), luma.data(), n, 4), 40.0);
+  EXPECT_LT(orvex_test::psnr(from_luma.data(), alpha.data(), n, 4), 20.0);
+  EXPECT_GT(orvex_test::psnr(from_alpha.data(), alpha.data(), n, 4), 40.0);
+  EXPECT_LT(orvex_test::psnr(from_alpha.data(), luma.data(), n, 4), 20.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, AlphaOnlySource, ::testing::Values(ARGB_8, ARGB_16_HOST));
+
+using OpaqueCase = std::tuple<DxtEncType, PixelFormat>;
+class OpaqueAlpha : public ::testing::TestWithParam<OpaqueCase> {};
+
+TEST_P(OpaqueAlpha, SourceWithoutAlphaDecodesFullyOpaque) {
+  // The frame's alpha bytes hold the scene's varied alpha; the encoder must not read them.
+  const auto [type, format] = GetParam();
+  const auto rgba = orvex_test::synthetic_scene_rgba(kW, kH, 4);
+  DxtencRun run;
+  run.type = type;
+  run.format = format;
+  run.source_without_alpha = true;
+  for (uint8_t quality : {DXT_QUALITY_FAST, DXT_QUALITY_NORMAL, DXT_QUALITY_SLOW}) {
+    run.quality = quality;
+    const auto texture = run_dxtenc(run, orvex_test::scene_pixels(rgba, format), kW, kH);
+    const auto decoded = orvex_test::decode_texture(type, texture, kW, kH);
+    for (size_t i = 0; i < kW * kH; ++i) ASSERT_EQ(decoded[i * 4 + 3], 255) << "pixel " << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Types, OpaqueAlpha,
+                         ::testing::Combine(::testing::Values(DXTENC_DXT5,
+                                                              DXTENC_YCOCG_RGTC1_ALPHA),
+                                            ::testing::Values(ARGB_8, ARGB_16_HOST)));
+
+TEST(HapQAlphaLayout, AlphaTextureFollowsTheColourTexture) {
+  // 8x4: two Hap Q blocks (bytes 0-31), then the two RGTC1 blocks of the alpha (bytes 32-47).
+  std::vector<uint8_t> rgba(8 * 4 * 4);
+  for (size_t p = 0; p < 32; ++p) {
+    rgba[p * 4] = static_cast<uint8_t>(30 + p * 5);
+    rgba[p * 4 + 1] = static_cast<uint8_t>(200 - p * 3);
+    rgba[p * 4 + 2] = 90;
+    rgba[p * 4 + 3] = (p % 8) < 4 ? 40 : 220;  // left block 40, right block 220
+  }
+  const auto pixels = orvex_test::rgba_to_argb8(rgba);
+  DxtencRun run;
+  run.type = DXTENC_YCOCG_RGTC1_ALPHA;
+  const auto pair = run_dxtenc(run, pixels, 8, 4);
+  ASSERT_EQ(pair.size(), 48u);
+  run.type = DXTENC_YCOCG;
+  const auto colour = run_dxtenc(run, pixels, 8, 4);
+  ASSERT_EQ(colour.size(), 32u);
+  EXPECT_TRUE(std::equal(colour.begin(), colour.end(), pair.begin()));
+  const std::vector<uint8_t> expected_alpha = {40, 0, 0, 0, 0, 0, 0, 0, 220, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_TRUE(std::equal(expected_alpha.begin(), expected_alpha.end(), pair.begin() + 32));
+}
+
+using BandCase = std::tuple<DxtEncType, uint8_t, PixelFormat>;
+class BandIdentity : public ::testing::TestWithParam<BandCase> {};
+
+TEST_P(BandIdentity, ThreadedOutputEqualsSingleThreaded) {
+  const auto [type, quality, format] = GetParam();
+  constexpr uint32_t w = 37, h = 203;  // 7 bands of 32 rows at most, a partial last band
+  const auto pixels = orvex_test::scene_pixels(orvex_test::synthetic_scene_rgba(w, h, 8), format);
+  DxtencRun run;
+  run.type = type;
+  run.quality = quality;
+  run.format = format;
+  const auto single = run_dxtenc(run, pixels, w, h);
+  for (uint32_t threads : {2u, 3u, 64u}) {
+    run.threads = threads;
+    EXPECT_EQ(run_dxtenc(run, pixels, w, h), single) << threads << " threads";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Dxt5, BandIdentity,
+                         ::testing::Combine(::testing::Values(DXTENC_DXT5),
+                                            ::testing::Values(DXT_QUALITY_FAST, DXT_QUALITY_NORMAL,
+                                                              DXT_QUALITY_SLOW),
+                                            ::testing::Values(ARGB_8, ARGB_16_HOST)));
+INSTANTIATE_TEST_SUITE_P(RgtcAndYCoCg, BandIdentity,
+                         ::testing::Combine(::testing::Values(DXTENC_RGTC1_LUMA, DXTENC_RGTC1_ALPHA,
+                                                              DXTENC_YCOCG,
+                                                              DXTENC_YCOCG_RGTC1_ALPHA),
+                                            ::testing::Values(DXT_QUALITY_NORMAL),
+                                            ::testing::Values(ARGB_8, ARGB_16_HOST)));
+
+}  // namespace
