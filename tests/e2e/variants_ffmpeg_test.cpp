@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 constexpr size_t kW = 94, kH = 62;  // partial blocks at both edges
 constexpr int kFrames = 2;
 
-const std::string kOrvexHap = std::string(ORVEX_BINARY_DIR) + "/cli/orvex-hap";
+const std::string kOrvexHap = ORVEX_HAP_BIN;
 
 struct VariantCase {
   const char* codec;  // orvex-hap -c name

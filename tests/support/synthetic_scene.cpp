@@ -99,29 +99,4 @@ std::vector<uint8_t> synthetic_scene_rgba(size_t width, size_t height, uint32_t 
   return rgba;
 }
 
-std::vector<uint8_t> rgba_to_argb8(const std::vector<uint8_t>& rgba) {
-  std::vector<uint8_t> argb(rgba.size());
-  for (size_t i = 0; i + 3 < rgba.size(); i += 4) {
-    argb[i] = rgba[i + 3];
-    argb[i + 1] = rgba[i];
-    argb[i + 2] = rgba[i + 1];
-    argb[i + 3] = rgba[i + 2];
-  }
-  return argb;
-}
-
-std::vector<uint8_t> rgba_to_argb16_host(const std::vector<uint8_t>& rgba) {
-  std::vector<uint8_t> argb(rgba.size() * 2);
-  static constexpr int kOrder[4] = {3, 0, 1, 2};  // A, R, G, B from R, G, B, A
-  for (size_t p = 0; p * 4 < rgba.size(); ++p) {
-    for (int c = 0; c < 4; ++c) {
-      const uint32_t v = rgba[p * 4 + kOrder[c]];
-      const uint32_t s = (v * 32768 + 127) / 255;
-      argb[p * 8 + c * 2] = static_cast<uint8_t>(s);
-      argb[p * 8 + c * 2 + 1] = static_cast<uint8_t>(s >> 8);
-    }
-  }
-  return argb;
-}
-
 }  // namespace orvex_test

@@ -8,6 +8,7 @@
 #include "tests/support/alpha_block_decoder.h"
 #include "tests/support/hapq_decoder.h"
 #include "tests/support/synthetic_scene.h"
+#include "tests/support/test_frames.h"
 
 namespace orvex_test {
 

@@ -7,6 +7,7 @@
 
 #include "tests/support/psnr.h"
 #include "tests/support/synthetic_scene.h"
+#include "tests/support/test_frames.h"
 #include "tests/texture/alpha_dxtenc_run.h"
 
 namespace {
