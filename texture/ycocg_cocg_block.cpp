@@ -66,22 +66,21 @@ uint32_t select_cocg_indices(const YCoCgWorkBlock* block, const CoCgEndpoints& e
     p2[c] = p0[c] + (p1[c] - p0[c]) * 0.33333334f;
     p3[c] = p0[c] + (p1[c] - p0[c]) * 0.6666667f;
   }
-  uint32_t word = 0;
+  // Nearest of the four without a search: comparisons of the distances to points along a line.
+  // Written lane-wise over the 16 pixels so that the compiler can keep it in vector registers.
+  uint32_t index[16];
   for (int i = 0; i < 16; ++i) {
     const float co = block->Co[i];
     const float cg = block->Cg[i];
-    auto dist = [&](const float p[2]) {
-      const float dco = co - p[0];
-      const float dcg = cg - p[1];
-      return dco * dco + dcg * dcg;
-    };
-    const float d0 = dist(p0), d1 = dist(p1), d2 = dist(p2), d3 = dist(p3);
-    // Nearest of the four without a search: the comparisons of the points along the line.
-    const bool b0 = d0 > d3, b1 = d1 > d2, b2 = d0 > d2, b3 = d1 > d3, b4 = d2 > d3;
-    const uint32_t bit1 = (b1 && b2) || (b0 && b3) ? 1u : 0u;
-    const uint32_t bit0 = b0 && b4 ? 1u : 0u;
-    word |= (bit1 << 1 | bit0) << (2 * i);
+    const float d0 = (co - p0[0]) * (co - p0[0]) + (cg - p0[1]) * (cg - p0[1]);
+    const float d1 = (co - p1[0]) * (co - p1[0]) + (cg - p1[1]) * (cg - p1[1]);
+    const float d2 = (co - p2[0]) * (co - p2[0]) + (cg - p2[1]) * (cg - p2[1]);
+    const float d3 = (co - p3[0]) * (co - p3[0]) + (cg - p3[1]) * (cg - p3[1]);
+    const uint32_t b0 = d0 > d3, b1 = d1 > d2, b2 = d0 > d2, b3 = d1 > d3, b4 = d2 > d3;
+    index[i] = ((b1 & b2) | (b0 & b3)) << 1 | (b0 & b4);
   }
+  uint32_t word = 0;
+  for (int i = 0; i < 16; ++i) word |= index[i] << (2 * i);
   return word;
 }
 

@@ -38,41 +38,39 @@ float normalise(float v) {
   return std::clamp(v, 0.0f, 255.0f) / 255.0f;
 }
 
+void min_max(const float v[16], float* lo, float* hi) {
+  float mn = v[0], mx = v[0];
+  for (int i = 1; i < 16; ++i) {
+    mn = v[i] < mn ? v[i] : mn;
+    mx = v[i] > mx ? v[i] : mx;
+  }
+  *lo = mn;
+  *hi = mx;
+}
+
+// Reads the block, then transforms it lane-wise (vectorisable), then takes the extremes.
 template <typename Format>
 bool convert(const uint8_t* src, size_t stride, YCoCgWorkBlock* block) {
-  bool black = true;
-  float minY = 1.0f, maxY = 0.0f;
-  float minCo = 1.0f, maxCo = 0.0f;
-  float minCg = 1.0f, maxCg = 0.0f;
+  float r[16], g[16], b[16];
+  bool nonzero = false;
   for (int row = 0; row < 4; ++row) {
     const uint8_t* p = src + stride * static_cast<size_t>(row);
     for (int col = 0; col < 4; ++col, p += Format::kPixelBytes) {
-      float r, g, b;
-      bool nonzero;
-      Format::rgb(p, &r, &g, &b, &nonzero);
-      if (nonzero) black = false;
-      const float co = normalise((2.0f * r - 2.0f * b + 2.0f) * 0.25f + 128.0f);
-      const float cg = normalise((2.0f * g - r - b + 2.0f) * 0.25f + 128.0f);
-      const float y = normalise((r + 2.0f * g + b + 2.0f) * 0.25f);
       const int i = row * 4 + col;
-      block->Y[i] = y;
-      block->Co[i] = co;
-      block->Cg[i] = cg;
-      minY = std::min(minY, y);
-      maxY = std::max(maxY, y);
-      minCo = std::min(minCo, co);
-      maxCo = std::max(maxCo, co);
-      minCg = std::min(minCg, cg);
-      maxCg = std::max(maxCg, cg);
+      bool nz;
+      Format::rgb(p, &r[i], &g[i], &b[i], &nz);
+      nonzero |= nz;
     }
   }
-  block->minY = minY;
-  block->maxY = maxY;
-  block->minCo = minCo;
-  block->minCg = minCg;
-  block->maxCo = maxCo;
-  block->maxCg = maxCg;
-  return black;
+  for (int i = 0; i < 16; ++i) {
+    block->Co[i] = normalise((2.0f * r[i] - 2.0f * b[i] + 2.0f) * 0.25f + 128.0f);
+    block->Cg[i] = normalise((2.0f * g[i] - r[i] - b[i] + 2.0f) * 0.25f + 128.0f);
+    block->Y[i] = normalise((r[i] + 2.0f * g[i] + b[i] + 2.0f) * 0.25f);
+  }
+  min_max(block->Y, &block->minY, &block->maxY);
+  min_max(block->Co, &block->minCo, &block->maxCo);
+  min_max(block->Cg, &block->minCg, &block->maxCg);
+  return !nonzero;
 }
 
 }  // namespace

@@ -77,18 +77,6 @@ TEST(AlphaBlock, EightValuePaletteIsStoredInDecoderOrder) {
   EXPECT_EQ(decode(b), v);
 }
 
-TEST(AlphaBlock, RangeIgnoresTheExtremes) {
-  uint8_t lo = 0, hi = 0;
-  const uint8_t mixed[16] = {0, 255, 7, 200, 0, 0, 255, 9, 9, 9, 9, 9, 9, 9, 9, 9};
-  alpha_range(mixed, &lo, &hi);
-  EXPECT_EQ(lo, 7);
-  EXPECT_EQ(hi, 200);
-  const uint8_t extremes[16] = {0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255};
-  alpha_range(extremes, &lo, &hi);
-  EXPECT_EQ(lo, 255);
-  EXPECT_EQ(hi, 0);
-}
-
 TEST(AlphaBlock, NearestPaletteIndexPrefersTheLowestOnTies) {
   const uint8_t palette[8] = {10, 0, 10, 20, 30, 40, 50, 60};
   const uint8_t values[16] = {5, 10, 15, 60, 255, 0, 35, 10, 10, 10, 10, 10, 10, 10, 10, 10};
