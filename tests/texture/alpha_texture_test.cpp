@@ -3,6 +3,7 @@
 // layout, and identical output whatever the number of bands.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <tuple>
 
 #include "tests/support/psnr.h"
@@ -135,5 +136,31 @@ INSTANTIATE_TEST_SUITE_P(RgtcAndYCoCg, BandIdentity,
                                                               DXTENC_YCOCG_RGTC1_ALPHA),
                                             ::testing::Values(DXT_QUALITY_NORMAL),
                                             ::testing::Values(ARGB_8, ARGB_16_HOST)));
+
+TEST(AlphaSetUp, Dxt5RefusesUnknownQualitiesWithItsLine) {
+  for (uint8_t quality : {uint8_t{0}, uint8_t{4}}) {
+    DxtEnc enc{};
+    ::testing::internal::CaptureStdout();
+    const int result = dxtenc_open(&enc, 16, 16, DXTENC_DXT5, quality, 0, ARGB_8, PAD_REPLICATE, 1,
+                                   CPU_MASK_DEFAULT);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "DxtEnc DXT5 Qualite inconnu : " + std::to_string(quality) + "\n");
+    EXPECT_EQ(result, 1);
+  }
+}
+
+TEST(AlphaSetUp, RgtcAndYCoCgTypesIgnoreTheQuality) {
+  const auto pixels = orvex_test::rgba_to_argb8(orvex_test::synthetic_scene_rgba(kW, kH, 2));
+  for (DxtEncType type :
+       {DXTENC_RGTC1_LUMA, DXTENC_RGTC1_ALPHA, DXTENC_YCOCG, DXTENC_YCOCG_RGTC1_ALPHA}) {
+    DxtencRun run;
+    run.type = type;
+    const auto normal = run_dxtenc(run, pixels, kW, kH);
+    for (uint8_t quality : {uint8_t{0}, DXT_QUALITY_FAST, DXT_QUALITY_SLOW, uint8_t{9}}) {
+      run.quality = quality;
+      EXPECT_EQ(run_dxtenc(run, pixels, kW, kH), normal) << type << " quality " << int{quality};
+    }
+  }
+}
 
 }  // namespace
