@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "texture/alpha_ycocg_setup.h"
 #include "texture/cpu_probe.h"
 #include "texture/dxt1.h"
 #include "texture/dxtenc_bands.h"
@@ -131,6 +132,20 @@ int dxtenc_open(DxtEnc* enc, uint32_t width, uint32_t height, DxtEncType type, u
       break;
     case DXTENC_BC7:
       if (!hapr_bind_slots(ops, quality, fmt, enc->source_without_alpha != 0)) return 1;
+      break;
+    case DXTENC_DXT5:
+      if (!quality_known(quality)) {
+        std::printf("DxtEnc DXT5 Qualite inconnu : %d\n", quality);
+        return 1;
+      }
+      bind_dxt1_colour_slots(ops, quality, fmt);
+      bind_alpha_ycocg_slots(ops, type, quality, fmt, enc->source_without_alpha != 0);
+      break;
+    case DXTENC_RGTC1_LUMA:
+    case DXTENC_RGTC1_ALPHA:
+    case DXTENC_YCOCG:
+    case DXTENC_YCOCG_RGTC1_ALPHA:
+      bind_alpha_ycocg_slots(ops, type, quality, fmt, enc->source_without_alpha != 0);
       break;
     default:
       std::printf("DxtEnc type non supporte : %u\n", static_cast<unsigned>(type));
