@@ -15,6 +15,8 @@
 #include "host/render_settings.h"
 #include "job/frame_rate.h"
 #include "job/render_job.h"
+#include "texture/dxtenc.h"
+#include "texture/pixel_formats.h"
 
 namespace orvex_host {
 namespace {
@@ -23,7 +25,7 @@ constexpr A_Err kFrameFailed = 9988;
 constexpr A_Err kStartFailed = 9995;
 constexpr A_Err kNoPath = 9996;
 constexpr A_Err kEndFailed = 9997;
-constexpr uint32_t kCpuFeatureMask = 0xF8;
+constexpr CpuFeatureMask kCpuFeatureMask = CPU_MASK_DEFAULT;  // 0xF8
 
 uintptr_t key_of(AEIO_OutSpecH outH) {
   return reinterpret_cast<uintptr_t>(outH);
@@ -150,9 +152,10 @@ A_Err start_adding(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH) {
     return kStartFailed;
   }
   try {
-    entry.job->open_encoders(0, depth, 0, 0);
-    entry.job->open_extra_encoders(5, depth, 0, 0, 1);
-    entry.job->open_extra_encoders(5, depth, 0, 0, 2);
+    const auto host_depth = static_cast<uint32_t>(depth);
+    entry.job->open_encoders(ARGB_8, host_depth, PAD_REPLICATE, 0);
+    entry.job->open_extra_encoders(ARGB_16_HOST, host_depth, PAD_REPLICATE, 0, 1);
+    entry.job->open_extra_encoders(ARGB_16_HOST, host_depth, PAD_REPLICATE, 0, 2);
   } catch (const std::runtime_error& e) {
     report_plain(*utility.get(), plugin_id, e.what());
     return kStartFailed;
@@ -192,9 +195,9 @@ A_Err add_frame(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, const PF_Effect
   if (wP->data == nullptr || wP->width < entry->width || wP->height < entry->height ||
       static_cast<int64_t>(wP->rowbytes) < static_cast<int64_t>(entry->width) * pixel_bytes)
     return kFrameFailed;
-  const uint32_t texture_slot = pixel_bytes == 8 ? 1 : 0;
+  const uint8_t texture_slot = pixel_bytes == 8 ? 1 : 0;
   try {
-    entry->job->add_frame(static_cast<const uint8_t*>(wP->data), static_cast<int64_t>(wP->rowbytes),
+    entry->job->add_frame(static_cast<const uint8_t*>(wP->data), static_cast<size_t>(wP->rowbytes),
                           texture_slot);
   } catch (const std::runtime_error& e) {
     std::printf("Err add : %s\n", e.what());
