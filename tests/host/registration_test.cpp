@@ -2,6 +2,7 @@
 // filled, the fixed answers of the stubs, and failures of the host during registration.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
 #include <functional>
 
@@ -112,6 +113,26 @@ TEST(Registration, HostFailuresAreReturnedAndStopRegistration) {
     EXPECT_EQ(host.suites_held(), 0) << c.what;
     EXPECT_TRUE(host.misuse.empty()) << c.what;
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PluginLibrary, ExportsOnlyTheEntryPoint) {
+  int status = -1;
+  const std::string table =
+      orvex_test::run_command("nm -D --defined-only '" ORVEX_PLUGIN_PATH "'", &status);
+  ASSERT_EQ(status, 0) << table;
+  std::vector<std::string> exported;
+  for (const std::string& line : orvex_test::split_lines(table)) {
+    // "<address> <type> <name>"; an upper-case type is a global symbol.
+    const size_t type_at = line.find(' ');
+    if (type_at == std::string::npos || type_at + 3 > line.size()) continue;
+    if (std::isupper(static_cast<unsigned char>(line[type_at + 1])))
+      exported.push_back(line.substr(type_at + 3));
+  }
+  EXPECT_EQ(exported, std::vector<std::string>{"EntryPointFunc"});
 }
 
 }  // namespace

@@ -118,10 +118,9 @@ TEST_F(RenderFailures, StartAddingRefusals) {
     const Outcome outcome = start(spec);
     EXPECT_EQ(outcome.code, c.code) << c.name;
     EXPECT_EQ(outcome.out, c.line) << c.name;
-    if (*c.message)
-      EXPECT_EQ(outcome.messages, std::vector<std::string>{c.message}) << c.name;
-    else
-      EXPECT_TRUE(outcome.messages.empty()) << c.name;
+    const std::vector<std::string> shown =
+        *c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{};
+    EXPECT_EQ(outcome.messages, shown) << c.name;
     // Nothing stays registered: the same spec starts once the cause is gone.
     spec->values = values();
     EXPECT_EQ(start(spec).code, 0) << c.name;
