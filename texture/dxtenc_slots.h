@@ -32,7 +32,7 @@ struct YCoCgWorkBlock {
 // Ordered split search of the cluster fit for one point count: `count` splits (i, j, k) in the
 // order they are scored. Points [0,i) take index 0, [i,j) index 2, [j,k) index 3, [k,n) index 1.
 struct ClusterSplitList {
-  const uint8_t (*splits)[3];
+  const uint8_t* splits;  // 3 bytes (i, j, k) per split
   uint32_t count;
 };
 
