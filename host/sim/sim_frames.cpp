@@ -70,6 +70,25 @@ void draw_pattern(PF_EffectWorld& world, PF_PixelFormat format, int index, bool 
   }
 }
 
+void fill_flat(PF_EffectWorld& world, PF_PixelFormat format) {
+  auto* base = static_cast<uint8_t*>(world.data);
+  for (int y = 0; y < world.height; ++y) {
+    uint8_t* row = base + static_cast<size_t>(y) * world.rowbytes;
+    for (int x = 0; x < world.width; ++x) {
+      if (format == PF_PixelFormat_ARGB32) {
+        const uint8_t px[4] = {255, 128, 128, 128};
+        std::memcpy(row + x * 4, px, 4);
+      } else if (format == PF_PixelFormat_ARGB64) {
+        const uint16_t px[4] = {32768, 16384, 16384, 16384};
+        std::memcpy(row + x * 8, px, 8);
+      } else {
+        const float px[4] = {1.0f, 0.5f, 0.5f, 0.5f};
+        std::memcpy(row + x * 16, px, 16);
+      }
+    }
+  }
+}
+
 std::vector<uint8_t> tone(int64_t first, int64_t frames, int channels, int sample_bytes,
                           double rate_hz) {
   std::vector<uint8_t> data(static_cast<size_t>(frames) * channels * sample_bytes);

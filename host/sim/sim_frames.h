@@ -17,6 +17,9 @@ std::vector<uint8_t> pattern_rgba8(int index, int width, int height, bool with_a
 // as pattern_rgba8 at that depth.
 void draw_pattern(PF_EffectWorld& world, PF_PixelFormat format, int index, bool with_alpha);
 
+// Fills `world` with one opaque mid grey: a picture whose texture compresses well.
+void fill_flat(PF_EffectWorld& world, PF_PixelFormat format);
+
 // `frames` sample frames of interleaved audio for `channels` channels starting at sample frame
 // `first`: 16-bit little-endian integers (sample_bytes 2) or 32-bit floats (sample_bytes 4).
 std::vector<uint8_t> tone(int64_t first, int64_t frames, int channels, int sample_bytes,

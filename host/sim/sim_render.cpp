@@ -90,7 +90,10 @@ RenderResult run_render(Host& host, const RenderRequest& request) {
                        request.world_height ? request.world_height : values.height);
     const bool alpha = depth_has_alpha(values.depth);
     for (int i = 0; i < request.frames; ++i) {
-      draw_pattern(*world, format, i, alpha);
+      if (request.flat_picture)
+        fill_flat(*world, format);
+      else
+        draw_pattern(*world, format, i, alpha);
       const A_Err frame_err =
           fb.AEIO_AddFrame(basic, out, i, request.frames, world, nullptr, 0, nullptr);
       result.frame_results.push_back(frame_err);

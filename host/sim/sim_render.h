@@ -22,6 +22,7 @@ struct RenderRequest {
   PF_PixelFormat world_format = 0;  // 0: from the depth (8-bit, 16-bit or float)
   A_long world_width = 0, world_height = 0;  // 0: the output size
   bool project_round_trip = true;
+  bool flat_picture = false;  // one grey instead of the moving picture
 };
 
 struct RenderResult {
