@@ -16,7 +16,9 @@ Plugin::Plugin(const std::string& path) {
   HMODULE module = LoadLibraryA(path.c_str());
   if (module == nullptr) throw std::runtime_error("cannot load plug-in " + path);
   library_ = module;
-  entry_ = reinterpret_cast<EntryPointFunc_Fn>(GetProcAddress(module, "EntryPointFunc"));
+  // Through void*: FARPROC's type is unrelated to the entry point's.
+  entry_ = reinterpret_cast<EntryPointFunc_Fn>(
+      reinterpret_cast<void*>(GetProcAddress(module, "EntryPointFunc")));
 #else
   library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (library_ == nullptr)
