@@ -4,8 +4,10 @@
 // chunk count, frame mode) must show in the frames written.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 
 #include "host/sim/sim_frames.h"
@@ -91,6 +93,11 @@ struct MovieCase {
   A_short channels, sample_size;
   A_long width, height;
 };
+
+void PrintTo(const MovieCase& c, std::ostream* os) {
+  *os << "codec " << c.codec << ", depth " << c.depth << ", " << c.channels << " channels of "
+      << c.sample_size << " bytes, " << c.width << "x" << c.height;
+}
 
 std::string case_name(const ::testing::TestParamInfo<MovieCase>& info) {
   static const char* names[] = {"Hap", "HapAlpha", "HapQ", "HapQAlpha", "AlphaOnly", "HapR"};
@@ -202,6 +209,18 @@ TEST_F(Renders, ChoicesReachTheFrames) {
   request.frame_mode = 2;
   const std::string single = render(request, "single.mov");
   EXPECT_EQ(file_bytes(pool), file_bytes(single));
+}
+
+TEST_F(Renders, RateAndAspectReachTheMovie) {
+  RenderRequest request;
+  request.frames = 2;
+  request.spec.width = 64;
+  request.spec.height = 48;
+  request.spec.fps = 0x17F9DB;  // 23.976 as the host gives it
+  request.spec.hsf = {2, 1};
+  const std::string movie = render(request, "rate.mov");
+  EXPECT_EQ(probe(movie, "stream=r_frame_rate,sample_aspect_ratio"),
+            "sample_aspect_ratio=2:1\nr_frame_rate=24000/1001\n");
 }
 
 TEST(HostSimulatorCommand, RendersByHand) {
