@@ -164,7 +164,9 @@ A_Err start_adding(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH) {
     return kStartFailed;
   }
   registry.insert(key_of(outH), std::move(entry));
-  return record_lock.unlock();
+  // The render is registered: an unlock complaint must not make the host think it failed.
+  record_lock.unlock();
+  return A_Err_NONE;
 }
 
 // Bytes per pixel of the world formats the job reads, or 0 for any other format.
