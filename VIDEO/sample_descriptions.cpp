@@ -105,9 +105,9 @@ SampleDescription_Video::SampleDescription_Video(uint16_t width, uint16_t height
                                                  FourCC code, std::vector<Atom_Writer> extensions)
     : Atom_Writer(code) {
   if (!is_supported_hap_code(code)) {
-    std::cout << "Sample Description Video Codec unsupported for vendor : "
-              << std::string(code.begin(), code.end()) << std::endl;
-    throw std::runtime_error("Sample description, codec unsupported");
+    print_line_and_throw("Sample Description Video Codec unsupported for vendor : " +
+                             std::string(code.begin(), code.end()),
+                         "Sample description, codec unsupported");
   }
   const VideoCodecInfo info = video_codec_info(code[3], depth);
   content_.reserve(128);

@@ -1,0 +1,21 @@
+
+# Consider dependencies only in project.
+set(CMAKE_DEPENDS_IN_PROJECT_ONLY OFF)
+
+# The set of languages for which implicit dependencies are needed:
+set(CMAKE_DEPENDS_LANGUAGES
+  )
+
+# The set of dependency files which are needed:
+set(CMAKE_DEPENDS_DEPENDENCY_FILES
+  "/work/wt/texture/bench/dxt1_bench.cpp" "bench/CMakeFiles/dxt1_bench.dir/dxt1_bench.cpp.o" "gcc" "bench/CMakeFiles/dxt1_bench.dir/dxt1_bench.cpp.o.d"
+  )
+
+# Targets to which this target links.
+set(CMAKE_TARGET_LINKED_INFO_FILES
+  "/work/wt/texture/build-bench/texture/CMakeFiles/orvex_texture.dir/DependInfo.cmake"
+  "/work/wt/texture/build-bench/tests/CMakeFiles/orvex_test_support.dir/DependInfo.cmake"
+  )
+
+# Fortran module output directory.
+set(CMAKE_Fortran_TARGET_MODULE_DIR "")

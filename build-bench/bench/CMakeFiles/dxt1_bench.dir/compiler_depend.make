@@ -1,0 +1,2 @@
+# Empty compiler generated dependencies file for dxt1_bench.
+# This may be replaced when dependencies are built.

@@ -1,0 +1,3 @@
+file(REMOVE_RECURSE
+  "liborvex_texture.a"
+)

@@ -1,0 +1,2 @@
+# Empty dependencies file for orvex_texture.
+# This may be replaced when dependencies are built.
