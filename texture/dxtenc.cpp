@@ -128,6 +128,8 @@ int dxtenc_open(DxtEnc* enc, uint32_t width, uint32_t height, DxtEncType type, u
       ops.encode_block = dxt1_block_for(quality);
       bind_dxt1_colour_slots(ops, quality, fmt);
       break;
+    // Further texture types bind their slots here; until then they are refused rather than left
+    // with empty slots.
     default:
       std::printf("DxtEnc type non supporte : %u\n", static_cast<unsigned>(type));
       return 1;

@@ -2,6 +2,7 @@
 // encode exactly like full blocks of a frame padded by hand (or are left out when cropping).
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <map>
 #include <tuple>
 
@@ -106,6 +107,62 @@ TEST(BlockDriver, SixteenBitInputGivesTheSameTextureAsItsEightBitValues) {
     EXPECT_EQ(encode_frame(orvex_test::rgba_to_argb8(rgba), 61, 37, q, ARGB_8),
               encode_frame(orvex_test::rgba_to_argb16_host(rgba), 61, 37, q, ARGB_16_HOST))
         << "quality " << int(q);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Block kernels that record which source block they were given: bytes 0-3 are the first pixel
+// (which holds its own coordinates), the rest a pass tag.
+void record_first(DxtEncOps, uint8_t* out, const uint8_t* const planes[4], const size_t[4]) {
+  std::memcpy(out, planes[0], 4);
+  std::memset(out + 4, 0x11, 12);
+}
+void record_second(DxtEncOps, uint8_t* out, const uint8_t* const planes[4], const size_t[4]) {
+  std::memcpy(out, planes[0], 4);
+  std::memset(out + 4, 0x22, 4);
+}
+
+TEST(BlockDriver, TwoTextureLayoutPutsEveryBlockInItsPlace) {
+  for (const Size size : {Size{8, 4}, Size{1921, 1081}}) {
+    std::vector<uint8_t> px(static_cast<size_t>(size.w) * size.h * 4);
+    for (uint32_t y = 0; y < size.h; ++y) {
+      for (uint32_t x = 0; x < size.w; ++x) {
+        uint8_t* p = &px[(static_cast<size_t>(y) * size.w + x) * 4];
+        p[0] = x & 0xFF, p[1] = x >> 8, p[2] = y & 0xFF, p[3] = y >> 8;
+      }
+    }
+    for (uint32_t threads : {1u, 3u}) {
+      DxtEnc enc{};
+      ASSERT_EQ(dxtenc_open(&enc, size.w, size.h, DXTENC_DXT1, 1, 0, ARGB_8, PAD_REPLICATE, threads,
+                            0xF8),
+                0);
+      enc.type = DXTENC_YCOCG_RGTC1_ALPHA;  // 16-byte blocks, then an 8-byte texture
+      enc.ops.encode_block = record_first;
+      enc.ops.encode_block_second = record_second;
+      const uint32_t across = (size.w + 3) / 4, down = (size.h + 3) / 4;
+      ASSERT_EQ(dxtenc_buffer_size(size.w, size.h, enc.type, PAD_REPLICATE),
+                size_t{across} * down * 24);
+      std::vector<uint8_t> out(size_t{across} * down * 24, 0);
+      const uint8_t* planes[4] = {px.data(), nullptr, nullptr, nullptr};
+      const size_t strides[4] = {size.w * 4, 0, 0, 0};
+      dxtenc_encode(&enc, out.data(), planes, strides);
+      const uint8_t* second = out.data() + size_t{across} * down * 16;
+      for (uint32_t by = 0; by < down; ++by) {
+        for (uint32_t bx = 0; bx < across; ++bx) {
+          const size_t b = size_t{by} * across + bx;
+          const uint8_t want[4] = {
+              static_cast<uint8_t>((4 * bx) & 0xFF), static_cast<uint8_t>((4 * bx) >> 8),
+              static_cast<uint8_t>((4 * by) & 0xFF), static_cast<uint8_t>((4 * by) >> 8)};
+          ASSERT_EQ(std::memcmp(out.data() + 16 * b, want, 4), 0) << bx << "," << by;
+          ASSERT_EQ(out[16 * b + 15], 0x11);
+          ASSERT_EQ(std::memcmp(second + 8 * b, want, 4), 0) << bx << "," << by;
+          ASSERT_EQ(second[8 * b + 7], 0x22);
+        }
+      }
+    }
   }
 }
 
