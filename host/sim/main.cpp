@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
   render->add_option("--fps-fixed", fps_fixed, "frame rate as the host's raw 16.16 value");
   render->add_option("--hsf", hsf, "pixel aspect ratio N:D");
   render->add_option("--audio", audio, "none, mono, stereo or a channel count");
-  render->add_option("--sample-format", sample_format)->check(CLI::IsMember({"s16", "f32"}));
+  render->add_option("--sample-format", sample_format)->check(CLI::IsMember({"s16", "s24", "f32"}));
   render->add_option("--sound-rate", request.spec.sound_rate);
   render->add_option("--chunks", request.chunks);
   render->add_flag("--no-snappy", no_snappy);
@@ -163,7 +163,7 @@ int main(int argc, char** argv) {
                             : audio == "mono"   ? 1
                             : audio == "stereo" ? 2
                                                 : static_cast<A_short>(std::stoi(audio));
-    request.spec.sample_size = sample_format == "f32" ? 4 : 2;
+    request.spec.sample_size = sample_format == "f32" ? 4 : sample_format == "s24" ? 3 : 2;
     if (world_format == "argb") request.world_format = PF_PixelFormat_ARGB32;
     if (world_format == "ae16") request.world_format = PF_PixelFormat_ARGB64;
     if (world_format == "argf") request.world_format = PF_PixelFormat_ARGB128;

@@ -98,7 +98,7 @@ RenderResult run_render(Host& host, const RenderRequest& request) {
           fb.AEIO_AddFrame(basic, out, i, request.frames, world, nullptr, 0, nullptr);
       result.frame_results.push_back(frame_err);
       if (frame_err) break;
-      if (values.channels > 0) {
+      if (values.channels > 0 && values.sample_size > 0) {
         const int64_t first = first_sample_of(i, values);
         const int64_t count = first_sample_of(i + 1, values) - first;
         std::vector<uint8_t> chunk =
