@@ -1,5 +1,5 @@
 // The four render callbacks: start adding gathers the output's settings from the host and the
-// options record and registers a RenderJob under the output-spec handle; add frame and add sound
+// options record and registers a RenderJob under the output handle; add frame and add sound
 // chunk route buffers to that job; end adding flushes, finishes and destroys it.
 #include <cmath>
 #include <cstdio>

@@ -72,7 +72,7 @@ class Renders : public orvex_test::HostTest {
   // Renders `request` to `name`; skips the test when the variant's encoder is not built yet.
   std::string render(RenderRequest request, const std::string& name, RenderResult* out = nullptr) {
     const std::string movie = dir_ + "/" + name;
-    request.spec.path = u16(movie);
+    request.target.path = u16(movie);
     orvex_test::StdoutCapture capture;
     RenderResult result = orvex_sim::run_render(host(), request);
     const std::string log = capture.finish();
@@ -117,12 +117,12 @@ TEST_P(MovieRenders, DecodesCloseToTheRenderedFrames) {
   RenderRequest request;
   request.codec = c.codec;
   request.frames = 6;
-  request.spec.width = c.width;
-  request.spec.height = c.height;
-  request.spec.depth = c.depth;
-  request.spec.channels = c.channels;
-  request.spec.sample_size = c.sample_size;
-  request.spec.sound_rate = 8000;
+  request.target.width = c.width;
+  request.target.height = c.height;
+  request.target.depth = c.depth;
+  request.target.channels = c.channels;
+  request.target.sample_size = c.sample_size;
+  request.target.sound_rate = 8000;
   RenderResult result;
   const std::string movie = render(request, "movie.mov", &result);
   if (skipped_) GTEST_SKIP() << "this variant's texture encoder is not built yet";
@@ -197,8 +197,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Renders, ChoicesReachTheFrames) {
   RenderRequest request;
   request.frames = 3;
-  request.spec.width = 64;
-  request.spec.height = 48;
+  request.target.width = 64;
+  request.target.height = 48;
   request.flat_picture = true;  // compresses, so that Snappy chunks are kept
 
   request.snappy = false;
@@ -230,10 +230,10 @@ TEST_F(Renders, ChoicesReachTheFrames) {
 TEST_F(Renders, RateAndAspectReachTheMovie) {
   RenderRequest request;
   request.frames = 2;
-  request.spec.width = 64;
-  request.spec.height = 48;
-  request.spec.fps = 0x17F9DB;  // 23.976 as the host gives it
-  request.spec.hsf = {2, 1};
+  request.target.width = 64;
+  request.target.height = 48;
+  request.target.fps = 0x17F9DB;  // 23.976 as the host gives it
+  request.target.hsf = {2, 1};
   const std::string movie = render(request, "rate.mov");
   EXPECT_EQ(probe(movie, "stream=r_frame_rate,sample_aspect_ratio"),
             "sample_aspect_ratio=2:1\nr_frame_rate=24000/1001\n");
