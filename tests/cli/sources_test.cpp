@@ -1,6 +1,5 @@
-// The input side of orvex-hap: FFmpeg sources deliver frames in the host's exact layouts (8-bit
-// ARGB; 16-bit ARGB scaled to 0..32768) and PCM in the source's layout; the pattern keeps its
-// audio in step with its frames; timecodes become frame numbers.
+// The input side of orvex-hap: each source pixel format takes the matching host path, 16-bit
+// sources arrive exactly in the host's 16-bit ARGB (0..32768), and timecodes become frame numbers.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,7 +11,6 @@
 #include "cli/cli_options.h"
 #include "cli/ffmpeg_source.h"
 #include "cli/host_path.h"
-#include "cli/pattern_source.h"
 
 using namespace orvex_cli;
 
@@ -82,35 +80,6 @@ TEST(FfmpegSource, SixteenBitSourceGivesHostArgb16) {
   std::remove(path.c_str());
 }
 
-// rgb24 reaches the host layout unchanged, opaque, on the 8-bit path; odd sizes included.
-TEST(FfmpegSource, EightBitSourceGivesHostArgb8) {
-  const uint32_t w = 5, h = 3;
-  std::vector<uint8_t> raw(w * h * 3 * 2);
-  for (size_t i = 0; i < raw.size(); ++i) raw[i] = static_cast<uint8_t>(i * 37 + 11);
-  const std::string path = temp_path("rgb24.raw");
-  write_bytes(path, raw);
-  FfmpegSource source(raw_input(path, "rgb24", w, h));
-  EXPECT_FALSE(source.info().deep);
-  EXPECT_FALSE(source.info().alpha);
-  EXPECT_EQ(source.info().rate.numerator, 25u);
-  HostFrame frame;
-  for (int f = 0; f < 2; ++f) {
-    ASSERT_TRUE(source.read_frame(frame));
-    for (uint32_t y = 0; y < h; ++y) {
-      for (uint32_t x = 0; x < w; ++x) {
-        const uint8_t* p = frame.pixels + y * frame.row_bytes + x * 4;
-        const uint8_t* s = raw.data() + ((f * h + y) * w + x) * 3;
-        ASSERT_EQ(p[0], 255);
-        ASSERT_EQ(p[1], s[0]);
-        ASSERT_EQ(p[2], s[1]);
-        ASSERT_EQ(p[3], s[2]);
-      }
-    }
-  }
-  EXPECT_FALSE(source.read_frame(frame));
-  std::remove(path.c_str());
-}
-
 struct PathCase {
   const char* pix_fmt;
   PixelFormat format;
@@ -152,35 +121,6 @@ INSTANTIATE_TEST_SUITE_P(
                     PathCase{"yuva444p10le", ARGB_16_HOST, 1, 64, 32},
                     PathCase{"gray16le", ARGB_16_HOST, 1, 48, 24}),
     [](const testing::TestParamInfo<PathCase>& info) { return std::string(info.param.pix_fmt); });
-
-TEST(FfmpegSource, RefusesRawInputWithoutSize) {
-  FfmpegInput in;
-  in.path = "-";
-  in.format = "rawvideo";
-  in.pix_fmt = "rgb24";
-  EXPECT_THROW(FfmpegSource{in}, UsageError);
-  in.width_px = in.height_px = 8;
-  in.pix_fmt = "no-such-format";
-  EXPECT_THROW(FfmpegSource{in}, UsageError);
-}
-
-// At 30000/1001 the pattern's tone after n frames is exactly floor(n x 48000 x 1001 / 30000)
-// sample frames long, so audio and video end together.
-TEST(PatternSource, AudioFollowsTheFrames) {
-  PatternSource source(7, 5, FrameRate{30000, 1001}, 31, true);
-  HostFrame frame;
-  std::vector<uint8_t> pcm;
-  uint64_t audio_frames = 0;
-  uint64_t n = 0;
-  while (source.read_frame(frame)) {
-    ++n;
-    source.take_audio(pcm);
-    audio_frames += pcm.size() / 4;
-    EXPECT_EQ(audio_frames, n * 48000 * 1001 / 30000);
-    EXPECT_EQ(frame.row_bytes, 28u);
-  }
-  EXPECT_EQ(n, 31u);
-}
 
 TEST(CliOptions, TimecodeToFrameNumber) {
   EXPECT_EQ(timecode_start_frame({1, 0, 0, 0}, FrameRate{25, 1}, false), 90000u);
