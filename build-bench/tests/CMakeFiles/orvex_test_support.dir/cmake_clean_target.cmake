@@ -1,3 +1,0 @@
-file(REMOVE_RECURSE
-  "liborvex_test_support.a"
-)

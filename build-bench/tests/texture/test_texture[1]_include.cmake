@@ -1,5 +1,0 @@
-if(EXISTS "/work/wt/texture/build-bench/tests/texture/test_texture[1]_tests.cmake")
-  include("/work/wt/texture/build-bench/tests/texture/test_texture[1]_tests.cmake")
-else()
-  add_test(test_texture_NOT_BUILT test_texture_NOT_BUILT)
-endif()
