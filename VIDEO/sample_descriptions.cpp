@@ -163,7 +163,10 @@ SampleDescription_Audio::SampleDescription_Audio(uint16_t bits_per_sample, uint3
     append_be32(content_, channels);
     append_be32(content_, 0x7F000000);
     append_be32(content_, bits);
-    append_be32(content_, is_float ? 9 : 12);     // float|packed or signed integer|packed
+    // Format flags: 1 float, 4 signed integer, 8 packed; no big-endian flag (2). 8-bit PCM
+    // is unsigned here as in the version 1 `raw ` form (silence 128), so it is not flagged
+    // signed.
+    append_be32(content_, is_float ? 9u : (bits == 8 ? 8u : 12u));
     append_be32(content_, bits / 8u * channels);  // bytes per packet
     append_be32(content_, 1);                     // frames per packet
     append_bytes(content_, chan_atom(channels, surround_order));

@@ -58,68 +58,27 @@ TEST(VideoDescription, DepthAndNameFollowTheCodec) {
             "Sample Description Video Codec unsupported for vendor : Hap2\n");
 }
 
-struct AudioCase {
-  uint16_t bits;
-  uint32_t rate;
-  uint16_t channels;
-  uint8_t is_float;
-  uint32_t surround;
-  std::string code;
-  size_t size;
-  std::vector<uint32_t> labels;  // version 2 only
-};
-void PrintTo(const AudioCase& a, std::ostream* os) {
-  *os << a.channels << "ch " << a.bits << "bit " << a.rate << (a.is_float ? " float" : "");
+// ffmpeg checks the codes and versions by decoding; the channel labels it does not read.
+TEST(AudioDescription, ChannelLabelsOfTheLayout) {
+  auto labels = [](uint16_t channels, uint32_t surround) {
+    const Bytes d = serialise_atom(SampleDescription_Audio(16, 96000, channels, 0, surround));
+    const size_t chan = 8 + 64;
+    EXPECT_EQ(str(d, chan + 4, 4), "chan");
+    EXPECT_EQ(be32(&d[chan]), 24u + 20u * channels);
+    std::vector<uint32_t> out;
+    for (size_t i = 0; i < channels; ++i) out.push_back(be32(&d[chan + 24 + 20 * i]));
+    return out;
+  };
+  EXPECT_EQ(labels(1, 0), (std::vector<uint32_t>{42}));
+  EXPECT_EQ(labels(2, 2), (std::vector<uint32_t>{1, 2}));
+  EXPECT_EQ(labels(6, 2), (std::vector<uint32_t>{1, 2, 5, 6, 3, 4}));
+  EXPECT_EQ(labels(6, 3), (std::vector<uint32_t>{1, 3, 2, 5, 6, 4}));
+  EXPECT_EQ(labels(6, 0), (std::vector<uint32_t>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(labels(3, 0), (std::vector<uint32_t>(3, 0xFFFFFFFF)));
+  // Mono and stereo up to 48 kHz keep the version 1 form: 24-bit adds the 38-byte `wave`.
+  EXPECT_EQ(serialise_atom(SampleDescription_Audio(16, 48000, 2, 0, 0)).size(), 52u);
+  EXPECT_EQ(serialise_atom(SampleDescription_Audio(24, 48000, 2, 0, 0)).size(), 90u);
 }
-
-class AudioDescription : public ::testing::TestWithParam<AudioCase> {};
-
-TEST_P(AudioDescription, Layout) {
-  const AudioCase& a = GetParam();
-  const Bytes d =
-      serialise_atom(SampleDescription_Audio(a.bits, a.rate, a.channels, a.is_float, a.surround));
-  ASSERT_EQ(d.size(), a.size);
-  EXPECT_EQ(str(d, 4, 4), a.code);
-  const size_t c = 8;
-  const bool v2 = a.code == "lpcm";
-  EXPECT_EQ(d[c + 9], v2 ? 2 : 1);
-  if (!v2) {
-    EXPECT_EQ(be32(&d[c + 16]), uint32_t{a.channels} << 16 | (a.bits == 8 ? 8u : 16u));
-    EXPECT_EQ(be32(&d[c + 24]), a.rate << 16);
-    EXPECT_EQ(be32(&d[c + 36]), a.channels * a.bits / 8u);  // bytes per frame
-    EXPECT_EQ(be32(&d[c + 40]), a.bits == 8 ? 1u : 2u);
-    if (a.bits > 16) {
-      EXPECT_EQ(str(d, c + 48, 4), "wave");
-      EXPECT_EQ(str(d, c + 60, 4), a.code);  // frma content
-      EXPECT_EQ(Bytes(d.begin() + c + 64, d.begin() + c + 74),
-                (Bytes{0, 0, 0, 10, 'e', 'n', 'd', 'a', 0, 1}));
-    }
-    return;
-  }
-  EXPECT_EQ(be32(&d[c + 40]), a.channels);
-  EXPECT_EQ(be32(&d[c + 48]), a.bits);
-  EXPECT_EQ(be32(&d[c + 52]), a.is_float ? 9u : 12u);
-  EXPECT_EQ(orvex_test::be64(&d[c + 32]), std::bit_cast<uint64_t>(double(a.rate)));
-  const size_t chan = c + 64;
-  EXPECT_EQ(be32(&d[chan]), 24u + 20u * a.channels);
-  EXPECT_EQ(str(d, chan + 4, 4), "chan");
-  for (size_t i = 0; i < a.labels.size(); ++i)
-    EXPECT_EQ(be32(&d[chan + 24 + 20 * i]), a.labels[i]) << "channel " << i;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Formats, AudioDescription,
-    ::testing::Values(AudioCase{16, 48000, 2, 0, 0, "sowt", 52, {}},
-                      AudioCase{24, 48000, 2, 0, 0, "in24", 90, {}},
-                      AudioCase{8, 44100, 1, 0, 0, "raw ", 52, {}},
-                      AudioCase{32, 44100, 1, 1, 0, "fl32", 90, {}},
-                      AudioCase{32, 48000, 2, 0, 0, "in32", 90, {}},
-                      AudioCase{16, 96000, 1, 0, 0, "lpcm", 116, {42}},
-                      AudioCase{32, 48000, 6, 1, 2, "lpcm", 216, {1, 2, 5, 6, 3, 4}},
-                      AudioCase{16, 48000, 6, 0, 3, "lpcm", 216, {1, 3, 2, 5, 6, 4}},
-                      AudioCase{24, 48000, 6, 0, 0, "lpcm", 216, {1, 2, 3, 4, 5, 6}},
-                      AudioCase{
-                          16, 48000, 3, 0, 0, "lpcm", 156, {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF}}));
 
 TEST(AudioDescription, RefusesWhatItCannotDescribe) {
   EXPECT_RUNTIME_ERROR(SampleDescription_Audio(16, 48000, 0, 0, 0), "nb channnel audio 0 invalid");

@@ -104,7 +104,13 @@ size_t frame_bytes(const AudioCase& a) {
 Bytes make_audio(const AudioCase& a, size_t sample_frames, uint32_t seed) {
   std::mt19937 rng(seed);
   Bytes out(sample_frames * frame_bytes(a));
-  if (a.is_float) {
+  if (a.is_float && a.bits == 64) {
+    std::uniform_real_distribution<double> dist(-1.0, 1.0);
+    for (size_t i = 0; i + 8 <= out.size(); i += 8) {
+      const double v = dist(rng);
+      std::memcpy(&out[i], &v, 8);
+    }
+  } else if (a.is_float) {
     std::uniform_real_distribution<float> dist(-1.0f, 1.0f);
     for (size_t i = 0; i + 4 <= out.size(); i += 4) {
       const float v = dist(rng);
@@ -117,9 +123,10 @@ Bytes make_audio(const AudioCase& a, size_t sample_frames, uint32_t seed) {
 }
 
 // What the movie must hold: the appended audio cut or padded with silence to the video length.
-Bytes expected_track(const Bytes& appended, size_t expected_frames, size_t bytes_per_frame) {
+Bytes expected_track(const Bytes& appended, size_t expected_frames, size_t bytes_per_frame,
+                     uint8_t silence = 0) {
   Bytes out = appended;
-  out.resize(expected_frames * bytes_per_frame, 0);
+  out.resize(expected_frames * bytes_per_frame, silence);
   return out;
 }
 
@@ -158,7 +165,7 @@ TEST_P(AudioRoundTrip, DecodesToTheAppendedSamples) {
 
   const size_t expected_frames = size_t(a.rate * 63.0 / 25.0 + 0.5);
   const Bytes got = decode(path, "-map 0:a:0 -f " + a.raw_format);
-  const Bytes want = expected_track(audio, expected_frames, frame_bytes(a));
+  const Bytes want = expected_track(audio, expected_frames, frame_bytes(a), a.bits == 8 ? 128 : 0);
   ASSERT_EQ(got.size(), want.size());
   EXPECT_TRUE(got == want);
 }
@@ -173,7 +180,10 @@ INSTANTIATE_TEST_SUITE_P(Layouts, AudioRoundTrip,
                                            AudioCase{6, 24, 0, 44100, 1.0, "s24le", "pcm_s24le"},
                                            AudioCase{6, 32, 1, 96000, 2.0, "f32le", "pcm_f32le"},
                                            AudioCase{2, 32, 0, 88200, 2.6, "s32le", "pcm_s32le"},
-                                           AudioCase{1, 24, 0, 96000, 1.5, "s24le", "pcm_s24le"}),
+                                           AudioCase{1, 24, 0, 96000, 1.5, "s24le", "pcm_s24le"},
+                                           AudioCase{1, 8, 0, 44100, 2.0, "u8", "pcm_u8"},
+                                           AudioCase{6, 8, 0, 48000, 2.0, "u8", "pcm_u8"},
+                                           AudioCase{2, 64, 1, 48000, 2.0, "f64le", "pcm_f64le"}),
                          [](const auto& info) {
                            const AudioCase& a = info.param;
                            return std::to_string(a.channels) + "ch_" + a.raw_format + "_" +

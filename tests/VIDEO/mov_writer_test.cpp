@@ -1,7 +1,9 @@
 // Mov_Writer without an outside decoder: file layout, index sizes, audio interleaving and
 // padding, timecode sample, and every refusal with the state it leaves.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -269,6 +271,23 @@ TEST(MovWriterAudioLength, RefusesATrackLongerThan32BitSampleCounts) {
   EXPECT_RUNTIME_ERROR(m.finalize(),
                        "Audio track too long : 5000000000 sample frames (max 4294967295)");
   EXPECT_TRUE(m.is_open());
+}
+
+TEST(MovWriterState, AFailedFinalFlushIsNotASuccess) {
+  // The file may grow by the media data but not by the whole index, which stays in the stream's
+  // buffer until the file is closed: the close must report the short write.
+  MovieFile f;
+  Mov_Writer m = f.open(16, 16);
+  add_frames(m, 1);
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  rlimit small = old;
+  small.rlim_cur = 48 + frame.size() + 100;
+  setrlimit(RLIMIT_FSIZE, &small);
+  EXPECT_RUNTIME_ERROR(m.finalize(), "Error file write");
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, SIG_DFL);
 }
 
 }  // namespace
