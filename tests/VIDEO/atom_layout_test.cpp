@@ -158,21 +158,8 @@ TEST(MediaAtoms, HandlerAndHeaderSizes) {
   EXPECT_RUNTIME_ERROR(MDHD_Writer(0, 5000000, {24000, 1001}), "MDHD duration overflow");
 }
 
-TEST(SampleTables, ThreeFrameVideoTrack) {
-  const Bytes stbl = serialise_atom(STBL_Video_Writer(16, 16, 24, fourcc("Hap1"), 3, {30000, 1001},
-                                                      {48, 180, 312}, {132, 132, 140}, 16));
-  const Bytes w(stbl.begin(), stbl.end());
-  auto body = [&](const char* type) { return find_atom(w, std::string("stbl/") + type).body(); };
-  EXPECT_EQ(Bytes(&w[body("stts")], &w[body("stts")] + 16),
-            (Bytes{0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 3, 0, 0, 0x03, 0xE9}));
-  EXPECT_EQ(find_atom(w, "stbl/stsc").size, 28u);
-  EXPECT_EQ(be32(&w[body("stsc") + 8]), 1u);
-  EXPECT_EQ(be32(&w[body("stsz") + 8]), 3u);
-  EXPECT_EQ(be32(&w[body("stsz") + 20]), 140u);
-  EXPECT_EQ(Bytes(&w[body("sdtp") + 4], &w[body("sdtp") + 7]), Bytes(3, 0x28));
-  EXPECT_EQ(be32(&w[body("stco") + 4]), 3u);
-  EXPECT_EQ(be32(&w[body("stco") + 16]), 312u);
-
+// ffprobe reads the video tables of real movies; here the refusals and their log lines.
+TEST(SampleTables, RefusalsPrintThenRaise) {
   ::testing::internal::CaptureStdout();
   EXPECT_RUNTIME_ERROR(STBL_Video_Writer(16, 16, 24, fourcc("Hap2"), 1, {25, 1}, {48}, {1}, 16),
                        "STBL_Video, codec not supported");
@@ -255,20 +242,6 @@ TEST(MovieAtoms, TrackIdsAndTimecodeReferences) {
   const Bytes odd = moov_bytes({12000, 1001}, 1, 0);
   EXPECT_FALSE(has_atom(odd, "moov/trak:1"));
   EXPECT_FALSE(has_atom(odd, "moov/trak:0/tref"));
-}
-
-TEST(MovieAtoms, DurationsInMovieTime) {
-  const Bytes m = moov_bytes({30000, 1001}, 0, 1);
-  const size_t mvhd = find_atom(m, "moov/mvhd").body();
-  EXPECT_EQ(be32(&m[mvhd + 12]), 30000u);
-  EXPECT_EQ(be32(&m[mvhd + 16]), 100100u);
-  EXPECT_EQ(be32(&m[find_atom(m, "moov/trak:0/tkhd").body() + 20]), 100100u);
-  EXPECT_EQ(be32(&m[find_atom(m, "moov/trak:1/tkhd").body() + 20]), 100100u);
-  EXPECT_EQ(be32(&m[find_atom(m, "moov/trak:1/edts").body() + 16]), 100100u);
-  EXPECT_EQ(be32(&m[find_atom(m, "moov/trak:1/tkhd").body() + 36]) >> 16, 0x0100u);  // volume
-  // 50/2 is stored as 25/1.
-  const Bytes halved = moov_bytes({50, 2}, 0, 0);
-  EXPECT_EQ(be32(&halved[find_atom(halved, "moov/mvhd").body() + 12]), 25u);
 }
 
 TEST(MovieAtoms, DisplayWidthFromPixelAspect) {
