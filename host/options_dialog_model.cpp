@@ -9,8 +9,11 @@ namespace {
 constexpr uint32_t kComboDropDownList = 0x0003;  // CBS_DROPDOWNLIST
 constexpr uint32_t kButtonCheckBox = 0x0002;     // BS_CHECKBOX: the procedure sets the mark
 constexpr uint32_t kButtonPush = 0x0000;         // BS_PUSHBUTTON
-constexpr uint32_t kEditBorderDigits = 0x00800000 | 0x2000;  // WS_BORDER | ES_NUMBER
-constexpr uint32_t kTrackbarAutoTicks = 0x0001;              // TBS_AUTOTICKS
+// WS_BORDER | ES_NUMBER | ES_AUTOHSCROLL: the field is narrower than two digits of the dialog's
+// font, and without horizontal scrolling the edit control refuses every character that does not
+// fit, so that no count above 9 could be typed.
+constexpr uint32_t kEditBorderDigits = 0x00800000 | 0x2000 | 0x0080;
+constexpr uint32_t kTrackbarAutoTicks = 0x0001;  // TBS_AUTOTICKS
 
 // Indexed by DialogControl.
 constexpr DialogControlSpec kControls[kDialogControlCount] = {
