@@ -26,7 +26,8 @@ double psnr_rgb(const uint8_t* rgba_a, const uint8_t* rgba_b, size_t pixels) {
   double sse = 0.0;
   for (size_t i = 0; i < pixels; ++i) {
     for (size_t c = 0; c < 3; ++c) {
-      const double d = static_cast<double>(rgba_a[i * 4 + c]) - static_cast<double>(rgba_b[i * 4 + c]);
+      const double d =
+          static_cast<double>(rgba_a[i * 4 + c]) - static_cast<double>(rgba_b[i * 4 + c]);
       sse += d * d;
     }
   }

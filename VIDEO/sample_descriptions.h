@@ -1,0 +1,48 @@
+// Sample descriptions (one per track, inside `stsd`): Hap video with its `gama` and `pasp`
+// extensions, PCM audio (version 1 for mono/stereo up to 48 kHz, version 2 with a `chan`
+// layout otherwise) and timecode. The atom type is the data format code.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "VIDEO/atom_writer.h"
+#include "job/frame_rate.h"
+
+// `gama`: two 16-bit halves of a 16.16 gamma.
+class GAMA_Writer : public Atom_Writer {
+ public:
+  GAMA_Writer(uint16_t integer_part, uint16_t fraction_part);
+};
+
+// `pasp`: horizontal and vertical pixel spacing.
+class PASP_Writer : public Atom_Writer {
+ public:
+  PASP_Writer(uint32_t h_spacing, uint32_t v_spacing);
+};
+
+// Hap video description: 78 fixed bytes, the extension atoms in list order, 4 zero bytes.
+// Throws "Sample description, codec unsupported" unless `code` is Hap1/5/7/A/M/Y.
+class SampleDescription_Video : public Atom_Writer {
+ public:
+  SampleDescription_Video(uint16_t width, uint16_t height, uint8_t depth, FourCC code,
+                          std::vector<Atom_Writer> extensions);
+};
+
+// PCM description. Samples are little-endian; float_flag 1 means IEEE float, anything else
+// signed integer (unsigned for 8 bits). surround_order picks the 6-channel label order.
+class SampleDescription_Audio : public Atom_Writer {
+ public:
+  SampleDescription_Audio(uint16_t bits_per_sample, uint32_t sample_rate, uint16_t channels,
+                          uint8_t float_flag, uint32_t surround_order);
+};
+
+// Timecode description for N/1 (N < 256), 24000/1001, 30000/1001 and 60000/1001. Drop frame
+// is kept only for 30000/1001 and 60000/1001 (a warning line otherwise).
+class SampleDescription_Timecode : public Atom_Writer {
+ public:
+  SampleDescription_Timecode(FrameRate rate, uint8_t drop_frame);
+};
+
+// True for the Hap codes the writer supports: "Hap" followed by 1, 5, 7, A, M or Y.
+bool is_supported_hap_code(const FourCC& code);

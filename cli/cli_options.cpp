@@ -1,0 +1,232 @@
+// Command-line parsing of `orvex-hap` with CLI11.
+#include "cli/cli_options.h"
+
+#include <CLI/CLI.hpp>
+#include <charconv>
+#include <cmath>
+#include <iostream>
+#include <sstream>
+
+namespace orvex_cli {
+namespace {
+
+constexpr const char* kVersionText = "orvex-hap 0.1.0";
+
+bool parse_u32(std::string_view text, uint32_t& value) {
+  if (text.empty()) return false;
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  return ec == std::errc() && ptr == end;
+}
+
+[[noreturn]] void usage(const std::string& message) {
+  throw UsageError(message);
+}
+
+struct CodecName {
+  const char* name;
+  uint8_t job_codec;
+  const char* display;
+};
+
+// Command-line names and their JobCodec numbers.
+constexpr CodecName kCodecs[] = {
+    {"hap", 1, "Hap"},
+    {"hap-alpha", 2, "Hap Alpha"},
+    {"hap-q", 3, "Hap Q"},
+    {"hap-q-alpha", 4, "Hap Q Alpha"},
+    {"hap-alpha-only", 0, "Hap Alpha-Only"},
+    {"hap-r", 5, "Hap R"},
+};
+
+constexpr const char* kQualities[] = {"fast", "normal", "slow"};
+
+}  // namespace
+
+void parse_size(const std::string& text, const char* what, uint32_t& width_px,
+                uint32_t& height_px) {
+  const size_t x = text.find('x');
+  uint32_t w = 0, h = 0;
+  if (x == std::string::npos || !parse_u32(std::string_view(text).substr(0, x), w) ||
+      !parse_u32(std::string_view(text).substr(x + 1), h)) {
+    usage(std::string(what) + ": expected WIDTHxHEIGHT, got '" + text + "'");
+  }
+  if (w == 0 || h == 0 || w > kMaxFrameSide_px || h > kMaxFrameSide_px) {
+    std::ostringstream s;
+    s << what << ": " << w << "x" << h << " is outside 1x1.." << kMaxFrameSide_px << "x"
+      << kMaxFrameSide_px;
+    usage(s.str());
+  }
+  width_px = w;
+  height_px = h;
+}
+
+FrameRate parse_rate(const std::string& text) {
+  const size_t slash = text.find('/');
+  uint32_t num = 0, den = 1;
+  const bool ok = slash == std::string::npos
+                      ? parse_u32(text, num)
+                      : parse_u32(std::string_view(text).substr(0, slash), num) &&
+                            parse_u32(std::string_view(text).substr(slash + 1), den);
+  if (!ok || num == 0 || den == 0) usage("--rate: expected N or N/D above 0, got '" + text + "'");
+  FrameRate rate{};
+  rate.numerator = num;
+  rate.denominator = den;
+  return rate;
+}
+
+Timecode parse_timecode(const std::string& text) {
+  Timecode tc;
+  uint32_t* fields[] = {&tc.hours, &tc.minutes, &tc.seconds, &tc.frames};
+  std::string_view rest(text);
+  for (int i = 0; i < 4; ++i) {
+    const size_t sep = i < 3 ? rest.find_first_of(":;.") : rest.size();
+    if (sep == std::string_view::npos || !parse_u32(rest.substr(0, sep), *fields[i])) {
+      usage("--timecode: expected HH:MM:SS:FF, got '" + text + "'");
+    }
+    rest = i < 3 ? rest.substr(sep + 1) : std::string_view();
+  }
+  if (tc.hours > 23 || tc.minutes > 59 || tc.seconds > 59) {
+    usage("--timecode: '" + text + "' is not a time of day");
+  }
+  return tc;
+}
+
+const char* codec_display_name(uint8_t job_codec) {
+  for (const CodecName& c : kCodecs) {
+    if (c.job_codec == job_codec) return c.display;
+  }
+  return "?";
+}
+
+const char* quality_name(uint8_t quality) {
+  return quality >= 1 && quality <= 3 ? kQualities[quality - 1] : "?";
+}
+
+ParsedCommandLine parse_cli_options(int argc, char** argv) {
+  CliOptions o;
+  CLI::App app{"Encodes video into Hap QuickTime movies.", "orvex-hap"};
+  app.set_version_flag("--version", kVersionText);
+  app.require_subcommand(0, 1);
+  CLI::App* encode = app.add_subcommand("encode",
+                                        "Encode INPUT (a file, or - for standard input) "
+                                        "or the built-in pattern into OUT.mov");
+
+  std::string pattern_size, raw_size, rate, codec = "hap", quality = "normal", par, timecode;
+  encode->add_option("INPUT", o.input, "Input file or stream; - reads standard input");
+  CLI::Option* pattern_opt =
+      encode
+          ->add_option("--pattern", pattern_size,
+                       "Built-in moving test pattern, optionally WxH (default 1920x1080)")
+          ->expected(0, 1);
+  encode->add_option("-o,--output", o.output, "Output movie (.mov)")->required();
+  encode->add_option("-f", o.input_format, "Input format, e.g. rawvideo");
+  encode->add_option("--pix-fmt", o.pix_fmt, "Pixel format of raw input, e.g. rgb24");
+  encode->add_option("--size", raw_size, "Frame size of raw input, WxH");
+  encode->add_option("--rate", rate, "Frame rate N[/D] of raw and pattern input (default 25)");
+  CLI::Option* frames_opt = encode->add_option("--frames", o.max_frames, "Stop after N frames");
+  CLI::Option* duration_opt =
+      encode->add_option("--duration", o.duration_s, "Pattern length in seconds (default 5)");
+  encode->add_flag("--no-audio", o.no_audio, "Leave the audio out");
+  encode->add_option("-c,--codec", codec,
+                     "hap|hap-alpha|hap-q|hap-q-alpha|hap-alpha-only|hap-r (default hap)");
+  encode->add_option("-q,--quality", quality, "fast|normal|slow (default normal)");
+  CLI::Option* chunks_opt =
+      encode->add_option("--chunks", o.chunks, "Snappy chunks per frame, 1..64 (default 8)");
+  bool no_snappy = false;
+  encode->add_flag("--no-snappy", no_snappy, "Store textures without Snappy");
+  encode->add_flag("--one-frame-at-a-time", o.one_frame_at_a_time,
+                   "Encode one frame at a time over all cores (default: several frames at once)");
+  encode->add_option("--par", par, "Pixel aspect ratio N:D");
+  encode->add_option("--timecode", timecode, "Timecode track starting at HH:MM:SS:FF");
+  encode->add_flag("--drop-frame", o.drop_frame, "Drop-frame timecode");
+  encode->add_flag("-y,--overwrite", o.overwrite, "Overwrite an existing output");
+  encode->add_flag("--quiet", o.quiet, "No progress and no summary");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return {std::nullopt, app.exit(e)};
+  } catch (const CLI::CallForVersion& e) {
+    return {std::nullopt, app.exit(e)};
+  } catch (const CLI::ParseError& e) {
+    std::string what = e.what();
+    usage(what.empty() ? "invalid command line" : what);
+  }
+  if (!encode->parsed()) {
+    usage("a command is required: orvex-hap encode INPUT -o OUT.mov (see --help)");
+  }
+
+  o.pattern = pattern_opt->count() > 0;
+  if (o.pattern && !pattern_size.empty()) {
+    parse_size(pattern_size, "--pattern", o.pattern_width_px, o.pattern_height_px);
+  }
+  if (o.pattern == !o.input.empty()) {
+    usage(o.pattern ? "give either INPUT or --pattern, not both" : "no INPUT given (or --pattern)");
+  }
+  if (!raw_size.empty()) parse_size(raw_size, "--size", o.raw_width_px, o.raw_height_px);
+  if (!rate.empty()) o.rate = parse_rate(rate);
+  if (frames_opt->count() > 0 && o.max_frames == 0) usage("--frames: must be at least 1");
+  if (duration_opt->count() > 0 && !(o.duration_s > 0 && o.duration_s < 1e6)) {
+    usage("--duration: must be above 0 seconds");
+  }
+  bool codec_known = false;
+  for (const CodecName& c : kCodecs) {
+    if (codec == c.name) {
+      o.codec = c.job_codec;
+      o.codec_name = c.name;
+      codec_known = true;
+    }
+  }
+  if (!codec_known) usage("--codec: unknown codec '" + codec + "'");
+  o.quality = 0;
+  for (uint8_t q = 1; q <= 3; ++q) {
+    if (quality == kQualities[q - 1]) o.quality = q;
+  }
+  if (o.quality == 0) usage("--quality: unknown quality '" + quality + "' (fast, normal, slow)");
+  if (chunks_opt->count() > 0 && (o.chunks < 1 || o.chunks > 64)) {
+    usage("--chunks: must be between 1 and 64");
+  }
+  o.snappy = !no_snappy;
+  if (!par.empty()) {
+    const size_t colon = par.find(':');
+    if (colon == std::string::npos ||
+        !parse_u32(std::string_view(par).substr(0, colon), o.par_num) ||
+        !parse_u32(std::string_view(par).substr(colon + 1), o.par_den) || o.par_num == 0 ||
+        o.par_den == 0) {
+      usage("--par: expected N:D above 0, got '" + par + "'");
+    }
+  }
+  if (!timecode.empty()) o.timecode = parse_timecode(timecode);
+  if (o.drop_frame && !o.timecode) usage("--drop-frame needs --timecode");
+  return {std::move(o), 0};
+}
+
+}  // namespace orvex_cli
+
+namespace orvex_cli {
+
+uint32_t timecode_start_frame(const Timecode& tc, FrameRate rate, bool drop_frame) {
+  const uint64_t fps = (uint64_t{rate.numerator} + rate.denominator / 2) / rate.denominator;
+  if (fps == 0) usage("--timecode: the frame rate is below 1 frame per second");
+  if (tc.frames >= fps) {
+    usage("--timecode: frame " + std::to_string(tc.frames) + " does not exist at " +
+          std::to_string(fps) + " fps");
+  }
+  uint64_t frame = ((uint64_t{tc.hours} * 60 + tc.minutes) * 60 + tc.seconds) * fps + tc.frames;
+  if (drop_frame) {
+    const bool ntsc =
+        rate.denominator == 1001 && (rate.numerator == 30000 || rate.numerator == 60000);
+    if (!ntsc) usage("--drop-frame: only for 30000/1001 and 60000/1001 frame rates");
+    const uint64_t dropped = fps / 15;  // 2 at 29.97, 4 at 59.94
+    if (tc.seconds == 0 && tc.minutes % 10 != 0 && tc.frames < dropped) {
+      usage("--timecode: frames 0-" + std::to_string(dropped - 1) +
+            " do not exist at the start of this minute in drop-frame timecode");
+    }
+    const uint64_t minutes = uint64_t{tc.hours} * 60 + tc.minutes;
+    frame -= dropped * (minutes - minutes / 10);
+  }
+  return static_cast<uint32_t>(frame);
+}
+
+}  // namespace orvex_cli

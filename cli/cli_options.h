@@ -1,0 +1,85 @@
+#pragma once
+// Command-line options of `orvex-hap` and their parsing (CLI11). Parsing validates every value
+// that does not need the input: sizes, rates, codec and quality names, chunk counts, timecode.
+// A bad command line throws UsageError (exit status 2); --help and --version end the run.
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "job/frame_rate.h"
+
+namespace orvex_cli {
+
+// A command line that cannot be run; main prints it and exits with status 2.
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// Largest frame side the encoder accepts (the movie and texture paths are 16-bit sized).
+constexpr uint32_t kMaxFrameSide_px = 30000;
+
+struct Timecode {
+  uint32_t hours = 0, minutes = 0, seconds = 0, frames = 0;
+};
+
+struct CliOptions {
+  // Input: a path or "-" for standard input, or the built-in pattern.
+  std::string input;
+  bool pattern = false;
+  uint32_t pattern_width_px = 1920;
+  uint32_t pattern_height_px = 1080;
+  std::string input_format;   // -f, e.g. "rawvideo"
+  std::string pix_fmt;        // --pix-fmt, raw input
+  uint32_t raw_width_px = 0;  // --size, raw input; 0 = not given
+  uint32_t raw_height_px = 0;
+  std::optional<FrameRate> rate;  // --rate; raw and pattern input, default 25
+  uint64_t max_frames = 0;        // --frames; 0 = all
+  double duration_s = 5.0;        // --duration, pattern
+  bool no_audio = false;
+
+  // Output.
+  std::string output;
+  uint8_t codec = 1;  // JobCodec numbering
+  std::string codec_name = "hap";
+  uint8_t quality = 2;  // 1 fast, 2 normal, 3 slow
+  uint16_t chunks = 8;  // 1..64
+  bool snappy = true;
+  bool one_frame_at_a_time = false;
+  uint32_t par_num = 1, par_den = 1;
+  std::optional<Timecode> timecode;
+  bool drop_frame = false;
+  bool overwrite = false;
+  bool quiet = false;
+};
+
+// Result of parsing: either options to run, or an exit status (help and version printed).
+struct ParsedCommandLine {
+  std::optional<CliOptions> options;
+  int exit_status = 0;
+};
+
+// Parses argv. Throws UsageError with a one-line message on any bad option or value.
+ParsedCommandLine parse_cli_options(int argc, char** argv);
+
+// Value parsers, exposed for the option callbacks; each throws UsageError naming `what`.
+void parse_size(const std::string& text, const char* what, uint32_t& width_px, uint32_t& height_px);
+FrameRate parse_rate(const std::string& text);
+Timecode parse_timecode(const std::string& text);
+
+// Human name of a codec / quality for the summary line ("Hap Alpha", "normal").
+const char* codec_display_name(uint8_t job_codec);
+const char* quality_name(uint8_t quality);
+
+}  // namespace orvex_cli
+
+namespace orvex_cli {
+
+// Frame number of a timecode at `rate` (rounded to whole frames per second). Drop-frame
+// numbering skips frame numbers 0 and 1 (0-3 at 60 fps) of every minute not divisible by 10;
+// it needs a rate of 30000/1001 or 60000/1001. Throws UsageError when FF is out of range or
+// drop-frame does not apply.
+uint32_t timecode_start_frame(const Timecode& tc, FrameRate rate, bool drop_frame);
+
+}  // namespace orvex_cli

@@ -1,0 +1,123 @@
+#pragma once
+// The simulated host: named memory handles, the suites handed out by name and version, output
+// specs whose every query can be made to fail or answer a chosen value, frame worlds, captured
+// user messages, and the module registration the plug-in makes. One Host is active per process
+// at a time (the suites are plain C functions that reach it through a global).
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host/host_interface.h"
+
+namespace orvex_sim {
+
+// What an output spec answers. Each *_err makes that query fail with the code.
+struct OutSpecValues {
+  std::u16string path = u"out.mov";
+  bool no_path = false;  // the path query yields no handle
+  A_Err path_err = 0;
+  A_Err options_get_err = 0, options_set_err = 0;
+  A_long width = 64, height = 48;
+  A_Err dimensions_err = 0;
+  A_short depth = 24;
+  A_Err depth_err = 0, set_depth_err = 0;
+  A_Fixed fps = 25 << 16;
+  A_Err fps_err = 0;
+  A_Ratio hsf{1, 1};
+  A_Err hsf_err = 0;
+  A_FpLong sound_rate = 48000.0;
+  A_short sample_size = 2;
+  A_short channels = 0;
+  A_Err sound_rate_err = 0, sample_size_err = 0, channels_err = 0;
+  A_Boolean missing = 0;
+  A_Err missing_err = 0;
+};
+
+struct OutSpec {
+  OutSpecValues values;
+  AEIO_Handle options = nullptr;
+};
+
+struct MemBlock {
+  std::string name;
+  std::vector<uint8_t> bytes;
+  int locks = 0;
+};
+
+struct Registration {
+  bool death_hook = false;
+  bool io_registered = false;
+  std::string aegp_name;
+  AEIO_ModuleInfo info{};
+  AEIO_FunctionBlock4 callbacks{};
+};
+
+// Failures the host can be told to make.
+struct HostFaults {
+  std::set<std::string> missing_suites;     // suite names AcquireSuite refuses
+  std::map<std::string, A_Err> new_handle;  // handle name -> error of AEGP_NewMemHandle
+  std::map<std::string, A_Err> lock;        // handle name -> error of AEGP_LockMemHandle
+  std::map<std::string, A_Err> unlock;      // handle name -> error of AEGP_UnlockMemHandle
+  A_Err death_hook = 0, register_io = 0, register_with_aegp = 0;
+};
+
+class Host {
+ public:
+  Host();
+  ~Host();
+  Host(const Host&) = delete;
+  Host& operator=(const Host&) = delete;
+
+  static Host& current();
+
+  // Calls the plug-in's entry point with this host's basic suite.
+  A_Err enter(EntryPointFunc_Fn entry, AEGP_PluginID plugin_id = 7);
+  AEIO_BasicData* basic_data() { return &basic_data_; }
+  const AEIO_FunctionBlock4& callbacks() const { return registration.callbacks; }
+
+  OutSpec* new_out_spec(const OutSpecValues& values = {});
+  static AEIO_OutSpecH handle_of(OutSpec* spec) { return reinterpret_cast<AEIO_OutSpecH>(spec); }
+
+  // Memory handles, as the host's own code sees them.
+  AEGP_MemHandle new_handle(const std::string& name, size_t size);
+  MemBlock* block(AEGP_MemHandle handle);  // nullptr when not a live handle
+  void free_handle(AEGP_MemHandle handle);
+  size_t live_handles() const { return blocks_.size(); }
+  size_t live_handles_named(const std::string& name) const;
+  size_t locked_handles() const;
+
+  // Frame worlds: the host's memory, with a pixel format the world suite reports.
+  PF_EffectWorld* new_world(PF_PixelFormat format, A_long width, A_long height);
+  PF_PixelFormat format_of(const PF_EffectWorld* world) const;
+
+  // Suites acquired and not released.
+  int suites_held() const { return suites_held_; }
+
+  HostFaults faults;
+  Registration registration;
+  std::vector<std::string> user_messages;    // AEGP_ReportInfo texts
+  std::vector<std::string> dialog_messages;  // the basic data's message function
+  std::vector<std::string> misuse;           // host contract violations seen (double free, ...)
+
+  // Suite entry points (static so that they fit the C tables).
+  static SPErr ORVEX_HOST_CALL acquire_suite(const char* name, A_long version, const void** suite);
+  static SPErr ORVEX_HOST_CALL release_suite(const char* name, A_long version);
+
+ private:
+  std::map<AEGP_MemHandle, std::unique_ptr<MemBlock>> blocks_;
+  std::vector<std::unique_ptr<OutSpec>> specs_;
+  struct World {
+    PF_EffectWorld world;
+    PF_PixelFormat format;
+    std::vector<uint8_t> pixels;
+  };
+  std::vector<std::unique_ptr<World>> worlds_;
+  SPBasicSuite basic_suite_{};
+  AEIO_BasicData basic_data_{};
+  int suites_held_ = 0;
+};
+
+}  // namespace orvex_sim

@@ -1,0 +1,201 @@
+// Render job: pool of frame encoders, per-frame threads and the in-order ring.
+#include "job/render_job.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <stdexcept>
+#include <utility>
+
+namespace {
+
+struct CodecEntry {
+  HapFrameCodec frame_codec;
+  FourCC fourcc;
+};
+
+// Indexed by JobCodec.
+const CodecEntry kCodecTable[] = {
+    {HapFrameCodec_Hap_Alpha_Only, fourcc("HapA")}, {HapFrameCodec_Hap, fourcc("Hap1")},
+    {HapFrameCodec_Hap_Alpha, fourcc("Hap5")},      {HapFrameCodec_Hap_Q, fourcc("HapY")},
+    {HapFrameCodec_Hap_Q_Alpha, fourcc("HapM")},    {HapFrameCodec_Hap_R, fourcc("Hap7")},
+};
+
+const CodecEntry& codec_entry(JobCodec codec) {
+  if (codec >= std::size(kCodecTable)) throw std::runtime_error("Unsupported HAP Codec");
+  return kCodecTable[codec];
+}
+
+}  // namespace
+
+HapFrameCodec job_codec_frame_codec(JobCodec codec) {
+  return codec_entry(codec).frame_codec;
+}
+FourCC job_codec_fourcc(JobCodec codec) {
+  return codec_entry(codec).fourcc;
+}
+
+uint32_t job_pool_size(uint32_t processor_count) {
+  return std::clamp<uint32_t>(processor_count, 1, RenderJob::kMaxEncoders);
+}
+
+RenderJob::RenderJob(const std::u16string& path, uint16_t width, uint16_t height, uint8_t depth,
+                     FrameRate frame_rate, uint32_t creation_time, uint16_t chunk_count,
+                     uint8_t timecode_switch, uint32_t timecode_start, uint8_t drop_frame,
+                     float pixel_aspect_ratio, JobCodec codec, uint32_t encoding_mode,
+                     uint8_t quality, uint8_t no_output, CpuFeatureMask cpu_mask,
+                     RenderJobHooks hooks)
+    : width_(width),
+      height_(height),
+      depth_(depth),
+      chunk_count_(chunk_count),
+      quality_(std::clamp<uint8_t>(quality, 1, 3)),
+      codec_(codec),
+      cpu_mask_(cpu_mask),
+      no_output_(no_output),
+      hooks_(std::move(hooks)) {
+  const CodecEntry& entry = codec_entry(codec);  // before anything is created
+  if (!no_output_) {
+    writer_ = std::make_unique<Mov_Writer>(path, width, height, depth, frame_rate, entry.fourcc,
+                                           creation_time, pixel_aspect_ratio, timecode_switch,
+                                           timecode_start, drop_frame);
+  }
+  uint8_t per_frame_mode = 0;
+  if (encoding_mode == 1) {
+    encoder_count_ = 1;
+  } else {
+    per_frame_mode = 1;
+    encoder_count_ = job_pool_size(hooks_.encoder_count != 0 ? hooks_.encoder_count
+                                                             : std::thread::hardware_concurrency());
+  }
+  for (uint32_t i = 0; i < encoder_count_; ++i) {
+    slots_[i].encoder = frame_encoder_create(width, height, chunk_count, entry.frame_codec,
+                                             quality_, per_frame_mode, cpu_mask, 0);
+    // On failure the members (movie writer, encoders made so far) are released as the exception
+    // leaves the constructor, so the file is closed.
+    if (!slots_[i].encoder) throw std::runtime_error("fail to init cpu encoding");
+  }
+}
+
+RenderJob::~RenderJob() {
+  // Frames still in flight are waited for (their results dropped) before the encoders they use
+  // are released.
+  join_all();
+}
+
+void RenderJob::join_all() noexcept {
+  for (Slot& slot : slots_) {
+    if (slot.thread.joinable()) slot.thread.join();
+  }
+}
+
+void RenderJob::set_audio_tracks(uint32_t track_count, int32_t sample_rate_hz,
+                                 uint16_t bits_per_sample, int32_t channels_per_track,
+                                 uint8_t float_flag, uint32_t surround_order) {
+  if (writer_) {
+    writer_->set_audio_tracks(track_count, sample_rate_hz, bits_per_sample, channels_per_track,
+                              float_flag, surround_order);
+  }
+}
+
+void RenderJob::open_encoders(PixelFormat format, uint32_t host_depth, PadMode pad,
+                              uint32_t threads) {
+  for (uint32_t i = 0; i < encoder_count_; ++i) {
+    frame_encoder_open(*slots_[i].encoder, format, host_depth, pad, threads);
+  }
+}
+
+void RenderJob::open_extra_encoders(PixelFormat format, uint32_t host_depth, PadMode pad,
+                                    uint32_t threads, uint8_t texture_slot) {
+  for (uint32_t i = 0; i < encoder_count_; ++i) {
+    frame_encoder_open_extra(*slots_[i].encoder, format, host_depth, pad, threads, texture_slot);
+  }
+}
+
+void RenderJob::start(uint32_t slot_index) {
+  Slot& slot = slots_[slot_index];
+  slot.error = nullptr;
+  slot.frame_index = frames_submitted_;
+  // The worker owns nothing: it runs the slot's encoder and parks any exception in the slot.
+  slot.thread = std::thread([&slot, hook = &hooks_.before_encode] {
+    try {
+      if (*hook) (*hook)(slot.frame_index);
+      frame_encoder_encode(*slot.encoder);
+    } catch (...) {
+      slot.error = std::current_exception();
+    }
+  });
+  slot.busy = 1;
+  ++frames_submitted_;
+}
+
+void RenderJob::collect(uint32_t slot_index) {
+  Slot& slot = slots_[slot_index];
+  slot.thread.join();
+  slot.busy = 0;
+  if (slot.error) {
+    std::exception_ptr error = std::exchange(slot.error, nullptr);
+    std::rethrow_exception(error);
+  }
+  const uint8_t* data = nullptr;
+  uint64_t size = 0;
+  frame_encoder_output(slot.encoder.get(), &data, &size);
+  if (size == 0) {
+    std::printf("WARNING : Empty hap frame queue 1\n");
+    return;
+  }
+  if (writer_) writer_->add_video_frame(data, static_cast<uint32_t>(size));
+}
+
+int RenderJob::add_frame(const uint8_t* pixels, size_t row_bytes, uint8_t texture_slot) {
+  if (texture_slot > 2) throw std::runtime_error("Invalid encodeur index");
+  if (encoder_count_ == 1) {
+    if (slots_[0].busy) collect(0);
+    frame_encoder_take(*slots_[0].encoder, pixels, row_bytes, texture_slot);
+    start(0);
+    return 1;
+  }
+  const uint32_t s = next_slot_;
+  const uint32_t following = s + 1 == encoder_count_ ? 0 : s + 1;
+  int result = 0;
+  if (slots_[s].busy) {
+    result = 1;
+    try {
+      collect(s);
+    } catch (...) {
+      // The failed frame's slot is now free; moving on keeps the oldest frame next in the ring.
+      next_slot_ = following;
+      throw;
+    }
+  }
+  frame_encoder_take(*slots_[s].encoder, pixels, row_bytes, texture_slot);
+  start(s);
+  next_slot_ = following;
+  return result;
+}
+
+void RenderJob::add_sound(const void* samples, int64_t sample_frames, uint32_t track) {
+  if (writer_) writer_->add_audio_samples(samples, sample_frames, track);
+}
+
+uint32_t RenderJob::flush() {
+  if (encoder_count_ == 1) {
+    if (!slots_[0].busy) return 0;
+    collect(0);
+    return 1;
+  }
+  uint32_t collected = 0;
+  for (uint32_t i = 0; i < encoder_count_; ++i) {
+    const uint32_t s = next_slot_;
+    next_slot_ = s + 1 == encoder_count_ ? 0 : s + 1;
+    if (slots_[s].busy) {
+      collect(s);
+      ++collected;
+    }
+  }
+  return collected;
+}
+
+void RenderJob::finish() {
+  flush();
+  if (writer_) writer_->finalize();
+}

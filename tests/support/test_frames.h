@@ -1,0 +1,21 @@
+#pragma once
+// Procedural test frames: natural-looking RGBA8 content (smooth gradients, soft noise, hard edges,
+// thin lines) and its conversion to the host's 8-bit and 16-bit ARGB pixel layouts.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace orvex_test {
+
+// width x height RGBA8 pixels, deterministic for a seed on every platform. Alpha varies smoothly
+// with some hard-edged shapes, so the same frame serves colour and alpha tests.
+std::vector<uint8_t> natural_rgba(uint32_t width, uint32_t height, uint32_t seed = 1);
+
+// Host 8-bit ARGB (bytes A, R, G, B), rows of 4 x width bytes.
+std::vector<uint8_t> rgba_to_argb8(const std::vector<uint8_t>& rgba);
+
+// Host 16-bit ARGB (little-endian A, R, G, B, 0..32768), rows of 8 x width bytes. An 8-bit value v
+// becomes v * 128 + 64 (32768 for 255), which the host's 16-to-8-bit reduction maps back to v.
+std::vector<uint8_t> rgba_to_argb16_host(const std::vector<uint8_t>& rgba);
+
+}  // namespace orvex_test

@@ -1,0 +1,39 @@
+// Processor probe: the masking rule over plain facts, and the cpuid/xgetbv reads behind it.
+#include "texture/cpu_probe.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#define ORVEX_HAVE_CPUID 1
+#endif
+
+CpuFeatureMask effective_mask(CpuFeatureMask requested, const CpuFacts& facts) {
+  const bool vector_state = facts.osxsave && facts.avx && (facts.xcr0 & 0x6u) != 0;
+  if (!vector_state) return requested & ~(CPU_AVX | CPU_FMA | CPU_AVX2);
+  CpuFeatureMask mask = requested;
+  if (facts.max_leaf < 7 || !facts.avx2) mask &= ~CPU_AVX2;
+  if (!facts.fma) mask &= ~CPU_FMA;
+  return mask;
+}
+
+CpuFacts probe_cpu_facts() {
+  CpuFacts facts;
+#ifdef ORVEX_HAVE_CPUID
+  unsigned a = 0, b = 0, c = 0, d = 0;
+  facts.max_leaf = __get_cpuid_max(0, nullptr);
+  if (facts.max_leaf >= 1 && __get_cpuid(1, &a, &b, &c, &d)) {
+    facts.osxsave = (c >> 27) & 1u;
+    facts.avx = (c >> 28) & 1u;
+    facts.fma = (c >> 12) & 1u;
+  }
+  if (facts.osxsave && facts.avx) {
+    unsigned lo = 0, hi = 0;
+    __asm__ volatile("xgetbv" : "=a"(lo), "=d"(hi) : "c"(0));
+    facts.xcr0 = lo;
+  }
+  if (facts.max_leaf >= 7) {
+    __cpuid_count(7, 0, a, b, c, d);
+    facts.avx2 = (b >> 5) & 1u;
+  }
+#endif
+  return facts;
+}

@@ -1,0 +1,23 @@
+#pragma once
+// Processor probe for the kernel choice: the facts read from the processor (pure data, so the
+// masking rule can be tested anywhere) and the effective CpuFeatureMask they allow.
+#include <cstdint>
+
+#include "texture/dxtenc.h"
+
+struct CpuFacts {
+  bool osxsave = false;
+  bool avx = false;
+  uint32_t xcr0 = 0;      // extended control register 0 (read only when osxsave and avx)
+  uint32_t max_leaf = 0;  // highest basic leaf
+  bool avx2 = false;      // leaf 7 EBX bit 5
+  bool fma = false;       // leaf 1 ECX bit 12
+};
+
+// The requested mask with 0x20/0x40/0x80 cleared where the facts do not allow them: all three
+// unless the vector state is enabled (OSXSAVE and AVX, and XCR0 bit 1 or 2 set); 0x80 without
+// AVX2 (asked only when max_leaf >= 7); 0x40 without FMA. Other bits pass through.
+CpuFeatureMask effective_mask(CpuFeatureMask requested, const CpuFacts& facts);
+
+// Reads the facts of the running processor (all false on non-x86 builds).
+CpuFacts probe_cpu_facts();

@@ -1,0 +1,147 @@
+// Fast/Normal DXT1 kernels: principal-axis endpoint estimate, index matching against the
+// four-colour palette, and least-squares refinement of the endpoints for a given index word.
+#include "texture/dxt1.h"
+
+namespace {
+
+inline uint16_t pack565(uint32_t r, uint32_t g, uint32_t b) {
+  return static_cast<uint16_t>((r << 11) | (g << 5) | b);
+}
+
+inline void expand565(uint16_t c, const uint8_t expand[96], int32_t rgb[3]) {
+  rgb[0] = expand[(c >> 11) & 31];
+  rgb[1] = expand[32 + ((c >> 5) & 63)];
+  rgb[2] = expand[c & 31];
+}
+
+}  // namespace
+
+void dxt1_estimate_endpoints(Dxt1WorkArea* work, uint16_t* c0, uint16_t* c1) {
+  const uint8_t* ch[3] = {work->r, work->g, work->b};
+  int32_t mn[3], mx[3];
+  for (int c = 0; c < 3; ++c) {
+    int32_t sum = 0, lo = 255, hi = 0;
+    for (int i = 0; i < 16; ++i) {
+      const int32_t v = ch[c][i];
+      sum += v;
+      lo = v < lo ? v : lo;
+      hi = v > hi ? v : hi;
+    }
+    work->sum[c] = sum;
+    work->mean[c] = (sum + 8) >> 4;
+    mn[c] = lo;
+    mx[c] = hi;
+  }
+
+  // Covariance about the means: rr, rg, rb, gg, gb, bb.
+  int32_t cov[6] = {0, 0, 0, 0, 0, 0};
+  for (int i = 0; i < 16; ++i) {
+    const int32_t r = work->r[i] - work->mean[0];
+    const int32_t g = work->g[i] - work->mean[1];
+    const int32_t b = work->b[i] - work->mean[2];
+    cov[0] += r * r, cov[1] += r * g, cov[2] += r * b;
+    cov[3] += g * g, cov[4] += g * b, cov[5] += b * b;
+  }
+  float m[6];
+  for (int k = 0; k < 6; ++k) m[k] = static_cast<float>(cov[k]) / 255.0f;
+
+  float vr = static_cast<float>(mx[0] - mn[0]);
+  float vg = static_cast<float>(mx[1] - mn[1]);
+  float vb = static_cast<float>(mx[2] - mn[2]);
+  for (int it = 0; it < 4; ++it) {
+    const float r = vr * m[0] + vg * m[1] + vb * m[2];
+    const float g = vr * m[1] + vg * m[3] + vb * m[4];
+    const float b = vr * m[2] + vg * m[4] + vb * m[5];
+    vr = r, vg = g, vb = b;
+  }
+  float big = vr < 0 ? -vr : vr;
+  big = (vg < 0 ? -vg : vg) > big ? (vg < 0 ? -vg : vg) : big;
+  big = (vb < 0 ? -vb : vb) > big ? (vb < 0 ? -vb : vb) : big;
+
+  int32_t ar = 299, ag = 587, ab = 114;  // luma weights when the block has no clear axis
+  if (big >= 4.0f) {
+    const float s = 512.0f / big;
+    ar = static_cast<int32_t>(vr * s);
+    ag = static_cast<int32_t>(vg * s);
+    ab = static_cast<int32_t>(vb * s);
+  }
+
+  int32_t lo = work->r[0] * ar + work->g[0] * ag + work->b[0] * ab;
+  int32_t hi = lo;
+  int lo_i = 0, hi_i = 0;
+  for (int i = 1; i < 16; ++i) {
+    const int32_t d = work->r[i] * ar + work->g[i] * ag + work->b[i] * ab;
+    if (d < lo) {
+      lo = d;
+      lo_i = i;
+    } else if (d > hi) {
+      hi = d;
+      hi_i = i;
+    }
+  }
+  *c0 = pack565(dxt_q5(work->r[hi_i]), dxt_q6(work->g[hi_i]), dxt_q5(work->b[hi_i]));
+  *c1 = pack565(dxt_q5(work->r[lo_i]), dxt_q6(work->g[lo_i]), dxt_q5(work->b[lo_i]));
+}
+
+uint32_t dxt1_match_indices(const Dxt1WorkArea* work, uint16_t c0, uint16_t c1,
+                            const uint8_t expand[96]) {
+  int32_t e0[3], e1[3], d[3];
+  expand565(c0, expand, e0);
+  expand565(c1, expand, e1);
+  int32_t s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+  for (int c = 0; c < 3; ++c) {
+    // x / 3 for x < 2^16 as x * 43691 >> 17.
+    const int32_t p2 =
+        static_cast<int32_t>((static_cast<uint32_t>(2 * e0[c] + e1[c]) * 43691u) >> 17);
+    const int32_t p3 =
+        static_cast<int32_t>((static_cast<uint32_t>(e0[c] + 2 * e1[c]) * 43691u) >> 17);
+    d[c] = e0[c] - e1[c];
+    s0 += e0[c] * d[c], s1 += e1[c] * d[c], s2 += p2 * d[c], s3 += p3 * d[c];
+  }
+  const int32_t a = (s2 + s0) >> 1;
+  const int32_t b = (s3 + s2) >> 1;
+  const int32_t c = (s3 + s1) >> 1;
+
+  uint32_t word = 0;
+  for (int i = 0; i < 16; ++i) {
+    const int32_t x = work->r[i] * d[0] + work->g[i] * d[1] + work->b[i] * d[2];
+    // 0 nearest colour 0, then 2, 3, and 1 nearest colour 1.
+    const uint32_t idx = x >= a ? 0u : x >= b ? 2u : x >= c ? 3u : 1u;
+    word |= idx << (2 * i);
+  }
+  return word;
+}
+
+void dxt1_refine_endpoints(const Dxt1WorkArea* work, uint16_t* c0, uint16_t* c1, uint32_t indices) {
+  // Weight of colour 0 per index (in thirds) and the packed products w*w, (3-w)*(3-w), w*(3-w)
+  // in bits 16-23, 8-15 and 0-7; 16 pixels never carry out of a byte (16 x 9 = 144).
+  static constexpr int32_t kWeight[4] = {3, 0, 2, 1};
+  static constexpr uint32_t kProducts[4] = {0x090000, 0x000900, 0x040102, 0x010402};
+  int32_t a[3] = {0, 0, 0};
+  uint32_t packed = 0;
+  for (int i = 0; i < 16; ++i) {
+    const uint32_t idx = (indices >> (2 * i)) & 3;
+    const int32_t w = kWeight[idx];
+    a[0] += w * work->r[i], a[1] += w * work->g[i], a[2] += w * work->b[i];
+    packed += kProducts[idx];
+  }
+  const int32_t xx = static_cast<int32_t>(packed >> 16);
+  const int32_t yy = static_cast<int32_t>((packed >> 8) & 0xFF);
+  const int32_t xy = static_cast<int32_t>(packed & 0xFF);
+  const int32_t det = xx * yy - xy * xy;
+  if (det == 0) return;  // all indices equal: no line to fit, the caller uses the mean colour
+  const float f = 0.3647059f / static_cast<float>(det);  // (3 * 31 / 255) / det
+  const float fs[3] = {f, f * 63.0f / 31.0f, f};
+  static constexpr int32_t kLimit[3] = {31, 63, 31};
+
+  int32_t q0[3], q1[3];
+  for (int c = 0; c < 3; ++c) {
+    const int32_t b = 3 * work->sum[c] - a[c];
+    int32_t v0 = static_cast<int32_t>(static_cast<float>(a[c] * yy - b * xy) * fs[c] + 0.5f);
+    int32_t v1 = static_cast<int32_t>(static_cast<float>(b * xx - a[c] * xy) * fs[c] + 0.5f);
+    q0[c] = v0 < 0 ? 0 : v0 > kLimit[c] ? kLimit[c] : v0;
+    q1[c] = v1 < 0 ? 0 : v1 > kLimit[c] ? kLimit[c] : v1;
+  }
+  *c0 = pack565(q0[0], q0[1], q0[2]);
+  *c1 = pack565(q1[0], q1[1], q1[2]);
+}
