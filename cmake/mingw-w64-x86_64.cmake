@@ -19,6 +19,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 if(ORVEX_WIN_DEPS)
   set(ENV{PKG_CONFIG_LIBDIR} "${ORVEX_WIN_DEPS}/lib/pkgconfig")
   set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
+  # Header-only dependencies (CLI11) are copied there too; every target may include them.
+  set(CMAKE_CXX_STANDARD_INCLUDE_DIRECTORIES "${ORVEX_WIN_DEPS}/include")
 endif()
 
 # The C++ and thread runtimes are linked in, so the programs and the plug-in need no DLLs beside

@@ -63,13 +63,17 @@ build_gtest() {
   cmake --install "$b" >/dev/null
 }
 
+# CLI11 (the simulator's options) is header-only: Debian's headers serve the target as they are.
+if [ ! -d "$prefix/include/CLI" ]; then
+  mkdir -p "$prefix/include"
+  cp -r /usr/include/CLI "$prefix/include/"
+fi
 [ -f "$prefix/lib/libsnappy.a" ] || { echo "windows: building Snappy for the target"; build_snappy; }
 [ -f "$prefix/lib/libgtest.a" ] || { echo "windows: building GoogleTest for the target"; build_gtest; }
 
 if [ ! -f "$out/CMakeCache.txt" ]; then
   cmake -S . -B "$out" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DORVEX_WIN_DEPS="$prefix" \
-    -DCMAKE_BUILD_TYPE=Release -DORVEX_BUILD_BENCH=OFF \
-    -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST
+    -DCMAKE_BUILD_TYPE=Release -DORVEX_BUILD_BENCH=OFF
 fi
 cmake --build "$out" -j"$jobs"
 
