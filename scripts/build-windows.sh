@@ -71,11 +71,26 @@ fi
 [ -f "$prefix/lib/libsnappy.a" ] || { echo "windows: building Snappy for the target"; build_snappy; }
 [ -f "$prefix/lib/libgtest.a" ] || { echo "windows: building GoogleTest for the target"; build_gtest; }
 
+# The Linux simulator and plug-in, to compare movies with (the Release build of `make test`).
+[ -f build/CMakeCache.txt ] || cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+cmake --build build -j"$jobs" --target orvex-host-sim OrvexHapEncoder
+
 if [ ! -f "$out/CMakeCache.txt" ]; then
   cmake -S . -B "$out" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DORVEX_WIN_DEPS="$prefix" \
-    -DCMAKE_BUILD_TYPE=Release -DORVEX_BUILD_BENCH=OFF
+    -DCMAKE_BUILD_TYPE=Release -DORVEX_BUILD_BENCH=OFF \
+    -DORVEX_LINUX_SIM="$root/build/host/sim/orvex-host-sim"
 fi
 cmake --build "$out" -j"$jobs"
+
+# The plug-in is a 64-bit DLL whose one export is EntryPointFunc.
+plugin=$out/host/OrvexHapEncoder.aex
+x86_64-w64-mingw32-objdump -p "$plugin" >"$out/OrvexHapEncoder.objdump.txt"
+grep -q 'Magic.*(PE32+)' "$out/OrvexHapEncoder.objdump.txt"
+exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' "$out/OrvexHapEncoder.objdump.txt" |
+  grep -cE '^\s+\[ *[0-9]+\]')
+grep -q '\] EntryPointFunc$' "$out/OrvexHapEncoder.objdump.txt"
+[ "$exports" -eq 1 ]
+echo "windows: OrvexHapEncoder.aex is a PE32+ DLL exporting only EntryPointFunc"
 
 # wine in its own prefix under build-win, on a display of its own.
 export WINEPREFIX=$out/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

@@ -6,61 +6,17 @@
 // The common controls header needs the Windows header first.
 #include <commctrl.h>
 
-#include <chrono>
 #include <functional>
 #include <string>
-#include <thread>
 
 #include "host/options_dialog.h"
 #include "host/options_dialog_model.h"
 #include "host/options_dialog_win32.h"
+#include "tests/windows/dialog_driver.h"
 
 namespace {
 
-// The open dialog as the test sees it.
-struct Dialog {
-  HWND window = nullptr;
-
-  HWND item(int id) const { return GetDlgItem(window, id); }
-  HWND ok() const { return FindWindowExW(window, nullptr, L"Button", L"Ok"); }
-  HWND chunk_field() const { return item(kIdChunkField); }
-  HWND slider() const { return item(kIdQualitySlider); }
-  HWND codec_list() const { return item(kIdCodecList); }
-
-  static std::string text(HWND h) {
-    wchar_t buffer[256] = {};
-    GetWindowTextW(h, buffer, 256);
-    std::string out;
-    for (const wchar_t* p = buffer; *p; ++p) out.push_back(static_cast<char>(*p));
-    return out;
-  }
-  std::string chunk_text() const { return text(chunk_field()); }
-  std::string quality_name() const { return text(item(kIdQualityName)); }
-  bool checked(int id) const { return SendMessageW(item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
-  int selection() const { return static_cast<int>(SendMessageW(codec_list(), CB_GETCURSEL, 0, 0)); }
-  int slider_position() const { return static_cast<int>(SendMessageW(slider(), TBM_GETPOS, 0, 0)); }
-
-  // What a user does; each control reports to the window as it does for real input.
-  void type_chunks(const wchar_t* text) const {
-    SendMessageW(chunk_field(), EM_SETSEL, 0, -1);
-    SendMessageW(chunk_field(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
-  }
-  void leave_chunk_field() const {
-    SendMessageW(window, WM_COMMAND, MAKEWPARAM(kIdChunkField, EN_KILLFOCUS),
-                 reinterpret_cast<LPARAM>(chunk_field()));
-  }
-  void click(HWND button) const { SendMessageW(button, BM_CLICK, 0, 0); }
-  void select_codec(int index) const {
-    SendMessageW(codec_list(), CB_SETCURSEL, index, 0);
-    SendMessageW(window, WM_COMMAND, MAKEWPARAM(kIdCodecList, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(codec_list()));
-  }
-  void press_slider_key(WPARAM key) const {
-    SendMessageW(slider(), WM_KEYDOWN, key, 0);
-    SendMessageW(slider(), WM_KEYUP, key, 0);
-  }
-  void close_box() const { SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
-};
+using orvex_test::Dialog;
 
 struct Outcome {
   int result = -1;
@@ -68,30 +24,17 @@ struct Outcome {
   bool driven = false;  // the driver found the window and ran its actions
 };
 
-// Opens the dialog on `stored` on this thread; `user` runs on another thread against the open
-// window and must end it. Should the window never appear, the driver gives up and the test fails.
+// Opens the dialog on `stored`; `user` acts on the open window and should end it.
 Outcome drive(const DialogValues& stored, const std::function<void(const Dialog&)>& user) {
   Outcome outcome;
   outcome.values = stored;
-  std::thread driver([&] {
-    Dialog dialog;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!dialog.window && std::chrono::steady_clock::now() < deadline) {
-      dialog.window = FindWindowW(L"DialogClass", L"Orvex HAP Video Options 1.7.2.4");
-      if (!dialog.window) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    if (!dialog.window) return;
-    // The window exists from the start of its creation; a sent message is answered only once the
-    // dialog's thread is back in its message loop, that is once every control is made.
-    SendMessageW(dialog.window, WM_NULL, 0, 0);
-    user(dialog);
-    outcome.driven = true;
-    // Whatever the actions did, make sure the dialog ends.
-    if (IsWindow(dialog.window)) PostMessageW(dialog.window, WM_CLOSE, 0, 0);
-  });
   DialogValues& v = outcome.values;
-  outcome.result = run_options_dialog(v.codec, v.snappy, v.chunk_count, v.quality, v.frame_mode);
-  driver.join();
+  outcome.driven = orvex_test::with_dialog(
+      [&] {
+        outcome.result =
+            run_options_dialog(v.codec, v.snappy, v.chunk_count, v.quality, v.frame_mode);
+      },
+      user);
   return outcome;
 }
 
