@@ -113,20 +113,29 @@ wineserver -p || true  # one server for every test program of this run
 
 (cd "$out" && ctest --output-on-failure -j1)
 
-# A screenshot of the dialog for a person to look at.
-ready=$out/dialog_ready.txt
-rm -f "$ready"
-wine "$out/tests/windows/orvex-dialog-preview.exe" "$(winepath -w "$ready")" >/dev/null 2>&1 &
-preview_pid=$!
-for _ in $(seq 300); do [ -s "$ready" ] && break; sleep 0.1; done
-if [ -s "$ready" ]; then
-  read -r x y w h < <(tr -d '\r' <"$ready")
-  xwd -root -silent | xwdtopnm 2>/dev/null | pamcut -left "$x" -top "$y" -width "$w" -height "$h" |
-    pnmtopng >"$out/options_dialog.png"
-  echo "windows: dialog screenshot in build-win/options_dialog.png"
-else
-  echo "windows: the dialog did not appear for the screenshot" >&2
-fi
-rm -f "$ready"
-wait "$preview_pid" || true
-[ -f "$out/options_dialog.png" ]
+# Screenshots of the dialog for a person to look at, at 96 and at 144 dots per inch.
+set_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+}
+shoot() {
+  local dpi=$1 png=$2 ready=$out/dialog_ready.txt x y w h
+  rm -f "$ready" "$png"
+  set_dpi "$dpi"
+  wine "$out/tests/windows/orvex-dialog-preview.exe" "$(winepath -w "$ready")" >/dev/null 2>&1 &
+  local preview_pid=$!
+  for _ in $(seq 300); do [ -s "$ready" ] && break; sleep 0.1; done
+  if [ -s "$ready" ]; then
+    read -r x y w h < <(tr -d '\r' <"$ready")
+    xwd -root -silent | xwdtopnm 2>/dev/null |
+      pamcut -left "$x" -top "$y" -width "$w" -height "$h" | pnmtopng >"$png"
+    echo "windows: dialog at $dpi dpi (${w} x ${h}) in ${png#"$root"/}"
+  else
+    echo "windows: the dialog did not appear for the screenshot" >&2
+  fi
+  rm -f "$ready"
+  wait "$preview_pid" || true
+  set_dpi 96
+  [ -s "$png" ]
+}
+shoot 96 "$out/options_dialog.png"
+shoot 144 "$out/options_dialog_144dpi.png"

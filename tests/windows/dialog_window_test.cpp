@@ -6,6 +6,7 @@
 // The common controls header needs the Windows header first.
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 
@@ -177,6 +178,12 @@ TEST(DialogWindow, FollowsTheLayoutAtItsDpi) {
     d.click(d.item(kIdCancel));
   });
   ASSERT_TRUE(o.driven);
+  // The test runner sets the display's DPI and says which.
+  if (const char* expected = std::getenv("ORVEX_EXPECT_DPI")) EXPECT_EQ(dpi, std::atoi(expected));
+  if (dpi == 144) {
+    EXPECT_EQ(window_rect.right - window_rect.left, 570);
+    EXPECT_EQ(window_rect.bottom - window_rect.top, 495);
+  }
   const DialogLayout layout = dialog_layout(dpi);
   EXPECT_EQ(window_rect.right - window_rect.left, layout.window_width);
   EXPECT_EQ(window_rect.bottom - window_rect.top, layout.window_height);
