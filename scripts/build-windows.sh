@@ -30,7 +30,10 @@ fetch_snappy_source() {
   apt-get "${opts[@]}" update -qq
   (cd "$deps/src" && apt-get "${opts[@]}" source --download-only -qq snappy)
   rm -rf "$deps/src/snappy"
-  dpkg-source -x "$(ls "$deps"/src/snappy_*.dsc | head -n1)" "$deps/src/snappy" >/dev/null
+  # apt checked the files against the signed archive index; dpkg-source's own signature check
+  # would need the Debian developers' keyring and only warns without it.
+  dpkg-source -x "$(ls "$deps"/src/snappy_*.dsc | head -n1)" "$deps/src/snappy" \
+    >"$deps/dpkg-source.log" 2>&1
 }
 
 build_snappy() {

@@ -179,7 +179,9 @@ TEST(DialogWindow, FollowsTheLayoutAtItsDpi) {
   });
   ASSERT_TRUE(o.driven);
   // The test runner sets the display's DPI and says which.
-  if (const char* expected = std::getenv("ORVEX_EXPECT_DPI")) EXPECT_EQ(dpi, std::atoi(expected));
+  if (const char* expected = std::getenv("ORVEX_EXPECT_DPI")) {
+    EXPECT_EQ(dpi, std::atoi(expected));
+  }
   if (dpi == 144) {
     EXPECT_EQ(window_rect.right - window_rect.left, 570);
     EXPECT_EQ(window_rect.bottom - window_rect.top, 495);
