@@ -124,7 +124,10 @@ shoot() {
   local dpi=$1 png=$2 ready=$out/dialog_ready.txt x y w h
   rm -f "$ready" "$png"
   set_dpi "$dpi"
-  wine "$out/tests/windows/orvex-dialog-preview.exe" "$(winepath -w "$ready")" >/dev/null 2>&1 &
+  # In a wine desktop window, so that wine draws the caption and frame itself (Xvfb has no
+  # window manager to draw them).
+  timeout 120 wine explorer /desktop=orvex,1280x1024 \
+    "$out/tests/windows/orvex-dialog-preview.exe" "$(winepath -w "$ready")" >/dev/null 2>&1 &
   local preview_pid=$!
   for _ in $(seq 300); do [ -s "$ready" ] && break; sleep 0.1; done
   if [ -s "$ready" ]; then

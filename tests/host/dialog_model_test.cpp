@@ -208,11 +208,4 @@ TEST(DialogCodecList, SliderFollowsTheSelection) {
   EXPECT_STREQ(m.quality_name(), "Slow");
 }
 
-TEST(DialogCodecList, ItemsAreTheCodecNumbers) {
-  const char* expected[] = {"HAP", "HAPA", "HAPQ", "HAPQA", "HAP Alpha Only", "HAP R"};
-  for (int i = 0; i < kDialogCodecCount; ++i) EXPECT_STREQ(dialog_codec_name(i), expected[i]);
-  EXPECT_STREQ(dialog_codec_name(kDialogCodecCount), "");
-  EXPECT_STREQ(dialog_codec_name(-1), "");
-}
-
 }  // namespace
