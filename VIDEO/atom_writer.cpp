@@ -3,6 +3,8 @@
 
 #include <cassert>
 #include <cstring>
+#include <iostream>
+#include <stdexcept>
 
 uint64_t Atom_Writer::size_for_content(uint64_t content_size, bool& large) {
   // Small form: 32-bit size, type. Large form: 32-bit 1, type, 64-bit size. A total of
@@ -78,4 +80,9 @@ ByteVector serialise_atom(const Atom_Writer& atom) {
   [[maybe_unused]] const uint64_t written = atom.write_atom(out.data());
   assert(written == out.size());
   return out;
+}
+
+void print_line_and_throw(const std::string& line, const char* message) {
+  std::cout << line << std::endl;
+  throw std::runtime_error(message);
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 
 #include "VIDEO/be_write.h"
 
@@ -76,6 +77,10 @@ class Fixed_Container : public Atom_Writer {
 // A complete nested atom as a byte block (size, type, body) for atoms kept inside a leaf's
 // content (elst, dref, gmin, wave, chan, ...).
 ByteVector atom_block(const char (&type)[5], const ByteVector& body);
+
+// Prints `line` and a line end to standard output, then throws std::runtime_error(message):
+// the failures that also log a line go through here so the two cannot drift apart.
+[[noreturn]] void print_line_and_throw(const std::string& line, const char* message);
 
 // Serialises `atom` into a new buffer of exactly its size.
 ByteVector serialise_atom(const Atom_Writer& atom);

@@ -253,5 +253,8 @@ void Mov_Writer::finalize() {
 
   const ByteVector index = serialise_atom(moov);
   write_bytes(file, index.data(), index.size());
-  file_.reset();
+  // The stream buffers the tail of the file: a failure to flush it must not pass as a
+  // finished movie.
+  if (std::fflush(file) != 0) throw std::runtime_error("Error file write");
+  if (std::fclose(file_.release()) != 0) throw std::runtime_error("Error file write");
 }

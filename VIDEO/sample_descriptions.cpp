@@ -105,9 +105,9 @@ SampleDescription_Video::SampleDescription_Video(uint16_t width, uint16_t height
                                                  FourCC code, std::vector<Atom_Writer> extensions)
     : Atom_Writer(code) {
   if (!is_supported_hap_code(code)) {
-    std::cout << "Sample Description Video Codec unsupported for vendor : "
-              << std::string(code.begin(), code.end()) << std::endl;
-    throw std::runtime_error("Sample description, codec unsupported");
+    print_line_and_throw("Sample Description Video Codec unsupported for vendor : " +
+                             std::string(code.begin(), code.end()),
+                         "Sample description, codec unsupported");
   }
   const VideoCodecInfo info = video_codec_info(code[3], depth);
   content_.reserve(128);
@@ -163,7 +163,10 @@ SampleDescription_Audio::SampleDescription_Audio(uint16_t bits_per_sample, uint3
     append_be32(content_, channels);
     append_be32(content_, 0x7F000000);
     append_be32(content_, bits);
-    append_be32(content_, is_float ? 9 : 12);     // float|packed or signed integer|packed
+    // Format flags: 1 float, 4 signed integer, 8 packed; no big-endian flag (2). 8-bit PCM
+    // is unsigned here as in the version 1 `raw ` form (silence 128), so it is not flagged
+    // signed.
+    append_be32(content_, is_float ? 9u : (bits == 8 ? 8u : 12u));
     append_be32(content_, bits / 8u * channels);  // bytes per packet
     append_be32(content_, 1);                     // frames per packet
     append_bytes(content_, chan_atom(channels, surround_order));

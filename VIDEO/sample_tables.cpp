@@ -1,7 +1,6 @@
 // Byte layouts of the sample tables. Every leaf starts with version 0 and flags 0.
 #include "VIDEO/sample_tables.h"
 
-#include <iostream>
 #include <stdexcept>
 #include <string>
 
@@ -38,8 +37,8 @@ STTS_Writer::STTS_Writer(uint32_t frame_count, FrameRate rate, uint32_t kind)
     sample_count = 1;
     sample_duration = static_cast<uint32_t>(duration);
   } else {
-    std::cout << "Type track unknown STTS : " << kind << std::endl;
-    throw std::runtime_error("Type trak unknown STTS");
+    print_line_and_throw("Type track unknown STTS : " + std::to_string(kind),
+                         "Type trak unknown STTS");
   }
   append_be32(content_, 0);  // version and flags
   append_be32(content_, 1);  // entry count
@@ -122,13 +121,12 @@ STBL_Video_Writer::STBL_Video_Writer(uint16_t width, uint16_t height, uint8_t de
                                      uint16_t display_width)
     : Fixed_Container(fourcc("stbl")) {
   if (frame_count == 0) {
-    std::cout << "STBL : Duration 0 invalid" << std::endl;
-    throw std::runtime_error("STBL : Duration 0 for the file");
+    print_line_and_throw("STBL : Duration 0 invalid", "STBL : Duration 0 for the file");
   }
   if (!is_supported_hap_code(code)) {
-    std::cout << "STBL_Video Video Codec non supported for codec : "
-              << std::string(code.begin(), code.end()) << std::endl;
-    throw std::runtime_error("STBL_Video, codec not supported");
+    print_line_and_throw(
+        "STBL_Video Video Codec non supported for codec : " + std::string(code.begin(), code.end()),
+        "STBL_Video, codec not supported");
   }
   std::vector<Atom_Writer> extensions;
   extensions.push_back(GAMA_Writer(2, 0x3333));  // gamma 2.2
@@ -149,8 +147,7 @@ STBL_Audio_Writer::STBL_Audio_Writer(uint16_t bits_per_sample, uint32_t sample_r
                                      uint32_t surround_order)
     : Fixed_Container(fourcc("stbl")) {
   if (track_length == 0) {
-    std::cout << "STBL : Nb samples 0 invalid" << std::endl;
-    throw std::runtime_error("STBL : Duration 0 samples for the file");
+    print_line_and_throw("STBL : Nb samples 0 invalid", "STBL : Duration 0 samples for the file");
   }
   children_[0] = std::make_unique<STSD_Writer>(
       SampleDescription_Audio(bits_per_sample, sample_rate, channels, float_flag, surround_order));
@@ -164,8 +161,7 @@ STBL_TC_Writer::STBL_TC_Writer(uint32_t frame_count, FrameRate rate, uint64_t tc
                                uint8_t drop_frame)
     : Fixed_Container(fourcc("stbl")) {
   if (frame_count == 0) {
-    std::cout << "STBL TC : Duration 0 invalid" << std::endl;
-    throw std::runtime_error("STBL TC : Duration 0 for the file");
+    print_line_and_throw("STBL TC : Duration 0 invalid", "STBL TC : Duration 0 for the file");
   }
   children_[0] = std::make_unique<STSD_Writer>(SampleDescription_Timecode(rate, drop_frame));
   children_[1] = std::make_unique<STTS_Writer>(frame_count, rate, 1);

@@ -1,6 +1,8 @@
 // The frame loop: walks the frame in rows of 4x4 blocks, pads the partial edge blocks, and runs
 // the bands that set-up computed on the platform's parallel loop (texture/parallel_for.h).
 
+#include <cassert>
+
 #include "texture/dxtenc.h"
 #include "texture/pad_block.h"
 #include "texture/parallel_for.h"
@@ -83,6 +85,9 @@ void encode_band(const DxtEnc& enc, uint8_t* out, const uint8_t* const planes[4]
 
 void dxtenc_encode(const DxtEnc* enc, uint8_t* out, const uint8_t* const planes[4],
                    const size_t strides[4]) {
+  assert(enc->pixel_format == ARGB_8 || enc->pixel_format == ARGB_16_HOST);  // opened
+  assert(enc->ops.encode_block != nullptr && enc->ops.pad_block != nullptr);
+  assert(enc->type != DXTENC_YCOCG_RGTC1_ALPHA || enc->ops.encode_block_second != nullptr);
   const bool pad = enc->pad_mode != PAD_CROP;
   const size_t across = enc->width / 4 + (pad && enc->width % 4 != 0 ? 1 : 0);
   const size_t down = enc->height / 4 + (pad && enc->height % 4 != 0 ? 1 : 0);

@@ -7,14 +7,15 @@
 
 #include "texture/dxtenc_slots.h"
 
-// ---- Tables (built at compile time) ----
+// ---- Tables (the expansion at compile time, the searched tables once at load time) ----
 
 // 5-bit and 6-bit to 8-bit expansion: 32 five-bit entries ((x << 3) | (x >> 2)), then 64 six-bit
 // entries ((x << 2) | (x >> 4)).
 extern const std::array<uint8_t, 96> kDxtExpand;
 
 // Single-colour endpoint pairs for Fast/Normal: entry v = (colour 0 value, colour 1 value) such
-// that palette index 2 reproduces v as closely as the format allows.
+// that palette index 2, (2 E(mx) + E(mn)) / 3, reproduces v as closely as the format allows
+// (ties broken towards narrow pairs).
 struct SingleColourPair {
   uint8_t mx;
   uint8_t mn;

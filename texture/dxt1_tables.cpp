@@ -20,7 +20,7 @@ constexpr int iabs(int v) {
   return v < 0 ? -v : v;
 }
 
-// Pair (mx, mn) whose index-2 colour E(mx) + (E(mn) - E(mx)) / 3 is nearest v, with a small
+// Pair (mx, mn) whose index-2 colour (2 E(mx) + E(mn)) / 3 is nearest v, with a small
 // penalty on wide pairs; the first pair of strictly smaller error in (mn, mx) order wins.
 template <uint32_t Bits>
 std::array<SingleColourPair, 256> make_single_colour() {
@@ -32,7 +32,8 @@ std::array<SingleColourPair, 256> make_single_colour() {
       const int emn = static_cast<int>(expand_bits(mn, Bits));
       for (int mx = 0; mx < levels; ++mx) {
         const int emx = static_cast<int>(expand_bits(mx, Bits));
-        const int err = iabs(emx + (emn - emx) / 3 - v) + (iabs(emx - emn) * 3) / 100;
+        // Index 2 decodes to E(mx) + (E(mn) - E(mx)) / 3, truncated as a whole.
+        const int err = iabs((2 * emx + emn) / 3 - v) + (iabs(emx - emn) * 3) / 100;
         if (err < best) {
           best = err;
           t[v] = SingleColourPair{static_cast<uint8_t>(mx), static_cast<uint8_t>(mn)};

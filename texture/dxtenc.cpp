@@ -90,7 +90,7 @@ int dxtenc_open(DxtEnc* enc, uint32_t width, uint32_t height, DxtEncType type, u
     return 1;
   }
   // The fields are 16-bit; a larger frame would be encoded from a truncated size.
-  if (width == 0 || height == 0 || width > 0xFFFF || height > 0xFFFF) {
+  if (width > 0xFFFF || height > 0xFFFF) {
     std::printf("DxtEnc invalid size : %ux%u\n", width, height);
     return 1;
   }

@@ -53,7 +53,7 @@ struct DxtEnc {
 // Sets up `enc` for frames of width x height. Returns 0 on success, 1 on a refusal (one line
 // printed on standard output; `enc` is then unusable). Refusals: a pixel format other than
 // ARGB_8/ARGB_16_HOST, an unknown quality for DXT1/DXT5/BC7, a texture type not (yet) built, a
-// size of 0 or above 65535. `threads` 0 asks for one band per processor (capped as for any
+// width or height above 65535. `threads` 0 asks for one band per processor (capped as for any
 // request: at most 64 and at most ceil(height / 32)). Reads enc->source_without_alpha; resets every
 // other field. Not thread-safe for the same `enc`.
 int dxtenc_open(DxtEnc* enc, uint32_t width, uint32_t height, DxtEncType type, uint8_t quality,

@@ -92,7 +92,7 @@ std::vector<uint8_t> rgba_to_argb16_host(const std::vector<uint8_t>& rgba) {
   for (size_t p = 0; p < rgba.size() / 4; ++p) {
     for (int c = 0; c < 4; ++c) {
       const uint32_t v = rgba[p * 4 + kOrder[c]];
-      const uint32_t s = v == 255 ? 32768u : v * 128u + 64u;
+      const uint32_t s = (v * 32768u + 127u) / 255u;
       out[p * 8 + 2 * c] = static_cast<uint8_t>(s);
       out[p * 8 + 2 * c + 1] = static_cast<uint8_t>(s >> 8);
     }

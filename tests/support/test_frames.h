@@ -14,8 +14,8 @@ std::vector<uint8_t> natural_rgba(uint32_t width, uint32_t height, uint32_t seed
 // Host 8-bit ARGB (bytes A, R, G, B), rows of 4 x width bytes.
 std::vector<uint8_t> rgba_to_argb8(const std::vector<uint8_t>& rgba);
 
-// Host 16-bit ARGB (little-endian A, R, G, B, 0..32768), rows of 8 x width bytes. An 8-bit value v
-// becomes v * 128 + 64 (32768 for 255), which the host's 16-to-8-bit reduction maps back to v.
+// Host 16-bit ARGB (little-endian A, R, G, B, full scale 32768), rows of 8 x width bytes:
+// v -> round(v * 32768 / 255), which the host's 16-to-8-bit reduction maps back to v.
 std::vector<uint8_t> rgba_to_argb16_host(const std::vector<uint8_t>& rgba);
 
 }  // namespace orvex_test

@@ -1,0 +1,190 @@
+// Result codes of the builder on their conditions, and the errors of HapFrame.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+#include "HAP/HAP_Frame.h"
+#include "HAP/hap_section_writer.h"
+#include "tests/HAP/hap_test_textures.h"
+#include "tests/support/hap_frame_reader.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// A valid two-texture call whose fields each case spoils in one way.
+struct Call {
+  Bytes colour = hap_test::random_bytes(64, 1), alpha = hap_test::random_bytes(32, 2);
+  const uint8_t* inputs[2] = {colour.data(), alpha.data()};
+  uint32_t lengths[2] = {64, 32}, chunks[2] = {2, 2};
+  HapTexFormat formats[2] = {HapTexFormat_YCoCg_DXT5, HapTexFormat_A_RGTC1};
+  HapCompressor compressors[2] = {HapCompressor_Snappy, HapCompressor_Snappy};
+  uint32_t count = 2;
+  Bytes out = Bytes(hap_max_encoded_length(2, lengths, formats, chunks) + 64, 0xE5);
+  uint32_t capacity = uint32_t(out.size()) - 64;
+  uint8_t* output = out.data();
+  uint32_t used = 12345;
+  uint32_t* used_out = &used;
+  const uint8_t* const* inputs_arg = inputs;
+
+  HapResult run() {
+    return hap_encode(count, inputs_arg, lengths, formats, compressors, chunks, output, capacity,
+                      used_out);
+  }
+};
+
+struct ResultCase {
+  const char* name;
+  std::function<void(Call&)> spoil;
+  HapResult expected;
+};
+
+class EncodeResult : public testing::TestWithParam<ResultCase> {};
+
+TEST_P(EncodeResult, ReportsTheCondition) {
+  Call call;
+  GetParam().spoil(call);
+  EXPECT_EQ(call.run(), GetParam().expected);
+  if (call.used_out && GetParam().expected != HapResult_No_Error) {
+    EXPECT_EQ(call.used, 0u);
+  }
+  for (size_t i = call.out.size() - 64; i < call.out.size(); ++i) ASSERT_EQ(call.out[i], 0xE5);
+}
+
+const ResultCase result_cases[] = {
+    {"Valid", [](Call&) {}, HapResult_No_Error},
+    {"OneTexture", [](Call& c) { c.count = 1; }, HapResult_No_Error},
+    {"NoTextures", [](Call& c) { c.count = 0; }, HapResult_Bad_Arguments},
+    {"ThreeTextures", [](Call& c) { c.count = 3; }, HapResult_Bad_Arguments},
+    {"NoInputs", [](Call& c) { c.inputs_arg = nullptr; }, HapResult_Bad_Arguments},
+    {"NullTexture", [](Call& c) { c.inputs[1] = nullptr; }, HapResult_Bad_Arguments},
+    {"EmptyTexture", [](Call& c) { c.lengths[0] = 0; }, HapResult_Bad_Arguments},
+    {"UnknownFormat", [](Call& c) { c.formats[1] = HapTexFormat(0x1234); },
+     HapResult_Bad_Arguments},
+    {"UnknownCompressor", [](Call& c) { c.compressors[0] = HapCompressor(2); },
+     HapResult_Bad_Arguments},
+    {"ZeroChunks", [](Call& c) { c.chunks[1] = 0; }, HapResult_Bad_Arguments},
+    {"NoOutput", [](Call& c) { c.output = nullptr; }, HapResult_Bad_Arguments},
+    {"NoUsed", [](Call& c) { c.used_out = nullptr; }, HapResult_Bad_Arguments},
+    {"ZeroCapacity", [](Call& c) { c.capacity = 0; }, HapResult_Bad_Arguments},
+    {"NeitherQNorAlpha", [](Call& c) { c.formats[0] = c.formats[1] = HapTexFormat_RGB_DXT1; },
+     HapResult_Bad_Arguments},
+    // Each texture needs its own worst case in what is left: 4 (outer header) + 168 for the
+    // colour texture, which is stored as is in 68 bytes, then 130 for the alpha texture.
+    {"ShortForFirst", [](Call& c) { c.capacity = 4 + 168 - 1; }, HapResult_Buffer_Too_Small},
+    {"ShortForSecond", [](Call& c) { c.capacity = 4 + 68 + 130 - 1; }, HapResult_Buffer_Too_Small},
+    {"JustEnough", [](Call& c) { c.capacity = 4 + 68 + 130; }, HapResult_No_Error},
+    // Smaller than the outer header itself: must not wrap round to a huge capacity.
+    {"BelowHeader", [](Call& c) { c.capacity = 2; }, HapResult_Buffer_Too_Small},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, EncodeResult, testing::ValuesIn(result_cases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Below the worst case, the section writer reports an internal error as soon as a Snappy chunk
+// or the stored texture would not fit, and never writes past the capacity it is given.
+TEST(Results, SectionWriterStopsAtCapacity) {
+  const Bytes texture = hap_test::make_texture(hap_test::Kind::Mixed, 4096, 4);
+  Bytes out(4096 + 256);
+  uint64_t used = 0;
+  for (uint64_t capacity = 0; capacity < 4096 + 20; ++capacity) {
+    std::fill(out.begin(), out.end(), 0xE5);
+    const HapResult r =
+        hap_write_texture_section(texture.data(), 4096, 0xB, true, 4, out.data(), capacity, &used);
+    for (size_t i = capacity; i < out.size(); ++i) ASSERT_EQ(out[i], 0xE5) << capacity;
+    if (r == HapResult_No_Error) {
+      ASSERT_LE(used, capacity);
+      EXPECT_TRUE(orvex_test::read_hap_frame(out.data(), used).textures[0].texture == texture);
+    } else {
+      ASSERT_EQ(r, HapResult_Internal_Error);
+    }
+  }
+}
+
+void expect_error(const std::function<void()>& f, const std::string& message) {
+  try {
+    f();
+    ADD_FAILURE() << "no exception, expected \"" << message << "\"";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(e.what(), message);
+  }
+}
+
+TEST(Frame, TextureLengths) {
+  EXPECT_EQ(hap_texture_length(1, 1, DxtCodec_DXT1), 8u);
+  EXPECT_EQ(hap_texture_length(5, 3, DxtCodec_DXT5), 32u);
+  EXPECT_EQ(hap_texture_length(1920, 1080, DxtCodec_RGTC1), 1036800u);
+  EXPECT_EQ(hap_texture_length(30000, 30000, DxtCodec_BC7), 900000000u);
+  expect_error([] { hap_texture_length(4, 4, DxtCodec(4)); }, "Unknown dxt codec");
+  expect_error([] { hap_texture_length(65536, 65536, DxtCodec_DXT5); }, "Texture too large");
+}
+
+// The buffer sized at initialisation holds the worst case: incompressible textures of full
+// length, Snappy on, for every codec; the reader gets the textures back.
+TEST(Frame, BufferHoldsWorstCaseOfEveryCodec) {
+  const uint32_t w = 130, h = 66;  // 33 x 17 blocks
+  for (uint32_t codec = 0; codec <= 5; ++codec) {
+    SCOPED_TRACE(testing::Message() << "codec " << codec);
+    HapFrame frame;
+    hap_frame_init(frame, w, h, HapFrameCodec(codec), 64);
+    EXPECT_EQ(frame.texture_count, codec == HapFrameCodec_Hap_Q_Alpha ? 2 : 1);
+    EXPECT_EQ(frame.length, 0u);
+    const bool small_blocks = codec == HapFrameCodec_Hap || codec == HapFrameCodec_Hap_Alpha_Only;
+    const Bytes tex1 = hap_test::random_bytes(33 * 17 * (small_blocks ? 8 : 16), codec);
+    const Bytes tex2 = hap_test::random_bytes(33 * 17 * 8, 100 + codec);
+    for (uint32_t compressor : {0u, 1u}) {
+      hap_frame_encode(frame, tex1.data(), tex2.data(), uint32_t(tex1.size()),
+                       uint32_t(tex2.size()), 64, compressor);
+      ASSERT_LE(frame.length, frame.capacity);
+      const auto read = orvex_test::read_hap_frame(frame.buffer.get(), frame.length);
+      ASSERT_EQ(read.textures.size(), frame.texture_count);
+      EXPECT_TRUE(read.textures[0].texture == tex1);
+      if (frame.texture_count == 2) {
+        EXPECT_TRUE(read.textures[1].texture == tex2);
+      }
+    }
+  }
+}
+
+// Runs `f`, expecting the runtime error `message` and exactly `logged` on standard output.
+void expect_logged_error(const std::function<void()>& f, const std::string& message,
+                         const std::string& logged) {
+  testing::internal::CaptureStdout();
+  expect_error(f, message);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), logged);
+}
+
+TEST(Frame, Errors) {
+  HapFrame frame;
+  expect_error([&] { hap_frame_init(frame, 16, 16, HapFrameCodec(6), 1); }, "Unknown codec");
+  hap_frame_init(frame, 16, 16, HapFrameCodec_Hap_Q_Alpha, 4);
+  const Bytes tex = hap_test::random_bytes(4096, 1);
+  const auto encode = [&](uint32_t tex2_length, uint32_t compressor, const uint8_t* tex2) {
+    return
+        [=, &frame] { hap_frame_encode(frame, tex.data(), tex2, 256, tex2_length, 4, compressor); };
+  };
+  expect_logged_error(encode(128, 1, nullptr), "HAPQA : Dxt Buffer 2 == NULL", "");
+  // A texture longer than the frame was sized for, and an unknown compressor.
+  expect_logged_error(encode(4096, 1, tex.data()), "HapResult_Buffer_Too_Small",
+                      "ERROR : HapResult_Buffer_Too_Small\n");
+  EXPECT_EQ(frame.length, 0u);
+  expect_logged_error(encode(128, 2, tex.data()), "HapResult_Bad_Arguments",
+                      "ERROR : HapResult_Bad_Arguments\n");
+  frame.codec = HapFrameCodec(7);
+  expect_error(encode(128, 1, tex.data()), "Unknown codec");
+  EXPECT_STREQ(hap_result_name(HapResult(5)), "HapResult : Error unknown");
+
+  // After release encoding fails cleanly; init makes the frame usable again.
+  frame.codec = HapFrameCodec_Hap_Q_Alpha;
+  hap_frame_release(frame);
+  EXPECT_EQ(frame.buffer, nullptr);
+  expect_logged_error(encode(128, 1, tex.data()), "HapResult_Bad_Arguments",
+                      "ERROR : HapResult_Bad_Arguments\n");
+  hap_frame_init(frame, 16, 16, HapFrameCodec_Hap_Q_Alpha, 4);
+  encode(128, 1, tex.data())();
+  EXPECT_EQ(orvex_test::read_hap_frame(frame.buffer.get(), frame.length).textures.size(), 2u);
+}
+
+}  // namespace

@@ -1,0 +1,285 @@
+// Byte layouts fixed by the QuickTime format: sample descriptions, handlers, sample tables,
+// track structure, and the refusal of values the format cannot hold.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "VIDEO/media_atoms.h"
+#include "VIDEO/movie_atoms.h"
+#include "VIDEO/sample_descriptions.h"
+#include "VIDEO/sample_tables.h"
+#include "tests/VIDEO/expect_error.h"
+#include "tests/support/movie_probe.h"
+
+namespace {
+
+using orvex_test::be32;
+using orvex_test::Bytes;
+using orvex_test::find_atom;
+using orvex_test::has_atom;
+
+std::string str(const Bytes& b, size_t at, size_t n) {
+  return std::string(b.begin() + at, b.begin() + at + n);
+}
+
+Bytes video_description(FourCC code, uint8_t depth) {
+  std::vector<Atom_Writer> ext{GAMA_Writer(2, 0x3333), PASP_Writer(1920, 1920)};
+  return serialise_atom(SampleDescription_Video(1920, 1080, depth, code, ext));
+}
+
+TEST(VideoDescription, Hap1FullHdLayout) {
+  const Bytes d = video_description(fourcc("Hap1"), 24);
+  ASSERT_EQ(d.size(), 118u);
+  EXPECT_EQ(str(d, 4, 4), "Hap1");
+  const size_t c = 8;  // content start
+  EXPECT_EQ(str(d, c + 12, 4), "VDVX");
+  EXPECT_EQ(be32(&d[c + 24]), (1920u << 16) | 1080u);
+  EXPECT_EQ(d[c + 42], 3);
+  EXPECT_EQ(str(d, c + 43, 3), "Hap");
+  EXPECT_EQ(Bytes(d.begin() + c + 46, d.begin() + c + 74), Bytes(28, 0));
+  EXPECT_EQ(be32(&d[c + 74]), (24u << 16) | 0xFFFFu);  // depth, colour table -1
+  EXPECT_EQ(Bytes(d.begin() + c + 78, d.begin() + c + 90),
+            (Bytes{0, 0, 0, 12, 'g', 'a', 'm', 'a', 0, 2, 0x33, 0x33}));
+  EXPECT_EQ(str(d, c + 94, 4), "pasp");
+  EXPECT_EQ(Bytes(d.end() - 4, d.end()), Bytes(4, 0));
+}
+
+TEST(VideoDescription, DepthAndNameFollowTheCodec) {
+  EXPECT_EQ(video_description(fourcc("Hap7"), 32)[8 + 75], 32);
+  EXPECT_EQ(video_description(fourcc("Hap7"), 24)[8 + 75], 24);
+  const Bytes q = video_description(fourcc("HapM"), 24);
+  EXPECT_EQ(q[8 + 75], 32);
+  EXPECT_EQ(str(q, 8 + 43, 11), "Hap Q Alpha");
+  ::testing::internal::CaptureStdout();
+  EXPECT_RUNTIME_ERROR(video_description(fourcc("Hap2"), 24),
+                       "Sample description, codec unsupported");
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+            "Sample Description Video Codec unsupported for vendor : Hap2\n");
+}
+
+// ffmpeg checks the codes and versions by decoding; the channel labels it does not read.
+TEST(AudioDescription, ChannelLabelsOfTheLayout) {
+  auto labels = [](uint16_t channels, uint32_t surround) {
+    const Bytes d = serialise_atom(SampleDescription_Audio(16, 96000, channels, 0, surround));
+    const size_t chan = 8 + 64;
+    EXPECT_EQ(str(d, chan + 4, 4), "chan");
+    EXPECT_EQ(be32(&d[chan]), 24u + 20u * channels);
+    std::vector<uint32_t> out;
+    for (size_t i = 0; i < channels; ++i) out.push_back(be32(&d[chan + 24 + 20 * i]));
+    return out;
+  };
+  EXPECT_EQ(labels(1, 0), (std::vector<uint32_t>{42}));
+  EXPECT_EQ(labels(2, 2), (std::vector<uint32_t>{1, 2}));
+  EXPECT_EQ(labels(6, 2), (std::vector<uint32_t>{1, 2, 5, 6, 3, 4}));
+  EXPECT_EQ(labels(6, 3), (std::vector<uint32_t>{1, 3, 2, 5, 6, 4}));
+  EXPECT_EQ(labels(6, 0), (std::vector<uint32_t>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(labels(3, 0), (std::vector<uint32_t>(3, 0xFFFFFFFF)));
+  // Mono and stereo up to 48 kHz keep the version 1 form: 24-bit adds the 38-byte `wave`.
+  EXPECT_EQ(serialise_atom(SampleDescription_Audio(16, 48000, 2, 0, 0)).size(), 52u);
+  EXPECT_EQ(serialise_atom(SampleDescription_Audio(24, 48000, 2, 0, 0)).size(), 90u);
+}
+
+TEST(AudioDescription, RefusesWhatItCannotDescribe) {
+  EXPECT_RUNTIME_ERROR(SampleDescription_Audio(16, 48000, 0, 0, 0), "nb channnel audio 0 invalid");
+  EXPECT_RUNTIME_ERROR(SampleDescription_Audio(16, 0, 2, 0, 0), "frequency audio 0 invalid");
+  EXPECT_RUNTIME_ERROR(SampleDescription_Audio(16, 96000, 2, 1, 0),
+                       "Quantif audio inconnue STSD Float");
+  EXPECT_RUNTIME_ERROR(SampleDescription_Audio(64, 96000, 2, 0, 0),
+                       "Quantif audio inconnue STSD Integer");
+  EXPECT_RUNTIME_ERROR(SampleDescription_Audio(64, 48000, 2, 0, 0), "Quantif audio inconnue STSD");
+}
+
+struct TcCase {
+  FrameRate rate;
+  uint8_t drop;
+  uint32_t flags, scale, duration;
+  uint8_t frames;
+  bool warns;
+};
+void PrintTo(const TcCase& t, std::ostream* os) {
+  *os << t.rate.numerator << "/" << t.rate.denominator << (t.drop ? " drop" : "");
+}
+
+class TimecodeDescription : public ::testing::TestWithParam<TcCase> {};
+
+TEST_P(TimecodeDescription, Layout) {
+  const TcCase& t = GetParam();
+  ::testing::internal::CaptureStdout();
+  const Bytes d = serialise_atom(SampleDescription_Timecode(t.rate, t.drop));
+  const std::string out = ::testing::internal::GetCapturedStdout();
+  EXPECT_EQ(out.rfind("WARNING : Timecode drop frame with fps unsupported", 0) == 0, t.warns)
+      << out;
+  ASSERT_EQ(d.size(), 34u);
+  EXPECT_EQ(str(d, 4, 4), "tmcd");
+  EXPECT_EQ(be32(&d[8 + 12]), t.flags);
+  EXPECT_EQ(be32(&d[8 + 16]), t.scale);
+  EXPECT_EQ(be32(&d[8 + 20]), t.duration);
+  EXPECT_EQ(d[8 + 24], t.frames);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, TimecodeDescription,
+                         ::testing::Values(TcCase{{30000, 1001}, 1, 1, 2997, 100, 30, false},
+                                           TcCase{{60000, 1001}, 1, 1, 2997, 50, 60, false},
+                                           TcCase{{24000, 1001}, 1, 0, 2997, 125, 24, true},
+                                           TcCase{{25, 1}, 1, 0, 25, 1, 25, true},
+                                           TcCase{{23, 1}, 0, 0, 23, 1, 23, false}));
+
+TEST(TimecodeDescription, RefusesOtherRates) {
+  for (FrameRate r : {FrameRate{300, 1}, FrameRate{2997, 100}})
+    EXPECT_RUNTIME_ERROR(SampleDescription_Timecode(r, 0),
+                         "FPS not supported for TC sample description");
+}
+
+TEST(MediaAtoms, HandlerAndHeaderSizes) {
+  EXPECT_EQ(serialise_atom(HDLR_Video_Writer()).size(), 56u);
+  EXPECT_EQ(serialise_atom(HDLR_Audio_Writer()).size(), 57u);
+  EXPECT_EQ(serialise_atom(HDLR_TC_Writer()).size(), 59u);
+  const Bytes alis = serialise_atom(HDLR_Media_Writer());
+  EXPECT_EQ(alis.size(), 59u);
+  EXPECT_EQ(alis[8 + 24], 26);
+  EXPECT_EQ(str(alis, 8 + 25, 26),
+            "Gestionnaire d\x92"
+            "alias Apple");
+  EXPECT_EQ(serialise_atom(GMHD_Writer()).size(), 79u);
+
+  const Bytes minf =
+      serialise_atom(MINF_Video_Writer(16, 16, 24, fourcc("Hap1"), 1, {25, 1}, {48}, {132}, 16));
+  const auto kids = orvex_test::list_atoms(minf, 8, minf.size());
+  ASSERT_EQ(kids.size(), 4u);
+  EXPECT_EQ(kids[0].type + std::to_string(kids[0].size), "vmhd20");
+  EXPECT_EQ(kids[1].type + std::to_string(kids[1].size) + str(minf, kids[1].offset + 16, 4),
+            "hdlr59alis");
+  EXPECT_EQ(kids[2].type + std::to_string(kids[2].size), "dinf36");
+
+  const Bytes mdhd = serialise_atom(MDHD_Audio_Writer(0, 96000, 48000));
+  EXPECT_EQ(be32(&mdhd[8 + 12]), 48000u);
+  EXPECT_EQ(be32(&mdhd[8 + 16]), 96000u);
+  EXPECT_RUNTIME_ERROR(MDHD_Writer(0, 5000000, {24000, 1001}), "MDHD duration overflow");
+}
+
+// ffprobe reads the video tables of real movies; here the refusals and their log lines.
+TEST(SampleTables, RefusalsPrintThenRaise) {
+  ::testing::internal::CaptureStdout();
+  EXPECT_RUNTIME_ERROR(STBL_Video_Writer(16, 16, 24, fourcc("Hap2"), 1, {25, 1}, {48}, {1}, 16),
+                       "STBL_Video, codec not supported");
+  EXPECT_RUNTIME_ERROR(STBL_Video_Writer(16, 16, 24, fourcc("Hap1"), 0, {25, 1}, {}, {}, 16),
+                       "STBL : Duration 0 for the file");
+  EXPECT_RUNTIME_ERROR(STBL_Audio_Writer(16, 48000, 0, 2, {}, 0, 0),
+                       "STBL : Duration 0 samples for the file");
+  EXPECT_RUNTIME_ERROR(STBL_TC_Writer(0, {25, 1}, 0, 0), "STBL TC : Duration 0 for the file");
+  EXPECT_RUNTIME_ERROR(STTS_Writer(1, {25, 1}, 2), "Type trak unknown STTS");
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+            "STBL_Video Video Codec non supported for codec : Hap2\n"
+            "STBL : Duration 0 invalid\nSTBL : Nb samples 0 invalid\n"
+            "STBL TC : Duration 0 invalid\nType track unknown STTS : 2\n");
+  EXPECT_RUNTIME_ERROR(STTS_Writer(5000000, {24000, 1001}, 1), "STTS TC duration overflow");
+  EXPECT_RUNTIME_ERROR(STSC_Audio_Writer(10, 0), "STSC zero frequency");
+}
+
+TEST(SampleTables, AudioChunksOfOneSecond) {
+  auto entries = [](uint32_t length) {
+    const Bytes b = serialise_atom(STSC_Audio_Writer(length, 48000));
+    std::vector<uint32_t> out;
+    for (size_t at = 16; at < b.size(); at += 4) out.push_back(be32(&b[at]));
+    return out;
+  };
+  EXPECT_EQ(entries(96000), (std::vector<uint32_t>{1, 48000, 1}));
+  EXPECT_EQ(entries(100000), (std::vector<uint32_t>{1, 48000, 1, 3, 4000, 1}));
+  EXPECT_EQ(entries(20000), (std::vector<uint32_t>{1, 20000, 1}));
+  const Bytes stsz = serialise_atom(STSZ_Audio_Writer(16, 2, 96000));
+  EXPECT_EQ(stsz.size(), 20u);
+  EXPECT_EQ(be32(&stsz[12]), 4u);
+  EXPECT_EQ(be32(&stsz[16]), 96000u);
+}
+
+TEST(SampleTables, ChunkOffsetWidthFollowsTheLastOffset) {
+  const Bytes narrow = serialise_atom(CO_Writer({0xFFFFFFF0ull, 0xFFFFFFFEull}));
+  EXPECT_EQ(str(narrow, 4, 4), "stco");
+  EXPECT_EQ(narrow.size(), 24u);
+  EXPECT_EQ(be32(&narrow[20]), 0xFFFFFFFEu);
+  const Bytes wide = serialise_atom(CO_Writer({48, 0xFFFFFFFFull}));
+  EXPECT_EQ(str(wide, 4, 4), "co64");
+  EXPECT_EQ(wide.size(), 32u);
+  EXPECT_EQ(orvex_test::be64(&wide[16]), 48u);
+  EXPECT_EQ(orvex_test::be64(&wide[24]), 0xFFFFFFFFull);
+  EXPECT_EQ(str(serialise_atom(CO_Writer({})), 4, 4), "stco");
+  // The timecode sample table switches on its single offset.
+  const Bytes tc = serialise_atom(STBL_TC_Writer(10, {25, 1}, 0xFFFFFFFFull, 0));
+  EXPECT_TRUE(has_atom(tc, "stbl/co64"));
+}
+
+Bytes moov_bytes(FrameRate rate, uint8_t tc, uint32_t audio_tracks, float par = 1.0f,
+                 uint16_t width = 1920) {
+  Moov_Video_Writer moov(rate, 0, width, 1080, 24, fourcc("Hap1"), 100,
+                         std::vector<uint64_t>(100, 48), std::vector<uint32_t>(100, 8), par, tc, 0,
+                         0, 1000, audio_tracks);
+  for (uint32_t t = 0; t < audio_tracks; ++t)
+    moov.add_audio_track(16, 48000, 192000, 2, {1, 2, 3, 4}, 0, 0);
+  return serialise_atom(moov);
+}
+
+TEST(MovieAtoms, TrackIdsAndTimecodeReferences) {
+  const Bytes m = moov_bytes({25, 1}, 1, 3);
+  EXPECT_EQ(be32(&m[find_atom(m, "moov/mvhd").body() + 96]), 6u);
+  for (int t = 0; t < 4; ++t) {
+    const std::string trak = "moov/trak:" + std::to_string(t);
+    EXPECT_EQ(be32(&m[find_atom(m, trak + "/tkhd").body() + 12]), uint32_t(t + 1));
+    const auto tref = find_atom(m, trak + "/tref");
+    EXPECT_EQ(tref.size, 20u);
+    EXPECT_EQ(be32(&m[find_atom(m, trak + "/tref/tmcd").body()]), 5u);
+  }
+  EXPECT_EQ(be32(&m[find_atom(m, "moov/trak:4/tkhd").body() + 12]), 5u);
+  EXPECT_EQ(str(m, find_atom(m, "moov/trak:4/mdia/hdlr").body() + 8, 4), "tmcd");
+
+  const Bytes plain = moov_bytes({25, 1}, 0, 2);
+  EXPECT_EQ(be32(&plain[find_atom(plain, "moov/mvhd").body() + 96]), 4u);
+  EXPECT_FALSE(has_atom(plain, "moov/trak:3"));
+  for (int t = 0; t < 3; ++t)
+    EXPECT_FALSE(has_atom(plain, "moov/trak:" + std::to_string(t) + "/tref"));
+
+  EXPECT_TRUE(has_atom(moov_bytes({50, 1}, 1, 0), "moov/trak:1"));
+  const Bytes odd = moov_bytes({12000, 1001}, 1, 0);
+  EXPECT_FALSE(has_atom(odd, "moov/trak:1"));
+  EXPECT_FALSE(has_atom(odd, "moov/trak:0/tref"));
+}
+
+TEST(MovieAtoms, DisplayWidthFromPixelAspect) {
+  auto apertures = [](float par, uint16_t width) {
+    const Bytes m = moov_bytes({25, 1}, 0, 0, par, width);
+    return std::vector<uint32_t>{be32(&m[find_atom(m, "moov/trak/tapt/clef").body() + 4]),
+                                 be32(&m[find_atom(m, "moov/trak/tapt/prof").body() + 4]),
+                                 be32(&m[find_atom(m, "moov/trak/tapt/enof").body() + 4]),
+                                 be32(&m[find_atom(m, "moov/trak/tkhd").body() + 76])};
+  };
+  EXPECT_EQ(apertures(1.0f, 1920), (std::vector<uint32_t>(4, 0x07800000)));
+  EXPECT_EQ(apertures(1.0926f, 720),
+            (std::vector<uint32_t>{788u << 16, 788u << 16, 720u << 16, 720u << 16}));
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(apertures(0.0f, 720)[0], 720u << 16);
+  // Too wide for the 16-bit width: kept instead of wrapping around.
+  EXPECT_EQ(apertures(3.0f, 30000)[0], 30000u << 16);
+  const std::string out = ::testing::internal::GetCapturedStdout();
+  EXPECT_NE(out.find("WARNING : Video Track width_display <= 0 pour le pixel ratio : 0\n"),
+            std::string::npos);
+  EXPECT_NE(out.find("WARNING : Video Track width_display > 65534 pour le pixel ratio : 3\n"),
+            std::string::npos);
+}
+
+TEST(MovieAtoms, TrackCountAndReferenceErrors) {
+  Moov_Video_Writer moov({25, 1}, 0, 16, 16, 24, fourcc("Hap1"), 1, {48}, {8}, 1.0f, 0, 0, 0, 0, 1);
+  bool large = false;
+  EXPECT_RUNTIME_ERROR(moov.get_atom_size(large), "Not enough audio track created");
+  moov.add_audio_track(16, 48000, 1920, 2, {100}, 0, 0);
+  EXPECT_RUNTIME_ERROR(moov.add_audio_track(16, 48000, 1920, 2, {100}, 0, 0),
+                       "Not enough audio track set at start");
+  EXPECT_NO_THROW(moov.get_atom_size(large));
+  EXPECT_RUNTIME_ERROR(TREF_Writer(-1), "TREF without valid value");
+  EXPECT_RUNTIME_ERROR(MVHD_Writer(0, 1, {25, 1}, 0xFFFFFFFE), "mvhd track count overflow");
+  EXPECT_RUNTIME_ERROR(MVHD_Writer(0, 5000000, {24000, 1001}, 1), "mvhd duration overflow");
+  EXPECT_RUNTIME_ERROR(TKHD_Writer(0, 5000000, {24000, 1001}, 1, 0, 0, false),
+                       "tkhd duration overflow");
+  EXPECT_RUNTIME_ERROR(EDTS_Writer(5000000, {24000, 1001}), "edts duration overflow");
+}
+
+}  // namespace

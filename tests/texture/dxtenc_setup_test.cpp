@@ -1,0 +1,125 @@
+// Set-up of the texture compressor: refusals, output sizes, thread bands, processor mask.
+#include <gtest/gtest.h>
+
+#include "tests/texture/texture_test_util.h"
+#include "texture/cpu_probe.h"
+#include "texture/dxtenc.h"
+#include "texture/dxtenc_bands.h"
+
+using texture_test::captured_stdout;
+
+namespace {
+
+struct Refusal {
+  DxtEncType type;
+  uint8_t quality;
+  uint32_t fmt;
+  uint32_t width;
+  const char* line;
+};
+
+class SetupRefusal : public testing::TestWithParam<Refusal> {};
+
+TEST_P(SetupRefusal, PrintsItsLineAndReturnsOne) {
+  const Refusal r = GetParam();
+  DxtEnc enc{};
+  int result = 0;
+  const std::string out = captured_stdout([&] {
+    result = dxtenc_open(&enc, r.width, 64, r.type, r.quality, 0, static_cast<PixelFormat>(r.fmt),
+                         PAD_REPLICATE, 1, 0xF8);
+  });
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(out, r.line);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, SetupRefusal,
+    testing::Values(Refusal{DXTENC_DXT1, 2, 1, 64, "Pad invalid pix fmt : 1\n"},
+                    Refusal{DXTENC_DXT1, 2, 7, 64, "Pad invalid pix fmt : 7\n"},
+                    Refusal{DXTENC_BC7, 2, 4, 64, "Pad invalid pix fmt : 4\n"},
+                    // The format is checked before the quality.
+                    Refusal{DXTENC_DXT1, 9, 10, 64, "Pad invalid pix fmt : 10\n"},
+                    Refusal{DXTENC_DXT1, 0, 0, 64, "DxtEnc DXT1 Qualite inconnu : 0\n"},
+                    Refusal{DXTENC_DXT1, 4, 5, 64, "DxtEnc DXT1 Qualite inconnu : 4\n"},
+                    Refusal{DXTENC_DXT1, 2, 0, 70000, "DxtEnc invalid size : 70000x64\n"},
+                    Refusal{static_cast<DxtEncType>(9), 2, 0, 64,
+                            "DxtEnc type non supporte : 9\n"}));
+
+TEST(Setup, AcceptsBothHostFormatsAtEveryQualityAndKeepsTheNoAlphaFlag) {
+  for (PixelFormat fmt : {ARGB_8, ARGB_16_HOST}) {
+    for (uint8_t q = 1; q <= 3; ++q) {
+      DxtEnc enc{};
+      enc.source_without_alpha = 1;
+      const std::string out = captured_stdout([&] {
+        EXPECT_EQ(dxtenc_open(&enc, 17, 9, DXTENC_DXT1, q, 0, fmt, PAD_CROP, 0, 0xF8), 0);
+      });
+      EXPECT_EQ(out, "");
+      EXPECT_EQ(enc.source_without_alpha, 1);
+      EXPECT_EQ(enc.pixel_format, fmt);
+      EXPECT_NE(enc.ops.encode_block, nullptr);
+      EXPECT_NE(enc.ops.pad_block, nullptr);
+    }
+  }
+}
+
+TEST(Setup, BufferSizeCountsPartialBlocksUnlessCropped) {
+  EXPECT_EQ(dxtenc_buffer_size(1920, 1080, DXTENC_DXT1, PAD_REPLICATE), 1036800u);
+  EXPECT_EQ(dxtenc_buffer_size(1921, 1080, DXTENC_DXT1, PAD_CROP), 1036800u);
+  EXPECT_EQ(dxtenc_buffer_size(1921, 1081, DXTENC_DXT1, PAD_ZERO), 481u * 271 * 8);
+  EXPECT_EQ(dxtenc_buffer_size(5, 3, DXTENC_DXT5, PAD_OPAQUE_BLACK), 2u * 16);
+  EXPECT_EQ(dxtenc_buffer_size(5, 3, DXTENC_DXT5, PAD_CROP), 0u);
+  EXPECT_EQ(dxtenc_buffer_size(8, 4, DXTENC_YCOCG_RGTC1_ALPHA, PAD_REPLICATE), 2u * 24);
+  EXPECT_EQ(dxtenc_buffer_size(8, 4, DXTENC_RGTC1_ALPHA, PAD_REPLICATE), 2u * 8);
+  EXPECT_EQ(dxtenc_buffer_size(8, 4, DXTENC_BC7, PAD_REPLICATE), 2u * 16);
+}
+
+std::vector<int> band_rows(const ThreadBands& b) {
+  std::vector<int> rows;
+  int next = 0;
+  for (int i = 0; i < b.thread_count; ++i) {
+    EXPECT_EQ(b.start[i], next) << "bands must be contiguous";
+    next += b.rows[i];
+    rows.push_back(b.rows[i]);
+  }
+  return rows;
+}
+
+TEST(Setup, ThreadBands) {
+  EXPECT_EQ(band_rows(compute_thread_bands(1080, 4, 2)), (std::vector<int>{272, 272, 268, 268}));
+  EXPECT_EQ(compute_thread_bands(1080, 4, 2).start[2], 544);  // block row 136: byte 522,240
+  EXPECT_EQ(band_rows(compute_thread_bands(100, 0, 8)), (std::vector<int>{28, 24, 24, 24}));
+  EXPECT_EQ(band_rows(compute_thread_bands(6, 2, 8)), (std::vector<int>{6}));
+  EXPECT_EQ(band_rows(compute_thread_bands(1081, 1, 8)), (std::vector<int>{1081}));
+  // The last band takes the leftover rows of a partial block row.
+  EXPECT_EQ(band_rows(compute_thread_bands(71, 3, 8)), (std::vector<int>{24, 24, 23}));
+  // Requests are capped at 64 and by the height; 0 follows the processor count.
+  EXPECT_EQ(compute_thread_bands(30000, 200, 8).thread_count, 64);
+  EXPECT_EQ(compute_thread_bands(30000, 0, 6).thread_count, 6);
+  EXPECT_EQ(compute_thread_bands(30000, 0, 0).thread_count, 1);
+  EXPECT_EQ(compute_thread_bands(65, 64, 8).thread_count, 3);
+  const ThreadBands many = compute_thread_bands(2047, 64, 8);
+  EXPECT_EQ(many.thread_count, 64);
+  const std::vector<int> rows = band_rows(many);
+  EXPECT_EQ(many.start[63] + many.rows[63], 2047);
+}
+
+TEST(Setup, ProcessorMaskFollowsTheProcessorFacts) {
+  CpuFacts none;
+  EXPECT_EQ(effective_mask(0xF8, none), 0x18u);
+  CpuFacts all{true, true, 0x7, 13, true, true};
+  EXPECT_EQ(effective_mask(0xF8, all), 0xF8u);
+  EXPECT_EQ(effective_mask(0x08, all), 0x08u);
+  CpuFacts no_os = all;
+  no_os.xcr0 = 0x1;  // the OS does not save the vector registers
+  EXPECT_EQ(effective_mask(0xF8, no_os), 0x18u);
+  CpuFacts no_fma = all;
+  no_fma.fma = false;
+  EXPECT_EQ(effective_mask(0xF8, no_fma), 0xB8u);
+  CpuFacts old_leaf = all;
+  old_leaf.max_leaf = 6;  // leaf 7 not available: AVX2 cannot be confirmed
+  EXPECT_EQ(effective_mask(0xF8, old_leaf), 0x78u);
+  // The live probe never grants more than it was asked.
+  EXPECT_EQ(effective_mask(0x28, probe_cpu_facts()) & ~0x28u, 0u);
+}
+
+}  // namespace
