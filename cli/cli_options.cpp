@@ -107,6 +107,12 @@ ParsedCommandLine parse_cli_options(int argc, char** argv) {
   CliOptions o;
   CLI::App app{"Encodes video into Hap QuickTime movies.", "orvex-hap"};
   app.set_version_flag("--version", kVersionText);
+  app.footer(
+      "Usage:\n"
+      "  orvex-hap encode INPUT -o OUT.mov [options]   any file or stream FFmpeg opens; - reads "
+      "standard input\n"
+      "  orvex-hap encode --pattern[=WxH] -o OUT.mov   built-in moving test pattern\n"
+      "Run 'orvex-hap encode --help' for the options.");
   app.require_subcommand(0, 1);
   CLI::App* encode = app.add_subcommand("encode",
                                         "Encode INPUT (a file, or - for standard input) "

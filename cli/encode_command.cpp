@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "cli/ffmpeg_source.h"
+#include "cli/host_path.h"
 #include "cli/interrupt.h"
 #include "cli/output_file.h"
 #include "cli/pattern_source.h"
@@ -79,10 +80,8 @@ int run_encode(const CliOptions& o) {
   const uint32_t timecode_start =
       o.timecode ? timecode_start_frame(*o.timecode, info.rate, o.drop_frame) : 0;
 
-  // Host pixel paths: 8-bit ARGB in texture slot 0, 16-bit ARGB (0..32768) in slot 1.
-  const uint32_t host_depth = info.deep ? (info.alpha ? 64 : 48) : (info.alpha ? 32 : 24);
-  const uint8_t description_depth = info.alpha ? 32 : 24;
-  const uint8_t texture_slot = info.deep ? 1 : 0;
+  const HostPixelPath path = host_pixel_path(info);
+  const uint32_t host_depth = path.host_depth;
   const uint16_t chunk_count = o.snappy ? o.chunks : 0;
 
   TempOutput output(o.output, o.overwrite);
@@ -92,8 +91,8 @@ int run_encode(const CliOptions& o) {
   } clear_cleanup;
 
   RenderJob job(to_utf16(output.temp_path()), static_cast<uint16_t>(info.width_px),
-                static_cast<uint16_t>(info.height_px), description_depth, info.rate, 0, chunk_count,
-                o.timecode ? 1 : 0, timecode_start, o.drop_frame ? 1 : 0,
+                static_cast<uint16_t>(info.height_px), path.description_depth, info.rate, 0,
+                chunk_count, o.timecode ? 1 : 0, timecode_start, o.drop_frame ? 1 : 0,
                 static_cast<float>(o.par_num) / static_cast<float>(o.par_den), o.codec,
                 o.one_frame_at_a_time ? 1 : 0, o.quality, 0, kCpuMask);
   const uint32_t pcm_frame_bytes =
@@ -126,7 +125,7 @@ int run_encode(const CliOptions& o) {
   try {
     while ((o.max_frames == 0 || frames < o.max_frames) && !interrupt_requested() &&
            source->read_frame(frame)) {
-      job.add_frame(frame.pixels, frame.row_bytes, texture_slot);
+      job.add_frame(frame.pixels, frame.row_bytes, path.texture_slot);
       pass_audio();
       ++frames;
       progress.update(frames, file_size(output.temp_path()));

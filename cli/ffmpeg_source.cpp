@@ -218,8 +218,7 @@ void FfmpegSource::State::convert_video(const AVFrame& f) {
   const int w = f.width, h = f.height;
   const AVPixelFormat dst_fmt = info.deep ? AV_PIX_FMT_RGBA64LE : AV_PIX_FMT_ARGB;
   sws.reset(sws_getCachedContext(sws.release(), w, h, static_cast<AVPixelFormat>(f.format), w, h,
-                                 dst_fmt, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT,
-                                 nullptr, nullptr, nullptr));
+                                 dst_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr));
   if (!sws) fail("cannot convert pixels from " + std::string(pix_fmt_name(f.format)));
   const int* coeffs =
       sws_getCoefficients(f.colorspace == AVCOL_SPC_UNSPECIFIED ? SWS_CS_DEFAULT : f.colorspace);

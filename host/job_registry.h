@@ -1,5 +1,5 @@
 #pragma once
-// The process-wide registry of running renders: one entry per output-spec handle (compared as a
+// The process-wide registry of running renders: one entry per output handle (compared as a
 // pointer-sized unsigned value) owning its RenderJob and the output size the job was made for.
 // Used from the host's render thread only; no lock.
 #include <cstdint>

@@ -1,5 +1,5 @@
 // The four render callbacks: start adding gathers the output's settings from the host and the
-// options record and registers a RenderJob under the output-spec handle; add frame and add sound
+// options record and registers a RenderJob under the output handle; add frame and add sound
 // chunk route buffers to that job; end adding flushes, finishes and destroys it.
 #include <cmath>
 #include <cstdio>
@@ -164,7 +164,9 @@ A_Err start_adding(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH) {
     return kStartFailed;
   }
   registry.insert(key_of(outH), std::move(entry));
-  return record_lock.unlock();
+  // The render is registered: an unlock complaint must not make the host think it failed.
+  record_lock.unlock();
+  return A_Err_NONE;
 }
 
 // Bytes per pixel of the world formats the job reads, or 0 for any other format.

@@ -16,28 +16,28 @@
 namespace {
 
 using orvex_sim::Host;
-using orvex_sim::OutSpecValues;
 using orvex_sim::RenderRequest;
+using orvex_sim::TargetValues;
 
 const std::map<std::string, uint32_t> kCodecs = {
     {"hap", 0},         {"hap-alpha", 1},      {"hap-q", 2},
     {"hap-q-alpha", 3}, {"hap-alpha-only", 4}, {"hap-r", 5}};
 const std::map<std::string, uint32_t> kQualities = {{"fast", 1}, {"normal", 2}, {"slow", 3}};
 
-// Points a "--fail QUERY=CODE" option at the spec field it sets.
-A_Err* query_error(OutSpecValues& spec, const std::string& query) {
-  const std::map<std::string, A_Err*> fields = {{"path", &spec.path_err},
-                                                {"options", &spec.options_get_err},
-                                                {"set-options", &spec.options_set_err},
-                                                {"dimensions", &spec.dimensions_err},
-                                                {"depth", &spec.depth_err},
-                                                {"set-depth", &spec.set_depth_err},
-                                                {"fps", &spec.fps_err},
-                                                {"hsf", &spec.hsf_err},
-                                                {"sound-rate", &spec.sound_rate_err},
-                                                {"sample-size", &spec.sample_size_err},
-                                                {"channels", &spec.channels_err},
-                                                {"missing", &spec.missing_err}};
+// Points a "--fail QUERY=CODE" option at the target field it sets.
+A_Err* query_error(TargetValues& target, const std::string& query) {
+  const std::map<std::string, A_Err*> fields = {{"path", &target.path_err},
+                                                {"options", &target.options_get_err},
+                                                {"set-options", &target.options_set_err},
+                                                {"dimensions", &target.dimensions_err},
+                                                {"depth", &target.depth_err},
+                                                {"set-depth", &target.set_depth_err},
+                                                {"fps", &target.fps_err},
+                                                {"hsf", &target.hsf_err},
+                                                {"sound-rate", &target.sound_rate_err},
+                                                {"sample-size", &target.sample_size_err},
+                                                {"channels", &target.channels_err},
+                                                {"missing", &target.missing_err}};
   auto it = fields.find(query);
   return it == fields.end() ? nullptr : it->second;
 }
@@ -100,8 +100,8 @@ int main(int argc, char** argv) {
   CLI::App* render = app.add_subcommand("render", "render a movie through the plug-in");
 
   RenderRequest request;
-  request.spec.width = 320;
-  request.spec.height = 240;
+  request.target.width = 320;
+  request.target.height = 240;
   std::string output = "out.mov", codec = "hap", quality = "normal", size, audio = "stereo";
   std::string sample_format = "s16", hsf, world_size, world_format;
   std::vector<std::string> failures, missing_suites;
@@ -119,8 +119,8 @@ int main(int argc, char** argv) {
   render->add_option("--fps-fixed", fps_fixed, "frame rate as the host's raw 16.16 value");
   render->add_option("--hsf", hsf, "pixel aspect ratio N:D");
   render->add_option("--audio", audio, "none, mono, stereo or a channel count");
-  render->add_option("--sample-format", sample_format)->check(CLI::IsMember({"s16", "f32"}));
-  render->add_option("--sound-rate", request.spec.sound_rate);
+  render->add_option("--sample-format", sample_format)->check(CLI::IsMember({"s16", "s24", "f32"}));
+  render->add_option("--sound-rate", request.target.sound_rate);
   render->add_option("--chunks", request.chunks);
   render->add_flag("--no-snappy", no_snappy);
   render->add_flag("--one-frame-at-a-time", one_at_a_time);
@@ -142,12 +142,12 @@ int main(int argc, char** argv) {
     request.quality = kQualities.at(quality);
     request.snappy = !no_snappy;
     request.frame_mode = one_at_a_time ? 2 : 1;
-    request.spec.path = widen(output);
-    request.spec.no_path = no_path;
-    request.spec.depth = static_cast<A_short>(depth);
-    request.spec.fps = fps_fixed ? fps_fixed : static_cast<A_Fixed>(std::lround(rate * 65536.0));
+    request.target.path = widen(output);
+    request.target.no_path = no_path;
+    request.target.depth = static_cast<A_short>(depth);
+    request.target.fps = fps_fixed ? fps_fixed : static_cast<A_Fixed>(std::lround(rate * 65536.0));
     if (!size.empty() &&
-        std::sscanf(size.c_str(), "%dx%d", &request.spec.width, &request.spec.height) != 2)
+        std::sscanf(size.c_str(), "%dx%d", &request.target.width, &request.target.height) != 2)
       throw CLI::ValidationError("--size", "expected WxH");
     if (!world_size.empty() &&
         std::sscanf(world_size.c_str(), "%dx%d", &request.world_width, &request.world_height) != 2)
@@ -157,19 +157,19 @@ int main(int argc, char** argv) {
       unsigned long den = 0;
       if (std::sscanf(hsf.c_str(), "%ld:%lu", &num, &den) != 2)
         throw CLI::ValidationError("--hsf", "expected N:D");
-      request.spec.hsf = {static_cast<A_long>(num), static_cast<A_u_long>(den)};
+      request.target.hsf = {static_cast<A_long>(num), static_cast<A_u_long>(den)};
     }
-    request.spec.channels = audio == "none"     ? 0
-                            : audio == "mono"   ? 1
-                            : audio == "stereo" ? 2
-                                                : static_cast<A_short>(std::stoi(audio));
-    request.spec.sample_size = sample_format == "f32" ? 4 : 2;
+    request.target.channels = audio == "none"     ? 0
+                              : audio == "mono"   ? 1
+                              : audio == "stereo" ? 2
+                                                  : static_cast<A_short>(std::stoi(audio));
+    request.target.sample_size = sample_format == "f32" ? 4 : sample_format == "s24" ? 3 : 2;
     if (world_format == "argb") request.world_format = PF_PixelFormat_ARGB32;
     if (world_format == "ae16") request.world_format = PF_PixelFormat_ARGB64;
     if (world_format == "argf") request.world_format = PF_PixelFormat_ARGB128;
     for (const std::string& failure : failures) {
       const size_t eq = failure.find('=');
-      A_Err* field = query_error(request.spec, failure.substr(0, eq));
+      A_Err* field = query_error(request.target, failure.substr(0, eq));
       if (field == nullptr) throw CLI::ValidationError("--fail", "unknown query " + failure);
       *field = eq == std::string::npos ? 1 : std::stoi(failure.substr(eq + 1));
     }

@@ -118,12 +118,16 @@ std::vector<uint8_t> tone(int64_t first, int64_t frames, int channels, int sampl
       const double t = static_cast<double>(first + i) / rate_hz;
       const double value = 0.5 * sin_turns((440.0 + 220.0 * c) * t);
       if (sample_bytes == 2) {
-        const auto s = static_cast<int16_t>(std::lround(value * 32767.0));
-        std::memcpy(out, &s, 2);
-      } else {
-        const auto f = static_cast<float>(value);
-        std::memcpy(out, &f, 4);
-      }
+        const auto v = static_cast<int16_t>(std::lround(value * 32767.0));
+        std::memcpy(out, &v, 2);
+      } else if (sample_bytes == 3) {
+        const auto v = static_cast<int32_t>(std::lround(value * 8388607.0));
+        const uint8_t bytes[3] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16)};
+        std::memcpy(out, bytes, 3);
+      } else if (sample_bytes == 4) {
+        const auto v = static_cast<float>(value);
+        std::memcpy(out, &v, 4);
+      }  // other sizes stay silent (zero)
     }
   return data;
 }

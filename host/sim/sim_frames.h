@@ -21,7 +21,8 @@ void draw_pattern(PF_EffectWorld& world, PF_PixelFormat format, int index, bool 
 void fill_flat(PF_EffectWorld& world, PF_PixelFormat format);
 
 // `frames` sample frames of interleaved audio for `channels` channels starting at sample frame
-// `first`: 16-bit little-endian integers (sample_bytes 2) or 32-bit floats (sample_bytes 4).
+// `first`: little-endian 16- or 24-bit integers (sample_bytes 2, 3) or 32-bit floats (4); any
+// other sample size gives silence of that size.
 std::vector<uint8_t> tone(int64_t first, int64_t frames, int channels, int sample_bytes,
                           double rate_hz);
 

@@ -15,8 +15,8 @@ Host* g_host = nullptr;
 constexpr A_Err kHostParameterError = 3;
 constexpr SPErr kSuiteNotFound = 0x53214664;  // any nonzero code
 
-OutSpec* spec_of(AEIO_OutSpecH handle) {
-  return reinterpret_cast<OutSpec*>(handle);
+RenderTarget* target_of(AEIO_OutSpecH handle) {
+  return reinterpret_cast<RenderTarget*>(handle);
 }
 
 // ---- memory suite
@@ -81,55 +81,55 @@ const AEGP_MemorySuite1 kMemorySuite = {new_mem_handle, free_mem_handle, lock_me
 // ---- IO out suite
 
 A_Err ORVEX_HOST_CALL get_options(AEIO_OutSpecH outH, AEIO_Handle* optionsPH) {
-  OutSpec* spec = spec_of(outH);
-  if (spec->values.options_get_err) return spec->values.options_get_err;
-  *optionsPH = spec->options;
+  RenderTarget* target = target_of(outH);
+  if (target->values.options_get_err) return target->values.options_get_err;
+  *optionsPH = target->options;
   return 0;
 }
 
 A_Err ORVEX_HOST_CALL set_options(AEIO_OutSpecH outH, AEIO_Handle optionsH, AEIO_Handle* oldPH) {
-  OutSpec* spec = spec_of(outH);
-  if (spec->values.options_set_err) return spec->values.options_set_err;
-  *oldPH = spec->options == optionsH ? nullptr : spec->options;
-  spec->options = optionsH;
+  RenderTarget* target = target_of(outH);
+  if (target->values.options_set_err) return target->values.options_set_err;
+  *oldPH = target->options == optionsH ? nullptr : target->options;
+  target->options = optionsH;
   return 0;
 }
 
 A_Err ORVEX_HOST_CALL get_file_path(AEIO_OutSpecH outH, AEGP_MemHandle* pathPH) {
-  OutSpec* spec = spec_of(outH);
+  RenderTarget* target = target_of(outH);
   *pathPH = nullptr;
-  if (!spec->values.no_path) {
-    const std::u16string& path = spec->values.path;
+  if (!target->values.no_path) {
+    const std::u16string& path = target->values.path;
     AEGP_MemHandle handle = Host::current().new_handle("path", (path.size() + 1) * 2);
     std::memcpy(Host::current().block(handle)->bytes.data(), path.data(), path.size() * 2);
     *pathPH = handle;
   }
-  return spec->values.path_err;
+  return target->values.path_err;
 }
 
 A_Err ORVEX_HOST_CALL get_fps(AEIO_OutSpecH outH, A_Fixed* fpsP) {
-  const OutSpecValues& v = spec_of(outH)->values;
+  const TargetValues& v = target_of(outH)->values;
   if (v.fps_err) return v.fps_err;
   *fpsP = v.fps;
   return 0;
 }
 
 A_Err ORVEX_HOST_CALL get_depth(AEIO_OutSpecH outH, A_short* depthP) {
-  const OutSpecValues& v = spec_of(outH)->values;
+  const TargetValues& v = target_of(outH)->values;
   if (v.depth_err) return v.depth_err;
   *depthP = v.depth;
   return 0;
 }
 
 A_Err ORVEX_HOST_CALL set_depth(AEIO_OutSpecH outH, A_short depth) {
-  OutSpecValues& v = spec_of(outH)->values;
+  TargetValues& v = target_of(outH)->values;
   if (v.set_depth_err) return v.set_depth_err;
   v.depth = depth;
   return 0;
 }
 
 A_Err ORVEX_HOST_CALL get_dimensions(AEIO_OutSpecH outH, A_long* widthP, A_long* heightP) {
-  const OutSpecValues& v = spec_of(outH)->values;
+  const TargetValues& v = target_of(outH)->values;
   if (v.dimensions_err) return v.dimensions_err;
   *widthP = v.width;
   *heightP = v.height;
@@ -137,35 +137,35 @@ A_Err ORVEX_HOST_CALL get_dimensions(AEIO_OutSpecH outH, A_long* widthP, A_long*
 }
 
 A_Err ORVEX_HOST_CALL get_hsf(AEIO_OutSpecH outH, A_Ratio* hsfP) {
-  const OutSpecValues& v = spec_of(outH)->values;
+  const TargetValues& v = target_of(outH)->values;
   if (v.hsf_err) return v.hsf_err;
   *hsfP = v.hsf;
   return 0;
 }
 
 A_Err ORVEX_HOST_CALL get_sound_rate(AEIO_OutSpecH outH, A_FpLong* rateP) {
-  const OutSpecValues& v = spec_of(outH)->values;
+  const TargetValues& v = target_of(outH)->values;
   if (v.sound_rate_err) return v.sound_rate_err;
   *rateP = v.sound_rate;
   return 0;
 }
 
 A_Err ORVEX_HOST_CALL get_sample_size(AEIO_OutSpecH outH, A_short* sizeP) {
-  const OutSpecValues& v = spec_of(outH)->values;
+  const TargetValues& v = target_of(outH)->values;
   if (v.sample_size_err) return v.sample_size_err;
   *sizeP = v.sample_size;
   return 0;
 }
 
 A_Err ORVEX_HOST_CALL get_channels(AEIO_OutSpecH outH, A_short* channelsP) {
-  const OutSpecValues& v = spec_of(outH)->values;
+  const TargetValues& v = target_of(outH)->values;
   if (v.channels_err) return v.channels_err;
   *channelsP = v.channels;
   return 0;
 }
 
 A_Err ORVEX_HOST_CALL get_is_missing(AEIO_OutSpecH outH, A_Boolean* missingP) {
-  const OutSpecValues& v = spec_of(outH)->values;
+  const TargetValues& v = target_of(outH)->values;
   if (v.missing_err) return v.missing_err;
   *missingP = v.missing;
   return 0;
@@ -307,10 +307,10 @@ A_Err Host::enter(EntryPointFunc_Fn entry, AEGP_PluginID plugin_id) {
   return entry(&basic_suite_, 1, 0, plugin_id, &refcon);
 }
 
-OutSpec* Host::new_out_spec(const OutSpecValues& values) {
-  specs_.push_back(std::make_unique<OutSpec>());
-  specs_.back()->values = values;
-  return specs_.back().get();
+RenderTarget* Host::new_target(const TargetValues& values) {
+  targets_.push_back(std::make_unique<RenderTarget>());
+  targets_.back()->values = values;
+  return targets_.back().get();
 }
 
 AEGP_MemHandle Host::new_handle(const std::string& name, size_t size) {

@@ -1,6 +1,6 @@
 #pragma once
-// The simulated host: named memory handles, the suites handed out by name and version, output
-// specs whose every query can be made to fail or answer a chosen value, frame worlds, captured
+// The simulated host: named memory handles, the suites handed out by name and version, render
+// targets whose every query can be made to fail or answer a chosen value, frame worlds, captured
 // user messages, and the module registration the plug-in makes. One Host is active per process
 // at a time (the suites are plain C functions that reach it through a global).
 #include <cstdint>
@@ -14,8 +14,8 @@
 
 namespace orvex_sim {
 
-// What an output spec answers. Each *_err makes that query fail with the code.
-struct OutSpecValues {
+// What an output target answers. Each *_err makes that query fail with the code.
+struct TargetValues {
   std::u16string path = u"out.mov";
   bool no_path = false;  // the path query yields no handle
   A_Err path_err = 0;
@@ -36,8 +36,8 @@ struct OutSpecValues {
   A_Err missing_err = 0;
 };
 
-struct OutSpec {
-  OutSpecValues values;
+struct RenderTarget {
+  TargetValues values;
   AEIO_Handle options = nullptr;
 };
 
@@ -78,8 +78,10 @@ class Host {
   AEIO_BasicData* basic_data() { return &basic_data_; }
   const AEIO_FunctionBlock4& callbacks() const { return registration.callbacks; }
 
-  OutSpec* new_out_spec(const OutSpecValues& values = {});
-  static AEIO_OutSpecH handle_of(OutSpec* spec) { return reinterpret_cast<AEIO_OutSpecH>(spec); }
+  RenderTarget* new_target(const TargetValues& values = {});
+  static AEIO_OutSpecH handle_of(RenderTarget* target) {
+    return reinterpret_cast<AEIO_OutSpecH>(target);
+  }
 
   // Memory handles, as the host's own code sees them.
   AEGP_MemHandle new_handle(const std::string& name, size_t size);
@@ -108,7 +110,7 @@ class Host {
 
  private:
   std::map<AEGP_MemHandle, std::unique_ptr<MemBlock>> blocks_;
-  std::vector<std::unique_ptr<OutSpec>> specs_;
+  std::vector<std::unique_ptr<RenderTarget>> targets_;
   struct World {
     PF_EffectWorld world;
     PF_PixelFormat format;

@@ -13,9 +13,9 @@ void put_le32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-// First audio sample frame of video frame `index` at the spec's rates.
-int64_t first_sample_of(int index, const OutSpecValues& spec) {
-  return std::llround(index * spec.sound_rate * 65536.0 / spec.fps);
+// First audio sample frame of video frame `index` at the target's rates.
+int64_t first_sample_of(int index, const TargetValues& target) {
+  return std::llround(index * target.sound_rate * 65536.0 / target.fps);
 }
 
 }  // namespace
@@ -53,25 +53,25 @@ RenderResult run_render(Host& host, const RenderRequest& request) {
   AEIO_BasicData* basic = host.basic_data();
   const AEIO_FunctionBlock4& fb = host.callbacks();
 
-  OutSpec* spec = host.new_out_spec(request.spec);
+  RenderTarget* target = host.new_target(request.target);
   A_Boolean user_interacted = 0;
-  result.init = fb.AEIO_InitOutputSpec(basic, Host::handle_of(spec), &user_interacted);
-  if (result.init || spec->options == nullptr) return result;
-  write_choices(*host.block(spec->options), request);
+  result.init = fb.AEIO_InitOutputSpec(basic, Host::handle_of(target), &user_interacted);
+  if (result.init || target->options == nullptr) return result;
+  write_choices(*host.block(target->options), request);
 
   if (request.project_round_trip) {
-    // Saved in a project, then opened again: the flat copy becomes a new spec's options.
+    // Saved in a project, then opened again: the flat copy becomes a new target's options.
     AEIO_Handle flat = nullptr;
-    result.flatten = fb.AEIO_GetFlatOutputOptions(basic, Host::handle_of(spec), &flat);
+    result.flatten = fb.AEIO_GetFlatOutputOptions(basic, Host::handle_of(target), &flat);
     if (result.flatten) return result;
-    fb.AEIO_DisposeOutputOptions(basic, spec->options);
-    spec->options = nullptr;
-    spec = host.new_out_spec(request.spec);
-    spec->options = flat;
-    result.init = fb.AEIO_InitOutputSpec(basic, Host::handle_of(spec), &user_interacted);
+    fb.AEIO_DisposeOutputOptions(basic, target->options);
+    target->options = nullptr;
+    target = host.new_target(request.target);
+    target->options = flat;
+    result.init = fb.AEIO_InitOutputSpec(basic, Host::handle_of(target), &user_interacted);
     if (result.init) return result;
   }
-  const AEIO_OutSpecH out = Host::handle_of(spec);
+  const AEIO_OutSpecH out = Host::handle_of(target);
 
   AEIO_Verbiage verbiage{};
   result.info = fb.AEIO_GetOutputInfo(basic, out, &verbiage);
@@ -82,7 +82,7 @@ RenderResult run_render(Host& host, const RenderRequest& request) {
 
   result.start = fb.AEIO_StartAdding(basic, out, 0);
   if (result.start == 0) {
-    const OutSpecValues& values = request.spec;
+    const TargetValues& values = request.target;
     const PF_PixelFormat format =
         request.world_format ? request.world_format : world_format_for_depth(values.depth);
     PF_EffectWorld* world =
@@ -98,7 +98,7 @@ RenderResult run_render(Host& host, const RenderRequest& request) {
           fb.AEIO_AddFrame(basic, out, i, request.frames, world, nullptr, 0, nullptr);
       result.frame_results.push_back(frame_err);
       if (frame_err) break;
-      if (values.channels > 0) {
+      if (values.channels > 0 && values.sample_size > 0) {
         const int64_t first = first_sample_of(i, values);
         const int64_t count = first_sample_of(i + 1, values) - first;
         std::vector<uint8_t> chunk =
@@ -113,8 +113,8 @@ RenderResult run_render(Host& host, const RenderRequest& request) {
     }
     result.end = fb.AEIO_EndAdding(basic, out, 0);
   }
-  fb.AEIO_DisposeOutputOptions(basic, spec->options);
-  spec->options = nullptr;
+  fb.AEIO_DisposeOutputOptions(basic, target->options);
+  target->options = nullptr;
   return result;
 }
 

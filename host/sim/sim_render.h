@@ -1,5 +1,5 @@
 #pragma once
-// One render as the host plays it: create the output spec's options, set the user's choices,
+// One render as the host plays it: create the output target's options, set the user's choices,
 // flatten and re-inflate them as a project round trip does, describe, ask the depths, start
 // adding, hand over frames and sound chunks interleaved, end adding, dispose of the options.
 #include <cstdint>
@@ -18,7 +18,7 @@ struct RenderRequest {
   uint32_t chunks = 8;
   uint32_t frame_mode = 1;  // 1 several frames at a time, 2 one at a time
   int frames = 10;
-  OutSpecValues spec;               // size, depth, rate, audio layout and any query failures
+  TargetValues target;              // size, depth, rate, audio layout and any query failures
   PF_PixelFormat world_format = 0;  // 0: from the depth (8-bit, 16-bit or float)
   A_long world_width = 0, world_height = 0;  // 0: the output size
   bool project_round_trip = true;

@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
+#include "tests/support/dxt_decoder.h"
 #include "tests/support/hap_frame_reader.h"
+#include "tests/support/psnr.h"
 
 namespace {
 
@@ -15,17 +18,18 @@ struct Size {
   uint32_t width, height;
 };
 
-// 8-bit ARGB gradient with some texture, and the same picture in the host's 16-bit layout with
-// values that reduce back to exactly the same 8-bit samples (v << 7, and 32768 for 255).
+// 8-bit ARGB waves (smooth within a block at any size), and the same picture in the host's 16-bit
+// layout with values that reduce back to exactly the same 8-bit samples (v << 7, and 32768 for
+// 255).
 std::vector<uint8_t> argb8_frame(Size s, size_t row_bytes) {
   std::vector<uint8_t> px(row_bytes * s.height, 0xCD);
   for (uint32_t y = 0; y < s.height; ++y) {
     for (uint32_t x = 0; x < s.width; ++x) {
       uint8_t* p = px.data() + row_bytes * y + size_t{x} * 4;
       p[0] = 255;
-      p[1] = static_cast<uint8_t>(x * 255 / std::max(1u, s.width - 1));
-      p[2] = static_cast<uint8_t>(y * 255 / std::max(1u, s.height - 1));
-      p[3] = static_cast<uint8_t>(((x / 3) ^ (y / 2)) & 1 ? 200 : 40);
+      p[1] = static_cast<uint8_t>(std::lround(128 + 100 * std::sin(x * 0.05)));
+      p[2] = static_cast<uint8_t>(std::lround(128 + 90 * std::cos(y * 0.07)));
+      p[3] = static_cast<uint8_t>(std::lround(128 + 60 * std::sin((x + y) * 0.03)));
     }
   }
   return px;
@@ -82,7 +86,18 @@ TEST_P(FrameEncoderPaths, ModesAndPixelPathsAgree) {
       EXPECT_EQ(layout.textures[0].format_nibble, 0xB);
       EXPECT_EQ(layout.textures[0].texture.size(),
                 size_t{(s.width + 3) / 4} * ((s.height + 3) / 4) * 8);
-      if (reference.empty()) reference = layout.textures[0].texture;
+      if (reference.empty()) {
+        reference = layout.textures[0].texture;
+        // The reference itself is a faithful DXT1 picture of the source.
+        const auto decoded = orvex_test::decode_dxt1_texture(reference.data(), s.width, s.height);
+        std::vector<uint8_t> rgba(px8.size());
+        for (size_t i = 0; i < px8.size(); i += 4) {
+          rgba[i] = px8[i + 1], rgba[i + 1] = px8[i + 2], rgba[i + 2] = px8[i + 3],
+          rgba[i + 3] = 255;
+        }
+        EXPECT_GE(orvex_test::psnr_rgb(rgba.data(), decoded.data(), size_t{s.width} * s.height),
+                  30.0);
+      }
       EXPECT_EQ(layout.textures[0].texture, reference);
     }
   }
@@ -97,8 +112,8 @@ INSTANTIATE_TEST_SUITE_P(Sizes, FrameEncoderPaths,
 
 // Chunk count 0: one texture stored without Snappy; 100: at most 64 chunks.
 TEST(FrameEncoder, ChunkCountControlsSnappy) {
-  const Size s{256, 64};  // 1024 blocks
-  const auto px = argb8_frame(s, size_t{s.width} * 4);
+  const Size s{256, 64};                                                // 1024 blocks
+  const std::vector<uint8_t> px(size_t{s.width} * s.height * 4, 0x80);  // flat: compressible
   auto plain = open_encoder(s, 0, 1);
   auto chunked = open_encoder(s, 100, 1);
   ASSERT_TRUE(plain && chunked);

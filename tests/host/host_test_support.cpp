@@ -25,17 +25,17 @@ void HostTest::TearDown() {
   host_.reset();
 }
 
-orvex_sim::OutSpec* HostTest::initialised_spec(const orvex_sim::OutSpecValues& values) {
-  orvex_sim::OutSpec* spec = host_->new_out_spec(values);
+orvex_sim::RenderTarget* HostTest::initialised_target(const orvex_sim::TargetValues& values) {
+  orvex_sim::RenderTarget* target = host_->new_target(values);
   A_Boolean user_interacted = 1;
-  EXPECT_EQ(fb().AEIO_InitOutputSpec(basic(), orvex_sim::Host::handle_of(spec), &user_interacted),
+  EXPECT_EQ(fb().AEIO_InitOutputSpec(basic(), orvex_sim::Host::handle_of(target), &user_interacted),
             0);
   EXPECT_EQ(user_interacted, 0);
-  return spec;
+  return target;
 }
 
-std::vector<uint8_t>& HostTest::record_bytes(orvex_sim::OutSpec* spec) {
-  return host_->block(spec->options)->bytes;
+std::vector<uint8_t>& HostTest::record_bytes(orvex_sim::RenderTarget* target) {
+  return host_->block(target->options)->bytes;
 }
 
 StdoutCapture::StdoutCapture() {

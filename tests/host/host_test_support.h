@@ -26,9 +26,9 @@ class HostTest : public ::testing::Test {
   AEIO_BasicData* basic() { return host_->basic_data(); }
   orvex_sim::Host& host() { return *host_; }
 
-  // A new output spec whose options were created by the module's InitOutputSpec.
-  orvex_sim::OutSpec* initialised_spec(const orvex_sim::OutSpecValues& values = {});
-  std::vector<uint8_t>& record_bytes(orvex_sim::OutSpec* spec);
+  // A new output target whose options were created by the module's InitOutputSpec.
+  orvex_sim::RenderTarget* initialised_target(const orvex_sim::TargetValues& values = {});
+  std::vector<uint8_t>& record_bytes(orvex_sim::RenderTarget* target);
 
  private:
   std::unique_ptr<orvex_sim::Host> host_;

@@ -12,8 +12,8 @@
 namespace {
 
 using orvex_sim::Host;
-using orvex_sim::OutSpec;
-using orvex_sim::OutSpecValues;
+using orvex_sim::RenderTarget;
+using orvex_sim::TargetValues;
 using orvex_test::HostTest;
 using orvex_test::StdoutCapture;
 
@@ -27,8 +27,8 @@ class RenderFailures : public HostTest {
     HostTest::SetUp();
     dir_ = orvex_test::scratch_dir();
   }
-  OutSpecValues values(const std::string& name = "out.mov") {
-    OutSpecValues v;
+  TargetValues values(const std::string& name = "out.mov") {
+    TargetValues v;
     v.path = u16(dir_ + "/" + name);
     v.width = 16;
     v.height = 8;
@@ -39,30 +39,30 @@ class RenderFailures : public HostTest {
     std::string out;
     std::vector<std::string> messages;
   };
-  Outcome start(OutSpec* spec) {
+  Outcome start(RenderTarget* target) {
     host().user_messages.clear();
     StdoutCapture capture;
-    const A_Err code = fb().AEIO_StartAdding(basic(), Host::handle_of(spec), 0);
+    const A_Err code = fb().AEIO_StartAdding(basic(), Host::handle_of(target), 0);
     return {code, capture.finish(), host().user_messages};
   }
   // Adds `frames` frames of the 8-bit picture and ends the render.
-  A_Err finish_render(OutSpec* spec, int frames) {
+  A_Err finish_render(RenderTarget* target, int frames) {
     PF_EffectWorld* world =
-        host().new_world(PF_PixelFormat_ARGB32, spec->values.width, spec->values.height);
+        host().new_world(PF_PixelFormat_ARGB32, target->values.width, target->values.height);
     for (int i = 0; i < frames; ++i) {
       orvex_sim::draw_pattern(*world, PF_PixelFormat_ARGB32, i, false);
-      EXPECT_EQ(
-          fb().AEIO_AddFrame(basic(), Host::handle_of(spec), i, frames, world, nullptr, 0, nullptr),
-          0);
+      EXPECT_EQ(fb().AEIO_AddFrame(basic(), Host::handle_of(target), i, frames, world, nullptr, 0,
+                                   nullptr),
+                0);
     }
-    return fb().AEIO_EndAdding(basic(), Host::handle_of(spec), 0);
+    return fb().AEIO_EndAdding(basic(), Host::handle_of(target), 0);
   }
   std::string dir_;
 };
 
 struct StartFailure {
   const char* name;
-  std::function<void(OutSpecValues&)> change;
+  std::function<void(TargetValues&)> change;
   A_Err code;
   const char* line;     // "" = nothing written
   const char* message;  // "" = nothing shown
@@ -112,92 +112,92 @@ TEST_F(RenderFailures, StartAddingRefusals) {
   };
   const int files_before = orvex_test::open_file_count();
   for (const StartFailure& c : cases) {
-    OutSpecValues v = values();
+    TargetValues v = values();
     c.change(v);
-    OutSpec* spec = initialised_spec(v);
-    const Outcome outcome = start(spec);
+    RenderTarget* target = initialised_target(v);
+    const Outcome outcome = start(target);
     EXPECT_EQ(outcome.code, c.code) << c.name;
     EXPECT_EQ(outcome.out, c.line) << c.name;
     const std::vector<std::string> shown =
         *c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{};
     EXPECT_EQ(outcome.messages, shown) << c.name;
-    // Nothing stays registered: the same spec starts once the cause is gone.
-    spec->values = values();
-    EXPECT_EQ(start(spec).code, 0) << c.name;
-    EXPECT_EQ(finish_render(spec, 1), 0) << c.name;
+    // Nothing stays registered: the same target starts once the cause is gone.
+    target->values = values();
+    EXPECT_EQ(start(target).code, 0) << c.name;
+    EXPECT_EQ(finish_render(target, 1), 0) << c.name;
     EXPECT_EQ(host().live_handles_named("path"), 0u) << c.name;
   }
   EXPECT_EQ(orvex_test::open_file_count(), files_before) << "a failed start left a file open";
 }
 
 TEST_F(RenderFailures, StartAddingWithoutOptionsOrSuites) {
-  OutSpec* bare = host().new_out_spec(values());
+  RenderTarget* bare = host().new_target(values());
   Outcome outcome = start(bare);
   EXPECT_EQ(outcome.code, 9995);
   EXPECT_EQ(outcome.out, "ERROR : Unknown Error 1_3\n");
 
-  OutSpec* spec = initialised_spec(values());
+  RenderTarget* target = initialised_target(values());
   host().faults.lock["Output Options"] = 9;  // the record cannot be read: no size
-  outcome = start(spec);
+  outcome = start(target);
   EXPECT_EQ(outcome.code, 9995);
   EXPECT_EQ(outcome.out, "ERROR : Unknown Error 1_2\n");
   host().faults = {};
 
   host().faults.missing_suites = {kAEGPUtilitySuite};
-  EXPECT_EQ(start(spec).code, 516);
+  EXPECT_EQ(start(target).code, 516);
   host().faults = {};
 }
 
 TEST_F(RenderFailures, UnwritablePathReportsTheFileError) {
-  OutSpec* spec = initialised_spec(values("no/such/dir/out.mov"));
-  const Outcome outcome = start(spec);
+  RenderTarget* target = initialised_target(values("no/such/dir/out.mov"));
+  const Outcome outcome = start(target);
   EXPECT_EQ(outcome.code, 9995);
   ASSERT_EQ(outcome.messages.size(), 1u);
   EXPECT_EQ(outcome.messages[0].rfind("Can't open target file : ", 0), 0u) << outcome.messages[0];
   EXPECT_LT(outcome.messages[0].size(), 256u);
 }
 
-TEST_F(RenderFailures, SecondStartForTheSameSpecIsRefused) {
-  OutSpec* spec = initialised_spec(values());
-  ASSERT_EQ(start(spec).code, 0);
-  const Outcome again = start(spec);
+TEST_F(RenderFailures, SecondStartForTheSameTargetIsRefused) {
+  RenderTarget* target = initialised_target(values());
+  ASSERT_EQ(start(target).code, 0);
+  const Outcome again = start(target);
   EXPECT_EQ(again.code, 9995);
   EXPECT_EQ(again.out, "ERROR : File already exist\n");
   EXPECT_EQ(again.messages, std::vector<std::string>{"File already exist."});
-  EXPECT_EQ(finish_render(spec, 2), 0);
-  // Ended: the spec can render again.
-  EXPECT_EQ(start(spec).code, 0);
-  EXPECT_EQ(finish_render(spec, 1), 0);
+  EXPECT_EQ(finish_render(target, 2), 0);
+  // Ended: the target can render again.
+  EXPECT_EQ(start(target).code, 0);
+  EXPECT_EQ(finish_render(target, 1), 0);
 }
 
 TEST_F(RenderFailures, EndAdding) {
-  OutSpec* unknown = initialised_spec(values());
+  RenderTarget* unknown = initialised_target(values());
   StdoutCapture capture;
   EXPECT_EQ(fb().AEIO_EndAdding(basic(), Host::handle_of(unknown), 0), 0);
   EXPECT_EQ(capture.finish(), "Erreur EndAdding, goutfiles introuvable\n");
 
-  // A movie that cannot be completed (no frame at all) is a failure, and the spec is released.
-  OutSpec* spec = initialised_spec(values());
-  ASSERT_EQ(start(spec).code, 0);
+  // A movie that cannot be completed (no frame at all) is a failure, and the target is released.
+  RenderTarget* target = initialised_target(values());
+  ASSERT_EQ(start(target).code, 0);
   StdoutCapture end_capture;
-  EXPECT_EQ(fb().AEIO_EndAdding(basic(), Host::handle_of(spec), 0), 9997);
+  EXPECT_EQ(fb().AEIO_EndAdding(basic(), Host::handle_of(target), 0), 9997);
   const std::vector<std::string> lines = orvex_test::split_lines(end_capture.finish());
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back().rfind("Err enAdding runtime : ", 0), 0u) << lines.back();
-  EXPECT_EQ(start(spec).code, 0);
-  EXPECT_EQ(finish_render(spec, 1), 0);
+  EXPECT_EQ(start(target).code, 0);
+  EXPECT_EQ(finish_render(target, 1), 0);
 }
 
 TEST_F(RenderFailures, AddFrameRefusals) {
-  OutSpec* spec = initialised_spec(values());
-  const AEIO_OutSpecH out = Host::handle_of(spec);
+  RenderTarget* target = initialised_target(values());
+  const AEIO_OutSpecH out = Host::handle_of(target);
   PF_EffectWorld* good = host().new_world(PF_PixelFormat_ARGB32, 16, 8);
   {
     StdoutCapture capture;
     EXPECT_EQ(fb().AEIO_AddFrame(basic(), out, 0, 1, good, nullptr, 0, nullptr), 9988);
     EXPECT_EQ(capture.finish(), "Erreur AddFrame 2_1\n");
   }
-  ASSERT_EQ(start(spec).code, 0);
+  ASSERT_EQ(start(target).code, 0);
   EXPECT_EQ(fb().AEIO_AddFrame(basic(), out, 0, 1, good, nullptr, 0, nullptr), 0);
 
   // Worlds the job must not read: float pixels, fewer columns or rows than the output, rows
@@ -229,25 +229,25 @@ TEST_F(RenderFailures, AddFrameRefusals) {
 
 TEST_F(RenderFailures, AddSoundChunkRefusals) {
   const int16_t samples[8] = {};
-  OutSpec* spec = initialised_spec(values());
-  const AEIO_OutSpecH out = Host::handle_of(spec);
+  RenderTarget* target = initialised_target(values());
+  const AEIO_OutSpecH out = Host::handle_of(target);
   EXPECT_EQ(fb().AEIO_AddSoundChunk(basic(), out, nullptr, 4, samples), 9988);
 
   // Six channels give a movie without audio; the host's sound then has nowhere to go, and the
   // movie writer's error comes back as 9988 instead of unwinding into the host.
-  spec->values.channels = 6;
-  ASSERT_EQ(start(spec).code, 0);
+  target->values.channels = 6;
+  ASSERT_EQ(start(target).code, 0);
   StdoutCapture capture;
   EXPECT_EQ(fb().AEIO_AddSoundChunk(basic(), out, nullptr, 1, samples), 9988);
   capture.finish();
   EXPECT_EQ(fb().AEIO_AddSoundChunk(basic(), out, nullptr, 0, samples), 0);
-  EXPECT_EQ(finish_render(spec, 1), 0);
+  EXPECT_EQ(finish_render(target, 1), 0);
 
-  spec->values.channels = 2;
-  ASSERT_EQ(start(spec).code, 0);
+  target->values.channels = 2;
+  ASSERT_EQ(start(target).code, 0);
   EXPECT_EQ(fb().AEIO_AddSoundChunk(basic(), out, nullptr, 4, nullptr), 9988);
   EXPECT_EQ(fb().AEIO_AddSoundChunk(basic(), out, nullptr, 4, samples), 0);
-  EXPECT_EQ(finish_render(spec, 1), 0);
+  EXPECT_EQ(finish_render(target, 1), 0);
 }
 
 }  // namespace

@@ -7,12 +7,14 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "tests/support/dxt_decoder.h"
 #include "tests/support/hap_frame_reader.h"
 
 namespace job_test {
@@ -70,29 +72,11 @@ inline std::vector<std::vector<uint8_t>> read_video_samples(const std::string& p
   return samples;
 }
 
-// RGB of pixel (0, 0) of a DXT1 texture: colour 0 and 1 are RGB565, then 2-bit indices.
-inline std::array<int, 3> dxt1_first_pixel(const std::vector<uint8_t>& texture) {
-  auto expand = [](uint16_t c) {
-    return std::array<int, 3>{((c >> 11) & 31) * 255 / 31, ((c >> 5) & 63) * 255 / 63,
-                              (c & 31) * 255 / 31};
-  };
-  const uint16_t c0 = texture[0] | (texture[1] << 8);
-  const uint16_t c1 = texture[2] | (texture[3] << 8);
-  const auto a = expand(c0), b = expand(c1);
-  const int index = texture[4] & 3;
-  std::array<int, 3> out{};
-  for (int k = 0; k < 3; ++k) {
-    const int third = c0 > c1 ? (2 * a[k] + b[k]) / 3 : (a[k] + b[k]) / 2;
-    const int fourth = c0 > c1 ? (a[k] + 2 * b[k]) / 3 : 0;
-    out[k] = index == 0 ? a[k] : index == 1 ? b[k] : index == 2 ? third : fourth;
-  }
-  return out;
-}
-
 // Which frame_colour a Hap sample shows (-1 when none is within 12 levels per channel).
 inline int sample_frame_number(const std::vector<uint8_t>& sample, int frame_count) {
   const auto layout = orvex_test::read_hap_frame(sample);
-  const auto px = dxt1_first_pixel(layout.textures.at(0).texture);
+  uint8_t px[64];
+  orvex_test::decode_dxt1_block(layout.textures.at(0).texture.data(), px);
   for (int i = 0; i < frame_count; ++i) {
     const auto c = frame_colour(i);
     bool close = true;

@@ -1,0 +1,132 @@
+// Bad input gets one error line and status 1 (runtime) or 2 (usage) and never leaves a movie or
+// a temporary file behind; an existing output survives without -y; a full disk fails cleanly;
+// Ctrl-C finishes a playable movie of the frames done so far.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "tests/e2e/e2e_support.h"
+
+using namespace e2e;
+
+namespace {
+
+struct BadCase {
+  const char* name;
+  const char* args;  // {dir} becomes the scratch folder
+  int status;
+  const char* message;  // expected within the error line
+};
+
+std::string expand(std::string s, const std::string& dir) {
+  for (size_t at; (at = s.find("{dir}")) != std::string::npos;) s.replace(at, 5, dir);
+  return s;
+}
+
+}  // namespace
+
+class BadInput : public testing::TestWithParam<BadCase> {};
+
+TEST_P(BadInput, OneErrorLineAndNoOutput) {
+  const BadCase c = GetParam();
+  ScratchDir dir;
+  write_file(dir.path("text.mov"), std::vector<uint8_t>(300, 'x'));
+  write_file(dir.path("empty.rgb"), {});
+  const RunResult r = orvex(expand(c.args, dir.dir()));
+  EXPECT_EQ(r.status, c.status) << r.err;
+  EXPECT_EQ(r.err.rfind("orvex-hap: error: ", 0), 0u) << r.err;
+  EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"empty.rgb", "text.mov"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BadInput,
+    testing::Values(
+        BadCase{"missing_file", "encode {dir}/nothing.mkv -o {dir}/o.mov", 1, "cannot read"},
+        BadCase{"not_media", "encode {dir}/text.mov -o {dir}/o.mov", 1, "cannot read"},
+        BadCase{"zero_frames",
+                "encode {dir}/empty.rgb -f rawvideo --pix-fmt rgb24 --size 8x8 -o {dir}/o.mov", 1,
+                "no video frames"},
+        BadCase{"size_zero", "encode - -f rawvideo --pix-fmt rgb24 --size 0x8 -o {dir}/o.mov", 2,
+                "--size"},
+        BadCase{"size_too_big", "encode --pattern=30001x16 -o {dir}/o.mov", 2, "--pattern"},
+        BadCase{"unknown_codec", "encode --pattern=16x16 -c hap-z -o {dir}/o.mov", 2, "hap-z"},
+        BadCase{"unknown_quality", "encode --pattern=16x16 -q best -o {dir}/o.mov", 2, "best"},
+        BadCase{"chunks_zero", "encode --pattern=16x16 --chunks 0 -o {dir}/o.mov", 2, "--chunks"},
+        BadCase{"chunks_65", "encode --pattern=16x16 --chunks 65 -o {dir}/o.mov", 2, "--chunks"},
+        BadCase{"no_folder", "encode --pattern=16x16 -o {dir}/no/such/o.mov", 1, "cannot create"},
+        BadCase{"raw_without_size", "encode - -f rawvideo --pix-fmt rgb24 -o {dir}/o.mov", 2,
+                "--size"},
+        BadCase{"no_input", "encode -o {dir}/o.mov", 2, "INPUT"},
+        BadCase{"no_command", "--pattern", 2, ""}),
+    [](const testing::TestParamInfo<BadCase>& info) { return std::string(info.param.name); });
+
+TEST(Overwrite, ExistingOutputKeptUnlessForced) {
+  ScratchDir dir;
+  const std::string out = dir.path("o.mov");
+  write_file(out, {'k', 'e', 'e', 'p'});
+  const RunResult refused = orvex("encode --pattern=32x16 --frames 2 -o " + out);
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("already exists"), std::string::npos) << refused.err;
+  EXPECT_EQ(read_file(out), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
+  const RunResult forced = orvex("encode --pattern=32x16 --frames 2 -y --quiet -o " + out);
+  EXPECT_EQ(forced.status, 0) << forced.err;
+  EXPECT_EQ(probe(out, "v", "nb_frames"), "2");
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"o.mov"});
+}
+
+// A file-size limit stands in for a full disk: the write fails, the run reports it with status
+// 1, and neither the movie nor the temporary file is left.
+TEST(FullDisk, WriteFailureLeavesNothing) {
+  ScratchDir dir;
+  const RunResult r = run("ulimit -f 64; exec " + std::string(ORVEX_HAP_BIN) +
+                          " encode --pattern=320x240 --duration 4 -o " + dir.path("o.mov"));
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(r.err.rfind("orvex-hap: error: ", 0), 0u) << r.err;
+  EXPECT_TRUE(dir.entries().empty());
+}
+
+// The first Ctrl-C stops reading and finishes the movie: status 130, and a movie that ffmpeg
+// decodes completely with the frames done so far.
+TEST(Interrupt, CtrlCLeavesAPlayableMovie) {
+  ScratchDir dir;
+  const std::string out = dir.path("o.mov");
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    const int null_fd = open("/dev/null", O_WRONLY);
+    dup2(null_fd, STDERR_FILENO);
+    execl(ORVEX_HAP_BIN, ORVEX_HAP_BIN, "encode", "--pattern=640x360", "--duration", "2000", "-o",
+          out.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // Wait until the temporary movie holds a few frames (it grows beside the output).
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  bool growing = false;
+  while (!growing && std::chrono::steady_clock::now() < deadline) {
+    for (const std::string& name : dir.entries()) {
+      std::error_code ec;
+      if (std::filesystem::file_size(dir.path(name), ec) > 400000 && !ec) growing = true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  kill(pid, SIGINT);
+  int raw = 0;
+  ASSERT_EQ(waitpid(pid, &raw, 0), pid);
+  ASSERT_TRUE(growing);
+  ASSERT_TRUE(WIFEXITED(raw));
+  EXPECT_EQ(WEXITSTATUS(raw), 130);
+  ASSERT_EQ(dir.entries(), std::vector<std::string>{"o.mov"});
+  const int frames = std::stoi(probe(out, "v", "nb_frames"));
+  EXPECT_GE(frames, 1);
+  EXPECT_LT(frames, 50000);
+  EXPECT_EQ(decode_rgb24(out).size(), size_t{640} * 360 * 3 * frames);
+}
