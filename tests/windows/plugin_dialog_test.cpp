@@ -31,9 +31,9 @@ class PluginDialog : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(host_.enter(plugin_.entry_point()), 0);
-    spec_ = host_.new_out_spec();
+    target_ = host_.new_target();
     A_Boolean user_interacted = 1;
-    ASSERT_EQ(host_.callbacks().AEIO_InitOutputSpec(host_.basic_data(), Host::handle_of(spec_),
+    ASSERT_EQ(host_.callbacks().AEIO_InitOutputSpec(host_.basic_data(), Host::handle_of(target_),
                                                     &user_interacted),
               0);
   }
@@ -42,7 +42,7 @@ class PluginDialog : public testing::Test {
     EXPECT_EQ(host_.locked_handles(), 0u);
     for (const std::string& m : host_.misuse) ADD_FAILURE() << "host misuse: " << m;
   }
-  std::vector<uint8_t>& record() { return host_.block(spec_->options)->bytes; }
+  std::vector<uint8_t>& record() { return host_.block(target_->options)->bytes; }
 
   // Runs the options callback while `user` works the dialog; returns the callback's result.
   A_Err show(A_Boolean& user_interacted, const std::function<void(const Dialog&)>& user) {
@@ -50,8 +50,8 @@ class PluginDialog : public testing::Test {
     user_interacted = 2;
     const bool driven = orvex_test::with_dialog(
         [&] {
-          err = host_.callbacks().AEIO_UserOptionsDialog(host_.basic_data(), Host::handle_of(spec_),
-                                                         nullptr, &user_interacted);
+          err = host_.callbacks().AEIO_UserOptionsDialog(
+              host_.basic_data(), Host::handle_of(target_), nullptr, &user_interacted);
         },
         user);
     EXPECT_TRUE(driven) << "the dialog never appeared";
@@ -60,7 +60,7 @@ class PluginDialog : public testing::Test {
 
   orvex_sim::Plugin plugin_{ORVEX_PLUGIN_PATH};
   Host host_;
-  orvex_sim::OutSpec* spec_ = nullptr;
+  orvex_sim::RenderTarget* target_ = nullptr;
 };
 
 TEST_F(PluginDialog, OkWritesTheChoicesIntoTheLiveRecord) {
