@@ -20,7 +20,10 @@ Plugin::Plugin(const std::string& path) {
   entry_ = reinterpret_cast<EntryPointFunc_Fn>(
       reinterpret_cast<void*>(GetProcAddress(module, "EntryPointFunc")));
 #else
-  library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  // Never unmapped, as hosts keep plug-ins until they exit: the plug-in's libraries run worker
+  // threads (the parallel block loop's scheduler) that would otherwise lose their code under them
+  // when the library is closed at exit.
+  library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
   if (library_ == nullptr)
     throw std::runtime_error(std::string("cannot load plug-in: ") + dlerror());
   entry_ = reinterpret_cast<EntryPointFunc_Fn>(dlsym(library_, "EntryPointFunc"));

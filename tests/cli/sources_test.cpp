@@ -88,6 +88,10 @@ struct PathCase {
   uint8_t description_depth;
 };
 
+void PrintTo(const PathCase& c, std::ostream* os) {
+  *os << c.pix_fmt;
+}
+
 class HostPaths : public testing::TestWithParam<PathCase> {};
 
 // More than 8 bits per channel: 16-bit host ARGB in slot 1; alpha: 32/64 bits, description 32.

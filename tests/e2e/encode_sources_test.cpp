@@ -20,6 +20,10 @@ struct AudioCase {
   const char* movie_codec;   // what ffprobe reports for the movie's track
 };
 
+void PrintTo(const AudioCase& c, std::ostream* os) {
+  *os << c.source_codec;
+}
+
 }  // namespace
 
 class EncodeFileWithAudio : public testing::TestWithParam<AudioCase> {};

@@ -30,6 +30,10 @@ std::string expand(std::string s, const std::string& dir) {
   return s;
 }
 
+void PrintTo(const BadCase& c, std::ostream* os) {
+  *os << c.args;
+}
+
 }  // namespace
 
 class BadInput : public testing::TestWithParam<BadCase> {};

@@ -13,6 +13,10 @@ struct PathCase {
   const char* pix_fmt;
 };
 
+void PrintTo(const PathCase& c, std::ostream* os) {
+  *os << c.pix_fmt;
+}
+
 }  // namespace
 
 class PixelPaths : public testing::TestWithParam<PathCase> {};
