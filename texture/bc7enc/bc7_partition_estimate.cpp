@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "texture/bc7enc/bc7_partitions.h"
 #include "texture/bc7enc/bc7_weights.h"
@@ -68,20 +69,25 @@ uint64_t estimate_subset(const BlockChannels& block, const uint8_t* order, uint3
     for (uint32_t c = 0; c < comps; ++c) d += x[c] * v[c];
     return d;
   };
-  int32_t thresholds[num_entries - 1];
+  // Midpoints between neighbouring entries along v. They never decrease (v >= 0 and the
+  // entries grow with their weight), so a pixel's entry, the number of midpoints at or below its
+  // projection, is found by binary search. The last slot never counts.
+  int32_t thresholds[num_entries];
   int32_t prev = dot(palette[0]);
   for (uint32_t e = 0; e + 1 < num_entries; ++e) {
     const int32_t next = dot(palette[e + 1]);
     thresholds[e] = (prev + next + 1) >> 1;
     prev = next;
   }
+  thresholds[num_entries - 1] = INT32_MAX;
 
   uint64_t total = 0;
   for (uint32_t k = 0; k < n; ++k) {
     const int32_t* px = block.c[order[k]];
     const int32_t d = dot(px);
     uint32_t entry = 0;
-    for (uint32_t e = 0; e + 1 < num_entries; ++e) entry += d >= thresholds[e] ? 1 : 0;
+    for (uint32_t step = num_entries / 2; step > 0; step >>= 1)
+      entry += d >= thresholds[entry + step - 1] ? step : 0;
     if constexpr (kUnitWeights) {
       uint32_t err = 0;
       for (uint32_t c = 0; c < comps; ++c) {
