@@ -39,7 +39,7 @@ struct BlockChannels {
 // Error of one subset (pixels `order[0..n)` of the block) with min/max endpoints. The sum runs
 // until it exceeds `best_err`: the caller only keeps a strictly smaller total, so a partial sum
 // above the bound decides the same way as the full one.
-template <uint32_t kMode, bool kUnitWeights>
+template <uint32_t kMode>
 uint64_t estimate_subset(const BlockChannels& block, const uint8_t* order, uint32_t n,
                          const uint32_t weights[4], uint64_t best_err) {
   constexpr uint32_t comps = kMode == 7 ? 4 : 3;
@@ -88,25 +88,124 @@ uint64_t estimate_subset(const BlockChannels& block, const uint8_t* order, uint3
     uint32_t entry = 0;
     for (uint32_t step = num_entries / 2; step > 0; step >>= 1)
       entry += d >= thresholds[entry + step - 1] ? step : 0;
-    if constexpr (kUnitWeights) {
-      uint32_t err = 0;
-      for (uint32_t c = 0; c < comps; ++c) {
-        const int32_t diff = px[c] - palette[entry][c];
-        err += static_cast<uint32_t>(diff * diff);
-      }
-      total += err;
-    } else {
-      for (uint32_t c = 0; c < comps; ++c) {
-        const int32_t diff = px[c] - palette[entry][c];
-        total += static_cast<uint64_t>(weights[c]) * static_cast<uint64_t>(diff * diff);
-      }
+    for (uint32_t c = 0; c < comps; ++c) {
+      const int32_t diff = px[c] - palette[entry][c];
+      total += static_cast<uint64_t>(weights[c]) * static_cast<uint64_t>(diff * diff);
     }
     if (total > best_err) break;
   }
   return total;
 }
 
-template <uint32_t kMode, bool kUnitWeights>
+// The block one channel at a time, for the loops over all 16 pixels below.
+struct BlockPlanes {
+  int32_t c[4][16];
+};
+
+// estimate_subset for unit channel weights, over all 16 pixels with the subset's lanes masked
+// (in[i] is all ones for the subset's pixels, 0 for the others). The loops have no exits and
+// no table look-ups per pixel, so the compiler runs several pixels at once. The sum is the full
+// sum; the caller decides with it as with the partial one.
+//   entry weight: the entries' weights grow and so do the midpoints, so the pixel's weight is
+//     the sum of the weight steps whose midpoint is at or below its projection;
+//   entry value: ((64 - w) * lo + w * hi + 32) >> 6 == lo + ((w * (hi - lo) + 32) >> 6), as
+//     64 * lo is a multiple of 64.
+template <uint32_t kMode>
+uint64_t estimate_subset_all(const BlockPlanes& block, const int32_t in[16]) {
+  constexpr uint32_t comps = kMode == 7 ? 4 : 3;
+  constexpr uint32_t num_entries = kMode == 7 ? 4 : 8;
+  constexpr const uint32_t* entry_weights = kMode == 7 ? g_bc7_weights2 : g_bc7_weights3;
+
+  // Alpha's low end stays 0, as in estimate_subset.
+  int32_t low[4] = {255, 255, 255, 0}, high[4] = {0, 0, 0, 0};
+  for (uint32_t c = 0; c < 3; ++c) {
+    int32_t lo = 255, hi = 0;
+    for (uint32_t i = 0; i < 16; ++i) {
+      lo = std::min(lo, block.c[c][i] | (~in[i] & 255));
+      hi = std::max(hi, block.c[c][i] & in[i]);
+    }
+    low[c] = lo;
+    high[c] = hi;
+  }
+  if constexpr (comps == 4) {
+    int32_t hi = 0;
+    for (uint32_t i = 0; i < 16; ++i) hi = std::max(hi, block.c[3][i] & in[i]);
+    high[3] = hi;
+  }
+
+  int32_t v[comps];
+  for (uint32_t c = 0; c < comps; ++c) v[c] = high[c] - low[c];
+  int32_t dots[num_entries];
+  for (uint32_t e = 0; e < num_entries; ++e) {
+    dots[e] = 0;
+    for (uint32_t c = 0; c < comps; ++c)
+      dots[e] +=
+          static_cast<int32_t>(bc7_interpolate(static_cast<uint32_t>(low[c]),
+                                               static_cast<uint32_t>(high[c]), entry_weights[e])) *
+          v[c];
+  }
+  int32_t thresholds[num_entries - 1], steps[num_entries - 1];
+  for (uint32_t e = 0; e + 1 < num_entries; ++e) {
+    thresholds[e] = (dots[e] + dots[e + 1] + 1) >> 1;
+    steps[e] = static_cast<int32_t>(entry_weights[e + 1] - entry_weights[e]);
+  }
+
+  uint32_t errs[16];
+  for (uint32_t i = 0; i < 16; ++i) {
+    int32_t d = 0;
+    for (uint32_t c = 0; c < comps; ++c) d += block.c[c][i] * v[c];
+    int32_t w = 0;
+    for (uint32_t e = 0; e + 1 < num_entries; ++e) w += d >= thresholds[e] ? steps[e] : 0;
+    int32_t err = 0;
+    for (uint32_t c = 0; c < comps; ++c) {
+      const int32_t diff = block.c[c][i] - (low[c] + ((w * v[c] + 32) >> 6));
+      err += diff * diff;
+    }
+    errs[i] = static_cast<uint32_t>(err & in[i]);
+  }
+  uint32_t total = 0;
+  for (uint32_t i = 0; i < 16; ++i) total += errs[i];
+  return total;
+}
+
+template <uint32_t kMode>
+uint32_t scan_partitions_unit(const Bc7Color* pixels, const Bc7BlockParams& block,
+                              uint32_t total_partitions) {
+  BlockPlanes planes;
+  for (uint32_t i = 0; i < 16; ++i)
+    for (uint32_t c = 0; c < 4; ++c) planes.c[c][i] = pixels[i].m_c[c];
+
+  uint64_t best_err = UINT64_MAX;
+  uint32_t best_partition = 0, key_partition = 0;
+  for (uint32_t k = 0; k < total_partitions && best_err > 0; ++k) {
+    const uint32_t q = g_bc7_partition_scan_order[k];
+    if (block.m_partition_prefilter && k >= 14 && k <= 34) {
+      if (((g_bc7_partition_predictors[q] >> (key_partition + 1)) & 1u) == 0) {
+        if (k == 34) break;
+        continue;
+      }
+    }
+
+    int32_t in0[16], in1[16];
+    for (uint32_t i = 0; i < 16; ++i) {
+      in1[i] = -static_cast<int32_t>((g_bc7_partition2_masks[q] >> i) & 1u);
+      in0[i] = ~in1[i];
+    }
+    uint64_t err = estimate_subset_all<kMode>(planes, in0);
+    if (err < best_err) err += estimate_subset_all<kMode>(planes, in1);
+
+    if (err < best_err) {
+      best_err = err;
+      best_partition = q;
+    }
+    // The checkerboard partition stops the scan unless it wins.
+    if (q == 34 && best_partition != 34) break;
+    if (k == 13) key_partition = best_partition;
+  }
+  return best_partition;
+}
+
+template <uint32_t kMode>
 uint32_t scan_partitions(const Bc7Color* pixels, const Bc7BlockParams& block,
                          const uint32_t weights[4], uint32_t total_partitions) {
   BlockChannels channels;
@@ -125,11 +224,10 @@ uint32_t scan_partitions(const Bc7Color* pixels, const Bc7BlockParams& block,
     }
 
     const PartitionOrder& order = kPartitionOrders[q];
-    uint64_t err = estimate_subset<kMode, kUnitWeights>(channels, order.pixels, order.count0,
-                                                        weights, best_err);
+    uint64_t err = estimate_subset<kMode>(channels, order.pixels, order.count0, weights, best_err);
     if (err < best_err)
-      err += estimate_subset<kMode, kUnitWeights>(channels, order.pixels + order.count0,
-                                                  16 - order.count0, weights, best_err);
+      err += estimate_subset<kMode>(channels, order.pixels + order.count0, 16 - order.count0,
+                                    weights, best_err);
 
     if (err < best_err) {
       best_err = err;
@@ -151,9 +249,9 @@ uint32_t bc7_estimate_partition(const Bc7Color* pixels, const Bc7BlockParams& bl
   const uint32_t comps = mode == 7 ? 4 : 3;
   const bool unit_weights =
       std::all_of(weights, weights + comps, [](uint32_t w) { return w == 1; });
-  if (mode == 7)
-    return unit_weights ? scan_partitions<7, true>(pixels, block, weights, total_partitions)
-                        : scan_partitions<7, false>(pixels, block, weights, total_partitions);
-  return unit_weights ? scan_partitions<1, true>(pixels, block, weights, total_partitions)
-                      : scan_partitions<1, false>(pixels, block, weights, total_partitions);
+  if (unit_weights)
+    return mode == 7 ? scan_partitions_unit<7>(pixels, block, total_partitions)
+                     : scan_partitions_unit<1>(pixels, block, total_partitions);
+  return mode == 7 ? scan_partitions<7>(pixels, block, weights, total_partitions)
+                   : scan_partitions<1>(pixels, block, weights, total_partitions);
 }
