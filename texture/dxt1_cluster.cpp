@@ -53,23 +53,37 @@ inline float snap(float v, float levels) {
   return static_cast<float>(static_cast<int32_t>(v * levels + 0.5f)) / levels;
 }
 
+// Written as a minimum then a maximum so that each maps to one vector instruction; NaN passes
+// through both, as before.
 inline float clamp01(float v) {
-  return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
+  const float upper = v > 1.0f ? 1.0f : v;
+  return upper < 0.0f ? 0.0f : upper;
 }
 
-constexpr int kChunk = 16;
+// Lanes scored together: a run of splits (i, j, k), (i, j, k + 1), ... that share i and j.
+constexpr int kLanes = 4;
 
-// Scores the splits of `list` in order. The sums of each split are gathered from prefix sums
-// (scalar), then a fixed-size chunk is scored in a loop without branches the compiler vectorises;
-// the scan that keeps the first strictly smaller error runs in list order.
+// Scores every split (i, j, k), 0 <= i <= j <= k <= N, row by row: i and j fixed, k running
+// over consecutive lanes, so the per-k sums are contiguous prefix sums and the lane loops
+// vectorise. The terms that depend only on i and j are computed once per row; every value is
+// formed by the same operations in the same order as for a split scored alone. The list decides
+// which splits count and their order: a split wins with a strictly smaller error, or with an equal
+// error and an earlier list position, which is the first-scored-wins rule of a scan in list
+// order.
 template <int N>
 bool search_kernel(const float weighted[16][4], const ClusterSplitList* list,
                    ClusterFitResult* result) {
-  float px[3][N + 1], pw[N + 1];
+  // Prefix sums, padded past N with the total so the last lanes of a row read finite values.
+  constexpr int kPadded = N + kLanes;
+  float px[3][kPadded], pw[kPadded];
   px[0][0] = px[1][0] = px[2][0] = pw[0] = 0.0f;
   for (int i = 0; i < N; ++i) {
     for (int c = 0; c < 3; ++c) px[c][i + 1] = px[c][i] + weighted[i][c];
     pw[i + 1] = pw[i] + weighted[i][3];
+  }
+  for (int i = N + 1; i < kPadded; ++i) {
+    for (int c = 0; c < 3; ++c) px[c][i] = px[c][N];
+    pw[i] = pw[N];
   }
 
   constexpr float k19 = 1.0f / 9.0f, k29 = 2.0f / 9.0f, k49 = 4.0f / 9.0f;
@@ -77,48 +91,65 @@ bool search_kernel(const float weighted[16][4], const ClusterSplitList* list,
   static constexpr float kLevels[3] = {31.0f, 63.0f, 31.0f};
 
   float best_error = FLT_MAX;
-  uint32_t best = list->count;
+  uint32_t best = kClusterSplitNone;
   float best_a[3] = {0, 0, 0}, best_b[3] = {0, 0, 0};
 
-  for (uint32_t base = 0; base < list->count; base += kChunk) {
-    const uint32_t m = list->count - base < kChunk ? list->count - base : kChunk;
-    alignas(32) float a2[kChunk], b2[kChunk], ab[kChunk], ax[3][kChunk], bx[3][kChunk];
-    for (uint32_t t = 0; t < kChunk; ++t) {
-      // Lanes past the end repeat the last split; their results are never scanned.
-      const uint8_t* s = list->splits + 3 * (base + (t < m ? t : m - 1));
-      const int i = s[0], j = s[1], k = s[2];
-      const float w0 = pw[i], w2 = pw[j] - pw[i], w3 = pw[k] - pw[j], w1 = pw[N] - pw[k];
-      a2[t] = w0 + k49 * w2 + k19 * w3;
-      b2[t] = w1 + k19 * w2 + k49 * w3;
-      ab[t] = k29 * (w2 + w3);
+  for (int i = 0; i <= N; ++i) {
+    for (int j = i; j <= N; ++j) {
+      // Row terms: w0 = pw[i], w2 = pw[j] - pw[i] and x0, x2 per channel.
+      const float w0 = pw[i], w2 = pw[j] - pw[i];
+      const float a2_row = w0 + k49 * w2, b2_row = k19 * w2;
+      float ax_row[3], bx_row[3];
       for (int c = 0; c < 3; ++c) {
-        const float x0 = px[c][i], x2 = px[c][j] - px[c][i], x3 = px[c][k] - px[c][j];
-        const float x1 = px[c][N] - px[c][k];
-        ax[c][t] = x0 + k23 * x2 + k13 * x3;
-        bx[c][t] = x1 + k13 * x2 + k23 * x3;
+        const float x2 = px[c][j] - px[c][i];
+        ax_row[c] = px[c][i] + k23 * x2;
+        bx_row[c] = k13 * x2;
       }
-    }
-    alignas(32) float err[kChunk], inv_det[kChunk], ea[3][kChunk], eb[3][kChunk];
-    for (int t = 0; t < kChunk; ++t) {
-      inv_det[t] = 1.0f / (a2[t] * b2[t] - ab[t] * ab[t]);
-      err[t] = 0.0f;
-    }
-    for (int c = 0; c < 3; ++c) {
-      const float levels = kLevels[c];
-      for (int t = 0; t < kChunk; ++t) {
-        const float a = snap(clamp01((ax[c][t] * b2[t] - bx[c][t] * ab[t]) * inv_det[t]), levels);
-        const float b = snap(clamp01((bx[c][t] * a2[t] - ax[c][t] * ab[t]) * inv_det[t]), levels);
-        ea[c][t] = a;
-        eb[c][t] = b;
-        err[t] += a * a * a2[t] + b * b * b2[t] + 2.0f * a * b * ab[t] - 2.0f * a * ax[c][t] -
-                  2.0f * b * bx[c][t];
-      }
-    }
-    for (uint32_t t = 0; t < m; ++t) {
-      if (err[t] < best_error) {
-        best_error = err[t];
-        best = base + t;
-        for (int c = 0; c < 3; ++c) best_a[c] = ea[c][t], best_b[c] = eb[c][t];
+      const uint16_t* rank = list->rank + (i * kClusterRankRows + j) * kClusterRankStride;
+
+      for (int k0 = j; k0 <= N; k0 += kLanes) {
+        alignas(16) float a2[kLanes], b2[kLanes], ab[kLanes], inv_det[kLanes], err[kLanes];
+#pragma GCC unroll 1
+        for (int t = 0; t < kLanes; ++t) {
+          const int k = k0 + t;
+          const float w3 = pw[k] - pw[j], w1 = pw[N] - pw[k];
+          a2[t] = a2_row + k19 * w3;
+          b2[t] = w1 + b2_row + k49 * w3;
+          ab[t] = k29 * (w2 + w3);
+          inv_det[t] = 1.0f / (a2[t] * b2[t] - ab[t] * ab[t]);
+          err[t] = 0.0f;
+        }
+        alignas(16) float ea[3][kLanes], eb[3][kLanes];
+        for (int c = 0; c < 3; ++c) {
+          const float levels = kLevels[c];
+#pragma GCC unroll 1
+          for (int t = 0; t < kLanes; ++t) {
+            const int k = k0 + t;
+            const float x3 = px[c][k] - px[c][j], x1 = px[c][N] - px[c][k];
+            const float ax = ax_row[c] + k13 * x3;
+            const float bx = x1 + bx_row[c] + k23 * x3;
+            const float a = snap(clamp01((ax * b2[t] - bx * ab[t]) * inv_det[t]), levels);
+            const float b = snap(clamp01((bx * a2[t] - ax * ab[t]) * inv_det[t]), levels);
+            ea[c][t] = a;
+            eb[c][t] = b;
+            err[t] += a * a * a2[t] + b * b * b2[t] + 2.0f * a * b * ab[t] - 2.0f * a * ax -
+                      2.0f * b * bx;
+          }
+        }
+        // Only a lane at or below the best error can win (NaN lanes never do).
+        float lowest = FLT_MAX;
+        for (int t = 0; t < kLanes; ++t) lowest = err[t] < lowest ? err[t] : lowest;
+        if (!(lowest <= best_error)) continue;
+        for (int t = 0; t < kLanes; ++t) {
+          const uint32_t r = rank[k0 + t];  // kClusterSplitNone past N and for unlisted splits
+          const float e = err[t];
+          if (r == kClusterSplitNone || !(e < FLT_MAX)) continue;
+          if (e < best_error || (e == best_error && r < best)) {
+            best_error = e;
+            best = r;
+            for (int c = 0; c < 3; ++c) best_a[c] = ea[c][t], best_b[c] = eb[c][t];
+          }
+        }
       }
     }
   }
@@ -156,7 +187,19 @@ using Counts = std::make_integer_sequence<int, kClusterKernelCount>;
 // put all points in one cluster are left out.
 struct SplitTables {
   std::vector<uint8_t> lists[kClusterKernelCount];
+  std::vector<uint16_t> ranks[kClusterKernelCount];
   SplitTables() {
+    build_lists();
+    for (size_t n = 0; n < kClusterKernelCount; ++n) {
+      ranks[n].assign(kClusterRankRows * kClusterRankRows * kClusterRankStride, kClusterSplitNone);
+      for (size_t s = 0; s < lists[n].size() / 3; ++s) {
+        const uint8_t* t = &lists[n][3 * s];
+        ranks[n][(t[0] * kClusterRankRows + t[1]) * kClusterRankStride + t[2]] =
+            static_cast<uint16_t>(s);
+      }
+    }
+  }
+  void build_lists() {
     lists[0] = {0, 0, 1, 1, 1, 2, 0, 1, 1, 1, 2, 2, 0, 1, 2, 1, 1, 1};
     for (int n = 3; n <= 16; ++n) {
       auto& l = lists[n - 2];
@@ -190,6 +233,7 @@ void cluster_build_split_lists(ClusterSplitList lists[kClusterKernelCount]) {
   for (size_t n = 0; n < kClusterKernelCount; ++n) {
     lists[n].splits = tables.lists[n].data();
     lists[n].count = static_cast<uint32_t>(tables.lists[n].size() / 3);
+    lists[n].rank = tables.ranks[n].data();
   }
 }
 
