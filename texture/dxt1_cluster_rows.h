@@ -21,27 +21,47 @@ inline float clamp01(float v) {
   return upper < 0.0f ? 0.0f : upper;
 }
 
-// Scores every split (i, j, k), 0 <= i <= j <= k <= N, row by row: i and j fixed, k running
-// over consecutive lanes, so the per-k sums are contiguous prefix sums and the lane loops
-// vectorise. The terms that depend only on i and j are computed once per row; every value is
-// formed by the same operations in the same order as for a split scored alone. The list decides
-// which splits count and their order: a split wins with a strictly smaller error, or with an equal
-// error and an earlier list position, which is the first-scored-wins rule of a scan in list
-// order.
+// The pairs (j, k), 0 <= j <= k <= N, j-major then k: the splits (i, j, k) of one i are the pairs
+// from first[i] on, a contiguous tail.
+template <int N>
+struct SplitPairs {
+  static constexpr int kCount = (N + 1) * (N + 2) / 2;
+  uint8_t j[kCount] = {};
+  uint8_t k[kCount] = {};
+  int first[N + 1] = {};
+  constexpr SplitPairs() {
+    int p = 0;
+    for (int a = 0; a <= N; ++a) {
+      first[a] = p;
+      for (int b = a; b <= N; ++b, ++p)
+        j[p] = static_cast<uint8_t>(a), k[p] = static_cast<uint8_t>(b);
+    }
+  }
+};
+
+// Scores every split (i, j, k), 0 <= i <= j <= k <= N: i fixed, the pairs (j, k) with j >= i
+// running over consecutive lanes. The prefix sums at j and at k are laid out per pair once per
+// call, so every lane loop reads contiguous memory and vectorises. Every value is formed by the
+// same operations in the same order as for a split scored alone. The list decides which splits
+// count and their order: a split wins with a strictly smaller error, or with an equal error and an
+// earlier list position, which is the first-scored-wins rule of a scan in list order.
 template <int N, int kLanes>
 bool cluster_search_rows(const float weighted[16][4], const ClusterSplitList* list,
                          ClusterFitResult* result) {
-  // Prefix sums, padded past N with the total so the last lanes of a row read finite values.
-  constexpr int kPadded = N + kLanes;
-  float px[3][kPadded], pw[kPadded];
-  px[0][0] = px[1][0] = px[2][0] = pw[0] = 0.0f;
+  // Prefix sums of R, G, B and the weight (channel 3).
+  float px[4][N + 1];
+  for (int c = 0; c < 4; ++c) px[c][0] = 0.0f;
   for (int i = 0; i < N; ++i) {
-    for (int c = 0; c < 3; ++c) px[c][i + 1] = px[c][i] + weighted[i][c];
-    pw[i + 1] = pw[i] + weighted[i][3];
+    for (int c = 0; c < 4; ++c) px[c][i + 1] = px[c][i] + weighted[i][c];
   }
-  for (int i = N + 1; i < kPadded; ++i) {
-    for (int c = 0; c < 3; ++c) px[c][i] = px[c][N];
-    pw[i] = pw[N];
+
+  // The sums at both ends of every pair; the lanes past the last pair repeat it.
+  static constexpr SplitPairs<N> kPairs{};
+  constexpr int kCount = SplitPairs<N>::kCount, kPadded = kCount + kLanes - 1;
+  alignas(32) float at_j[4][kPadded], at_k[4][kPadded];
+  for (int p = 0; p < kPadded; ++p) {
+    const int q = p < kCount ? p : kCount - 1;
+    for (int c = 0; c < 4; ++c) at_j[c][p] = px[c][kPairs.j[q]], at_k[c][p] = px[c][kPairs.k[q]];
   }
 
   constexpr float k19 = 1.0f / 9.0f, k29 = 2.0f / 9.0f, k49 = 4.0f / 9.0f;
@@ -53,60 +73,56 @@ bool cluster_search_rows(const float weighted[16][4], const ClusterSplitList* li
   float best_a[3] = {0, 0, 0}, best_b[3] = {0, 0, 0};
 
   for (int i = 0; i <= N; ++i) {
-    for (int j = i; j <= N; ++j) {
-      // Row terms: w0 = pw[i], w2 = pw[j] - pw[i] and x0, x2 per channel.
-      const float w0 = pw[i], w2 = pw[j] - pw[i];
-      const float a2_row = w0 + k49 * w2, b2_row = k19 * w2;
-      float ax_row[3], bx_row[3];
-      for (int c = 0; c < 3; ++c) {
-        const float x2 = px[c][j] - px[c][i];
-        ax_row[c] = px[c][i] + k23 * x2;
-        bx_row[c] = k13 * x2;
-      }
-      const uint16_t* rank = list->rank + (i * kClusterRankRows + j) * kClusterRankStride;
+    const float* wj = at_j[3];
+    const float* wk = at_k[3];
+    const float w0 = px[3][i], w_all = px[3][N];
+    const uint16_t* rank = list->rank + i * kClusterRankRows * kClusterRankStride;
 
-      for (int k0 = j; k0 <= N; k0 += kLanes) {
-        alignas(32) float a2[kLanes], b2[kLanes], ab[kLanes], inv_det[kLanes], err[kLanes];
+    for (int p0 = kPairs.first[i]; p0 < kCount; p0 += kLanes) {
+      alignas(32) float a2[kLanes], b2[kLanes], ab[kLanes], inv_det[kLanes], err[kLanes];
+#pragma GCC unroll 1
+      for (int t = 0; t < kLanes; ++t) {
+        const int p = p0 + t;
+        const float w2 = wj[p] - w0, w3 = wk[p] - wj[p], w1 = w_all - wk[p];
+        a2[t] = w0 + k49 * w2 + k19 * w3;
+        b2[t] = w1 + k19 * w2 + k49 * w3;
+        ab[t] = k29 * (w2 + w3);
+        inv_det[t] = 1.0f / (a2[t] * b2[t] - ab[t] * ab[t]);
+        err[t] = 0.0f;
+      }
+      alignas(32) float ea[3][kLanes], eb[3][kLanes];
+      for (int c = 0; c < 3; ++c) {
+        const float levels = kLevels[c];
+        const float x0 = px[c][i], x_all = px[c][N];
+        const float* xj = at_j[c];
+        const float* xk = at_k[c];
 #pragma GCC unroll 1
         for (int t = 0; t < kLanes; ++t) {
-          const int k = k0 + t;
-          const float w3 = pw[k] - pw[j], w1 = pw[N] - pw[k];
-          a2[t] = a2_row + k19 * w3;
-          b2[t] = w1 + b2_row + k49 * w3;
-          ab[t] = k29 * (w2 + w3);
-          inv_det[t] = 1.0f / (a2[t] * b2[t] - ab[t] * ab[t]);
-          err[t] = 0.0f;
+          const int p = p0 + t;
+          const float x2 = xj[p] - x0, x3 = xk[p] - xj[p], x1 = x_all - xk[p];
+          const float ax = x0 + k23 * x2 + k13 * x3;
+          const float bx = x1 + k13 * x2 + k23 * x3;
+          const float a = snap(clamp01((ax * b2[t] - bx * ab[t]) * inv_det[t]), levels);
+          const float b = snap(clamp01((bx * a2[t] - ax * ab[t]) * inv_det[t]), levels);
+          ea[c][t] = a;
+          eb[c][t] = b;
+          err[t] +=
+              a * a * a2[t] + b * b * b2[t] + 2.0f * a * b * ab[t] - 2.0f * a * ax - 2.0f * b * bx;
         }
-        alignas(32) float ea[3][kLanes], eb[3][kLanes];
-        for (int c = 0; c < 3; ++c) {
-          const float levels = kLevels[c];
-#pragma GCC unroll 1
-          for (int t = 0; t < kLanes; ++t) {
-            const int k = k0 + t;
-            const float x3 = px[c][k] - px[c][j], x1 = px[c][N] - px[c][k];
-            const float ax = ax_row[c] + k13 * x3;
-            const float bx = x1 + bx_row[c] + k23 * x3;
-            const float a = snap(clamp01((ax * b2[t] - bx * ab[t]) * inv_det[t]), levels);
-            const float b = snap(clamp01((bx * a2[t] - ax * ab[t]) * inv_det[t]), levels);
-            ea[c][t] = a;
-            eb[c][t] = b;
-            err[t] += a * a * a2[t] + b * b * b2[t] + 2.0f * a * b * ab[t] - 2.0f * a * ax -
-                      2.0f * b * bx;
-          }
-        }
-        // Only a lane at or below the best error can win (NaN lanes never do).
-        float lowest = FLT_MAX;
-        for (int t = 0; t < kLanes; ++t) lowest = err[t] < lowest ? err[t] : lowest;
-        if (!(lowest <= best_error)) continue;
-        for (int t = 0; t < kLanes; ++t) {
-          const uint32_t r = rank[k0 + t];  // kClusterSplitNone past N and for unlisted splits
-          const float e = err[t];
-          if (r == kClusterSplitNone || !(e < FLT_MAX)) continue;
-          if (e < best_error || (e == best_error && r < best)) {
-            best_error = e;
-            best = r;
-            for (int c = 0; c < 3; ++c) best_a[c] = ea[c][t], best_b[c] = eb[c][t];
-          }
+      }
+      // Only a lane at or below the best error can win (NaN lanes never do).
+      float lowest = FLT_MAX;
+      for (int t = 0; t < kLanes; ++t) lowest = err[t] < lowest ? err[t] : lowest;
+      if (!(lowest <= best_error)) continue;
+      for (int t = 0; t < kLanes && p0 + t < kCount; ++t) {
+        const int p = p0 + t;
+        const uint32_t r = rank[kPairs.j[p] * kClusterRankStride + kPairs.k[p]];
+        const float e = err[t];
+        if (r == kClusterSplitNone || !(e < FLT_MAX)) continue;
+        if (e < best_error || (e == best_error && r < best)) {
+          best_error = e;
+          best = r;
+          for (int c = 0; c < 3; ++c) best_a[c] = ea[c][t], best_b[c] = eb[c][t];
         }
       }
     }

@@ -33,9 +33,9 @@ struct YCoCgWorkBlock {
 // order they are scored. Points [0,i) take index 0, [i,j) index 2, [j,k) index 3, [k,n) index 1.
 // `rank` is the same list seen from the split: the list position of (i, j, k) at
 // rank[(i * kClusterRankRows + j) * kClusterRankStride + k], kClusterSplitNone for a split not
-// listed (and for k past the point count, so kernels may read whole lanes of k).
+// listed.
 constexpr uint32_t kClusterRankRows = 17;    // i and j: 0..16
-constexpr uint32_t kClusterRankStride = 24;  // k: 0..16, then lanes of up to 8 past 16
+constexpr uint32_t kClusterRankStride = 17;  // k: 0..16
 constexpr uint16_t kClusterSplitNone = 0xFFFF;
 struct ClusterSplitList {
   const uint8_t* splits;  // 3 bytes (i, j, k) per split
