@@ -80,6 +80,7 @@ bool cluster_search_rows(const float weighted[16][4], const ClusterSplitList* li
 
     for (int p0 = kPairs.first[i]; p0 < kCount; p0 += kLanes) {
       alignas(32) float a2[kLanes], b2[kLanes], ab[kLanes], inv_det[kLanes], err[kLanes];
+      // The lane loops stay loops (no unrolling) so that the loop vectoriser takes them whole.
 #pragma GCC unroll 1
       for (int t = 0; t < kLanes; ++t) {
         const int p = p0 + t;
