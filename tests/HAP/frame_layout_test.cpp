@@ -3,28 +3,16 @@
 #include <gtest/gtest.h>
 #include <snappy-c.h>
 
-#include <cstring>
-
-#include "HAP/hap_builder.h"
 #include "tests/HAP/hap_test_textures.h"
 #include "tests/support/hap_frame_reader.h"
 
 namespace {
 
+using hap_test::Bytes;
+using hap_test::encode_frame;
+using hap_test::encode_section;
 using hap_test::Kind;
-using Bytes = std::vector<uint8_t>;
-
-Bytes encode_one(const Bytes& texture, HapTexFormat format, HapCompressor compressor,
-                 uint32_t chunks) {
-  const uint32_t length = uint32_t(texture.size());
-  Bytes out(hap_max_texture_section_length(length, format, compressor, chunks));
-  uint64_t used = 0;
-  EXPECT_EQ(hap_encode_texture(texture.data(), length, format, compressor, chunks, out.data(),
-                               out.size(), &used),
-            HapResult_No_Error);
-  out.resize(used);
-  return out;
-}
+constexpr HapTexFormat dxt1 = HapTexFormat_RGB_DXT1;
 
 Bytes snappy_of(const uint8_t* data, size_t n) {
   size_t size = snappy_max_compressed_length(n);
@@ -42,9 +30,8 @@ void append_le(Bytes& out, uint32_t v, int bytes) {
 
 TEST(Layout, SmallTexturesByteForByte) {
   const Bytes block = {1, 2, 3, 4, 5, 6, 7, 8};
-  Bytes expected = {8, 0, 0, 0xAB};
-  expected.insert(expected.end(), block.begin(), block.end());
-  EXPECT_EQ(encode_one(block, HapTexFormat_RGB_DXT1, HapCompressor_None, 1), expected);
+  Bytes expected = {8, 0, 0, 0xAB, 1, 2, 3, 4, 5, 6, 7, 8};
+  EXPECT_EQ(encode_section(block, dxt1, HapCompressor_None, 1), expected);
 
   // Two chunks of 256 zero bytes: decode instructions (5n + 8 = 18) holding the compressor table
   // and the size table, no offset table, then both Snappy chunks.
@@ -55,33 +42,24 @@ TEST(Layout, SmallTexturesByteForByte) {
   append_le(expected, uint32_t(chunk.size()), 4);
   append_le(expected, uint32_t(chunk.size()), 4);
   for (int i = 0; i < 2; ++i) expected.insert(expected.end(), chunk.begin(), chunk.end());
-  EXPECT_EQ(encode_one(zeros, HapTexFormat_RGB_DXT1, HapCompressor_Snappy, 2), expected);
+  EXPECT_EQ(encode_section(zeros, dxt1, HapCompressor_Snappy, 2), expected);
 
   // Hap Q Alpha: one multiple-images section, colour texture first.
   const Bytes colour = hap_test::random_bytes(16, 1), alpha = hap_test::random_bytes(8, 2);
-  const uint8_t* inputs[] = {colour.data(), alpha.data()};
-  const uint32_t lengths[] = {16, 8}, chunks[] = {1, 1};
-  const HapTexFormat formats[] = {HapTexFormat_YCoCg_DXT5, HapTexFormat_A_RGTC1};
-  const HapCompressor none[] = {HapCompressor_None, HapCompressor_None};
-  Bytes frame(hap_max_encoded_length(2, lengths, formats, chunks));
-  uint32_t used = 0;
-  ASSERT_EQ(hap_encode(2, inputs, lengths, formats, none, chunks, frame.data(),
-                       uint32_t(frame.size()), &used),
-            HapResult_No_Error);
-  frame.resize(used);
   expected = {32, 0, 0, 0x0D, 16, 0, 0, 0xAF};
   expected.insert(expected.end(), colour.begin(), colour.end());
   expected.insert(expected.end(), {8, 0, 0, 0xA1});
   expected.insert(expected.end(), alpha.begin(), alpha.end());
-  EXPECT_EQ(frame, expected);
+  EXPECT_EQ(encode_frame({colour, alpha}, {HapTexFormat_YCoCg_DXT5, HapTexFormat_A_RGTC1},
+                         HapCompressor_None, 1),
+            expected);
 }
 
 struct HeaderCase {
   uint32_t length;
   HapCompressor compressor;
   Kind kind;
-  bool long_form;
-  bool chunked;
+  bool long_form, chunked;
 };
 
 class HeaderForm : public testing::TestWithParam<HeaderCase> {};
@@ -91,17 +69,14 @@ class HeaderForm : public testing::TestWithParam<HeaderCase> {};
 TEST_P(HeaderForm, FollowsTheLengthBound) {
   const HeaderCase c = GetParam();
   const Bytes texture = hap_test::make_texture(c.kind, c.length, c.length);
-  const Bytes out = encode_one(texture, HapTexFormat_RGB_DXT1, c.compressor, 1);
+  const Bytes out = encode_section(texture, dxt1, c.compressor, 1);
   const auto frame = orvex_test::read_hap_frame(out);
   const auto& t = frame.textures[0];
   EXPECT_EQ(t.long_header, c.long_form);
   EXPECT_EQ(t.chunked(), c.chunked);
   const uint32_t body = uint32_t(out.size()) - (c.long_form ? 8 : 4);
   Bytes header;
-  if (c.long_form)
-    header = {0, 0, 0};
-  else
-    append_le(header, body, 3);
+  append_le(header, c.long_form ? 0 : body, 3);
   header.push_back(c.chunked ? 0xCB : 0xAB);
   if (c.long_form) append_le(header, body, 4);
   EXPECT_TRUE(std::equal(header.begin(), header.end(), out.begin()));
@@ -123,17 +98,9 @@ INSTANTIATE_TEST_SUITE_P(
 // The outer header of two textures is short while the sum of (length + 5 x chunks + 12) fits.
 TEST(Layout, MultipleImagesHeaderForm) {
   for (uint32_t extra : {0u, 1u}) {
-    const uint32_t lengths[] = {0xFFFFFF - 2 * 17 - 8 + extra, 8}, chunks[] = {1, 1};
-    const Bytes colour = hap_test::random_bytes(lengths[0], 5), alpha(8, 9);
-    const uint8_t* inputs[] = {colour.data(), alpha.data()};
-    const HapTexFormat formats[] = {HapTexFormat_YCoCg_DXT5, HapTexFormat_A_RGTC1};
-    const HapCompressor none[] = {HapCompressor_None, HapCompressor_None};
-    Bytes out(hap_max_encoded_length(2, lengths, formats, chunks));
-    uint32_t used = 0;
-    ASSERT_EQ(hap_encode(2, inputs, lengths, formats, none, chunks, out.data(),
-                         uint32_t(out.size()), &used),
-              HapResult_No_Error);
-    out.resize(used);
+    const Bytes colour = hap_test::random_bytes(0xFFFFFF - 2 * 17 - 8 + extra, 5), alpha(8, 9);
+    const Bytes out = encode_frame({colour, alpha}, {HapTexFormat_YCoCg_DXT5, HapTexFormat_A_RGTC1},
+                                   HapCompressor_None, 1);
     const auto frame = orvex_test::read_hap_frame(out);
     EXPECT_EQ(frame.outer_long_header, extra == 1);
     EXPECT_FALSE(frame.textures[0].long_header);
@@ -154,39 +121,28 @@ TEST(Layout, ChunkedFormKeptOnlyWhenShorterThanStoredSection) {
     const int64_t over = body - length;  // -1 .. 3 chunked, 4 and more stored
     if (over != -1 && over != 3 && over != 4) continue;
     seen[over == -1 ? 0 : over == 3 ? 1 : 2] = true;
-    const auto frame = orvex_test::read_hap_frame(
-        encode_one(texture, HapTexFormat_RGB_DXT1, HapCompressor_Snappy, 1));
+    const auto frame =
+        orvex_test::read_hap_frame(encode_section(texture, dxt1, HapCompressor_Snappy, 1));
     EXPECT_EQ(frame.textures[0].chunked(), over < 4) << "payload over length by " << over;
     EXPECT_EQ(frame.textures[0].section_bytes, over < 4 ? 4 + body : 4 + length);
   }
   EXPECT_TRUE(seen[0] && seen[1] && seen[2]) << "generator missed a boundary case";
 }
 
+// The round trip covers 1 to 64 chunks on 720, 97 and 1 blocks; here 16-byte blocks, a request
+// of 0, a partial block, and a request far above 64.
 TEST(Layout, ChunkCountDividesTheBlockCount) {
-  struct Case {
-    uint32_t length;
-    HapTexFormat format;
-    uint32_t requested, expected;
-  };
-  const Case cases[] = {
-      {100 * 8, HapTexFormat_RGB_DXT1, 64, 50},
-      {97 * 8, HapTexFormat_RGB_DXT1, 64, 1},
-      {100 * 16, HapTexFormat_RGBA_DXT5, 64, 50},
-      {128 * 8, HapTexFormat_A_RGTC1, 64, 64},
-      {4, HapTexFormat_RGB_DXT1, 64, 1},
-      {64 * 16, HapTexFormat_RGBA_BPTC, 0, 1},
-      {2 * 0x333327 * 8, HapTexFormat_RGB_DXT1, UINT32_MAX, 0x333327},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(hap_limit_chunk_count(c.length, c.format, c.requested), c.expected)
-        << c.length << " bytes, " << c.requested << " requested";
-  }
+  EXPECT_EQ(hap_limit_chunk_count(100 * 8, dxt1, 64), 50u);
+  EXPECT_EQ(hap_limit_chunk_count(97 * 8, dxt1, 64), 1u);
+  EXPECT_EQ(hap_limit_chunk_count(100 * 16, HapTexFormat_RGBA_DXT5, 64), 50u);
+  EXPECT_EQ(hap_limit_chunk_count(64 * 16, HapTexFormat_RGBA_BPTC, 0), 1u);
+  EXPECT_EQ(hap_limit_chunk_count(4, dxt1, 64), 1u);
+  EXPECT_EQ(hap_limit_chunk_count(2 * 0x333327 * 8, dxt1, UINT32_MAX), 0x333327u);
 }
 
 TEST(Layout, WorstCaseBounds) {
   // 1920x1080 DXT1, 8 chunks of 129600 bytes: 8 + 20 + 8 x (32 + 129600 + 21600 + 5).
   const uint32_t length = 1036800, chunks = 8;
-  const HapTexFormat dxt1 = HapTexFormat_RGB_DXT1;
   EXPECT_EQ(hap_max_encoded_length(1, &length, &dxt1, &chunks), 1209924u);
   EXPECT_EQ(hap_max_texture_section_length(length, dxt1, HapCompressor_Snappy, 8), 1209916u);
   EXPECT_EQ(hap_max_texture_section_length(length, dxt1, HapCompressor_None, 8), 1036860u);

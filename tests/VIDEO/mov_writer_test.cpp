@@ -1,5 +1,6 @@
-// Mov_Writer without an outside decoder: file layout, index sizes, audio interleaving and
-// padding, timecode sample, and every refusal with the state it leaves.
+// Mov_Writer without an outside decoder: file layout, index sizes, audio interleaving, timecode
+// sample, and every refusal with the state it leaves. Audio padding and sample values are checked
+// by decoding with ffmpeg.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -8,7 +9,7 @@
 #include <vector>
 
 #include "VIDEO/mov_writer_hl.h"
-#include "tests/VIDEO/expect_error.h"
+#include "tests/support/expect_error.h"
 #include "tests/support/movie_probe.h"
 
 namespace {
@@ -18,16 +19,12 @@ using orvex_test::be64;
 using orvex_test::Bytes;
 using orvex_test::find_atom;
 
-std::u16string u16(const std::string& s) {
-  return std::u16string(s.begin(), s.end());
-}
-
 struct MovieFile {
   orvex_test::TempDir dir;
   std::string path = dir.file("m.mov");
-  Mov_Writer open(uint16_t w = 1920, uint16_t h = 1080, FrameRate rate = {25, 1}, uint8_t tc = 0,
-                  FourCC code = fourcc("Hap1")) {
-    return Mov_Writer(u16(path), w, h, 24, rate, code, 0, 1.0f, tc, 3600, 0);
+  Mov_Writer open(uint16_t w = 16, uint16_t h = 16, FrameRate rate = {25, 1}, uint8_t tc = 0) {
+    return Mov_Writer(std::u16string(path.begin(), path.end()), w, h, 24, rate, fourcc("Hap1"), 0,
+                      1.0f, tc, 3600, 0);
   }
   Bytes bytes() const { return orvex_test::read_file(path); }
 };
@@ -38,16 +35,21 @@ void add_frames(Mov_Writer& m, int count) {
   for (int i = 0; i < count; ++i) m.add_video_frame(frame.data(), uint32_t(frame.size()));
 }
 
+// Entry `i` of the chunk offset table of the atom at `stbl`.
+uint32_t stco_entry(const Bytes& b, const std::string& stbl, size_t i) {
+  return be32(&b[find_atom(b, stbl + "/stco").body() + 8 + 4 * i]);
+}
+
 TEST(MovWriterLayout, VideoOnlyFileAndIndexSizes) {
   for (int frames : {1, 2, 5}) {
     MovieFile f;
-    Mov_Writer m = f.open();
+    Mov_Writer m = f.open(1920, 1080);
     add_frames(m, frames);
     m.finalize();
     const Bytes b = f.bytes();
-    EXPECT_EQ(Bytes(b.begin(), b.begin() + 16),
-              (Bytes{0, 0, 0, 32, 'f', 't', 'y', 'p', 'q', 't', ' ', ' ', 0x20, 0x05, 0x03, 0}));
-    EXPECT_EQ(std::string(b.begin() + 16, b.begin() + 20), "qt  ");
+    EXPECT_EQ(Bytes(b.begin(), b.begin() + 20),
+              (Bytes{0,   0,   0,    32,   'f',  't', 'y', 'p', 'q', 't',
+                     ' ', ' ', 0x20, 0x05, 0x03, 0,   'q', 't', ' ', ' '}));
     EXPECT_EQ(be32(&b[32]), 1u);
     EXPECT_EQ(std::string(b.begin() + 36, b.begin() + 40), "mdat");
     const size_t moov_at = 48 + frames * frame.size();
@@ -60,32 +62,29 @@ TEST(MovWriterLayout, VideoOnlyFileAndIndexSizes) {
     EXPECT_EQ(find_atom(b, "moov/mvhd").size, 108u);
     EXPECT_EQ(find_atom(b, "moov/trak").size, 698u + 9u * (frames - 1));
     EXPECT_EQ(find_atom(b, "moov/trak/mdia/minf/stbl/stsd").size - 16, 118u);
-    EXPECT_EQ(be32(&b[find_atom(b, "moov/trak/mdia/minf/stbl/stco").body() + 8 + 4 * (frames - 1)]),
+    EXPECT_EQ(stco_entry(b, "moov/trak/mdia/minf/stbl", frames - 1),
               48u + (frames - 1) * frame.size());
   }
 }
 
 TEST(MovWriterLayout, OneSecondStereoTrackAdds520Bytes) {
   MovieFile f;
-  Mov_Writer m = f.open();
+  Mov_Writer m = f.open(1920, 1080);
   m.set_audio_tracks(1, 48000, 16, 2, 0, 0);
   add_frames(m, 1);
   m.finalize();
   const Bytes b = f.bytes();
   EXPECT_EQ(find_atom(b, "moov").size, 814u + 520u);
   EXPECT_EQ(find_atom(b, "moov/trak:1").size, 520u);
-  EXPECT_EQ(find_atom(b, "moov/trak:1/tkhd").size, 92u);
-  EXPECT_EQ(find_atom(b, "moov/trak:1/edts").size, 36u);
-  EXPECT_EQ(find_atom(b, "moov/trak:1/mdia").size, 384u);
   // One 192000-byte silent group precedes the frame; 1/25 s of audio is 1920 sample frames.
   EXPECT_EQ(m.audio_group_offsets(), (std::vector<uint64_t>{48}));
-  EXPECT_EQ(be32(&b[find_atom(b, "moov/trak:0/mdia/minf/stbl/stco").body() + 8]), 48u + 192000u);
+  EXPECT_EQ(stco_entry(b, "moov/trak:0/mdia/minf/stbl", 0), 48u + 192000u);
   EXPECT_EQ(be32(&b[find_atom(b, "moov/trak:1/mdia/minf/stbl/stsz").body() + 8]), 1920u);
 }
 
 TEST(MovWriterAudio, GroupsInterleaveBeforeTheLastFrameOfEachSecond) {
   MovieFile f;
-  Mov_Writer m = f.open(16, 16);
+  Mov_Writer m = f.open();
   m.set_audio_tracks(2, 48000, 16, 2, 0, 0);
   add_frames(m, 50);
   const uint64_t group = 2 * 192000;
@@ -95,51 +94,32 @@ TEST(MovWriterAudio, GroupsInterleaveBeforeTheLastFrameOfEachSecond) {
   auto frame_at = [&](uint64_t k) {
     return 48 + k * frame.size() + group * (k >= 49 ? 3 : k >= 24 ? 2 : 1);
   };
-  EXPECT_EQ(g[0], 48u);
-  EXPECT_EQ(g[1], frame_at(24) - group);
-  EXPECT_EQ(g[2], frame_at(49) - group);
+  EXPECT_EQ(g, (std::vector<uint64_t>{48, frame_at(24) - group, frame_at(49) - group}));
   m.finalize();
   const Bytes b = f.bytes();
-  const size_t stco = find_atom(b, "moov/trak:0/mdia/minf/stbl/stco").body();
-  for (uint64_t k : {0u, 23u, 24u, 48u, 49u}) EXPECT_EQ(be32(&b[stco + 8 + 4 * k]), frame_at(k));
-  // Track 1's chunk of each second lies one track chunk after the group's start.
-  const size_t a1 = find_atom(b, "moov/trak:2/mdia/minf/stbl/stco").body();
-  ASSERT_EQ(be32(&b[a1 + 4]), 2u);  // 2 s of video: 96000 sample frames, two chunks
-  EXPECT_EQ(be32(&b[a1 + 8]), g[0] + 192000);
-  EXPECT_EQ(be32(&b[a1 + 12]), g[1] + 192000);
+  for (uint64_t k : {0u, 23u, 24u, 48u, 49u})
+    EXPECT_EQ(stco_entry(b, "moov/trak:0/mdia/minf/stbl", k), frame_at(k));
+  // Track 1's chunk of each second lies one track chunk after the group's start; 2 s of video
+  // make two chunks.
+  ASSERT_EQ(be32(&b[find_atom(b, "moov/trak:2/mdia/minf/stbl/stco").body() + 4]), 2u);
+  EXPECT_EQ(stco_entry(b, "moov/trak:2/mdia/minf/stbl", 0), g[0] + 192000);
+  EXPECT_EQ(stco_entry(b, "moov/trak:2/mdia/minf/stbl", 1), g[1] + 192000);
 }
 
 TEST(MovWriterAudio, LargeAppendReservesGroupsAheadAndVideoCatchesUp) {
   MovieFile f;
-  Mov_Writer m = f.open(16, 16);
+  Mov_Writer m = f.open();
   m.set_audio_tracks(1, 8000, 8, 1, 0, 0);
-  Bytes seven(7 * 8000, 7);
+  const Bytes seven(7 * 8000, 7);
   m.add_audio_samples(seven.data(), 8000 * 7, 0);
   // Six full seconds were flushed; the seventh waits in the buffer.
   EXPECT_EQ(m.audio_group_offsets().size(), 6u);
   add_frames(m, 149);
   EXPECT_EQ(m.audio_group_offsets().size(), 6u);
   add_frames(m, 1);  // frame 149 ends second 5: group 6 comes before it
-  EXPECT_EQ(m.audio_group_offsets().size(), 7u);
+  ASSERT_EQ(m.audio_group_offsets().size(), 7u);
   EXPECT_EQ(m.audio_group_offsets()[6], 48 + 6 * 8000 + 149 * frame.size());
   m.finalize();
-}
-
-TEST(MovWriterAudio, FinalizePadsWithSilenceToTheVideoLength) {
-  MovieFile f;
-  Mov_Writer m = f.open(16, 16);
-  m.set_audio_tracks(1, 8000, 8, 1, 0, 0);
-  const Bytes some(100, 200);
-  m.add_audio_samples(some.data(), 100, 0);
-  add_frames(m, 3 * 25 + 1);  // 3.04 s of video
-  m.finalize();
-  const auto& g = m.audio_group_offsets();
-  ASSERT_EQ(g.size(), 4u);
-  const Bytes b = f.bytes();
-  EXPECT_EQ(b[g[0] + 99], 200);
-  EXPECT_EQ(b[g[0] + 100], 128);  // unsigned 8-bit silence
-  EXPECT_EQ(b[g[3] + 7999], 128);
-  EXPECT_EQ(be32(&b[find_atom(b, "moov/trak:1/mdia/mdhd").body() + 16]), 24320u);
 }
 
 TEST(MovWriterAudio, KeepsInterleavingPastThe32BitFrameTimeProduct) {
@@ -163,7 +143,7 @@ TEST(MovWriterTimecode, SampleAtomFollowsTheMediaData) {
   EXPECT_EQ(be64(&b[40]), end_of_media - 32);
   EXPECT_EQ(Bytes(b.begin() + end_of_media, b.begin() + end_of_media + 12),
             (Bytes{0, 0, 0, 12, 'm', 'd', 'a', 't', 0, 0, 0x0E, 0x10}));
-  EXPECT_EQ(be32(&b[find_atom(b, "moov/trak:1/mdia/minf/stbl/stco").body() + 8]), end_of_media + 8);
+  EXPECT_EQ(stco_entry(b, "moov/trak:1/mdia/minf/stbl", 0), end_of_media + 8);
   EXPECT_EQ(find_atom(b, "moov/trak:0/tref").size, 20u);
 }
 
@@ -176,8 +156,7 @@ struct BadAudio {
   std::string message;
 };
 void PrintTo(const BadAudio& a, std::ostream* os) {
-  *os << a.tracks << " tracks " << a.rate << " Hz " << a.bits
-      << (a.is_float ? " bit float x" : " bit x") << a.channels;
+  *os << a.message;
 }
 
 class MovWriterRefusesAudio : public ::testing::TestWithParam<BadAudio> {};
@@ -185,13 +164,15 @@ class MovWriterRefusesAudio : public ::testing::TestWithParam<BadAudio> {};
 TEST_P(MovWriterRefusesAudio, AndStaysUnconfigured) {
   const BadAudio& a = GetParam();
   MovieFile f;
-  Mov_Writer m = f.open(16, 16);
+  Mov_Writer m = f.open();
   EXPECT_RUNTIME_ERROR(m.set_audio_tracks(a.tracks, a.rate, a.bits, a.channels, a.is_float, 0),
                        a.message);
   // Nothing was set: a valid layout is still accepted.
   EXPECT_NO_THROW(m.set_audio_tracks(1, 48000, 16, 2, 0, 0));
 }
 
+const std::string too_large =
+    " bytes (bytes per sample x rate x channels x tracks must fit in 32 bits)";
 INSTANTIATE_TEST_SUITE_P(
     Messages, MovWriterRefusesAudio,
     ::testing::Values(
@@ -206,15 +187,12 @@ INSTANTIATE_TEST_SUITE_P(
         BadAudio{1, 48000, 20, 2, 0, "Unsupported audio quantif for integer"},
         BadAudio{1, 48000, 64, 2, 0, "Unsupported audio quantif for integer"},
         BadAudio{64, 2000000000, 32, 8, 0,
-                 "Audio group size too large : 4096000000000 bytes (bytes per sample x rate x "
-                 "channels x tracks must fit in 32 bits)"},
-        BadAudio{2, 1000000, 64, 300, 1,
-                 "Audio group size too large : 4800000000 bytes (bytes per sample x rate x "
-                 "channels x tracks must fit in 32 bits)"}));
+                 "Audio group size too large : 4096000000000" + too_large},
+        BadAudio{2, 1000000, 64, 300, 1, "Audio group size too large : 4800000000" + too_large}));
 
 TEST(MovWriterState, CallOrderAndClosedFileErrors) {
   MovieFile f;
-  Mov_Writer m = f.open(16, 16);
+  Mov_Writer m = f.open();
   const uint8_t data[4] = {};
   EXPECT_NO_THROW(m.add_audio_samples(data, 0, 5));  // nothing to append, nothing checked
   EXPECT_RUNTIME_ERROR(m.add_audio_samples(data, 1, 0),
@@ -246,15 +224,6 @@ TEST(MovWriterState, FinalizeWithoutFramesKeepsFileOpen) {
   }
 }
 
-TEST(MovWriterState, UnsupportedCodeFailsAtTheIndex) {
-  MovieFile f;
-  Mov_Writer m = f.open(16, 16, {25, 1}, 0, fourcc("Hap2"));
-  add_frames(m, 1);
-  ::testing::internal::CaptureStdout();
-  EXPECT_RUNTIME_ERROR(m.finalize(), "STBL_Video, codec not supported");
-  ::testing::internal::GetCapturedStdout();
-}
-
 TEST(MovWriterState, UnwritablePathIsReported) {
   EXPECT_RUNTIME_ERROR(Mov_Writer(u"/nonexistent_dir_orvex/a.mov", 16, 16, 24, {25, 1},
                                   fourcc("Hap1"), 0, 1.0f, 0, 0, 0),
@@ -262,7 +231,7 @@ TEST(MovWriterState, UnwritablePathIsReported) {
                        "file or directory");
 }
 
-TEST(MovWriterAudioLength, RefusesATrackLongerThan32BitSampleCounts) {
+TEST(MovWriterState, RefusesATrackLongerThan32BitSampleCounts) {
   // One frame lasting 1000 s at 5 MHz is 5e9 sample frames: the sample tables cannot count it.
   MovieFile f;
   Mov_Writer m = f.open(16, 16, {1, 1000});
@@ -277,7 +246,7 @@ TEST(MovWriterState, AFailedFinalFlushIsNotASuccess) {
   // The file may grow by the media data but not by the whole index, which stays in the stream's
   // buffer until the file is closed: the close must report the short write.
   MovieFile f;
-  Mov_Writer m = f.open(16, 16);
+  Mov_Writer m = f.open();
   add_frames(m, 1);
   std::signal(SIGXFSZ, SIG_IGN);
   rlimit old{};
