@@ -99,8 +99,9 @@ TEST(HostPaths, FollowTheSourcePixelFormat) {
     const std::vector<uint8_t> want = orvex_test::read_file(ref);
     ASSERT_EQ(want.size(), rgba.size());
     // Raw grey without a range tag is read as limited range here, as full range by ffmpeg.
-    if (std::string(c.pix_fmt) != "gray16le")
+    if (std::string(c.pix_fmt) != "gray16le") {
       EXPECT_GE(orvex_test::psnr(rgba.data(), want.data(), rgba.size()), 40.0);
+    }
   }
 }
 
