@@ -86,6 +86,11 @@ struct OrderingCase {
   bool reverse_finish;     // early frames finish last
 };
 
+void PrintTo(const OrderingCase& c, std::ostream* os) {
+  *os << "mode " << c.encoding_mode << ", pool " << c.pool
+      << (c.reverse_finish ? ", reversed" : "");
+}
+
 class JobOrdering : public testing::TestWithParam<OrderingCase> {};
 
 TEST_P(JobOrdering, MovieHoldsFramesInSubmissionOrder) {
@@ -118,7 +123,14 @@ TEST_P(JobOrdering, MovieHoldsFramesInSubmissionOrder) {
 INSTANTIATE_TEST_SUITE_P(PoolSizes, JobOrdering,
                          testing::Values(OrderingCase{1, 0, false}, OrderingCase{0, 1, false},
                                          OrderingCase{0, 2, false}, OrderingCase{0, 4, true},
-                                         OrderingCase{2, 4, false}, OrderingCase{0, 128, true}));
+                                         OrderingCase{2, 4, false}, OrderingCase{0, 128, true}),
+                         [](const auto& info) {
+                           const OrderingCase& c = info.param;
+                           return (c.encoding_mode == 1 ? std::string("single")
+                                                        : "mode" + std::to_string(c.encoding_mode) +
+                                                              "_pool" + std::to_string(c.pool)) +
+                                  (c.reverse_finish ? "_reversed" : "");
+                         });
 
 // A frame whose encode throws surfaces on the driving thread at its collection, by add_frame or
 // by flush; the other frames still reach the movie in order and the movie is finished.
