@@ -1,130 +1,109 @@
 // The input side of orvex-hap: each source pixel format takes the matching host path, 16-bit
 // sources arrive exactly in the host's 16-bit ARGB (0..32768), and timecodes become frame numbers.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 
 #include "cli/cli_options.h"
 #include "cli/ffmpeg_source.h"
 #include "cli/host_path.h"
+#include "tests/support/movie_probe.h"
+#include "tests/support/psnr.h"
 
 using namespace orvex_cli;
 
 namespace {
 
-std::string temp_path(const std::string& name) {
-  return (std::filesystem::temp_directory_path() /
-          ("orvex_cli_" + std::to_string(getpid()) + "_" + name))
-      .string();
-}
-
-void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-}
-
-uint16_t le16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-FfmpegInput raw_input(const std::string& path, const char* pix_fmt, uint32_t w, uint32_t h) {
+FfmpegSource raw_source(const std::string& path, const char* pix_fmt, uint32_t w, uint32_t h) {
   FfmpegInput in;
   in.path = path;
   in.format = "rawvideo";
   in.pix_fmt = pix_fmt;
   in.width_px = w;
   in.height_px = h;
-  return in;
+  return FfmpegSource(in);
 }
-
-}  // namespace
 
 // rgba64le samples reach the host layout as A, R, G, B with 65535 -> 32768, rounded to nearest.
 TEST(FfmpegSource, SixteenBitSourceGivesHostArgb16) {
-  // Four pixels: R, G, B, A 16-bit little-endian each.
+  // Four pixels of R, G, B, A, and what the host must get: v x 32768 / 65535 to nearest, worked
+  // by hand: 257 -> 128.502 -> 129, 32767 -> 16383.75 -> 16384, 65534 -> 32767.4999 -> 32767,
+  // 12345 -> 6172.69 -> 6173.
   const uint16_t pixels[4][4] = {
       {0, 1, 257, 65535}, {32768, 65535, 0, 32767}, {65534, 128, 12345, 0}, {2, 3, 4, 5}};
-  std::vector<uint8_t> raw;
-  for (const auto& p : pixels) {
-    for (uint16_t v : p) {
-      raw.push_back(static_cast<uint8_t>(v & 0xFF));
-      raw.push_back(static_cast<uint8_t>(v >> 8));
-    }
+  const uint16_t expected[4][4] = {
+      {32768, 0, 1, 129}, {16384, 16384, 32768, 0}, {0, 32767, 64, 6173}, {3, 1, 2, 2}};
+  orvex_test::TempDir dir;
+  {
+    std::FILE* f = std::fopen(dir.file("in.raw").c_str(), "wb");
+    for (const auto& p : pixels)
+      for (uint16_t v : p) std::fputc(v & 0xFF, f), std::fputc(v >> 8, f);
+    std::fclose(f);
   }
-  const std::string path = temp_path("rgba64.raw");
-  write_bytes(path, raw);
-  FfmpegSource source(raw_input(path, "rgba64le", 4, 1));
+  FfmpegSource source = raw_source(dir.file("in.raw"), "rgba64le", 4, 1);
   EXPECT_TRUE(source.info().deep);
   EXPECT_TRUE(source.info().alpha);
   HostFrame frame;
   ASSERT_TRUE(source.read_frame(frame));
   EXPECT_GE(frame.row_bytes, 32u);
-  // v x 32768 / 65535 to nearest, worked by hand: 257 -> 128.502 -> 129, 32767 -> 16383.75 ->
-  // 16384, 65534 -> 32767.5 - 0.0000076 -> 32767, 12345 -> 6172.69 -> 6173.
-  const uint16_t expected[4][4] = {{32768, 0, 1, 129},  // A, R, G, B
-                                   {16384, 16384, 32768, 0},
-                                   {0, 32767, 64, 6173},
-                                   {3, 1, 2, 2}};
   for (int x = 0; x < 4; ++x) {
     for (int k = 0; k < 4; ++k) {
-      EXPECT_EQ(le16(frame.pixels + 8 * x + 2 * k), expected[x][k])
-          << "pixel " << x << " channel " << k;
+      const uint8_t* p = frame.pixels + 8 * x + 2 * k;
+      EXPECT_EQ(p[0] | p[1] << 8, expected[x][k]) << "pixel " << x << " channel " << k;
     }
   }
   EXPECT_FALSE(source.read_frame(frame));
-  std::remove(path.c_str());
 }
-
-struct PathCase {
-  const char* pix_fmt;
-  PixelFormat format;
-  uint8_t slot;
-  uint32_t host_depth;
-  uint8_t description_depth;
-};
-
-void PrintTo(const PathCase& c, std::ostream* os) {
-  *os << c.pix_fmt;
-}
-
-class HostPaths : public testing::TestWithParam<PathCase> {};
 
 // More than 8 bits per channel: 16-bit host ARGB in slot 1; alpha: 32/64 bits, description 32.
-TEST_P(HostPaths, FollowTheSourcePixelFormat) {
-  const PathCase c = GetParam();
-  const std::string path = temp_path(std::string(c.pix_fmt) + ".raw");
-  const std::string cmd =
-      "ffmpeg -v error -y -f lavfi -i testsrc2=size=8x8:duration=0.04 -frames:v 1 "
-      "-pix_fmt " +
-      std::string(c.pix_fmt) + " -f rawvideo " + path;
-  ASSERT_EQ(std::system(cmd.c_str()), 0);
-  FfmpegSource source(raw_input(path, c.pix_fmt, 8, 8));
-  const HostPixelPath p = host_pixel_path(source.info());
-  EXPECT_EQ(p.format, c.format);
-  EXPECT_EQ(p.texture_slot, c.slot);
-  EXPECT_EQ(p.host_depth, c.host_depth);
-  EXPECT_EQ(p.description_depth, c.description_depth);
-  HostFrame frame;
-  ASSERT_TRUE(source.read_frame(frame));
-  EXPECT_GE(frame.row_bytes, size_t{8} * (c.format == ARGB_8 ? 4 : 8));
-  std::remove(path.c_str());
+// The pixels the host gets match ffmpeg's own conversion of the source to RGBA.
+TEST(HostPaths, FollowTheSourcePixelFormat) {
+  struct Case {
+    const char* pix_fmt;
+    bool deep, alpha;
+  };
+  for (const Case& c :
+       {Case{"rgb24", false, false}, Case{"rgba", false, true}, Case{"yuv420p", false, false},
+        Case{"pal8", false, true}, Case{"rgb48le", true, false}, Case{"rgba64le", true, true},
+        Case{"yuv420p10le", true, false}, Case{"yuva444p10le", true, true},
+        Case{"gray16le", true, false}}) {
+    SCOPED_TRACE(c.pix_fmt);
+    orvex_test::TempDir dir;
+    const std::string raw = dir.file("in.raw"), ref = dir.file("ref.rgba");
+    ASSERT_EQ(std::system(("ffmpeg -v error -f lavfi -i testsrc2=size=96x64:duration=0.04 "
+                           "-frames:v 1 -pix_fmt " +
+                           std::string(c.pix_fmt) + " -f rawvideo " + raw +
+                           " && ffmpeg -v error -f rawvideo -pix_fmt " + c.pix_fmt +
+                           " -s 96x64 -i " + raw + " -f rawvideo -pix_fmt rgba " + ref)
+                              .c_str()),
+              0);
+    FfmpegSource source = raw_source(raw, c.pix_fmt, 96, 64);
+    const HostPixelPath p = host_pixel_path(source.info());
+    EXPECT_EQ(p.format, c.deep ? ARGB_16_HOST : ARGB_8);
+    EXPECT_EQ(p.texture_slot, c.deep ? 1 : 0);
+    EXPECT_EQ(p.host_depth, (c.deep ? 48u : 24u) + (c.alpha ? (c.deep ? 16 : 8) : 0));
+    EXPECT_EQ(p.description_depth, c.alpha ? 32 : 24);
+    HostFrame frame;
+    ASSERT_TRUE(source.read_frame(frame));
+    ASSERT_GE(frame.row_bytes, size_t{96} * (c.deep ? 8 : 4));
+    std::vector<uint8_t> rgba;  // host A, R, G, B (16-bit: full scale 32768) as 8-bit R, G, B, A
+    for (size_t y = 0; y < 64; ++y) {
+      for (size_t x = 0; x < 96; ++x) {
+        for (int k : {1, 2, 3, 0}) {
+          const uint8_t* v =
+              frame.pixels + y * frame.row_bytes + (c.deep ? 8 * x + 2 * k : 4 * x + k);
+          rgba.push_back(c.deep ? uint8_t(((v[0] | v[1] << 8) * 255 + 16384) / 32768) : v[0]);
+        }
+      }
+    }
+    const std::vector<uint8_t> want = orvex_test::read_file(ref);
+    ASSERT_EQ(want.size(), rgba.size());
+    // Raw grey without a range tag is read as limited range here, as full range by ffmpeg.
+    if (std::string(c.pix_fmt) != "gray16le") {
+      EXPECT_GE(orvex_test::psnr(rgba.data(), want.data(), rgba.size()), 40.0);
+    }
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    PixelFormats, HostPaths,
-    testing::Values(PathCase{"rgb24", ARGB_8, 0, 24, 24}, PathCase{"rgba", ARGB_8, 0, 32, 32},
-                    PathCase{"yuv420p", ARGB_8, 0, 24, 24}, PathCase{"pal8", ARGB_8, 0, 32, 32},
-                    PathCase{"rgb48le", ARGB_16_HOST, 1, 48, 24},
-                    PathCase{"rgba64le", ARGB_16_HOST, 1, 64, 32},
-                    PathCase{"yuv420p10le", ARGB_16_HOST, 1, 48, 24},
-                    PathCase{"yuva444p10le", ARGB_16_HOST, 1, 64, 32},
-                    PathCase{"gray16le", ARGB_16_HOST, 1, 48, 24}),
-    [](const testing::TestParamInfo<PathCase>& info) { return std::string(info.param.pix_fmt); });
 
 TEST(CliOptions, TimecodeToFrameNumber) {
   EXPECT_EQ(timecode_start_frame({1, 0, 0, 0}, FrameRate{25, 1}, false), 90000u);
@@ -136,3 +115,5 @@ TEST(CliOptions, TimecodeToFrameNumber) {
   EXPECT_THROW(timecode_start_frame({0, 0, 0, 25}, FrameRate{25, 1}, false), UsageError);
   EXPECT_THROW(timecode_start_frame({0, 0, 0, 0}, FrameRate{25, 1}, true), UsageError);
 }
+
+}  // namespace

@@ -25,30 +25,21 @@ struct BadCase {
   const char* message;  // expected within the error line
 };
 
-std::string expand(std::string s, const std::string& dir) {
-  for (size_t at; (at = s.find("{dir}")) != std::string::npos;) s.replace(at, 5, dir);
-  return s;
-}
-
-void PrintTo(const BadCase& c, std::ostream* os) {
-  *os << c.args;
-}
-
-}  // namespace
-
 class BadInput : public testing::TestWithParam<BadCase> {};
 
 TEST_P(BadInput, OneErrorLineAndNoOutput) {
   const BadCase c = GetParam();
-  ScratchDir dir;
-  write_file(dir.path("text.mov"), std::vector<uint8_t>(300, 'x'));
-  write_file(dir.path("empty.rgb"), {});
-  const RunResult r = orvex(expand(c.args, dir.dir()));
+  Scratch dir;
+  write_file(dir.file("text.mov"), std::vector<uint8_t>(300, 'x'));
+  write_file(dir.file("empty.rgb"), {});
+  std::string args = c.args;
+  for (size_t at; (at = args.find("{dir}")) != std::string::npos;) args.replace(at, 5, dir.path());
+  const RunResult r = orvex(args);
   EXPECT_EQ(r.status, c.status) << r.err;
   EXPECT_EQ(r.err.rfind("orvex-hap: error: ", 0), 0u) << r.err;
   EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
   EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"empty.rgb", "text.mov"}));
+  EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"empty.rgb", "text.mov"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -74,8 +65,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<BadCase>& info) { return std::string(info.param.name); });
 
 TEST(Overwrite, ExistingOutputKeptUnlessForced) {
-  ScratchDir dir;
-  const std::string out = dir.path("o.mov");
+  Scratch dir;
+  const std::string out = dir.file("o.mov");
   write_file(out, {'k', 'e', 'e', 'p'});
   const RunResult refused = orvex("encode --pattern=32x16 --frames 2 -o " + out);
   EXPECT_EQ(refused.status, 1);
@@ -84,25 +75,25 @@ TEST(Overwrite, ExistingOutputKeptUnlessForced) {
   const RunResult forced = orvex("encode --pattern=32x16 --frames 2 -y --quiet -o " + out);
   EXPECT_EQ(forced.status, 0) << forced.err;
   EXPECT_EQ(probe(out, "v", "nb_frames"), "2");
-  EXPECT_EQ(dir.entries(), std::vector<std::string>{"o.mov"});
+  EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"o.mov"});
 }
 
 // A file-size limit stands in for a full disk: the write fails, the run reports it with status
 // 1, and neither the movie nor the temporary file is left.
 TEST(FullDisk, WriteFailureLeavesNothing) {
-  ScratchDir dir;
+  Scratch dir;
   const RunResult r = run("ulimit -f 64; exec " + std::string(ORVEX_HAP_BIN) +
-                          " encode --pattern=320x240 --duration 4 -o " + dir.path("o.mov"));
+                          " encode --pattern=320x240 --duration 4 -o " + dir.file("o.mov"));
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_EQ(r.err.rfind("orvex-hap: error: ", 0), 0u) << r.err;
-  EXPECT_TRUE(dir.entries().empty());
+  EXPECT_TRUE(entries(dir.path()).empty());
 }
 
 // The first Ctrl-C stops reading and finishes the movie: status 130, and a movie that ffmpeg
 // decodes completely with the frames done so far.
 TEST(Interrupt, CtrlCLeavesAPlayableMovie) {
-  ScratchDir dir;
-  const std::string out = dir.path("o.mov");
+  Scratch dir;
+  const std::string out = dir.file("o.mov");
   const pid_t pid = fork();
   ASSERT_GE(pid, 0);
   if (pid == 0) {
@@ -116,9 +107,9 @@ TEST(Interrupt, CtrlCLeavesAPlayableMovie) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   bool growing = false;
   while (!growing && std::chrono::steady_clock::now() < deadline) {
-    for (const std::string& name : dir.entries()) {
+    for (const std::string& name : entries(dir.path())) {
       std::error_code ec;
-      if (std::filesystem::file_size(dir.path(name), ec) > 400000 && !ec) growing = true;
+      if (std::filesystem::file_size(dir.file(name), ec) > 400000 && !ec) growing = true;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
@@ -128,9 +119,11 @@ TEST(Interrupt, CtrlCLeavesAPlayableMovie) {
   ASSERT_TRUE(growing);
   ASSERT_TRUE(WIFEXITED(raw));
   EXPECT_EQ(WEXITSTATUS(raw), 130);
-  ASSERT_EQ(dir.entries(), std::vector<std::string>{"o.mov"});
+  ASSERT_EQ(entries(dir.path()), std::vector<std::string>{"o.mov"});
   const int frames = std::stoi(probe(out, "v", "nb_frames"));
   EXPECT_GE(frames, 1);
   EXPECT_LT(frames, 50000);
-  EXPECT_EQ(decode_rgb24(out).size(), size_t{640} * 360 * 3 * frames);
+  EXPECT_EQ(decode_video(out).size(), size_t{640} * 360 * 3 * frames);
 }
+
+}  // namespace

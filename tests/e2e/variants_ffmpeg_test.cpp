@@ -1,55 +1,41 @@
-// End to end, for Hap Alpha, Hap Alpha-Only, Hap Q and Hap Q Alpha: raw frames through the built
-// orvex-hap, decoded by ffmpeg, compared with the source. Every quality, 8- and 16-bit sources with
-// and without alpha, with and without Snappy.
+// End to end, for Hap Alpha, Hap Alpha-Only, Hap Q, Hap Q Alpha and Hap R: raw frames through the
+// built orvex-hap, decoded by ffmpeg (Hap R, which Debian's FFmpeg cannot decode: by the test-side
+// Hap frame reader and BC7 decoder), compared with the source. Every quality, 8- and 16-bit
+// sources with and without alpha, with and without Snappy.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
-#include <string>
-#include <vector>
-
+#include "tests/e2e/e2e_support.h"
+#include "tests/support/bc7_decoder.h"
+#include "tests/support/hap_frame_reader.h"
 #include "tests/support/psnr.h"
 #include "tests/support/synthetic_scene.h"
 
-namespace {
+using namespace e2e;
 
-namespace fs = std::filesystem;
+namespace {
 
 constexpr size_t kW = 94, kH = 62;  // partial blocks at both edges
 constexpr int kFrames = 2;
 
-const std::string kOrvexHap = ORVEX_HAP_BIN;
-
 struct VariantCase {
-  const char* codec;  // orvex-hap -c name
-  const char* quality;
-  bool sixteen_bit;
-  bool with_alpha;
-  bool snappy;
+  std::string codec;  // orvex-hap -c name
+  std::string quality;
+  bool sixteen_bit, with_alpha;
 };
 
 void PrintTo(const VariantCase& c, std::ostream* os) {
   *os << c.codec << " " << c.quality << (c.sixteen_bit ? " 16-bit" : " 8-bit")
-      << (c.with_alpha ? " alpha" : " opaque") << (c.snappy ? " snappy" : " raw");
+      << (c.with_alpha ? " alpha" : " opaque");
 }
 
 std::vector<VariantCase> variant_cases() {
   std::vector<VariantCase> cases;
-  for (const char* codec : {"hap-alpha", "hap-alpha-only", "hap-q", "hap-q-alpha"}) {
-    for (bool sixteen : {false, true}) {
-      for (bool alpha : {false, true}) {
-        // Snappy on at Fast and Normal, off at Slow: both framings for every variant and source.
-        for (const char* quality : {"fast", "normal", "slow"}) {
-          cases.push_back({codec, quality, sixteen, alpha, std::string(quality) != "slow"});
-        }
-      }
-    }
-  }
+  for (const char* codec : {"hap-alpha", "hap-alpha-only", "hap-q", "hap-q-alpha", "hap-r"})
+    for (bool sixteen : {false, true})
+      for (bool alpha : {false, true})
+        for (const char* quality : {"fast", "normal", "slow"})
+          if (!sixteen || std::string(codec) != "hap-r")  // BC7 is slow; its input path is shared
+            cases.push_back({codec, quality, sixteen, alpha});
   return cases;
 }
 
@@ -57,104 +43,80 @@ std::vector<VariantCase> variant_cases() {
 // R, G, B (for Alpha-Only: the grey against luma or alpha); `alpha` applies where the movie
 // carries the source's alpha.
 struct Floors {
-  double colour;
-  double alpha;
+  double colour, alpha;
 };
 
-Floors floors_for(const std::string& codec, const std::string& quality, bool with_alpha) {
-  if (codec == "hap-alpha") {  // measured 34.2 / 46.9 at Fast, 34.7 / 51.4 at Normal and Slow
-    return quality == "fast" ? Floors{33.0, 46.0} : Floors{33.5, 50.5};
+Floors floors_for(const VariantCase& c) {
+  if (c.codec == "hap-alpha") {  // measured 34.2 / 46.9 at Fast, 34.7 / 51.4 at Normal and Slow
+    return c.quality == "fast" ? Floors{33.0, 46.0} : Floors{33.5, 50.5};
   }
-  if (codec == "hap-alpha-only") return {with_alpha ? 50.5 : 41.0, 0.0};  // 51.4 alpha, 42.1 luma
+  if (c.codec == "hap-alpha-only")
+    return {c.with_alpha ? 50.5 : 41.0, 0.0};  // 51.4 alpha, 42.1 luma
+  // Hap R: colour 38.3 .. 39.1 (40.8 .. 42.1 opaque), alpha 38.7 .. 38.9.
+  if (c.codec == "hap-r") return {c.with_alpha ? 37.5 : 39.5, 37.5};
   return {38.0, 50.5};  // Hap Q, Hap Q Alpha: 39.0 / 51.4
 }
 
-std::vector<uint8_t> read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void write_file(const fs::path& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-}
-
-// Raw input in the layout ffmpeg names `pix_fmt`: rgba/rgb24 bytes, or rgba64le/rgb48le with
-// 16-bit samples v * 257 (exact full scale, built here rather than by ffmpeg's conversion).
-std::vector<uint8_t> raw_frame(const std::vector<uint8_t>& rgba, bool sixteen, bool alpha) {
-  std::vector<uint8_t> out;
-  const int channels = alpha ? 4 : 3;
-  for (size_t i = 0; i < rgba.size(); i += 4) {
-    for (int c = 0; c < channels; ++c) {
-      out.push_back(rgba[i + c]);
-      if (sixteen) out.push_back(rgba[i + c]);  // v * 257 little-endian: both bytes are v
-    }
-  }
-  return out;
-}
-
-class VariantsThroughFfmpeg : public ::testing::TestWithParam<VariantCase> {
- protected:
-  void SetUp() override {
-    // ctest runs each case in its own process, possibly several at once.
-    dir_ = fs::temp_directory_path() / ("orvex_variants_" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
-};
+class VariantsThroughFfmpeg : public ::testing::TestWithParam<VariantCase> {};
 
 TEST_P(VariantsThroughFfmpeg, DecodedMovieStaysAboveItsFloors) {
-  const VariantCase c = GetParam();
+  const VariantCase& c = GetParam();
+  // Raw input in the layout ffmpeg names rgba/rgb24, or rgba64le/rgb48le with 16-bit samples
+  // v * 257 (exact full scale, built here rather than by ffmpeg's conversion).
   std::vector<std::vector<uint8_t>> frames;
   std::vector<uint8_t> raw;
   for (int f = 0; f < kFrames; ++f) {
     frames.push_back(orvex_test::synthetic_scene_rgba(kW, kH, 100 + f));
-    const auto bytes = raw_frame(frames.back(), c.sixteen_bit, c.with_alpha);
-    raw.insert(raw.end(), bytes.begin(), bytes.end());
+    for (size_t i = 0; i < frames.back().size(); ++i)
+      if (c.with_alpha || i % 4 != 3) raw.insert(raw.end(), c.sixteen_bit ? 2 : 1, frames[f][i]);
   }
-  const fs::path input = dir_ / "in.raw", movie = dir_ / "out.mov", decoded = dir_ / "dec.rgba";
+  Scratch dir;
+  const std::string input = dir.file("in.raw"), movie = dir.file("out.mov");
   write_file(input, raw);
   const char* pix_fmt =
       c.sixteen_bit ? (c.with_alpha ? "rgba64le" : "rgb48le") : (c.with_alpha ? "rgba" : "rgb24");
-
-  std::ostringstream encode;
-  encode << kOrvexHap << " encode " << input << " -f rawvideo --pix-fmt " << pix_fmt << " --size "
-         << kW << "x" << kH << " -c " << c.codec << " -q " << c.quality
-         << (c.snappy ? "" : " --no-snappy") << " --no-audio --quiet -y -o " << movie;
-  ASSERT_EQ(std::system(encode.str().c_str()), 0) << encode.str();
-  std::ostringstream decode;
-  decode << "ffmpeg -v error -y -i " << movie << " -f rawvideo -pix_fmt rgba " << decoded;
-  ASSERT_EQ(std::system(decode.str().c_str()), 0) << decode.str();
-  const std::vector<uint8_t> out = read_file(decoded);
+  // Snappy on at Fast and Normal, off at Slow: both framings for every variant and source.
+  const RunResult r =
+      orvex("encode " + input + " -f rawvideo --pix-fmt " + pix_fmt + " --size " +
+            std::to_string(kW) + "x" + std::to_string(kH) + " -c " + c.codec + " -q " + c.quality +
+            (c.quality == "slow" ? " --no-snappy" : "") + " --no-audio --quiet -y -o " + movie);
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::vector<uint8_t> out;
+  if (c.codec != "hap-r") {
+    out = decode_video(movie, "rgba");
+  } else {
+    EXPECT_EQ(probe(movie, "v", "codec_tag_string"), "Hap7");
+    for (const auto& sample : video_samples(movie)) {
+      const orvex_test::HapFrameLayout layout = orvex_test::read_hap_frame(sample);
+      ASSERT_EQ(layout.textures.size(), 1u);
+      EXPECT_EQ(layout.textures[0].format_nibble, 0xC);  // BPTC
+      ASSERT_EQ(layout.textures[0].texture.size(), ((kW + 3) / 4) * ((kH + 3) / 4) * 16);
+      const auto rgba = orvex_test::bc7_decode_texture(layout.textures[0].texture.data(), kW, kH);
+      out.insert(out.end(), rgba.begin(), rgba.end());
+    }
+  }
   ASSERT_EQ(out.size(), kW * kH * 4 * kFrames);
 
-  const std::string codec = c.codec;
-  const bool alpha_only = codec == "hap-alpha-only";
-  const bool carries_alpha = codec == "hap-alpha" || codec == "hap-q-alpha";
-  const Floors floors = floors_for(codec, c.quality, c.with_alpha);
+  const bool alpha_only = c.codec == "hap-alpha-only";
+  const bool carries_alpha =
+      c.codec == "hap-alpha" || c.codec == "hap-q-alpha" || c.codec == "hap-r";
+  const Floors floors = floors_for(c);
   for (int f = 0; f < kFrames; ++f) {
-    std::vector<uint8_t> reference = frames[f];
+    std::vector<uint8_t>& reference = frames[f];
     for (size_t i = 0; i < reference.size(); i += 4) {
       uint8_t* p = &reference[i];
       if (alpha_only) {
         // ffmpeg decodes Alpha-Only to grey: luma without source alpha, the alpha otherwise.
         const uint8_t v = c.with_alpha ? p[3] : static_cast<uint8_t>((p[0] + p[1] + p[2]) / 3);
         p[0] = p[1] = p[2] = v;
-        p[3] = 255;
-      } else if (!c.with_alpha || !carries_alpha) {
-        p[3] = 255;
       }
+      if (alpha_only || !c.with_alpha || !carries_alpha) p[3] = 255;
     }
     const uint8_t* got = out.data() + kW * kH * 4 * f;
-    const double colour = orvex_test::psnr_rgb(got, reference.data(), kW * kH);
-    const double alpha = orvex_test::psnr_alpha(got, reference.data(), kW * kH);
-    EXPECT_GE(colour, floors.colour) << "frame " << f;
+    EXPECT_GE(orvex_test::psnr_rgb(got, reference.data(), kW * kH), floors.colour) << f;
     if (carries_alpha && c.with_alpha) {
-      EXPECT_GE(alpha, floors.alpha) << "frame " << f;
-    } else {
-      // Opaque: every decoded alpha is exactly 255.
+      EXPECT_GE(orvex_test::psnr_alpha(got, reference.data(), kW * kH), floors.alpha) << f;
+    } else {  // opaque: every decoded alpha is exactly 255
       size_t not_opaque = 0;
       for (size_t i = 0; i < kW * kH; ++i) not_opaque += got[i * 4 + 3] != 255 ? 1 : 0;
       EXPECT_EQ(not_opaque, 0u) << "frame " << f;

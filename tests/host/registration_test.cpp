@@ -70,8 +70,7 @@ TEST_F(HostTest, StubsGiveTheirFixedAnswers) {
       {9992, [&] { return fb().AEIO_GetSizes(b, nullptr, nullptr, nullptr); }},
       {9992, [&] { return fb().AEIO_GetOutputSuffix(b, nullptr, nullptr); }},
   };
-  for (size_t i = 0; i < calls.size(); ++i)
-    EXPECT_EQ(calls[i].second(), calls[i].first) << "call " << i;
+  for (size_t i = 0; i < calls.size(); ++i) EXPECT_EQ(calls[i].second(), calls[i].first) << i;
 }
 
 TEST_F(HostTest, SequenceOptionsAndImportability) {
@@ -114,10 +113,6 @@ TEST(Registration, HostFailuresAreReturnedAndStopRegistration) {
     EXPECT_TRUE(host.misuse.empty()) << c.what;
   }
 }
-
-}  // namespace
-
-namespace {
 
 TEST(PluginLibrary, ExportsOnlyTheEntryPoint) {
   int status = -1;

@@ -60,48 +60,44 @@ class RenderFailures : public HostTest {
   std::string dir_;
 };
 
+// Each case: what the host does, then the result code, the diagnostic line and the message shown
+// ("" = nothing). `unknown` stands for the pair "ERROR : Unknown Error <code>" / "Unknown Error
+// <code>".
 struct StartFailure {
   const char* name;
   std::function<void(TargetValues&)> change;
   A_Err code;
-  const char* line;     // "" = nothing written
-  const char* message;  // "" = nothing shown
+  std::string line, message;
+  StartFailure(const char* n, std::function<void(TargetValues&)> c, const char* unknown)
+      : name(n),
+        change(std::move(c)),
+        code(9995),
+        line(std::string("ERROR : Unknown Error ") + unknown + "\n"),
+        message(std::string("Unknown Error ") + unknown) {}
+  StartFailure(const char* n, std::function<void(TargetValues&)> c, A_Err e, const char* l,
+               const char* m)
+      : name(n), change(std::move(c)), code(e), line(l), message(m) {}
 };
 
 TEST_F(RenderFailures, StartAddingRefusals) {
+  const A_Ratio ratio_0_1{0, 1}, ratio_1_0{1, 0};
   const std::vector<StartFailure> cases = {
       {"no path", [](auto& v) { v.no_path = true; }, 9996, "ERR path\n", ""},
       {"empty path", [](auto& v) { v.path.clear(); }, 9996, "", ""},
-      {"path query error", [](auto& v) { v.path_err = 3; }, 9995, "ERROR : Unknown Error 1_3\n",
-       "Unknown Error 1_3"},
-      {"options query error", [](auto& v) { v.options_get_err = 3; }, 9995,
-       "ERROR : Unknown Error 1_3\n", "Unknown Error 1_3"},
-      {"channel query error", [](auto& v) { v.channels_err = 3; }, 9995,
-       "ERROR : Unknown Error 1_2\n", "Unknown Error 1_2"},
-      {"width 0", [](auto& v) { v.width = 0; }, 9995, "ERROR : Unknown Error 1_2\n",
-       "Unknown Error 1_2"},
-      {"height 0", [](auto& v) { v.height = 0; }, 9995, "ERROR : Unknown Error 1_2\n",
-       "Unknown Error 1_2"},
-      {"dimension query error", [](auto& v) { v.dimensions_err = 3; }, 9995,
-       "ERROR : Unknown Error 1_2\n", "Unknown Error 1_2"},
-      {"negative width", [](auto& v) { v.width = -16; }, 9995, "ERROR : Unknown Error 1_2\n",
-       "Unknown Error 1_2"},
-      {"width beyond 16 bits", [](auto& v) { v.width = 65536 + 16; }, 9995,
-       "ERROR : Unknown Error 1_2\n", "Unknown Error 1_2"},
-      {"aspect 0/1",
-       [](auto& v) {
-         v.hsf = {0, 1};
-       },
-       9995, "ERROR : invalid fps\n", "Unsupported aspect ratio : 0 ; 1."},
-      {"aspect 1/0",
-       [](auto& v) {
-         v.hsf = {1, 0};
-       },
-       9995, "ERROR : invalid fps\n", "Unsupported aspect ratio : 1 ; 0."},
-      {"frame rate query error", [](auto& v) { v.fps_err = 3; }, 9995,
-       "ERROR : Unknown Error 1_1\n", "Unknown Error 1_1"},
-      {"aspect query error", [](auto& v) { v.hsf_err = 3; }, 9995, "ERROR : Unknown Error 1_1\n",
-       "Unknown Error 1_1"},
+      {"path query error", [](auto& v) { v.path_err = 3; }, "1_3"},
+      {"options query error", [](auto& v) { v.options_get_err = 3; }, "1_3"},
+      {"channel query error", [](auto& v) { v.channels_err = 3; }, "1_2"},
+      {"width 0", [](auto& v) { v.width = 0; }, "1_2"},
+      {"height 0", [](auto& v) { v.height = 0; }, "1_2"},
+      {"dimension query error", [](auto& v) { v.dimensions_err = 3; }, "1_2"},
+      {"negative width", [](auto& v) { v.width = -16; }, "1_2"},
+      {"width beyond 16 bits", [](auto& v) { v.width = 65536 + 16; }, "1_2"},
+      {"aspect 0/1", [&](auto& v) { v.hsf = ratio_0_1; }, 9995, "ERROR : invalid fps\n",
+       "Unsupported aspect ratio : 0 ; 1."},
+      {"aspect 1/0", [&](auto& v) { v.hsf = ratio_1_0; }, 9995, "ERROR : invalid fps\n",
+       "Unsupported aspect ratio : 1 ; 0."},
+      {"frame rate query error", [](auto& v) { v.fps_err = 3; }, "1_1"},
+      {"aspect query error", [](auto& v) { v.hsf_err = 3; }, "1_1"},
       {"frame rate 0", [](auto& v) { v.fps = 0; }, 9995, "", "Invalid fps value : 0"},
       {"negative frame rate", [](auto& v) { v.fps = -65536; }, 9995, "",
        "Invalid fps value : -65536"},
@@ -118,9 +114,9 @@ TEST_F(RenderFailures, StartAddingRefusals) {
     const Outcome outcome = start(target);
     EXPECT_EQ(outcome.code, c.code) << c.name;
     EXPECT_EQ(outcome.out, c.line) << c.name;
-    const std::vector<std::string> shown =
-        *c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{};
-    EXPECT_EQ(outcome.messages, shown) << c.name;
+    EXPECT_EQ(outcome.messages,
+              c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message})
+        << c.name;
     // Nothing stays registered: the same target starts once the cause is gone.
     target->values = values();
     EXPECT_EQ(start(target).code, 0) << c.name;
