@@ -6,21 +6,19 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/bc7_decoder.h"
-#include "tests/texture/bc7_test_images.h"
+#include "tests/texture/texture_test_util.h"
 #include "texture/bc7enc/bc7_pack.h"
-#include "texture/bc7enc/bc7_presets.h"
 
 namespace {
 
-using bc7_test::AlphaKind;
+using texture_test::AlphaKind;
 
 constexpr uint32_t kSize = 32;
 
 // Per block: flat, flat with one pixel of alpha 254, constant alpha 90, two colours, noise,
 // fully transparent.
 std::vector<uint8_t> hard_blocks() {
-  std::vector<uint8_t> img = bc7_test::noise_image(kSize, kSize, true, 7);
+  std::vector<uint8_t> img = texture_test::noise_image(kSize, kSize, true, 7);
   for (uint32_t p = 0; p < kSize * kSize; ++p) {
     const uint32_t block = (p / kSize / 4) * (kSize / 4) + (p % kSize) / 4,
                    i = p % 4 + (p / kSize % 4) * 4;
@@ -36,32 +34,23 @@ std::vector<uint8_t> hard_blocks() {
   return img;
 }
 
+// Natural opaque, soft and cut-out alpha; noise opaque and with alpha; the hard blocks; noise
+// with alpha from a source without an alpha channel, which must come out opaque.
 std::vector<uint8_t> content(int kind) {
-  switch (kind) {
-    case 0:
-      return bc7_test::natural_image(kSize, kSize, AlphaKind::Opaque, 2);
-    case 1:
-      return bc7_test::natural_image(kSize, kSize, AlphaKind::Soft, 3);
-    case 2:
-      return bc7_test::natural_image(kSize, kSize, AlphaKind::Binary, 4);
-    case 3:
-      return bc7_test::noise_image(kSize, kSize, true, 5);
-    case 4:
-      return bc7_test::noise_image(kSize, kSize, false, 6);
-    default:
-      return hard_blocks();
-  }
+  if (kind < 3) return texture_test::natural_image(kSize, kSize, AlphaKind(kind), 2 + kind);
+  if (kind == 5) return hard_blocks();
+  return texture_test::noise_image(kSize, kSize, kind == 3, 2 + kind);
 }
-
-const Bc7BlockParams* const kPresets[] = {&g_bc7_params_fast, &g_bc7_params_normal,
-                                          &g_bc7_params_slow};
 
 class Bc7BlockFormat : public testing::TestWithParam<std::tuple<int, int>> {};
 
 TEST_P(Bc7BlockFormat, ModesFollowAlphaAndBlocksAreWellFormed) {
-  const std::vector<uint8_t> img = content(std::get<0>(GetParam()));
-  const std::vector<uint8_t> tex =
-      bc7_test::encode_image(img, kSize, kSize, *kPresets[std::get<1>(GetParam())]);
+  const auto [kind, quality] = GetParam();
+  const bool without_alpha = kind == 6;
+  const std::vector<uint8_t> img = content(kind);
+  const std::vector<uint8_t> tex = texture_test::encode_rgba(
+      img, kSize, kSize,
+      {.type = DXTENC_BC7, .quality = uint8_t(quality), .without_alpha = without_alpha});
   const std::vector<uint8_t> decoded = orvex_test::bc7_decode_texture(tex.data(), kSize, kSize);
 
   for (uint32_t b = 0; b < tex.size() / 16; ++b) {
@@ -71,7 +60,7 @@ TEST_P(Bc7BlockFormat, ModesFollowAlphaAndBlocksAreWellFormed) {
                    3];
     };
     bool any_alpha = false;
-    for (uint32_t i = 0; i < 16; ++i) any_alpha |= alpha_at(img, i) < 255;
+    for (uint32_t i = 0; i < 16; ++i) any_alpha |= !without_alpha && alpha_at(img, i) < 255;
 
     const orvex_test::Bc7Fields f = orvex_test::bc7_parse_block(&tex[b * 16]);
     ASSERT_TRUE(f.valid);
@@ -86,7 +75,7 @@ TEST_P(Bc7BlockFormat, ModesFollowAlphaAndBlocksAreWellFormed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ContentByQuality, Bc7BlockFormat,
-                         testing::Combine(testing::Range(0, 6), testing::Range(0, 3)));
+                         testing::Combine(testing::Range(0, 7), testing::Range(1, 4)));
 
 // Random solutions of modes 1, 5, 6, 7: the packed block decodes to exactly the colours of the
 // solution as given, although subsets whose anchor index has its top bit set are stored inverted.
