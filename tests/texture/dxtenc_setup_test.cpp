@@ -51,22 +51,6 @@ INSTANTIATE_TEST_SUITE_P(
                     Refusal{static_cast<DxtEncType>(9), 2, 0, 64,
                             "DxtEnc type non supporte : 9\n"}));
 
-TEST(Setup, AcceptsBothHostFormatsAtEveryQualityAndKeepsTheNoAlphaFlag) {
-  for (PixelFormat fmt : {ARGB_8, ARGB_16_HOST}) {
-    for (uint8_t q = 1; q <= 3; ++q) {
-      DxtEnc enc{};
-      enc.source_without_alpha = 1;
-      const std::string out = captured_stdout([&] {
-        EXPECT_EQ(dxtenc_open(&enc, 17, 9, DXTENC_DXT1, q, 0, fmt, PAD_CROP, 0, CPU_MASK_DEFAULT),
-                  0);
-      });
-      EXPECT_EQ(out, "");
-      EXPECT_EQ(enc.source_without_alpha, 1);
-      EXPECT_EQ(enc.pixel_format, fmt);
-    }
-  }
-}
-
 TEST(Setup, RgtcAndYCoCgTypesIgnoreTheQuality) {
   constexpr uint32_t w = 61, h = 45;
   const auto rgba = orvex_test::synthetic_scene_rgba(w, h, 2);

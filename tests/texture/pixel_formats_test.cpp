@@ -181,16 +181,4 @@ INSTANTIATE_TEST_SUITE_P(
                      testing::Values(PAD_REPLICATE, PAD_OPAQUE_BLACK, PAD_ZERO, PAD_CROP),
                      testing::Values(1, 3), testing::Values(1, 2, 4)));
 
-TEST(Padding, FloatFormatFillsOpaqueBlackWithOne) {
-  float src[16][4], out[16][4];
-  for (auto& p : src) p[0] = 0.5f, p[1] = p[2] = p[3] = 0.25f;
-  const uint8_t* planes[4] = {reinterpret_cast<const uint8_t*>(src), nullptr, nullptr, nullptr};
-  const size_t strides[4] = {64, 0, 0, 0};
-  pad_partial_block(reinterpret_cast<uint8_t*>(out), planes, strides, 1, 1, ARGB_FLOAT,
-                    PAD_OPAQUE_BLACK);
-  EXPECT_EQ(out[0][0], 0.5f);
-  EXPECT_EQ(out[15][0], 1.0f);
-  EXPECT_EQ(out[15][1], 0.0f);
-}
-
 }  // namespace
