@@ -1,0 +1,253 @@
+// BC7 blocks: every block the encoder writes is a well-formed block of the modes it may use; the
+// cell compressor, the mode choice and the partition estimator on blocks whose best answer is
+// known.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "tests/support/bc7_decoder.h"
+#include "tests/texture/texture_test_util.h"
+#include "texture/bc7enc/bc7_cell_compress.h"
+#include "texture/bc7enc/bc7_compress_block.h"
+#include "texture/bc7enc/bc7_mode5.h"
+#include "texture/bc7enc/bc7_pack.h"
+#include "texture/bc7enc/bc7_partition_estimate.h"
+#include "texture/bc7enc/bc7_partitions.h"
+#include "texture/bc7enc/bc7_presets.h"
+#include "texture/bc7enc/bc7_tables.h"
+#include "texture/bc7enc/bc7_weights.h"
+
+namespace {
+
+// Every test here may run alone in its process: build the single-colour tables up front.
+const bool kTablesBuilt = (bc7_init_tables(), true);
+
+// Compresses one cell with the quantisation of `mode`; leaves the selectors in `sel`.
+uint64_t compress_cell(uint32_t mode, const Bc7Color* pixels, uint32_t n, uint8_t sel[16],
+                       Bc7CellResults& res) {
+  Bc7CellParams cell{};
+  cell.m_num_pixels = n;
+  cell.m_pixels = pixels;
+  const uint32_t bits = mode == 6 ? 4 : mode == 1 ? 3 : 2;
+  cell.m_num_selector_weights = 1u << bits;
+  cell.m_selector_weights = bits == 4   ? g_bc7_weights4
+                            : bits == 3 ? g_bc7_weights3
+                                        : g_bc7_weights2;
+  cell.m_selector_weightsx = bits == 4   ? g_bc7_weights4x.data()
+                             : bits == 3 ? g_bc7_weights3x.data()
+                                         : g_bc7_weights2x.data();
+  cell.m_comp_bits = mode == 1 ? 6 : mode == 7 ? 5 : 7;
+  std::fill(std::begin(cell.m_weights), std::end(cell.m_weights), 1u);
+  cell.m_has_alpha = mode == 7;
+  cell.m_has_pbits = mode != 5;
+  cell.m_endpoints_share_pbit = mode == 1;
+  static thread_local uint8_t temp[16];
+  res = Bc7CellResults{};
+  res.m_selectors = sel;
+  res.m_selectors_temp = temp;
+  return bc7_cell_compress(mode, cell, res, g_bc7_params_slow);
+}
+
+// Decoded block of one solution spread over every pixel (both subsets alike in mode 1).
+void decode_single_subset(uint32_t mode, const Bc7CellResults& res, const uint8_t sel[16],
+                          uint8_t rgba[64]) {
+  Bc7BlockResult block{};
+  block.m_mode = mode;
+  for (int s = 0; s < 2; ++s) {
+    block.m_low[s] = res.m_low_endpoint, block.m_high[s] = res.m_high_endpoint;
+    block.m_pbits[s][0] = res.m_pbits[0], block.m_pbits[s][1] = res.m_pbits[1];
+  }
+  std::memcpy(block.m_selectors, sel, 16);
+  uint8_t packed[16];
+  bc7_encode_block(packed, block);
+  orvex_test::bc7_decode_block(packed, rgba);
+}
+
+uint64_t squared_error(const uint8_t* a, const uint8_t* b, size_t bytes, size_t step = 1) {
+  uint64_t sum = 0;
+  for (size_t i = 0; i < bytes; i += step)
+    sum += static_cast<uint64_t>((a[i] - b[i]) * (a[i] - b[i]));
+  return sum;
+}
+
+// One colour in mode 1 takes the table path: all selectors 2, and the decoded block misses the
+// colour by exactly the reported error, which stays within two levels a channel.
+TEST(Bc7Facts, OneColourMode1SubsetDecodesToTheReportedError) {
+  for (uint32_t v = 0; v < 256; ++v) {
+    Bc7Color pixels[16];
+    std::fill(pixels, pixels + 16,
+              Bc7Color{{static_cast<uint8_t>(v), static_cast<uint8_t>(255 - v),
+                        static_cast<uint8_t>(v / 2), 255}});
+    uint8_t sel[16], rgba[64];
+    Bc7CellResults res;
+    const uint64_t err = compress_cell(1, pixels, 16, sel, res);
+    ASSERT_TRUE(std::all_of(sel, sel + 16, [](uint8_t s) { return s == 2; })) << v;
+    decode_single_subset(1, res, sel, rgba);
+    uint64_t decoded_err = 0;
+    for (int i = 0; i < 16; ++i) decoded_err += squared_error(rgba + i * 4, pixels[i].m_c, 3);
+    EXPECT_EQ(decoded_err, err) << v;
+    EXPECT_LE(err, 16u * 8u) << v;
+  }
+  // Some p-bit choice reaches every value exactly in mode 1 and within one level in mode 7.
+  for (uint32_t c = 0; c < 256; ++c) {
+    const auto& m1 = g_bc7_mode_1_optimal_endpoints[c];
+    const auto& m7 = g_bc7_mode_7_optimal_endpoints[c];
+    EXPECT_EQ(std::min(m1[0].m_error, m1[1].m_error), 0) << c;
+    EXPECT_LE(std::min({m7[0][0].m_error, m7[0][1].m_error, m7[1][0].m_error, m7[1][1].m_error}), 1)
+        << c;
+  }
+}
+
+// Equal RGB but different alpha is not one colour in mode 7: the alpha ramp is fitted.
+TEST(Bc7Facts, Mode7FitsAlphaOfEqualRgbPixels) {
+  Bc7Color pixels[8];
+  for (int i = 0; i < 8; ++i) pixels[i] = Bc7Color{{100, 150, 200, static_cast<uint8_t>(i * 36)}};
+  uint8_t sel[16];
+  Bc7CellResults res;
+  const uint64_t err = compress_cell(7, pixels, 8, sel, res);
+  EXPECT_FALSE(std::all_of(sel, sel + 8, [](uint8_t s) { return s == 1; }));
+  EXPECT_LT(err, 8u * 400u);  // one colour would miss by ~54000 in all
+}
+
+// A flat cell has no principal axis; modes 5 and 6 still land on its colour.
+TEST(Bc7Facts, FlatCellInModes5And6KeepsItsColour) {
+  for (uint32_t mode : {5u, 6u}) {
+    Bc7Color pixels[16];
+    std::fill(pixels, pixels + 16, Bc7Color{{37, 201, 90, 255}});
+    uint8_t sel[16];
+    Bc7CellResults res;
+    EXPECT_LE(compress_cell(mode, pixels, 16, sel, res), 16u * 3u) << mode;
+    EXPECT_EQ(0, std::memcmp(res.m_low_endpoint.m_c, res.m_high_endpoint.m_c, 3)) << mode;
+  }
+}
+
+// Exactly representable in mode 6 (endpoints 1 and 255, weight 34 gives 136): kept losslessly.
+TEST(Bc7Facts, ExactMode6BlockIsKeptAsMode6) {
+  Bc7Color pixels[16];
+  for (int i = 0; i < 16; ++i) {
+    const uint8_t v = i % 3 == 0 ? 255 : i % 3 == 1 ? 1 : 136;
+    pixels[i] = Bc7Color{{v, v, v, 255}};
+  }
+  for (const Bc7BlockParams* params : {&g_bc7_params_fast, &g_bc7_params_slow}) {
+    uint8_t out[16], rgba[64];
+    EXPECT_FALSE(bc7_compress_block(out, pixels, *params));
+    EXPECT_EQ(orvex_test::bc7_parse_block(out).mode, 6u);
+    orvex_test::bc7_decode_block(out, rgba);
+    EXPECT_EQ(0, std::memcmp(rgba, pixels, 64));
+  }
+}
+
+// Constant alpha below 255 becomes both mode 5 alpha endpoints with selectors 0.
+TEST(Bc7Facts, ConstantAlphaIsExactInMode5) {
+  std::mt19937 rng(3);
+  Bc7Color pixels[16];
+  for (Bc7Color& p : pixels)
+    p = Bc7Color{{static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()),
+                  static_cast<uint8_t>(rng()), 77}};
+  Bc7BlockResult r;
+  bc7_mode5_search(pixels, g_bc7_params_normal, 77, 77, r);
+  EXPECT_EQ(r.m_low[0].m_c[3], 77);
+  EXPECT_EQ(r.m_high[0].m_c[3], 77);
+  EXPECT_TRUE(std::all_of(std::begin(r.m_alpha_selectors), std::end(r.m_alpha_selectors),
+                          [](uint8_t s) { return s == 0; }));
+}
+
+// Fast scans partitions 0, 13, 1, 2 only; Slow finds every two-colour pattern among the first
+// 14 it scans, and mode 1 then reproduces the block closely; a limit below 2 means partition 0.
+TEST(Bc7Facts, EstimatorScanBudgetFollowsQuality) {
+  const uint32_t weights[4] = {1, 1, 1, 1};
+  Bc7BlockParams one_partition = g_bc7_params_slow;
+  one_partition.m_max_partitions = 1;
+  for (uint32_t k = 0; k < 64; ++k) {
+    const uint32_t q = g_bc7_partition_scan_order[k];
+    Bc7Color pixels[16];
+    for (uint32_t i = 0; i < 16; ++i)
+      pixels[i] = orvex_test::bc7_subset_of(2, q, i) ? Bc7Color{{250, 30, 40, 255}}
+                                                     : Bc7Color{{10, 90, 220, 255}};
+    for (uint32_t mode : {1u, 7u}) {
+      const uint32_t fast = bc7_estimate_partition(pixels, g_bc7_params_fast, weights, mode);
+      EXPECT_TRUE(fast == 0 || fast == 13 || fast == 1 || fast == 2) << q << " -> " << fast;
+      if (k < 14) {
+        EXPECT_EQ(bc7_estimate_partition(pixels, g_bc7_params_slow, weights, mode), q);
+      }
+      EXPECT_EQ(bc7_estimate_partition(pixels, one_partition, weights, mode), 0u);
+    }
+    if (k >= 14) continue;
+    uint8_t out[16], rgba[64];
+    bc7_compress_block(out, pixels, g_bc7_params_slow);
+    EXPECT_EQ(orvex_test::bc7_parse_block(out).mode, 1u);
+    orvex_test::bc7_decode_block(out, rgba);
+    EXPECT_LE(squared_error(rgba, pixels[0].m_c, 64), 16u * 3u) << q;
+  }
+}
+
+using texture_test::AlphaKind;
+
+constexpr uint32_t kSize = 32;
+
+// Per block: flat, flat with one pixel of alpha 254, constant alpha 90, two colours, noise,
+// fully transparent.
+std::vector<uint8_t> hard_blocks() {
+  std::vector<uint8_t> img = texture_test::noise_image(kSize, kSize, true, 7);
+  for (uint32_t p = 0; p < kSize * kSize; ++p) {
+    const uint32_t block = (p / kSize / 4) * (kSize / 4) + (p % kSize) / 4,
+                   i = p % 4 + (p / kSize % 4) * 4;
+    uint8_t* px = &img[p * 4];
+    const uint8_t flat[4] = {static_cast<uint8_t>(block * 37), static_cast<uint8_t>(block * 91),
+                             200, 255};
+    const uint32_t kind = block % 6;
+    if (kind <= 1 || (kind == 3 && (i & 1))) std::memcpy(px, flat, 4);
+    if (kind == 1 && i == 5) px[3] = 254;
+    if (kind == 2) px[3] = 90;
+    if (kind == 5) px[3] = 0;
+  }
+  return img;
+}
+
+// Natural opaque, soft and cut-out alpha; noise opaque and with alpha; the hard blocks; noise
+// with alpha from a source without an alpha channel, which must come out opaque.
+std::vector<uint8_t> content(int kind) {
+  if (kind < 3) return texture_test::natural_image(kSize, kSize, AlphaKind(kind), 2 + kind);
+  if (kind == 5) return hard_blocks();
+  return texture_test::noise_image(kSize, kSize, kind == 3, 2 + kind);
+}
+
+class Bc7BlockFormat : public testing::TestWithParam<std::tuple<int, int>> {};
+
+TEST_P(Bc7BlockFormat, ModesFollowAlphaAndBlocksAreWellFormed) {
+  const auto [kind, quality] = GetParam();
+  const bool without_alpha = kind == 6;
+  const std::vector<uint8_t> img = content(kind);
+  const std::vector<uint8_t> tex = texture_test::encode_rgba(
+      img, kSize, kSize,
+      {.type = DXTENC_BC7, .quality = uint8_t(quality), .without_alpha = without_alpha});
+  const std::vector<uint8_t> decoded = orvex_test::bc7_decode_texture(tex.data(), kSize, kSize);
+
+  for (uint32_t b = 0; b < tex.size() / 16; ++b) {
+    SCOPED_TRACE("block " + std::to_string(b));
+    const auto alpha_at = [&](const std::vector<uint8_t>& image, uint32_t i) {
+      return image[(((b / (kSize / 4)) * 4 + i / 4) * kSize + (b % (kSize / 4)) * 4 + i % 4) * 4 +
+                   3];
+    };
+    bool any_alpha = false;
+    for (uint32_t i = 0; i < 16; ++i) any_alpha |= !without_alpha && alpha_at(img, i) < 255;
+
+    const orvex_test::Bc7Fields f = orvex_test::bc7_parse_block(&tex[b * 16]);
+    ASSERT_TRUE(f.valid);
+    EXPECT_EQ(f.end_bit, 128u);
+    EXPECT_EQ(f.rotation, 0u);
+    const bool allowed =
+        any_alpha ? (f.mode == 5 || f.mode == 6 || f.mode == 7) : (f.mode == 1 || f.mode == 6);
+    EXPECT_TRUE(allowed) << "mode " << f.mode << (any_alpha ? " with alpha" : " opaque");
+    // An opaque source stays exactly opaque.
+    for (uint32_t i = 0; i < 16 && !any_alpha; ++i) EXPECT_EQ(alpha_at(decoded, i), 255);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(ContentByQuality, Bc7BlockFormat,
+                         testing::Combine(testing::Range(0, 7), testing::Range(1, 4)));
+
+}  // namespace
