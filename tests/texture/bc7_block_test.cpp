@@ -66,10 +66,9 @@ void decode_single_subset(uint32_t mode, const Bc7CellResults& res, const uint8_
   orvex_test::bc7_decode_block(packed, rgba);
 }
 
-uint64_t squared_error(const uint8_t* a, const uint8_t* b, size_t bytes, size_t step = 1) {
+uint64_t squared_error(const uint8_t* a, const uint8_t* b, size_t bytes) {
   uint64_t sum = 0;
-  for (size_t i = 0; i < bytes; i += step)
-    sum += static_cast<uint64_t>((a[i] - b[i]) * (a[i] - b[i]));
+  for (size_t i = 0; i < bytes; ++i) sum += static_cast<uint64_t>((a[i] - b[i]) * (a[i] - b[i]));
   return sum;
 }
 

@@ -29,10 +29,14 @@ struct Run {
   bool without_alpha = false;
 };
 
-// Compresses `pixels` (width x height in `run.format`, rows packed) and returns the texture of
-// dxtenc_buffer_size bytes. Fails the test if set-up refuses or the encoder writes past the end.
-inline std::vector<uint8_t> encode(const std::vector<uint8_t>& pixels, uint32_t width,
-                                   uint32_t height, const Run& run = {}) {
+// Compresses an RGBA8 frame given to the compressor in the host layout of `run.format` (ARGB_8
+// or ARGB_16_HOST) and returns the texture of dxtenc_buffer_size bytes. Fails the test if set-up
+// refuses or the encoder writes past the end.
+inline std::vector<uint8_t> encode_rgba(const std::vector<uint8_t>& rgba, uint32_t width,
+                                        uint32_t height, const Run& run = {}) {
+  const bool host16 = run.format == ARGB_16_HOST;
+  const auto pixels =
+      host16 ? orvex_test::rgba_to_argb16_host(rgba) : orvex_test::rgba_to_argb8(rgba);
   DxtEnc enc{};
   enc.source_without_alpha = run.without_alpha ? 1 : 0;
   if (dxtenc_open(&enc, width, height, run.type, run.quality, 0, run.format, run.pad, run.threads,
@@ -43,24 +47,12 @@ inline std::vector<uint8_t> encode(const std::vector<uint8_t>& pixels, uint32_t 
   const size_t size = dxtenc_buffer_size(width, height, run.type, run.pad);
   std::vector<uint8_t> out(size + 64, 0xA5);  // a canary tail catches writes past the end
   const uint8_t* planes[4] = {pixels.data(), nullptr, nullptr, nullptr};
-  const size_t strides[4] = {width * size_t{run.format == ARGB_16_HOST ? 8u : 4u}, 0, 0, 0};
+  const size_t strides[4] = {width * size_t{host16 ? 8u : 4u}, 0, 0, 0};
   dxtenc_encode(&enc, out.data(), planes, strides);
   EXPECT_TRUE(std::all_of(out.begin() + size, out.end(), [](uint8_t b) { return b == 0xA5; }))
       << "write past the texture";
   out.resize(size);
   return out;
-}
-
-// An RGBA8 frame in the host layout of `format` (ARGB_8 or ARGB_16_HOST).
-inline std::vector<uint8_t> host_pixels(const std::vector<uint8_t>& rgba, PixelFormat format) {
-  return format == ARGB_16_HOST ? orvex_test::rgba_to_argb16_host(rgba)
-                                : orvex_test::rgba_to_argb8(rgba);
-}
-
-// RGBA8 frame through the compressor: `run.format` says which host layout it is given in.
-inline std::vector<uint8_t> encode_rgba(const std::vector<uint8_t>& rgba, uint32_t width,
-                                        uint32_t height, const Run& run = {}) {
-  return encode(host_pixels(rgba, run.format), width, height, run);
 }
 
 // A texture of any type decoded to width x height RGBA8; the RGTC1 types put their single channel
