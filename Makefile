@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build build-asan demo test test-release test-asan test-large bench clean bench-micro
+.PHONY: all deps build build-asan demo test test-release test-asan test-large bench clean bench-micro windows
 
 all: build
 
@@ -37,6 +37,9 @@ test-large: build
 
 bench: build
 	@bash bench/compare.sh
+
+windows:
+	@bash scripts/build-windows.sh
 
 clean:
 	rm -rf build build-asan build-win demo.mov

@@ -1,11 +1,11 @@
 // The frame loop: walks the frame in rows of 4x4 blocks, pads the partial edge blocks, and runs
-// the bands that set-up computed on oneTBB's parallel loop.
-#include <tbb/parallel_for.h>
+// the bands that set-up computed on the platform's parallel loop (texture/parallel_for.h).
 
 #include <cassert>
 
 #include "texture/dxtenc.h"
 #include "texture/pad_block.h"
+#include "texture/parallel_for.h"
 
 namespace {
 
@@ -110,6 +110,6 @@ void dxtenc_encode(const DxtEnc* enc, uint8_t* out, const uint8_t* const planes[
     run_band(0, enc->height);
     return;
   }
-  tbb::parallel_for(0u, static_cast<uint32_t>(enc->thread_count),
-                    [&](uint32_t i) { run_band(enc->band_start[i], enc->band_rows[i]); });
+  parallel_for_index(0u, static_cast<uint32_t>(enc->thread_count),
+                     [&](uint32_t i) { run_band(enc->band_start[i], enc->band_rows[i]); });
 }

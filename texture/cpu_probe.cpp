@@ -7,7 +7,9 @@
 #endif
 
 CpuFeatureMask effective_mask(CpuFeatureMask requested, const CpuFacts& facts) {
-  const bool vector_state = facts.osxsave && facts.avx && (facts.xcr0 & 0x6u) != 0;
+  // The 256-bit registers survive a context switch only when the operating system saves both the
+  // SSE state (XCR0 bit 1) and the upper AVX halves (bit 2); either bit alone is not enough.
+  const bool vector_state = facts.osxsave && facts.avx && (facts.xcr0 & 0x6u) == 0x6u;
   if (!vector_state) return requested & ~(CPU_AVX | CPU_FMA | CPU_AVX2);
   CpuFeatureMask mask = requested;
   if (facts.max_leaf < 7 || !facts.avx2) mask &= ~CPU_AVX2;

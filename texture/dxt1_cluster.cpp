@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "texture/dxt1.h"
+#include "texture/dxt1_cluster_rows.h"
 
 namespace {
 
@@ -48,90 +49,11 @@ void order_kernel(const float points[][4], const float axis[3], uint8_t order[16
   }
 }
 
-// Snap to the 5- or 6-bit grid, rounding half away from zero (v is already clamped to 0..1).
-inline float snap(float v, float levels) {
-  return static_cast<float>(static_cast<int32_t>(v * levels + 0.5f)) / levels;
-}
-
-inline float clamp01(float v) {
-  return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
-}
-
-constexpr int kChunk = 16;
-
-// Scores the splits of `list` in order. The sums of each split are gathered from prefix sums
-// (scalar), then a fixed-size chunk is scored in a loop without branches the compiler vectorises;
-// the scan that keeps the first strictly smaller error runs in list order.
+// Four lanes: one SSE2 vector, the baseline of x86-64.
 template <int N>
 bool search_kernel(const float weighted[16][4], const ClusterSplitList* list,
                    ClusterFitResult* result) {
-  float px[3][N + 1], pw[N + 1];
-  px[0][0] = px[1][0] = px[2][0] = pw[0] = 0.0f;
-  for (int i = 0; i < N; ++i) {
-    for (int c = 0; c < 3; ++c) px[c][i + 1] = px[c][i] + weighted[i][c];
-    pw[i + 1] = pw[i] + weighted[i][3];
-  }
-
-  constexpr float k19 = 1.0f / 9.0f, k29 = 2.0f / 9.0f, k49 = 4.0f / 9.0f;
-  constexpr float k13 = 1.0f / 3.0f, k23 = 2.0f / 3.0f;
-  static constexpr float kLevels[3] = {31.0f, 63.0f, 31.0f};
-
-  float best_error = FLT_MAX;
-  uint32_t best = list->count;
-  float best_a[3] = {0, 0, 0}, best_b[3] = {0, 0, 0};
-
-  for (uint32_t base = 0; base < list->count; base += kChunk) {
-    const uint32_t m = list->count - base < kChunk ? list->count - base : kChunk;
-    alignas(32) float a2[kChunk], b2[kChunk], ab[kChunk], ax[3][kChunk], bx[3][kChunk];
-    for (uint32_t t = 0; t < kChunk; ++t) {
-      // Lanes past the end repeat the last split; their results are never scanned.
-      const uint8_t* s = list->splits + 3 * (base + (t < m ? t : m - 1));
-      const int i = s[0], j = s[1], k = s[2];
-      const float w0 = pw[i], w2 = pw[j] - pw[i], w3 = pw[k] - pw[j], w1 = pw[N] - pw[k];
-      a2[t] = w0 + k49 * w2 + k19 * w3;
-      b2[t] = w1 + k19 * w2 + k49 * w3;
-      ab[t] = k29 * (w2 + w3);
-      for (int c = 0; c < 3; ++c) {
-        const float x0 = px[c][i], x2 = px[c][j] - px[c][i], x3 = px[c][k] - px[c][j];
-        const float x1 = px[c][N] - px[c][k];
-        ax[c][t] = x0 + k23 * x2 + k13 * x3;
-        bx[c][t] = x1 + k13 * x2 + k23 * x3;
-      }
-    }
-    alignas(32) float err[kChunk], inv_det[kChunk], ea[3][kChunk], eb[3][kChunk];
-    for (int t = 0; t < kChunk; ++t) {
-      inv_det[t] = 1.0f / (a2[t] * b2[t] - ab[t] * ab[t]);
-      err[t] = 0.0f;
-    }
-    for (int c = 0; c < 3; ++c) {
-      const float levels = kLevels[c];
-      for (int t = 0; t < kChunk; ++t) {
-        const float a = snap(clamp01((ax[c][t] * b2[t] - bx[c][t] * ab[t]) * inv_det[t]), levels);
-        const float b = snap(clamp01((bx[c][t] * a2[t] - ax[c][t] * ab[t]) * inv_det[t]), levels);
-        ea[c][t] = a;
-        eb[c][t] = b;
-        err[t] += a * a * a2[t] + b * b * b2[t] + 2.0f * a * b * ab[t] - 2.0f * a * ax[c][t] -
-                  2.0f * b * bx[c][t];
-      }
-    }
-    for (uint32_t t = 0; t < m; ++t) {
-      if (err[t] < best_error) {
-        best_error = err[t];
-        best = base + t;
-        for (int c = 0; c < 3; ++c) best_a[c] = ea[c][t], best_b[c] = eb[c][t];
-      }
-    }
-  }
-
-  // Without any improvement the first split (0, 0, 1) stands with both endpoints zero.
-  const uint8_t fallback[3] = {0, 0, 1};
-  const uint8_t* s = best < list->count ? list->splits + 3 * best : fallback;
-  for (int t = 0; t < N; ++t) {
-    result->order_index[t] = static_cast<uint8_t>(t < s[0] ? 0 : t < s[1] ? 2 : t < s[2] ? 3 : 1);
-  }
-  for (int c = 0; c < 3; ++c) result->start[c] = best_a[c], result->end[c] = best_b[c];
-  result->error = best_error;
-  return best < list->count;
+  return cluster_search_rows<N, 4>(weighted, list, result);
 }
 
 template <int... Ns>
@@ -156,7 +78,19 @@ using Counts = std::make_integer_sequence<int, kClusterKernelCount>;
 // put all points in one cluster are left out.
 struct SplitTables {
   std::vector<uint8_t> lists[kClusterKernelCount];
+  std::vector<uint16_t> ranks[kClusterKernelCount];
   SplitTables() {
+    build_lists();
+    for (size_t n = 0; n < kClusterKernelCount; ++n) {
+      ranks[n].assign(kClusterRankRows * kClusterRankRows * kClusterRankStride, kClusterSplitNone);
+      for (size_t s = 0; s < lists[n].size() / 3; ++s) {
+        const uint8_t* t = &lists[n][3 * s];
+        ranks[n][(t[0] * kClusterRankRows + t[1]) * kClusterRankStride + t[2]] =
+            static_cast<uint16_t>(s);
+      }
+    }
+  }
+  void build_lists() {
     lists[0] = {0, 0, 1, 1, 1, 2, 0, 1, 1, 1, 2, 2, 0, 1, 2, 1, 1, 1};
     for (int n = 3; n <= 16; ++n) {
       auto& l = lists[n - 2];
@@ -190,6 +124,7 @@ void cluster_build_split_lists(ClusterSplitList lists[kClusterKernelCount]) {
   for (size_t n = 0; n < kClusterKernelCount; ++n) {
     lists[n].splits = tables.lists[n].data();
     lists[n].count = static_cast<uint32_t>(tables.lists[n].size() / 3);
+    lists[n].rank = tables.ranks[n].data();
   }
 }
 

@@ -7,6 +7,7 @@
 #include "texture/alpha_ycocg_setup.h"
 #include "texture/cpu_probe.h"
 #include "texture/dxt1.h"
+#include "texture/dxt1_avx.h"
 #include "texture/dxtenc_bands.h"
 #include "texture/hapr_block.h"
 #include "texture/pad_block.h"
@@ -38,6 +39,13 @@ void bind_dxt1_colour_slots(DxtEncOps& ops, uint8_t quality, PixelFormat fmt) {
     }
     cluster_build_split_lists(ops.cluster_splits);
   }
+}
+
+// Processor-specific DXT1 kernels over the generic ones, level by level in rising order.
+void bind_dxt1_vector_slots(DxtEncOps& ops, uint8_t quality, CpuFeatureMask effective) {
+  if (quality == DXT_QUALITY_FAST || (effective & CPU_ALLOW_SPECIFIC) == 0) return;
+  if ((effective & CPU_AVX) == 0) return;
+  for (size_t i = 0; i < kClusterKernelCount; ++i) ops.cluster_search[i] = kClusterSearchAvx[i];
 }
 
 EncodeBlockFn* dxt1_block_for(uint8_t quality) {
@@ -116,7 +124,6 @@ int dxtenc_open(DxtEnc* enc, uint32_t width, uint32_t height, DxtEncType type, u
   if ((type == DXTENC_DXT1 || type == DXTENC_DXT5) && quality == DXT_QUALITY_SLOW) {
     effective &= ~CPU_AVX2;
   }
-  (void)effective;  // only generic kernels are built so far
 
   DxtEncOps& ops = enc->ops;
   ops.pad_block = pad_block_kernel(fmt, pad);
@@ -129,6 +136,7 @@ int dxtenc_open(DxtEnc* enc, uint32_t width, uint32_t height, DxtEncType type, u
       }
       ops.encode_block = dxt1_block_for(quality);
       bind_dxt1_colour_slots(ops, quality, fmt);
+      bind_dxt1_vector_slots(ops, quality, effective);
       break;
     case DXTENC_BC7:
       if (!hapr_bind_slots(ops, quality, fmt, enc->source_without_alpha != 0)) return 1;

@@ -69,6 +69,7 @@ size_t dxtenc_buffer_size(uint32_t width, uint32_t height, DxtEncType type, PadM
 // be 0; planar formats use all four). REQUIRES: `enc` opened successfully; `out` holds
 // dxtenc_buffer_size(...) bytes and does not overlap the source; the source holds height rows of
 // width pixels. Blocks are written in row-major order; type 5 writes its RGTC1 texture right
-// behind the first. Uses oneTBB when the set-up gave more than one band; returns when done.
+// behind the first. Runs the bands in parallel when the set-up gave more than one; returns when
+// done.
 void dxtenc_encode(const DxtEnc* enc, uint8_t* out, const uint8_t* const planes[4],
                    const size_t strides[4]);

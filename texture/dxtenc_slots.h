@@ -31,9 +31,16 @@ struct YCoCgWorkBlock {
 
 // Ordered split search of the cluster fit for one point count: `count` splits (i, j, k) in the
 // order they are scored. Points [0,i) take index 0, [i,j) index 2, [j,k) index 3, [k,n) index 1.
+// `rank` is the same list seen from the split: the list position of (i, j, k) at
+// rank[(i * kClusterRankRows + j) * kClusterRankStride + k], kClusterSplitNone for a split not
+// listed.
+constexpr uint32_t kClusterRankRows = 17;    // i and j: 0..16
+constexpr uint32_t kClusterRankStride = 17;  // k: 0..16
+constexpr uint16_t kClusterSplitNone = 0xFFFF;
 struct ClusterSplitList {
   const uint8_t* splits;  // 3 bytes (i, j, k) per split
   uint32_t count;
+  const uint16_t* rank;  // kClusterRankRows x kClusterRankRows x kClusterRankStride entries
 };
 
 // Result of the weighted cluster fit: float endpoints (0..1, on the 5:6:5 grid) and the palette

@@ -114,6 +114,11 @@ TEST(Setup, ProcessorMaskFollowsTheProcessorFacts) {
   CpuFacts no_os = all;
   no_os.xcr0 = 0x1;  // the OS does not save the vector registers
   EXPECT_EQ(effective_mask(0xF8, no_os), 0x18u);
+  for (uint32_t half_saved : {0x3u, 0x5u}) {  // SSE or upper AVX halves alone are not saved state
+    CpuFacts partial = all;
+    partial.xcr0 = half_saved;
+    EXPECT_EQ(effective_mask(0xF8, partial), 0x18u) << half_saved;
+  }
   CpuFacts no_fma = all;
   no_fma.fma = false;
   EXPECT_EQ(effective_mask(0xF8, no_fma), 0xB8u);

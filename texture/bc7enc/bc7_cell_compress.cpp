@@ -54,13 +54,50 @@ Bc7Vec4 principal_axis_rgba(const Bc7CellParams& cell, const Bc7Vec4& mean) {
   return axis;
 }
 
+// Endpoint codes already scored for this cell. Scoring a solution a second time cannot change
+// the results: it kept the solution only if it beat the best of its time, and the best never
+// grows. The refits of the selector perturbations often land on the same codes.
+class TriedSolutions {
+ public:
+  // True when `codes` were scored before; otherwise records them (while there is room).
+  bool seen_or_add(const Bc7EndpointCodes& codes) {
+    uint64_t key;
+    std::memcpy(&key, &codes.m_low, 4);
+    std::memcpy(reinterpret_cast<uint8_t*>(&key) + 4, &codes.m_high, 4);
+    const uint32_t pbits = codes.m_pbits[0] | (codes.m_pbits[1] << 1);
+    for (uint32_t i = 0; i < count_; ++i)
+      if (keys_[i] == key && pbits_[i] == pbits) return true;
+    if (count_ < kCapacity) {
+      keys_[count_] = key;
+      pbits_[count_++] = static_cast<uint8_t>(pbits);
+    }
+    return false;
+  }
+
+ private:
+  static constexpr uint32_t kCapacity = 32;
+  uint64_t keys_[kCapacity];
+  uint8_t pbits_[kCapacity];
+  uint32_t count_ = 0;
+};
+
+// Quantises and scores trial endpoints (0..1 per component) unless they were scored before.
+// Returns the best error so far.
+uint64_t try_endpoints(uint32_t mode, const Bc7CellParams& cell, Bc7CellResults& results,
+                       TriedSolutions& tried, Bc7Vec4 low, Bc7Vec4 high) {
+  const Bc7EndpointCodes codes = bc7_quantise_endpoints(mode, low, high, cell);
+  if (!tried.seen_or_add(codes))
+    bc7_evaluate_solution(codes.m_low, codes.m_high, codes.m_pbits, cell, results);
+  return results.m_best_overall_err;
+}
+
 // One refit: least squares for `selectors`, then quantise and score.
 uint64_t refit(uint32_t mode, const Bc7CellParams& cell, Bc7CellResults& results,
-               const uint8_t* selectors) {
+               TriedSolutions& tried, const uint8_t* selectors) {
   Bc7Vec4 low, high;
   bc7_least_squares(cell, selectors, low, high);
-  return bc7_find_optimal_solution(mode, bc7_vec_scale(low, 1.0f / 255.0f),
-                                   bc7_vec_scale(high, 1.0f / 255.0f), cell, results);
+  return try_endpoints(mode, cell, results, tried, bc7_vec_scale(low, 1.0f / 255.0f),
+                       bc7_vec_scale(high, 1.0f / 255.0f));
 }
 
 }  // namespace
@@ -111,10 +148,11 @@ uint64_t bc7_cell_compress(uint32_t mode, const Bc7CellParams& cell, Bc7CellResu
   const auto sum = [](const Bc7Vec4& v) { return v.m_c[0] + v.m_c[1] + v.m_c[2] + v.m_c[3]; };
   if (sum(low_colour) > sum(high_colour)) std::swap(low_colour, high_colour);
 
-  if (bc7_find_optimal_solution(mode, low_colour, high_colour, cell, results) == 0) return 0;
+  TriedSolutions tried;
+  if (try_endpoints(mode, cell, results, tried, low_colour, high_colour) == 0) return 0;
 
   if (block.m_least_squares) {
-    if (refit(mode, cell, results, results.m_selectors) == 0) return 0;
+    if (refit(mode, cell, results, tried, results.m_selectors) == 0) return 0;
   }
 
   if (block.m_refinement_level >= 1) {
@@ -129,10 +167,10 @@ uint64_t bc7_cell_compress(uint32_t mode, const Bc7CellParams& cell, Bc7CellResu
     uint8_t* trial = results.m_selectors_temp;
 
     for (uint32_t i = 0; i < n; ++i) trial[i] = (s[i] == smin && s[i] < top) ? s[i] + 1 : s[i];
-    if (refit(mode, cell, results, trial) == 0) return 0;
+    if (refit(mode, cell, results, tried, trial) == 0) return 0;
 
     for (uint32_t i = 0; i < n; ++i) trial[i] = (s[i] == smax && s[i] > 0) ? s[i] - 1 : s[i];
-    if (refit(mode, cell, results, trial) == 0) return 0;
+    if (refit(mode, cell, results, tried, trial) == 0) return 0;
 
     for (uint32_t i = 0; i < n; ++i) {
       if (s[i] == smin && s[i] < top)
@@ -142,7 +180,7 @@ uint64_t bc7_cell_compress(uint32_t mode, const Bc7CellParams& cell, Bc7CellResu
       else
         trial[i] = s[i];
     }
-    if (refit(mode, cell, results, trial) == 0) return 0;
+    if (refit(mode, cell, results, tried, trial) == 0) return 0;
 
     // Stretch the selector range against several low/high anchors.
     if (block.m_refinement_level >= 2 && results.m_best_overall_err > ((n * 56) >> 4)) {
@@ -158,7 +196,7 @@ uint64_t bc7_cell_compress(uint32_t mode, const Bc7CellParams& cell, Bc7CellResu
                 std::floor((static_cast<float>(s[i]) - static_cast<float>(ly)) * scale + 0.5f);
             trial[i] = static_cast<uint8_t>(std::clamp(static_cast<int32_t>(v), 0, top_i));
           }
-          if (refit(mode, cell, results, trial) == 0) return 0;
+          if (refit(mode, cell, results, tried, trial) == 0) return 0;
         }
       }
     }

@@ -1,17 +1,30 @@
 #include "texture/bc7enc/bc7_least_squares.h"
 
+#include <algorithm>
+
 namespace {
 
+// Normal-equation sums of the fit in integers. With k the weight (0..64) of a pixel's selector
+// and w = k / 64, the float sums of w*w, w*(1-w), (1-w)*(1-w) and w*v are multiples of 1/4096 or
+// 1/64 below 2^24 of those steps, so every partial sum is exact in float: the integer sums,
+// scaled once, give the very floats that summing the terms one by one would give.
 struct NormalSums {
-  float z00 = 0, z10 = 0, z11 = 0;
+  uint32_t kk = 0;  // sum of k * k
+  uint32_t k = 0;   // sum of k
+  uint32_t n = 0;   // pixels
 };
 
-// Solves [z11 z10; z10 z00] [low; high] = [t - q; q].
-void solve(const NormalSums& z, float q, float t, float& low, float& high) {
-  const float det = z.z00 * z.z11 - z.z10 * z.z10;
+// Solves [z11 z10; z10 z00] [low; high] = [t - q; q], with q = sum(k * v) / 64 and t = sum(v).
+void solve(const NormalSums& s, uint32_t qk, uint32_t tv, float& low, float& high) {
+  const float z00 = static_cast<float>(s.kk) / 4096.0f;
+  const float z10 = static_cast<float>(64 * s.k - s.kk) / 4096.0f;
+  const float z11 = static_cast<float>(4096 * s.n - 128 * s.k + s.kk) / 4096.0f;
+  const float q = static_cast<float>(qk) / 64.0f;
+  const float t = static_cast<float>(tv);
+  const float det = z00 * z11 - z10 * z10;
   const float inv = det != 0.0f ? 1.0f / det : 0.0f;
-  low = (z.z00 * (t - q) - z.z10 * q) * inv;
-  high = (z.z11 * q - z.z10 * (t - q)) * inv;
+  low = (z00 * (t - q) - z10 * q) * inv;
+  high = (z11 * q - z10 * (t - q)) * inv;
 }
 
 }  // namespace
@@ -20,15 +33,15 @@ void bc7_least_squares(const Bc7CellParams& cell, const uint8_t* selectors, Bc7V
                        Bc7Vec4& high) {
   const uint32_t comps = cell.m_has_alpha ? 4 : 3;
   NormalSums z;
-  float q[4] = {}, t[4] = {};
+  z.n = cell.m_num_pixels;
+  uint32_t q[4] = {}, t[4] = {};
   for (uint32_t i = 0; i < cell.m_num_pixels; ++i) {
-    const Bc7WeightQuad& w = cell.m_selector_weightsx[selectors[i]];
-    z.z00 += w.m_c[0];
-    z.z10 += w.m_c[1];
-    z.z11 += w.m_c[2];
-    for (uint32_t c = 0; c < comps; ++c) {
-      const float v = cell.m_pixels[i].m_c[c];
-      q[c] += w.m_c[3] * v;
+    const uint32_t k = cell.m_selector_weights[selectors[i]];
+    z.kk += k * k;
+    z.k += k;
+    for (uint32_t c = 0; c < 4; ++c) {
+      const uint32_t v = cell.m_pixels[i].m_c[c];
+      q[c] += k * v;
       t[c] += v;
     }
   }
@@ -47,15 +60,15 @@ void bc7_least_squares(const Bc7CellParams& cell, const uint8_t* selectors, Bc7V
 }
 
 void bc7_least_squares_1d(uint32_t n, const uint8_t* values, const uint8_t* selectors,
-                          const Bc7WeightQuad* quads, float& low, float& high) {
+                          const uint32_t* weights, float& low, float& high) {
   NormalSums z;
-  float q = 0, t = 0;
+  z.n = n;
+  uint32_t q = 0, t = 0;
   for (uint32_t i = 0; i < n; ++i) {
-    const Bc7WeightQuad& w = quads[selectors[i]];
-    z.z00 += w.m_c[0];
-    z.z10 += w.m_c[1];
-    z.z11 += w.m_c[2];
-    q += w.m_c[3] * values[i];
+    const uint32_t k = weights[selectors[i]];
+    z.kk += k * k;
+    z.k += k;
+    q += k * values[i];
     t += values[i];
   }
   solve(z, q, t, low, high);

@@ -40,7 +40,7 @@ uint64_t search_alpha(const uint8_t alphas[16], uint32_t weight_a, uint32_t pass
     if (pass + 1 == passes) break;
 
     float fl, fh;
-    bc7_least_squares_1d(16, alphas, selectors, g_bc7_weights2x.data(), fl, fh);
+    bc7_least_squares_1d(16, alphas, selectors, g_bc7_weights2, fl, fh);
     const auto round8 = [](float x) {
       return static_cast<uint32_t>(std::clamp(std::floor(x + 0.5f), 0.0f, 255.0f));
     };

@@ -26,12 +26,27 @@ constexpr ModeLayout kLayouts[8] = {{3, 4, 0, 0, 4, 0, 2, 3, 0}, {2, 6, 0, 0, 6,
                                     {1, 0, 2, 1, 5, 6, 0, 2, 3}, {1, 0, 2, 0, 7, 8, 0, 2, 2},
                                     {1, 0, 0, 0, 7, 7, 2, 4, 0}, {2, 6, 0, 0, 5, 5, 2, 2, 0}};
 
-void put_bits(uint8_t* out, uint32_t* pCur_ofs, uint32_t num_bits, uint32_t val) {
-  assert((num_bits <= 32) && (val < (1ULL << num_bits)));
-  for (uint32_t i = 0; i < num_bits; ++i, ++*pCur_ofs)
-    out[*pCur_ofs >> 3] |= static_cast<uint8_t>(((val >> i) & 1u) << (*pCur_ofs & 7));
-  assert(*pCur_ofs <= 128);
-}
+// The 128 block bits as two 64-bit words, filled from bit 0 up.
+struct BitWriter {
+  uint64_t words[2] = {0, 0};
+  uint32_t ofs = 0;
+
+  void put(uint32_t num_bits, uint32_t val) {
+    assert((num_bits <= 32) && (val < (1ULL << num_bits)));
+    if (num_bits == 0) return;
+    const uint64_t v = val & ((uint64_t{1} << num_bits) - 1);  // as many bits as the field
+    const uint32_t word = ofs >> 6, shift = ofs & 63;
+    words[word] |= v << shift;
+    if (shift + num_bits > 64) words[1] |= v >> (64 - shift);
+    ofs += num_bits;
+    assert(ofs <= 128);
+  }
+
+  // Least significant byte of the first word first.
+  void store(uint8_t* out) const {
+    for (uint32_t i = 0; i < 16; ++i) out[i] = static_cast<uint8_t>(words[i >> 3] >> ((i & 7) * 8));
+  }
+};
 
 }  // namespace
 
@@ -63,33 +78,31 @@ void bc7_encode_block(uint8_t* out, const Bc7BlockResult& result_in) {
     std::swap(r.m_low[0].m_c[3], r.m_high[0].m_c[3]);
   }
 
-  std::memset(out, 0, 16);
-  uint32_t cur_bit_ofs = 0;
-  put_bits(out, &cur_bit_ofs, mode + 1, 1u << mode);
-  put_bits(out, &cur_bit_ofs, layout.rotation_bits, r.m_rotation);
-  put_bits(out, &cur_bit_ofs, layout.index_selector_bits, r.m_index_selector);
-  put_bits(out, &cur_bit_ofs, layout.partition_bits, r.m_partition);
+  BitWriter bits_out;
+  bits_out.put(mode + 1, 1u << mode);
+  bits_out.put(layout.rotation_bits, r.m_rotation);
+  bits_out.put(layout.index_selector_bits, r.m_index_selector);
+  bits_out.put(layout.partition_bits, r.m_partition);
 
   // Endpoints channel by channel; within a channel subset by subset, low then high.
   const uint32_t channels = layout.alpha_bits ? 4 : 3;
   for (uint32_t c = 0; c < channels; ++c) {
     const uint32_t bits = c == 3 ? layout.alpha_bits : layout.colour_bits;
     for (uint32_t s = 0; s < layout.subsets; ++s) {
-      put_bits(out, &cur_bit_ofs, bits, r.m_low[s].m_c[c]);
-      put_bits(out, &cur_bit_ofs, bits, r.m_high[s].m_c[c]);
+      bits_out.put(bits, r.m_low[s].m_c[c]);
+      bits_out.put(bits, r.m_high[s].m_c[c]);
     }
   }
   for (uint32_t s = 0; s < layout.subsets; ++s)
-    for (uint32_t p = 0; p < layout.pbits_per_subset; ++p)
-      put_bits(out, &cur_bit_ofs, 1, r.m_pbits[s][p]);
+    for (uint32_t p = 0; p < layout.pbits_per_subset; ++p) bits_out.put(1, r.m_pbits[s][p]);
 
   for (uint32_t i = 0; i < 16; ++i) {
     const bool anchor = i == anchors[0] || (layout.subsets == 2 && i == anchors[1]);
-    put_bits(out, &cur_bit_ofs, layout.index_bits - (anchor ? 1 : 0), r.m_selectors[i]);
+    bits_out.put(layout.index_bits - (anchor ? 1 : 0), r.m_selectors[i]);
   }
   if (has_second_index)
     for (uint32_t i = 0; i < 16; ++i)
-      put_bits(out, &cur_bit_ofs, layout.alpha_index_bits - (i == 0 ? 1 : 0),
-               r.m_alpha_selectors[i]);
-  assert(cur_bit_ofs == 128);
+      bits_out.put(layout.alpha_index_bits - (i == 0 ? 1 : 0), r.m_alpha_selectors[i]);
+  assert(bits_out.ofs == 128);
+  bits_out.store(out);
 }

@@ -1,51 +1,93 @@
 #include "texture/bc7enc/bc7_partition_estimate.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 
 #include "texture/bc7enc/bc7_partitions.h"
 #include "texture/bc7enc/bc7_weights.h"
 
 namespace {
 
-// Error of one subset with min/max endpoints; stops early once the running total exceeds
-// `best_err`.
+// Pixel positions of each two-subset partition, subset 0 first then subset 1, each in raster
+// order, so that the estimator reads the block in place instead of copying each subset out.
+struct PartitionOrder {
+  uint8_t pixels[16];
+  uint8_t count0;  // pixels of subset 0
+};
+
+constexpr std::array<PartitionOrder, 64> make_partition_orders() {
+  std::array<PartitionOrder, 64> orders{};
+  for (uint32_t p = 0; p < 64; ++p) {
+    uint8_t k = 0;
+    for (uint32_t s = 0; s < 2; ++s) {
+      for (uint8_t i = 0; i < 16; ++i)
+        if (((g_bc7_partition2_masks[p] >> i) & 1u) == s) orders[p].pixels[k++] = i;
+      if (s == 0) orders[p].count0 = k;
+    }
+  }
+  return orders;
+}
+
+constexpr std::array<PartitionOrder, 64> kPartitionOrders = make_partition_orders();
+
+// The block as one int32 per channel and pixel, read once per estimate.
+struct BlockChannels {
+  int32_t c[16][4];
+};
+
+// Error of one subset (pixels `order[0..n)` of the block) with min/max endpoints. The sum runs
+// until it exceeds `best_err`: the caller only keeps a strictly smaller total, so a partial sum
+// above the bound decides the same way as the full one.
 template <uint32_t kMode>
-uint64_t estimate_subset(const Bc7Color* pixels, uint32_t n, const uint32_t weights[4],
-                         uint64_t best_err) {
+uint64_t estimate_subset(const BlockChannels& block, const uint8_t* order, uint32_t n,
+                         const uint32_t weights[4], uint64_t best_err) {
   constexpr uint32_t comps = kMode == 7 ? 4 : 3;
   constexpr uint32_t num_entries = kMode == 7 ? 4 : 8;
-  const uint32_t* entry_weights = kMode == 7 ? g_bc7_weights2 : g_bc7_weights3;
+  constexpr const uint32_t* entry_weights = kMode == 7 ? g_bc7_weights2 : g_bc7_weights3;
 
+  // Alpha's low end starts at 0, not 255: the mode 7 estimate always spans alpha from 0.
   int32_t low[4] = {255, 255, 255, 0}, high[4] = {0, 0, 0, 0};
-  for (uint32_t i = 0; i < n; ++i)
+  for (uint32_t k = 0; k < n; ++k) {
+    const int32_t* px = block.c[order[k]];
     for (uint32_t c = 0; c < comps; ++c) {
-      low[c] = std::min<int32_t>(low[c], pixels[i].m_c[c]);
-      high[c] = std::max<int32_t>(high[c], pixels[i].m_c[c]);
+      low[c] = std::min(low[c], px[c]);
+      high[c] = std::max(high[c], px[c]);
     }
-  if constexpr (comps == 3) low[3] = high[3] = 0;
+  }
 
-  int32_t palette[8][4];
+  int32_t palette[8][comps];
   for (uint32_t e = 0; e < num_entries; ++e)
-    for (uint32_t c = 0; c < 4; ++c)
+    for (uint32_t c = 0; c < comps; ++c)
       palette[e][c] = static_cast<int32_t>(bc7_interpolate(
           static_cast<uint32_t>(low[c]), static_cast<uint32_t>(high[c]), entry_weights[e]));
 
-  int32_t v[4];
-  for (uint32_t c = 0; c < 4; ++c) v[c] = high[c] - low[c];
+  int32_t v[comps];
+  for (uint32_t c = 0; c < comps; ++c) v[c] = high[c] - low[c];
   const auto dot = [&v](const int32_t* x) {
-    return x[0] * v[0] + x[1] * v[1] + x[2] * v[2] + x[3] * v[3];
+    int32_t d = 0;
+    for (uint32_t c = 0; c < comps; ++c) d += x[c] * v[c];
+    return d;
   };
-  int32_t dots[8], thresholds[7];
-  for (uint32_t e = 0; e < num_entries; ++e) dots[e] = dot(palette[e]);
-  for (uint32_t e = 0; e + 1 < num_entries; ++e) thresholds[e] = (dots[e] + dots[e + 1] + 1) >> 1;
+  // Midpoints between neighbouring entries along v. They never decrease (v >= 0 and the
+  // entries grow with their weight), so a pixel's entry, the number of midpoints at or below its
+  // projection, is found by binary search. The last slot never counts.
+  int32_t thresholds[num_entries];
+  int32_t prev = dot(palette[0]);
+  for (uint32_t e = 0; e + 1 < num_entries; ++e) {
+    const int32_t next = dot(palette[e + 1]);
+    thresholds[e] = (prev + next + 1) >> 1;
+    prev = next;
+  }
+  thresholds[num_entries - 1] = INT32_MAX;
 
   uint64_t total = 0;
-  for (uint32_t i = 0; i < n; ++i) {
-    int32_t px[4] = {pixels[i].m_c[0], pixels[i].m_c[1], pixels[i].m_c[2],
-                     comps == 4 ? pixels[i].m_c[3] : 0};
+  for (uint32_t k = 0; k < n; ++k) {
+    const int32_t* px = block.c[order[k]];
     const int32_t d = dot(px);
     uint32_t entry = 0;
-    for (uint32_t e = 0; e + 1 < num_entries; ++e) entry += d >= thresholds[e] ? 1 : 0;
+    for (uint32_t step = num_entries / 2; step > 0; step >>= 1)
+      entry += d >= thresholds[entry + step - 1] ? step : 0;
     for (uint32_t c = 0; c < comps; ++c) {
       const int32_t diff = px[c] - palette[entry][c];
       total += static_cast<uint64_t>(weights[c]) * static_cast<uint64_t>(diff * diff);
@@ -55,12 +97,95 @@ uint64_t estimate_subset(const Bc7Color* pixels, uint32_t n, const uint32_t weig
   return total;
 }
 
-}  // namespace
+// The block one channel at a time, for the loops over all 16 pixels below. 16-bit lanes: every
+// product below fits 32 bits from 16-bit factors, which the compiler multiplies natively.
+struct BlockPlanes {
+  int16_t c[4][16];
+};
 
-uint32_t bc7_estimate_partition(const Bc7Color* pixels, const Bc7BlockParams& block,
-                                const uint32_t weights[4], uint32_t mode) {
-  const uint32_t total_partitions = std::min<uint32_t>(block.m_max_partitions, 64);
-  if (total_partitions < 2) return 0;
+// estimate_subset for unit channel weights, over all 16 pixels with the subset's lanes masked
+// (in[i] is all ones for the subset's pixels, 0 for the others). The loops have no exits and
+// no table look-ups per pixel, so the compiler runs several pixels at once. The sum is the full
+// sum; the caller decides with it as with the partial one.
+//   entry weight: the entries' weights grow and so do the midpoints, so the pixel's weight is
+//     the sum of the weight steps whose midpoint is at or below its projection;
+//   entry value: ((64 - w) * lo + w * hi + 32) >> 6 == lo + ((w * (hi - lo) + 32) >> 6), as
+//     64 * lo is a multiple of 64.
+template <uint32_t kMode>
+uint64_t estimate_subset_all(const BlockPlanes& block, const int16_t in[16]) {
+  constexpr uint32_t comps = kMode == 7 ? 4 : 3;
+  constexpr uint32_t num_entries = kMode == 7 ? 4 : 8;
+  constexpr const uint32_t* entry_weights = kMode == 7 ? g_bc7_weights2 : g_bc7_weights3;
+
+  // Alpha's low end stays 0, as in estimate_subset.
+  int32_t low[4] = {255, 255, 255, 0}, high[4] = {0, 0, 0, 0};
+  for (uint32_t c = 0; c < 3; ++c) {
+    int16_t lo = 255, hi = 0;
+    for (uint32_t i = 0; i < 16; ++i) {
+      lo = std::min<int16_t>(lo, block.c[c][i] | (~in[i] & 255));
+      hi = std::max<int16_t>(hi, block.c[c][i] & in[i]);
+    }
+    low[c] = lo;
+    high[c] = hi;
+  }
+  if constexpr (comps == 4) {
+    int16_t hi = 0;
+    for (uint32_t i = 0; i < 16; ++i) hi = std::max<int16_t>(hi, block.c[3][i] & in[i]);
+    high[3] = hi;
+  }
+
+  int16_t v[comps], lo16[comps];
+  for (uint32_t c = 0; c < comps; ++c) {
+    v[c] = static_cast<int16_t>(high[c] - low[c]);
+    lo16[c] = static_cast<int16_t>(low[c]);
+  }
+  int32_t dots[num_entries];
+  for (uint32_t e = 0; e < num_entries; ++e) {
+    dots[e] = 0;
+    for (uint32_t c = 0; c < comps; ++c)
+      dots[e] +=
+          static_cast<int32_t>(bc7_interpolate(static_cast<uint32_t>(low[c]),
+                                               static_cast<uint32_t>(high[c]), entry_weights[e])) *
+          v[c];
+  }
+  int32_t thresholds[num_entries - 1];
+  int16_t steps[num_entries - 1];
+  for (uint32_t e = 0; e + 1 < num_entries; ++e) {
+    thresholds[e] = (dots[e] + dots[e + 1] + 1) >> 1;
+    steps[e] = static_cast<int16_t>(entry_weights[e + 1] - entry_weights[e]);
+  }
+
+  // 16-bit lanes where the values allow: pixel * v and diff * diff are at most 255 * 255 (16
+  // bits unsigned), w * v + 32 at most 64 * 255 + 32.
+  uint32_t errs[16];
+  for (uint32_t i = 0; i < 16; ++i) {
+    int32_t d = 0;
+    for (uint32_t c = 0; c < comps; ++c)
+      d +=
+          static_cast<uint16_t>(static_cast<uint16_t>(block.c[c][i]) * static_cast<uint16_t>(v[c]));
+    int16_t w = 0;
+    for (uint32_t e = 0; e + 1 < num_entries; ++e)
+      w = static_cast<int16_t>(w + (d >= thresholds[e] ? steps[e] : 0));
+    int32_t err = 0;
+    for (uint32_t c = 0; c < comps; ++c) {
+      const int16_t entry =
+          static_cast<int16_t>(lo16[c] + (static_cast<int16_t>(w * v[c] + 32) >> 6));
+      const int16_t diff = static_cast<int16_t>(block.c[c][i] - entry);
+      err += static_cast<uint16_t>(diff * diff);
+    }
+    errs[i] = static_cast<uint32_t>(err) & static_cast<uint32_t>(static_cast<int32_t>(in[i]));
+  }
+  uint32_t total = 0;
+  for (uint32_t i = 0; i < 16; ++i) total += errs[i];
+  return total;
+}
+
+template <uint32_t kMode>
+uint32_t scan_partitions_unit(const Bc7Color* pixels, const Bc7BlockParams& block,
+                              uint32_t total_partitions) {
+  BlockPlanes planes;
+  for (uint32_t i = 0; i < 16; ++i)
+    for (uint32_t c = 0; c < 4; ++c) planes.c[c][i] = static_cast<int16_t>(pixels[i].m_c[c]);
 
   uint64_t best_err = UINT64_MAX;
   uint32_t best_partition = 0, key_partition = 0;
@@ -73,16 +198,13 @@ uint32_t bc7_estimate_partition(const Bc7Color* pixels, const Bc7BlockParams& bl
       }
     }
 
-    Bc7Color subsets[2][16];
-    uint32_t counts[2] = {0, 0};
+    int16_t in0[16], in1[16];
     for (uint32_t i = 0; i < 16; ++i) {
-      const uint32_t s = bc7_partition_subset(q, i);
-      subsets[s][counts[s]++] = pixels[i];
+      in1[i] = static_cast<int16_t>(-static_cast<int32_t>((g_bc7_partition2_masks[q] >> i) & 1u));
+      in0[i] = static_cast<int16_t>(~in1[i]);
     }
-    uint64_t err = 0;
-    for (uint32_t s = 0; s < 2 && err < best_err; ++s)
-      err += mode == 7 ? estimate_subset<7>(subsets[s], counts[s], weights, best_err)
-                       : estimate_subset<1>(subsets[s], counts[s], weights, best_err);
+    uint64_t err = estimate_subset_all<kMode>(planes, in0);
+    if (err < best_err) err += estimate_subset_all<kMode>(planes, in1);
 
     if (err < best_err) {
       best_err = err;
@@ -93,4 +215,55 @@ uint32_t bc7_estimate_partition(const Bc7Color* pixels, const Bc7BlockParams& bl
     if (k == 13) key_partition = best_partition;
   }
   return best_partition;
+}
+
+template <uint32_t kMode>
+uint32_t scan_partitions(const Bc7Color* pixels, const Bc7BlockParams& block,
+                         const uint32_t weights[4], uint32_t total_partitions) {
+  BlockChannels channels;
+  for (uint32_t i = 0; i < 16; ++i)
+    for (uint32_t c = 0; c < 4; ++c) channels.c[i][c] = pixels[i].m_c[c];
+
+  uint64_t best_err = UINT64_MAX;
+  uint32_t best_partition = 0, key_partition = 0;
+  for (uint32_t k = 0; k < total_partitions && best_err > 0; ++k) {
+    const uint32_t q = g_bc7_partition_scan_order[k];
+    if (block.m_partition_prefilter && k >= 14 && k <= 34) {
+      if (((g_bc7_partition_predictors[q] >> (key_partition + 1)) & 1u) == 0) {
+        if (k == 34) break;
+        continue;
+      }
+    }
+
+    const PartitionOrder& order = kPartitionOrders[q];
+    uint64_t err = estimate_subset<kMode>(channels, order.pixels, order.count0, weights, best_err);
+    if (err < best_err)
+      err += estimate_subset<kMode>(channels, order.pixels + order.count0, 16 - order.count0,
+                                    weights, best_err);
+
+    if (err < best_err) {
+      best_err = err;
+      best_partition = q;
+    }
+    // The checkerboard partition stops the scan unless it wins.
+    if (q == 34 && best_partition != 34) break;
+    if (k == 13) key_partition = best_partition;
+  }
+  return best_partition;
+}
+
+}  // namespace
+
+uint32_t bc7_estimate_partition(const Bc7Color* pixels, const Bc7BlockParams& block,
+                                const uint32_t weights[4], uint32_t mode) {
+  const uint32_t total_partitions = std::min<uint32_t>(block.m_max_partitions, 64);
+  if (total_partitions < 2) return 0;
+  const uint32_t comps = mode == 7 ? 4 : 3;
+  const bool unit_weights =
+      std::all_of(weights, weights + comps, [](uint32_t w) { return w == 1; });
+  if (unit_weights)
+    return mode == 7 ? scan_partitions_unit<7>(pixels, block, total_partitions)
+                     : scan_partitions_unit<1>(pixels, block, total_partitions);
+  return mode == 7 ? scan_partitions<7>(pixels, block, weights, total_partitions)
+                   : scan_partitions<1>(pixels, block, weights, total_partitions);
 }

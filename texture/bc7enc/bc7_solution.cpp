@@ -31,8 +31,8 @@ void bc7_fix_degenerate_endpoints(uint32_t mode, Bc7Color& low_codes, Bc7Color& 
   }
 }
 
-uint64_t bc7_find_optimal_solution(uint32_t mode, Bc7Vec4 low, Bc7Vec4 high,
-                                   const Bc7CellParams& cell, Bc7CellResults& results) {
+Bc7EndpointCodes bc7_quantise_endpoints(uint32_t mode, Bc7Vec4 low, Bc7Vec4 high,
+                                        const Bc7CellParams& cell) {
   low = bc7_vec_clamp01(low);
   high = bc7_vec_clamp01(high);
   const uint32_t err_comps = cell.m_has_alpha ? 4 : 3;
@@ -105,12 +105,21 @@ uint64_t bc7_find_optimal_solution(uint32_t mode, Bc7Vec4 low, Bc7Vec4 high,
     bc7_fix_degenerate_endpoints(mode, lo_codes, hi_codes, xl, xh, scale);
   }
 
-  if (results.m_best_overall_err != UINT64_MAX &&
-      std::memcmp(&lo_codes, &results.m_low_endpoint, sizeof lo_codes) == 0 &&
-      std::memcmp(&hi_codes, &results.m_high_endpoint, sizeof hi_codes) == 0 &&
-      pbits[0] == results.m_pbits[0] && pbits[1] == results.m_pbits[1])
-    return results.m_best_overall_err;
-  bc7_evaluate_solution(lo_codes, hi_codes, pbits, cell, results);
+  return Bc7EndpointCodes{lo_codes, hi_codes, {pbits[0], pbits[1]}};
+}
+
+bool bc7_is_stored_best(const Bc7EndpointCodes& codes, const Bc7CellResults& results) {
+  return results.m_best_overall_err != UINT64_MAX &&
+         std::memcmp(&codes.m_low, &results.m_low_endpoint, sizeof codes.m_low) == 0 &&
+         std::memcmp(&codes.m_high, &results.m_high_endpoint, sizeof codes.m_high) == 0 &&
+         codes.m_pbits[0] == results.m_pbits[0] && codes.m_pbits[1] == results.m_pbits[1];
+}
+
+uint64_t bc7_find_optimal_solution(uint32_t mode, Bc7Vec4 low, Bc7Vec4 high,
+                                   const Bc7CellParams& cell, Bc7CellResults& results) {
+  const Bc7EndpointCodes codes = bc7_quantise_endpoints(mode, low, high, cell);
+  if (!bc7_is_stored_best(codes, results))
+    bc7_evaluate_solution(codes.m_low, codes.m_high, codes.m_pbits, cell, results);
   return results.m_best_overall_err;
 }
 
@@ -118,10 +127,11 @@ namespace {
 
 // Selector choice and error over `kComps` components (3: R, G, B; 4: with alpha). Gives up as
 // soon as the running total reaches the best error, since only a strictly smaller one is kept.
-template <uint32_t kComps>
+template <uint32_t kComps, bool kUnitWeights>
 uint64_t evaluate_selectors(const uint32_t lo[4], const uint32_t hi[4], const Bc7CellParams& cell,
                             uint64_t best_err, uint8_t selectors[16]) {
   const uint32_t n = cell.m_num_selector_weights;
+  const uint32_t num_pixels = cell.m_num_pixels;
   int32_t palette[16][kComps];
   for (uint32_t i = 0; i < n; ++i)
     for (uint32_t c = 0; c < kComps; ++c)
@@ -129,29 +139,36 @@ uint64_t evaluate_selectors(const uint32_t lo[4], const uint32_t hi[4], const Bc
           static_cast<int32_t>(bc7_interpolate(lo[c], hi[c], cell.m_selector_weights[i]));
 
   // Project each pixel on the endpoint line (scaled by N, not N - 1), then settle between the
-  // two neighbouring palette entries.
-  float d[kComps], len2 = 0;
+  // two neighbouring palette entries. Projections first, for all pixels (a loop without
+  // exits), in the same float operation order per pixel.
+  float d[kComps], lo_f[kComps], len2 = 0;
   for (uint32_t c = 0; c < kComps; ++c) {
-    d[c] = static_cast<float>(hi[c]) - static_cast<float>(lo[c]);
+    lo_f[c] = static_cast<float>(lo[c]);
+    d[c] = static_cast<float>(hi[c]) - lo_f[c];
     len2 += d[c] * d[c];
   }
   const float f = static_cast<float>(n) / (len2 + 0.00000125f);
+  const int32_t top = static_cast<int32_t>(n) - 1;
+  int32_t upper[16];
+  for (uint32_t i = 0; i < num_pixels; ++i) {
+    const Bc7Color& px = cell.m_pixels[i];
+    float dot = 0;
+    for (uint32_t c = 0; c < kComps; ++c) dot += (static_cast<float>(px.m_c[c]) - lo_f[c]) * d[c];
+    upper[i] = std::clamp(static_cast<int32_t>(dot * f + 0.5f), 1, top);
+  }
+
   const auto distance = [&cell](const Bc7Color& px, const int32_t* entry) {
     uint32_t sum = 0;
     for (uint32_t c = 0; c < kComps; ++c) {
       const int32_t e = static_cast<int32_t>(px.m_c[c]) - entry[c];
-      sum += cell.m_weights[c] * static_cast<uint32_t>(e * e);
+      sum += (kUnitWeights ? 1u : cell.m_weights[c]) * static_cast<uint32_t>(e * e);
     }
     return sum;
   };
   uint64_t total = 0;
-  for (uint32_t i = 0; i < cell.m_num_pixels; ++i) {
+  for (uint32_t i = 0; i < num_pixels; ++i) {
     const Bc7Color& px = cell.m_pixels[i];
-    float dot = 0;
-    for (uint32_t c = 0; c < kComps; ++c)
-      dot += (static_cast<float>(px.m_c[c]) - static_cast<float>(lo[c])) * d[c];
-    const int32_t s =
-        std::clamp(static_cast<int32_t>(dot * f + 0.5f), 1, static_cast<int32_t>(n) - 1);
+    const int32_t s = upper[i];
     const uint32_t err_below = distance(px, palette[s - 1]);
     const uint32_t err_at = distance(px, palette[s]);
     if (err_below < err_at) {
@@ -183,9 +200,16 @@ uint64_t bc7_evaluate_solution(const Bc7Color& low_codes, const Bc7Color& high_c
     }
   }
   uint8_t selectors[16];
-  const uint64_t total =
-      cell.m_has_alpha ? evaluate_selectors<4>(lo, hi, cell, results.m_best_overall_err, selectors)
-                       : evaluate_selectors<3>(lo, hi, cell, results.m_best_overall_err, selectors);
+  const uint64_t best = results.m_best_overall_err;
+  const bool unit = cell.m_weights[0] == 1 && cell.m_weights[1] == 1 && cell.m_weights[2] == 1 &&
+                    (!cell.m_has_alpha || cell.m_weights[3] == 1);
+  uint64_t total;
+  if (cell.m_has_alpha)
+    total = unit ? evaluate_selectors<4, true>(lo, hi, cell, best, selectors)
+                 : evaluate_selectors<4, false>(lo, hi, cell, best, selectors);
+  else
+    total = unit ? evaluate_selectors<3, true>(lo, hi, cell, best, selectors)
+                 : evaluate_selectors<3, false>(lo, hi, cell, best, selectors);
   if (total < results.m_best_overall_err) {
     results.m_best_overall_err = total;
     results.m_low_endpoint = low_codes;

@@ -7,6 +7,22 @@
 #include "texture/bc7enc/bc7_types.h"
 #include "texture/bc7enc/bc7_vec.h"
 
+// Endpoint codes (without p-bits) and p-bits of one trial solution.
+struct Bc7EndpointCodes {
+  Bc7Color m_low;
+  Bc7Color m_high;
+  uint32_t m_pbits[2];  // low endpoint's, high endpoint's
+};
+
+// The quantisation step of bc7_find_optimal_solution: codes and p-bits for low/high colours
+// (0..1 per component), repaired by bc7_fix_degenerate_endpoints.
+Bc7EndpointCodes bc7_quantise_endpoints(uint32_t mode, Bc7Vec4 low, Bc7Vec4 high,
+                                        const Bc7CellParams& cell);
+
+// True when `codes` are the solution stored in `results` (evaluating them again changes
+// nothing).
+bool bc7_is_stored_best(const Bc7EndpointCodes& codes, const Bc7CellResults& results);
+
 // Quantises low/high colours (0..1 per component) for `mode` and evaluates the result unless it
 // repeats the stored best. Returns results.m_best_overall_err afterwards.
 // Mode 6 without alpha always takes p-bit 1 on both endpoints: the alpha code of an opaque

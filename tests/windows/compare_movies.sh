@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Renders the same scenarios through the Windows plug-in in the Windows host simulator (under
+# wine) and through the Linux plug-in in the Linux simulator, and requires byte-identical movies
+# and identical simulator reports (results, descriptions, messages shown to the user).
+#
+#   compare_movies.sh WINDOWS_SIM_EXE LINUX_SIM OUT_DIR
+set -uo pipefail
+win_sim=$1
+linux_sim=$2
+out=$3
+mkdir -p "$out"
+
+scenarios=(
+  "-c hap --depth 24 --audio stereo"
+  "-c hap-alpha --depth 32 --audio stereo"
+  "-c hap-q --depth 24 --audio stereo"
+  "-c hap-q-alpha --depth 32 --audio stereo"
+  "-c hap-alpha-only --depth 32 --audio stereo"
+  "-c hap-r --depth 24 --audio stereo"
+  "-c hap --depth 48 --audio mono --sample-format f32 --size 322x182"
+  "-c hap-alpha --depth 64 -q slow"
+  "-c hap-q --depth 48"
+  "-c hap --one-frame-at-a-time --size 640x360"
+  "-c hap --no-snappy -q fast"
+  "-c hap --chunks 1 --depth 64"
+)
+
+passed=0
+failed=0
+rendered=0
+for args in "${scenarios[@]}"; do
+  name=$(echo "$args" | tr -cs 'a-z0-9' '_')
+  win=$out/win$name
+  linux=$out/linux$name
+  rm -f "$win.mov" "$linux.mov"
+  # shellcheck disable=SC2086 # the scenario is a list of options
+  wine "$win_sim" render $args --frames 4 -o "$(winepath -w "$win.mov")" 2>&1 |
+    tr -d '\r' >"$win.txt"
+  # shellcheck disable=SC2086
+  "$linux_sim" render $args --frames 4 -o "$linux.mov" >"$linux.txt" 2>&1
+  verdict=ok
+  if ! cmp -s "$win.txt" "$linux.txt"; then
+    verdict="FAIL the simulators report differently: $(diff "$linux.txt" "$win.txt" | head -n 6)"
+  elif [ -f "$win.mov" ] && [ -f "$linux.mov" ]; then
+    cmp -s "$win.mov" "$linux.mov" || verdict="FAIL the movies differ: $(cmp "$win.mov" "$linux.mov")"
+  elif [ -f "$win.mov" ] || [ -f "$linux.mov" ]; then
+    verdict="FAIL only one simulator wrote a movie"
+  fi
+  if [ "$verdict" != ok ]; then
+    echo "$verdict ($args)"
+    failed=$((failed + 1))
+  elif grep -q '^start adding: 0$' "$linux.txt"; then
+    echo "ok   identical movies of $(stat -c %s "$linux.mov") bytes ($args)"
+    passed=$((passed + 1))
+    rendered=$((rendered + 1))
+  else
+    echo "ok   refused alike: $(grep -m1 -E 'user message|start adding' "$linux.txt") ($args)"
+    passed=$((passed + 1))
+  fi
+done
+echo "$rendered of ${#scenarios[@]} scenarios rendered"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ] && [ "$rendered" -gt 0 ]
