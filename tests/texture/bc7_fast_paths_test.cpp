@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "tests/texture/bc7_test_images.h"
+#include "tests/texture/texture_test_util.h"
 #include "texture/bc7enc/bc7_least_squares.h"
 #include "texture/bc7enc/bc7_partition_estimate.h"
 #include "texture/bc7enc/bc7_partitions.h"
@@ -21,9 +21,9 @@ namespace {
 // where the partition choice matters most).
 std::vector<std::array<Bc7Color, 16>> varied_blocks(bool with_alpha) {
   std::vector<std::array<Bc7Color, 16>> blocks;
-  const auto alpha = with_alpha ? bc7_test::AlphaKind::Soft : bc7_test::AlphaKind::Opaque;
-  for (const std::vector<uint8_t>& img :
-       {bc7_test::natural_image(32, 32, alpha, 7), bc7_test::noise_image(32, 32, !with_alpha, 8)})
+  const auto alpha = with_alpha ? texture_test::AlphaKind::Soft : texture_test::AlphaKind::Opaque;
+  for (const std::vector<uint8_t>& img : {texture_test::natural_image(32, 32, alpha, 7),
+                                          texture_test::noise_image(32, 32, !with_alpha, 8)})
     for (uint32_t b = 0; b < 64; ++b) {
       std::array<Bc7Color, 16> block;
       for (uint32_t i = 0; i < 16; ++i)

@@ -1,6 +1,7 @@
 // Set-up of the texture compressor: refusals, output sizes, thread bands, processor mask.
 #include <gtest/gtest.h>
 
+#include "tests/support/synthetic_scene.h"
 #include "tests/texture/texture_test_util.h"
 #include "texture/cpu_probe.h"
 #include "texture/dxtenc.h"
@@ -26,7 +27,7 @@ TEST_P(SetupRefusal, PrintsItsLineAndReturnsOne) {
   int result = 0;
   const std::string out = captured_stdout([&] {
     result = dxtenc_open(&enc, r.width, 64, r.type, r.quality, 0, static_cast<PixelFormat>(r.fmt),
-                         PAD_REPLICATE, 1, 0xF8);
+                         PAD_REPLICATE, 1, CPU_MASK_DEFAULT);
   });
   EXPECT_EQ(result, 1);
   EXPECT_EQ(out, r.line);
@@ -41,23 +42,24 @@ INSTANTIATE_TEST_SUITE_P(
                     Refusal{DXTENC_DXT1, 9, 10, 64, "Pad invalid pix fmt : 10\n"},
                     Refusal{DXTENC_DXT1, 0, 0, 64, "DxtEnc DXT1 Qualite inconnu : 0\n"},
                     Refusal{DXTENC_DXT1, 4, 5, 64, "DxtEnc DXT1 Qualite inconnu : 4\n"},
+                    Refusal{DXTENC_DXT5, 0, 0, 64, "DxtEnc DXT5 Qualite inconnu : 0\n"},
+                    Refusal{DXTENC_DXT5, 4, 5, 64, "DxtEnc DXT5 Qualite inconnu : 4\n"},
+                    Refusal{DXTENC_BC7, 0, 0, 64, "BC7 invalid quality : 0\n"},
+                    Refusal{DXTENC_BC7, 4, 0, 64, "BC7 invalid quality : 4\n"},
+                    Refusal{DXTENC_BC7, 255, 5, 64, "BC7 invalid quality : 255\n"},
                     Refusal{DXTENC_DXT1, 2, 0, 70000, "DxtEnc invalid size : 70000x64\n"},
                     Refusal{static_cast<DxtEncType>(9), 2, 0, 64,
                             "DxtEnc type non supporte : 9\n"}));
 
-TEST(Setup, AcceptsBothHostFormatsAtEveryQualityAndKeepsTheNoAlphaFlag) {
-  for (PixelFormat fmt : {ARGB_8, ARGB_16_HOST}) {
-    for (uint8_t q = 1; q <= 3; ++q) {
-      DxtEnc enc{};
-      enc.source_without_alpha = 1;
-      const std::string out = captured_stdout([&] {
-        EXPECT_EQ(dxtenc_open(&enc, 17, 9, DXTENC_DXT1, q, 0, fmt, PAD_CROP, 0, 0xF8), 0);
-      });
-      EXPECT_EQ(out, "");
-      EXPECT_EQ(enc.source_without_alpha, 1);
-      EXPECT_EQ(enc.pixel_format, fmt);
-      EXPECT_NE(enc.ops.encode_block, nullptr);
-      EXPECT_NE(enc.ops.pad_block, nullptr);
+TEST(Setup, RgtcAndYCoCgTypesIgnoreTheQuality) {
+  constexpr uint32_t w = 61, h = 45;
+  const auto rgba = orvex_test::synthetic_scene_rgba(w, h, 2);
+  for (DxtEncType type :
+       {DXTENC_RGTC1_LUMA, DXTENC_RGTC1_ALPHA, DXTENC_YCOCG, DXTENC_YCOCG_RGTC1_ALPHA}) {
+    const auto normal = texture_test::encode_rgba(rgba, w, h, {.type = type});
+    for (uint8_t quality : {uint8_t{0}, DXT_QUALITY_FAST, DXT_QUALITY_SLOW, uint8_t{9}}) {
+      EXPECT_EQ(texture_test::encode_rgba(rgba, w, h, {.type = type, .quality = quality}), normal)
+          << type << " quality " << int{quality};
     }
   }
 }
@@ -73,7 +75,8 @@ TEST(Setup, BufferSizeCountsPartialBlocksUnlessCropped) {
   EXPECT_EQ(dxtenc_buffer_size(8, 4, DXTENC_BC7, PAD_REPLICATE), 2u * 16);
 }
 
-std::vector<int> band_rows(const ThreadBands& b) {
+// Rows of each band; bands must be contiguous and cover the frame.
+std::vector<int> band_rows(const ThreadBands& b, int height) {
   std::vector<int> rows;
   int next = 0;
   for (int i = 0; i < b.thread_count; ++i) {
@@ -81,26 +84,25 @@ std::vector<int> band_rows(const ThreadBands& b) {
     next += b.rows[i];
     rows.push_back(b.rows[i]);
   }
+  EXPECT_EQ(next, height);
   return rows;
 }
 
 TEST(Setup, ThreadBands) {
-  EXPECT_EQ(band_rows(compute_thread_bands(1080, 4, 2)), (std::vector<int>{272, 272, 268, 268}));
+  using Rows = std::vector<int>;
+  EXPECT_EQ(band_rows(compute_thread_bands(1080, 4, 2), 1080), (Rows{272, 272, 268, 268}));
   EXPECT_EQ(compute_thread_bands(1080, 4, 2).start[2], 544);  // block row 136: byte 522,240
-  EXPECT_EQ(band_rows(compute_thread_bands(100, 0, 8)), (std::vector<int>{28, 24, 24, 24}));
-  EXPECT_EQ(band_rows(compute_thread_bands(6, 2, 8)), (std::vector<int>{6}));
-  EXPECT_EQ(band_rows(compute_thread_bands(1081, 1, 8)), (std::vector<int>{1081}));
+  EXPECT_EQ(band_rows(compute_thread_bands(100, 0, 8), 100), (Rows{28, 24, 24, 24}));
+  EXPECT_EQ(band_rows(compute_thread_bands(6, 2, 8), 6), (Rows{6}));
+  EXPECT_EQ(band_rows(compute_thread_bands(1081, 1, 8), 1081), (Rows{1081}));
   // The last band takes the leftover rows of a partial block row.
-  EXPECT_EQ(band_rows(compute_thread_bands(71, 3, 8)), (std::vector<int>{24, 24, 23}));
+  EXPECT_EQ(band_rows(compute_thread_bands(71, 3, 8), 71), (Rows{24, 24, 23}));
   // Requests are capped at 64 and by the height; 0 follows the processor count.
   EXPECT_EQ(compute_thread_bands(30000, 200, 8).thread_count, 64);
   EXPECT_EQ(compute_thread_bands(30000, 0, 6).thread_count, 6);
   EXPECT_EQ(compute_thread_bands(30000, 0, 0).thread_count, 1);
   EXPECT_EQ(compute_thread_bands(65, 64, 8).thread_count, 3);
-  const ThreadBands many = compute_thread_bands(2047, 64, 8);
-  EXPECT_EQ(many.thread_count, 64);
-  const std::vector<int> rows = band_rows(many);
-  EXPECT_EQ(many.start[63] + many.rows[63], 2047);
+  EXPECT_EQ(band_rows(compute_thread_bands(2047, 64, 8), 2047).size(), 64u);
 }
 
 TEST(Setup, ProcessorMaskFollowsTheProcessorFacts) {

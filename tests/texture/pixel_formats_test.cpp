@@ -24,30 +24,28 @@ struct FormatBlock {
     const bool wide = fmt == ARGB_16 || fmt == ARGB_16_HOST || fmt == RGBA_16 || fmt == PLANAR_16;
     const size_t sample = wide ? 2 : 1;
     const size_t stride = planar ? 4 * sample + 3 : 16 * sample + 5;  // rows with a gap
+    // Channel order of each layout, as indices into R, G, B, A.
+    static const int kArgb[4] = {3, 0, 1, 2}, kBgra[4] = {2, 1, 0, 3}, kRgba[4] = {0, 1, 2, 3};
+    const int* order = (fmt == ARGB_8 || fmt == ARGB_16 || fmt == ARGB_16_HOST) ? kArgb
+                       : (fmt == BGRA_8 || fmt == BGRA_8_ALT)                   ? kBgra
+                                                                                : kRgba;
     bytes.assign(4 * stride * 4, 0xEE);
-    for (int y = 0; y < 4; ++y) {
-      for (int x = 0; x < 4; ++x) {
-        const uint8_t* p = rgba[4 * y + x];
-        // Channel order of each layout, as indices into R, G, B, A.
-        static const int kArgb[4] = {3, 0, 1, 2}, kBgra[4] = {2, 1, 0, 3}, kRgba[4] = {0, 1, 2, 3};
-        const int* order = (fmt == ARGB_8 || fmt == ARGB_16 || fmt == ARGB_16_HOST) ? kArgb
-                           : (fmt == BGRA_8 || fmt == BGRA_8_ALT)                   ? kBgra
-                                                                                    : kRgba;
-        for (int k = 0; k < 4; ++k) {
-          const uint8_t v = p[order[k]];
-          uint16_t s = v;
-          if (fmt == ARGB_16_HOST) s = v == 255 ? 32768 : v * 128 + 127;
-          if (fmt == ARGB_16 || fmt == RGBA_16 || fmt == PLANAR_16) s = v * 257;
-          uint8_t* dst = planar ? &bytes[k * 4 * stride + y * stride + x * sample]
-                                : &bytes[y * stride + (4 * x + k) * sample];
-          dst[0] = static_cast<uint8_t>(s);
-          if (wide) dst[1] = static_cast<uint8_t>(s >> 8);
-        }
+    for (int i = 0; i < 16; ++i) {
+      const int x = i % 4, y = i / 4;
+      for (int k = 0; k < 4; ++k) {
+        const uint8_t v = rgba[i][order[k]];
+        uint16_t s = v;
+        if (fmt == ARGB_16_HOST) s = v == 255 ? 32768 : v * 128 + 127;
+        if (fmt == ARGB_16 || fmt == RGBA_16 || fmt == PLANAR_16) s = v * 257;
+        uint8_t* dst = planar ? &bytes[k * 4 * stride + y * stride + x * sample]
+                              : &bytes[y * stride + (4 * x + k) * sample];
+        dst[0] = static_cast<uint8_t>(s);
+        if (wide) dst[1] = static_cast<uint8_t>(s >> 8);
       }
     }
-    for (int k = 0; k < 4; ++k) {
-      planes[k] = planar || k == 0 ? &bytes[planar ? k * 4 * stride : 0] : nullptr;
-      strides[k] = planar || k == 0 ? stride : 0;
+    for (int k = 0; k < (planar ? 4 : 1); ++k) {
+      planes[k] = &bytes[k * 4 * stride];
+      strides[k] = stride;
     }
   }
 };
@@ -57,11 +55,13 @@ void sample_block(uint8_t rgba[16][4]) {
     rgba[i][0] = static_cast<uint8_t>(17 * i), rgba[i][1] = static_cast<uint8_t>(255 - 9 * i);
     rgba[i][2] = static_cast<uint8_t>(i < 8 ? 40 : 41), rgba[i][3] = static_cast<uint8_t>(200 + i);
   }
-  rgba[5][0] = 0, rgba[5][1] = 255, rgba[5][2] = 40;  // repeats pixel 0's colour
+  rgba[5][0] = 0, rgba[5][1] = 255, rgba[5][2] = 40;  // pixel 0's colour with another alpha
 }
 
 class FrontEnds : public testing::TestWithParam<PixelFormat> {};
 
+// Alpha, luma (sum / 3 rounded down) and the colour set, whose equal colours merge whatever their
+// alpha.
 TEST_P(FrontEnds, EveryFormatReadsTheSameValues) {
   uint8_t rgba[16][4];
   sample_block(rgba);
@@ -92,76 +92,22 @@ INSTANTIATE_TEST_SUITE_P(Formats, FrontEnds,
                          testing::Values(ARGB_8, BGRA_8, BGRA_8_ALT, RGBA_8, ARGB_16, ARGB_16_HOST,
                                          RGBA_16, PLANAR_8, PLANAR_16));
 
-TEST(FrontEnds, ColourSetMergesEqualColoursWhateverTheirAlpha) {
-  uint8_t rgba[16][4];
-  for (int i = 0; i < 16; ++i) rgba[i][0] = 10, rgba[i][1] = 20, rgba[i][2] = 30, rgba[i][3] = i;
-  const FormatBlock blk(ARGB_8, rgba);
-  ColourSet set;
-  to_rgba_colour_set(blk.planes, blk.strides, ARGB_8, &set);
-  EXPECT_EQ(set.count, 1u);
-  EXPECT_EQ(set.weights[0], 16u);
-  for (uint32_t p : set.point_index) EXPECT_EQ(p, 0u);
-}
-
 TEST(FrontEnds, HostSixteenBitReduction) {
-  EXPECT_EQ(host16_to_8(32768), 255);
-  EXPECT_EQ(host16_to_8(32767), 255);
-  EXPECT_EQ(host16_to_8(32640), 255);
-  EXPECT_EQ(host16_to_8(32639), 254);
-  EXPECT_EQ(host16_to_8(0), 0);
-  // Through a block: alpha samples of a format-5 block.
-  uint8_t px[4][32] = {};
-  const uint16_t samples[4] = {32768, 32767, 32640, 32639};
-  for (int i = 0; i < 4; ++i) {
-    px[0][8 * i] = static_cast<uint8_t>(samples[i]);
-    px[0][8 * i + 1] = static_cast<uint8_t>(samples[i] >> 8);
+  // Alpha samples of a format-5 block, through the block reader.
+  const uint16_t samples[5] = {32768, 32767, 32640, 32639, 0};
+  uint8_t px[4 * 32] = {};
+  for (int i = 0; i < 5; ++i) {
+    px[8 * i] = static_cast<uint8_t>(samples[i]);
+    px[8 * i + 1] = static_cast<uint8_t>(samples[i] >> 8);
   }
-  const uint8_t* planes[4] = {px[0], nullptr, nullptr, nullptr};
+  const uint8_t* planes[4] = {px, nullptr, nullptr, nullptr};
   const size_t strides[4] = {32, 0, 0, 0};
   uint8_t alpha[16], lo, hi;
   fetch_alpha_argb16_host(planes, strides, alpha, &lo, &hi);
-  EXPECT_EQ(alpha[0], 255);
-  EXPECT_EQ(alpha[2], 255);
-  EXPECT_EQ(alpha[3], 254);
-  EXPECT_EQ(lo, 0);
-  EXPECT_EQ(hi, 255);
-}
-
-TEST(FrontEnds, LumaRoundsDownAndOpaqueBlockIsAll255) {
-  uint8_t rgba[16][4] = {};
-  rgba[0][0] = rgba[0][1] = 255, rgba[0][2] = 254;
-  rgba[1][0] = rgba[1][1] = 1;
-  rgba[2][0] = rgba[2][1] = rgba[2][2] = 255;
-  const FormatBlock blk(ARGB_8, rgba);
-  uint8_t luma[16], lo, hi;
-  fetch_luma_argb8(blk.planes, blk.strides, luma, &lo, &hi);
-  EXPECT_EQ(luma[0], 254);
-  EXPECT_EQ(luma[1], 0);
-  EXPECT_EQ(luma[2], 255);
-  opaque_channel_block(blk.planes, blk.strides, luma, &lo, &hi);
-  for (uint8_t v : luma) EXPECT_EQ(v, 255);
-  EXPECT_EQ(lo, 255);
-  EXPECT_EQ(hi, 255);
-}
-
-TEST(FrontEnds, Rgba8BlocksForBc7) {
-  uint8_t rgba[16][4];
-  sample_block(rgba);
-  for (PixelFormat fmt : {ARGB_8, ARGB_16_HOST}) {
-    const FormatBlock blk(fmt, rgba);
-    uint8_t out[64], opaque[64];
-    (fmt == ARGB_8 ? rgba8_block_argb8 : rgba8_block_argb16_host)(blk.planes[0], blk.strides[0],
-                                                                  out);
-    (fmt == ARGB_8 ? rgba8_block_argb8_opaque : rgba8_block_argb16_host_opaque)(
-        blk.planes[0], blk.strides[0], opaque);
-    for (int i = 0; i < 16; ++i) {
-      for (int c = 0; c < 3; ++c) {
-        EXPECT_EQ(out[4 * i + c], rgba[i][c]);
-        EXPECT_EQ(opaque[4 * i + c], rgba[i][c]);
-      }
-      EXPECT_EQ(out[4 * i + 3], rgba[i][3]);
-      EXPECT_EQ(opaque[4 * i + 3], 255);
-    }
+  const uint8_t expected[5] = {255, 255, 255, 254, 0};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(alpha[i], expected[i]) << samples[i];
+    EXPECT_EQ(host16_to_8(samples[i]), expected[i]) << samples[i];
   }
 }
 
@@ -172,26 +118,38 @@ TEST(FrontEnds, UnknownFormatReportsAndLeavesOutputsAlone) {
   ColourSet set;
   set.count = 99;
   uint8_t values[16], lo = 7, hi = 9;
+  uint8_t padded[kMaxPaddedBlockBytes];
+  std::memset(padded, 0xCD, sizeof padded);
   const std::string out = captured_stdout([&] {
     to_rgba_colour_set(planes, strides, ARGB_FLOAT, &set);
     to_rgba_single_channel(planes, strides, static_cast<PixelFormat>(12), ChannelSelect::alpha,
                            values, &lo, &hi);
+    pad_partial_block(padded, planes, strides, 2, 2, static_cast<PixelFormat>(11),
+                      PAD_OPAQUE_BLACK);
+    pad_partial_block(padded, planes, strides, 2, 2, static_cast<PixelFormat>(11), PAD_ZERO);
   });
   EXPECT_EQ(out,
             "ERROR : to_rgba_template : pix fmt non gere\n"
-            "ERROR : to_rgba_template : pix fmt non gere\n");
+            "ERROR : to_rgba_template : pix fmt non gere\n"
+            "ERROR : pad_partial_block : pix fmt non gerer 1 : 11\n"
+            "ERROR : pad_partial_block : pix fmt non gerer 2 : 11\n"
+            "ERROR : pad_partial_block : pix fmt non gerer 2 : 11\n");
   EXPECT_EQ(set.count, 99u);
   EXPECT_EQ(lo, 7);
   EXPECT_EQ(hi, 9);
+  for (uint8_t b : padded) ASSERT_EQ(b, 0xCD);
 }
 
-// ---- Padding ----
+using PadCase = std::tuple<PixelFormat, PadMode, int, int>;
+class Padding : public testing::TestWithParam<PadCase> {};
 
-// Pads the top-left w x h corner of the sample block and reads the result back as RGBA8.
-void pad_and_read(PixelFormat fmt, PadMode mode, uint32_t w, uint32_t h, uint8_t out[16][4]) {
-  uint8_t rgba[16][4];
-  sample_block(rgba);
-  const FormatBlock blk(fmt, rgba);
+// Pads the top-left w x h corner of the sample block, reads the result back through the front
+// ends and compares each pixel with the mode's rule.
+TEST_P(Padding, ValidPixelsKeptAndMissingOnesFilledByTheMode) {
+  const auto [fmt, mode, w, h] = GetParam();
+  uint8_t src[16][4];
+  sample_block(src);
+  const FormatBlock blk(fmt, src);
   uint8_t padded[kMaxPaddedBlockBytes + 16];
   std::memset(padded, 0xCD, sizeof padded);
   pad_partial_block(padded, blk.planes, blk.strides, w, h, fmt, mode);
@@ -199,40 +157,20 @@ void pad_and_read(PixelFormat fmt, PadMode mode, uint32_t w, uint32_t h, uint8_t
   const uint8_t* planes[4];
   size_t strides[4];
   padded_block_planes(padded, fmt, planes, strides);
-  uint8_t alpha[16], r[16], lo, hi;
+  uint8_t alpha[16], lo, hi;
   to_rgba_single_channel(planes, strides, fmt, ChannelSelect::alpha, alpha, &lo, &hi);
   ColourSet set;
   to_rgba_colour_set(planes, strides, fmt, &set);
   for (int i = 0; i < 16; ++i) {
+    const int x = i % 4, y = i / 4;
+    uint8_t want[4] = {0, 0, 0, static_cast<uint8_t>(mode == PAD_OPAQUE_BLACK ? 255 : 0)};
+    if ((x < w && y < h) || mode == PAD_REPLICATE || mode == PAD_CROP)
+      std::memcpy(want, src[4 * std::min(y, h - 1) + std::min(x, w - 1)], 4);
     for (int c = 0; c < 3; ++c) {
-      r[i] = static_cast<uint8_t>(set.points[set.point_index[i]][c] * 255.0f + 0.5f);
-      out[i][c] = r[i];
+      EXPECT_EQ(static_cast<int>(set.points[set.point_index[i]][c] * 255.0f + 0.5f), want[c])
+          << x << "," << y << " ch " << c;
     }
-    out[i][3] = alpha[i];
-  }
-}
-
-using PadCase = std::tuple<PixelFormat, PadMode, int, int>;
-class Padding : public testing::TestWithParam<PadCase> {};
-
-TEST_P(Padding, ValidPixelsKeptAndMissingOnesFilledByTheMode) {
-  const auto [fmt, mode, w, h] = GetParam();
-  uint8_t src[16][4], out[16][4];
-  sample_block(src);
-  pad_and_read(fmt, mode, w, h, out);
-  for (int y = 0; y < 4; ++y) {
-    for (int x = 0; x < 4; ++x) {
-      const uint8_t* got = out[4 * y + x];
-      const bool valid = x < w && y < h;
-      uint8_t want[4];
-      if (valid || mode == PAD_REPLICATE || mode == PAD_CROP) {
-        std::memcpy(want, src[4 * std::min(y, h - 1) + std::min(x, w - 1)], 4);
-      } else {
-        want[0] = want[1] = want[2] = 0;
-        want[3] = mode == PAD_OPAQUE_BLACK ? 255 : 0;
-      }
-      for (int c = 0; c < 4; ++c) EXPECT_EQ(got[c], want[c]) << x << "," << y << " ch " << c;
-    }
+    EXPECT_EQ(alpha[i], want[3]) << x << "," << y;
   }
 }
 
@@ -242,37 +180,5 @@ INSTANTIATE_TEST_SUITE_P(
                                      PLANAR_8, PLANAR_16),
                      testing::Values(PAD_REPLICATE, PAD_OPAQUE_BLACK, PAD_ZERO, PAD_CROP),
                      testing::Values(1, 3), testing::Values(1, 2, 4)));
-
-TEST(Padding, FloatFormatFillsOpaqueBlackWithOne) {
-  float src[16][4];
-  for (int i = 0; i < 16; ++i) src[i][0] = 0.5f, src[i][1] = src[i][2] = src[i][3] = 0.25f;
-  const uint8_t* planes[4] = {reinterpret_cast<const uint8_t*>(src), nullptr, nullptr, nullptr};
-  const size_t strides[4] = {64, 0, 0, 0};
-  float out[16][4];
-  pad_partial_block(reinterpret_cast<uint8_t*>(out), planes, strides, 1, 1, ARGB_FLOAT,
-                    PAD_OPAQUE_BLACK);
-  EXPECT_EQ(out[0][0], 0.5f);
-  EXPECT_EQ(out[15][0], 1.0f);
-  EXPECT_EQ(out[15][1], 0.0f);
-}
-
-TEST(Padding, UnknownFormatReportsAndWritesNothing) {
-  uint8_t src[64] = {};
-  const uint8_t* planes[4] = {src, nullptr, nullptr, nullptr};
-  const size_t strides[4] = {16, 0, 0, 0};
-  uint8_t out[kMaxPaddedBlockBytes];
-  std::memset(out, 0xCD, sizeof out);
-  const std::string opaque = captured_stdout([&] {
-    pad_partial_block(out, planes, strides, 2, 2, static_cast<PixelFormat>(11), PAD_OPAQUE_BLACK);
-  });
-  EXPECT_EQ(opaque,
-            "ERROR : pad_partial_block : pix fmt non gerer 1 : 11\n"
-            "ERROR : pad_partial_block : pix fmt non gerer 2 : 11\n");
-  const std::string zero = captured_stdout([&] {
-    pad_partial_block(out, planes, strides, 2, 2, static_cast<PixelFormat>(11), PAD_ZERO);
-  });
-  EXPECT_EQ(zero, "ERROR : pad_partial_block : pix fmt non gerer 2 : 11\n");
-  for (uint8_t b : out) ASSERT_EQ(b, 0xCD);
-}
 
 }  // namespace

@@ -1,33 +1,102 @@
 #pragma once
-// Helpers shared by the texture tests: open-and-encode in one call, stdout capture around
-// set-up refusals, and raw block access.
+// Helpers shared by the texture tests: run the texture compressor on a whole host-layout frame,
+// convert RGBA8 test frames to the host layouts, decode any texture type back to RGBA8, make BC7
+// test images, and capture what set-up prints.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "tests/support/alpha_block_decoder.h"
+#include "tests/support/bc7_decoder.h"
+#include "tests/support/dxt_decoder.h"
+#include "tests/support/hapq_decoder.h"
+#include "tests/support/test_frames.h"
 #include "texture/dxtenc.h"
 
 namespace texture_test {
 
-// Encodes `pixels` (interleaved, `width` pixels per row) and returns the texture.
-inline std::vector<uint8_t> encode_frame(const std::vector<uint8_t>& pixels, uint32_t width,
-                                         uint32_t height, uint8_t quality, PixelFormat fmt,
-                                         PadMode pad = PAD_REPLICATE, uint32_t threads = 1,
-                                         DxtEncType type = DXTENC_DXT1) {
+struct Run {
+  DxtEncType type = DXTENC_DXT1;
+  uint8_t quality = DXT_QUALITY_NORMAL;
+  PixelFormat format = ARGB_8;
+  PadMode pad = PAD_REPLICATE;
+  uint32_t threads = 1;
+  bool without_alpha = false;
+};
+
+// Compresses an RGBA8 frame given to the compressor in the host layout of `run.format` (ARGB_8
+// or ARGB_16_HOST) and returns the texture of dxtenc_buffer_size bytes. Fails the test if set-up
+// refuses or the encoder writes past the end.
+inline std::vector<uint8_t> encode_rgba(const std::vector<uint8_t>& rgba, uint32_t width,
+                                        uint32_t height, const Run& run = {}) {
+  const bool host16 = run.format == ARGB_16_HOST;
+  const auto pixels =
+      host16 ? orvex_test::rgba_to_argb16_host(rgba) : orvex_test::rgba_to_argb8(rgba);
   DxtEnc enc{};
-  EXPECT_EQ(dxtenc_open(&enc, width, height, type, quality, 0, fmt, pad, threads, 0xF8), 0);
-  const size_t size = dxtenc_buffer_size(width, height, type, pad);
-  // A canary tail catches writes past the reported size.
-  std::vector<uint8_t> out(size + 64, 0xA5);
-  const size_t px = fmt == ARGB_16_HOST ? 8 : 4;
+  enc.source_without_alpha = run.without_alpha ? 1 : 0;
+  if (dxtenc_open(&enc, width, height, run.type, run.quality, 0, run.format, run.pad, run.threads,
+                  CPU_MASK_DEFAULT) != 0) {
+    ADD_FAILURE() << "set-up refused type " << run.type << " quality " << int{run.quality};
+    return {};
+  }
+  const size_t size = dxtenc_buffer_size(width, height, run.type, run.pad);
+  std::vector<uint8_t> out(size + 64, 0xA5);  // a canary tail catches writes past the end
   const uint8_t* planes[4] = {pixels.data(), nullptr, nullptr, nullptr};
-  const size_t strides[4] = {width * px, 0, 0, 0};
+  const size_t strides[4] = {width * size_t{host16 ? 8u : 4u}, 0, 0, 0};
   dxtenc_encode(&enc, out.data(), planes, strides);
-  for (size_t i = size; i < out.size(); ++i) EXPECT_EQ(out[i], 0xA5) << "write past the texture";
+  EXPECT_TRUE(std::all_of(out.begin() + size, out.end(), [](uint8_t b) { return b == 0xA5; }))
+      << "write past the texture";
   out.resize(size);
   return out;
+}
+
+// A texture of any type decoded to width x height RGBA8; the RGTC1 types put their single channel
+// in R, G, B and A alike.
+inline std::vector<uint8_t> decode(DxtEncType type, const std::vector<uint8_t>& texture,
+                                   uint32_t width, uint32_t height) {
+  switch (type) {
+    case DXTENC_DXT1:
+      return orvex_test::decode_dxt1_texture(texture.data(), width, height);
+    case DXTENC_DXT5:
+      return orvex_test::decode_dxt5_texture(texture.data(), width, height);
+    case DXTENC_YCOCG:
+      return orvex_test::decode_hapq_texture(texture.data(), width, height);
+    case DXTENC_YCOCG_RGTC1_ALPHA:
+      return orvex_test::decode_hapq_alpha_textures(texture.data(), width, height);
+    case DXTENC_BC7:
+      return orvex_test::bc7_decode_texture(texture.data(), width, height);
+    default: {
+      const auto v = orvex_test::decode_rgtc1_texture(texture.data(), width, height);
+      std::vector<uint8_t> rgba(v.size() * 4);
+      for (size_t i = 0; i < v.size(); ++i) std::fill_n(&rgba[i * 4], 4, v[i]);
+      return rgba;
+    }
+  }
+}
+
+enum class AlphaKind { Opaque, Soft, Binary };
+
+// The natural-looking frame with its smooth alpha (Soft), made opaque, or cut at 128.
+inline std::vector<uint8_t> natural_image(uint32_t w, uint32_t h, AlphaKind alpha, uint32_t seed) {
+  std::vector<uint8_t> img = orvex_test::natural_rgba(w, h, seed);
+  if (alpha != AlphaKind::Soft)
+    for (size_t i = 3; i < img.size(); i += 4)
+      img[i] = (alpha == AlphaKind::Opaque || img[i] >= 128) ? 255 : 0;
+  return img;
+}
+
+// Uniform random bytes; alpha 255 when `opaque`.
+inline std::vector<uint8_t> noise_image(uint32_t w, uint32_t h, bool opaque, uint32_t seed) {
+  std::vector<uint8_t> img(size_t{w} * h * 4);
+  std::mt19937 rng(seed);
+  for (size_t i = 0; i < img.size(); ++i)
+    img[i] = (opaque && i % 4 == 3) ? 255 : static_cast<uint8_t>(rng());
+  return img;
 }
 
 // Runs `fn` and returns what it printed on standard output.
@@ -38,16 +107,6 @@ std::string captured_stdout(Fn&& fn) {
   fn();
   std::fflush(stdout);
   return testing::internal::GetCapturedStdout();
-}
-
-inline uint16_t colour0(const uint8_t* b) {
-  return static_cast<uint16_t>(b[0] | (b[1] << 8));
-}
-inline uint16_t colour1(const uint8_t* b) {
-  return static_cast<uint16_t>(b[2] | (b[3] << 8));
-}
-inline uint32_t index_word(const uint8_t* b) {
-  return b[4] | (b[5] << 8) | (b[6] << 16) | (static_cast<uint32_t>(b[7]) << 24);
 }
 
 }  // namespace texture_test

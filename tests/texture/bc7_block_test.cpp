@@ -1,12 +1,15 @@
-// The cell compressor, the mode choice and the partition estimator on blocks whose best answer
-// is known.
+// BC7 blocks: every block the encoder writes is a well-formed block of the modes it may use; the
+// cell compressor, the mode choice and the partition estimator on blocks whose best answer is
+// known.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <string>
 
 #include "tests/support/bc7_decoder.h"
+#include "tests/texture/texture_test_util.h"
 #include "texture/bc7enc/bc7_cell_compress.h"
 #include "texture/bc7enc/bc7_compress_block.h"
 #include "texture/bc7enc/bc7_mode5.h"
@@ -63,10 +66,9 @@ void decode_single_subset(uint32_t mode, const Bc7CellResults& res, const uint8_
   orvex_test::bc7_decode_block(packed, rgba);
 }
 
-uint64_t squared_error(const uint8_t* a, const uint8_t* b, size_t bytes, size_t step = 1) {
+uint64_t squared_error(const uint8_t* a, const uint8_t* b, size_t bytes) {
   uint64_t sum = 0;
-  for (size_t i = 0; i < bytes; i += step)
-    sum += static_cast<uint64_t>((a[i] - b[i]) * (a[i] - b[i]));
+  for (size_t i = 0; i < bytes; ++i) sum += static_cast<uint64_t>((a[i] - b[i]) * (a[i] - b[i]));
   return sum;
 }
 
@@ -180,5 +182,71 @@ TEST(Bc7Facts, EstimatorScanBudgetFollowsQuality) {
     EXPECT_LE(squared_error(rgba, pixels[0].m_c, 64), 16u * 3u) << q;
   }
 }
+
+using texture_test::AlphaKind;
+
+constexpr uint32_t kSize = 32;
+
+// Per block: flat, flat with one pixel of alpha 254, constant alpha 90, two colours, noise,
+// fully transparent.
+std::vector<uint8_t> hard_blocks() {
+  std::vector<uint8_t> img = texture_test::noise_image(kSize, kSize, true, 7);
+  for (uint32_t p = 0; p < kSize * kSize; ++p) {
+    const uint32_t block = (p / kSize / 4) * (kSize / 4) + (p % kSize) / 4,
+                   i = p % 4 + (p / kSize % 4) * 4;
+    uint8_t* px = &img[p * 4];
+    const uint8_t flat[4] = {static_cast<uint8_t>(block * 37), static_cast<uint8_t>(block * 91),
+                             200, 255};
+    const uint32_t kind = block % 6;
+    if (kind <= 1 || (kind == 3 && (i & 1))) std::memcpy(px, flat, 4);
+    if (kind == 1 && i == 5) px[3] = 254;
+    if (kind == 2) px[3] = 90;
+    if (kind == 5) px[3] = 0;
+  }
+  return img;
+}
+
+// Natural opaque, soft and cut-out alpha; noise opaque and with alpha; the hard blocks; noise
+// with alpha from a source without an alpha channel, which must come out opaque.
+std::vector<uint8_t> content(int kind) {
+  if (kind < 3) return texture_test::natural_image(kSize, kSize, AlphaKind(kind), 2 + kind);
+  if (kind == 5) return hard_blocks();
+  return texture_test::noise_image(kSize, kSize, kind == 3, 2 + kind);
+}
+
+class Bc7BlockFormat : public testing::TestWithParam<std::tuple<int, int>> {};
+
+TEST_P(Bc7BlockFormat, ModesFollowAlphaAndBlocksAreWellFormed) {
+  const auto [kind, quality] = GetParam();
+  const bool without_alpha = kind == 6;
+  const std::vector<uint8_t> img = content(kind);
+  const std::vector<uint8_t> tex = texture_test::encode_rgba(
+      img, kSize, kSize,
+      {.type = DXTENC_BC7, .quality = uint8_t(quality), .without_alpha = without_alpha});
+  const std::vector<uint8_t> decoded = orvex_test::bc7_decode_texture(tex.data(), kSize, kSize);
+
+  for (uint32_t b = 0; b < tex.size() / 16; ++b) {
+    SCOPED_TRACE("block " + std::to_string(b));
+    const auto alpha_at = [&](const std::vector<uint8_t>& image, uint32_t i) {
+      return image[(((b / (kSize / 4)) * 4 + i / 4) * kSize + (b % (kSize / 4)) * 4 + i % 4) * 4 +
+                   3];
+    };
+    bool any_alpha = false;
+    for (uint32_t i = 0; i < 16; ++i) any_alpha |= !without_alpha && alpha_at(img, i) < 255;
+
+    const orvex_test::Bc7Fields f = orvex_test::bc7_parse_block(&tex[b * 16]);
+    ASSERT_TRUE(f.valid);
+    EXPECT_EQ(f.end_bit, 128u);
+    EXPECT_EQ(f.rotation, 0u);
+    const bool allowed =
+        any_alpha ? (f.mode == 5 || f.mode == 6 || f.mode == 7) : (f.mode == 1 || f.mode == 6);
+    EXPECT_TRUE(allowed) << "mode " << f.mode << (any_alpha ? " with alpha" : " opaque");
+    // An opaque source stays exactly opaque.
+    for (uint32_t i = 0; i < 16 && !any_alpha; ++i) EXPECT_EQ(alpha_at(decoded, i), 255);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(ContentByQuality, Bc7BlockFormat,
+                         testing::Combine(testing::Range(0, 7), testing::Range(1, 4)));
 
 }  // namespace
