@@ -91,12 +91,12 @@ void on_create(HWND window) {
   const HINSTANCE instance = module_instance();
   const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
   for (int i = 0; i < kDialogControlCount; ++i) {
-    const DialogControlSpec& spec = dialog_control_spec(static_cast<DialogControl>(i));
-    const std::wstring text = spec.text ? widen(spec.text) : std::wstring();
+    const DialogControlSpec& control = dialog_control_spec(static_cast<DialogControl>(i));
+    const std::wstring text = control.text ? widen(control.text) : std::wstring();
     HWND h =
-        CreateWindowExW(0, widen(spec.class_name).c_str(), spec.text ? text.c_str() : nullptr,
-                        WS_CHILD | WS_VISIBLE | spec.style, 0, 0, 0, 0, window,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+        CreateWindowExW(0, widen(control.class_name).c_str(), control.text ? text.c_str() : nullptr,
+                        WS_CHILD | WS_VISIBLE | control.style, 0, 0, 0, 0, window,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
     g_dialog.controls[i] = h;
     SendMessageW(h, WM_SETFONT, font, FALSE);
   }
