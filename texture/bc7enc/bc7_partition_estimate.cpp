@@ -180,13 +180,12 @@ uint64_t estimate_subset_all(const BlockPlanes& block, const int16_t in[16]) {
   return total;
 }
 
-template <uint32_t kMode>
-uint32_t scan_partitions_unit(const Bc7Color* pixels, const Bc7BlockParams& block,
-                              uint32_t total_partitions) {
-  BlockPlanes planes;
-  for (uint32_t i = 0; i < 16; ++i)
-    for (uint32_t c = 0; c < 4; ++c) planes.c[c][i] = static_cast<int16_t>(pixels[i].m_c[c]);
-
+// Walks the two-subset partitions in scan order with the pre-filter and keeps the first best.
+// `partition_error(q, best_err)` returns the estimated error of partition q; it may stop early
+// once the error reaches best_err, since only a strictly smaller error can win.
+template <typename PartitionError>
+uint32_t scan_partitions(const Bc7BlockParams& block, uint32_t total_partitions,
+                         PartitionError&& partition_error) {
   uint64_t best_err = UINT64_MAX;
   uint32_t best_partition = 0, key_partition = 0;
   for (uint32_t k = 0; k < total_partitions && best_err > 0; ++k) {
@@ -198,14 +197,7 @@ uint32_t scan_partitions_unit(const Bc7Color* pixels, const Bc7BlockParams& bloc
       }
     }
 
-    int16_t in0[16], in1[16];
-    for (uint32_t i = 0; i < 16; ++i) {
-      in1[i] = static_cast<int16_t>(-static_cast<int32_t>((g_bc7_partition2_masks[q] >> i) & 1u));
-      in0[i] = static_cast<int16_t>(~in1[i]);
-    }
-    uint64_t err = estimate_subset_all<kMode>(planes, in0);
-    if (err < best_err) err += estimate_subset_all<kMode>(planes, in1);
-
+    const uint64_t err = partition_error(q, best_err);
     if (err < best_err) {
       best_err = err;
       best_partition = q;
@@ -218,38 +210,39 @@ uint32_t scan_partitions_unit(const Bc7Color* pixels, const Bc7BlockParams& bloc
 }
 
 template <uint32_t kMode>
-uint32_t scan_partitions(const Bc7Color* pixels, const Bc7BlockParams& block,
-                         const uint32_t weights[4], uint32_t total_partitions) {
+uint32_t scan_partitions_unit(const Bc7Color* pixels, const Bc7BlockParams& block,
+                              uint32_t total_partitions) {
+  BlockPlanes planes;
+  for (uint32_t i = 0; i < 16; ++i)
+    for (uint32_t c = 0; c < 4; ++c) planes.c[c][i] = static_cast<int16_t>(pixels[i].m_c[c]);
+
+  return scan_partitions(block, total_partitions, [&](uint32_t q, uint64_t best_err) {
+    int16_t in0[16], in1[16];
+    for (uint32_t i = 0; i < 16; ++i) {
+      in1[i] = static_cast<int16_t>(-static_cast<int32_t>((g_bc7_partition2_masks[q] >> i) & 1u));
+      in0[i] = static_cast<int16_t>(~in1[i]);
+    }
+    uint64_t err = estimate_subset_all<kMode>(planes, in0);
+    if (err < best_err) err += estimate_subset_all<kMode>(planes, in1);
+    return err;
+  });
+}
+
+template <uint32_t kMode>
+uint32_t scan_partitions_weighted(const Bc7Color* pixels, const Bc7BlockParams& block,
+                                  const uint32_t weights[4], uint32_t total_partitions) {
   BlockChannels channels;
   for (uint32_t i = 0; i < 16; ++i)
     for (uint32_t c = 0; c < 4; ++c) channels.c[i][c] = pixels[i].m_c[c];
 
-  uint64_t best_err = UINT64_MAX;
-  uint32_t best_partition = 0, key_partition = 0;
-  for (uint32_t k = 0; k < total_partitions && best_err > 0; ++k) {
-    const uint32_t q = g_bc7_partition_scan_order[k];
-    if (block.m_partition_prefilter && k >= 14 && k <= 34) {
-      if (((g_bc7_partition_predictors[q] >> (key_partition + 1)) & 1u) == 0) {
-        if (k == 34) break;
-        continue;
-      }
-    }
-
+  return scan_partitions(block, total_partitions, [&](uint32_t q, uint64_t best_err) {
     const PartitionOrder& order = kPartitionOrders[q];
     uint64_t err = estimate_subset<kMode>(channels, order.pixels, order.count0, weights, best_err);
     if (err < best_err)
       err += estimate_subset<kMode>(channels, order.pixels + order.count0, 16 - order.count0,
                                     weights, best_err);
-
-    if (err < best_err) {
-      best_err = err;
-      best_partition = q;
-    }
-    // The checkerboard partition stops the scan unless it wins.
-    if (q == 34 && best_partition != 34) break;
-    if (k == 13) key_partition = best_partition;
-  }
-  return best_partition;
+    return err;
+  });
 }
 
 }  // namespace
@@ -264,6 +257,6 @@ uint32_t bc7_estimate_partition(const Bc7Color* pixels, const Bc7BlockParams& bl
   if (unit_weights)
     return mode == 7 ? scan_partitions_unit<7>(pixels, block, total_partitions)
                      : scan_partitions_unit<1>(pixels, block, total_partitions);
-  return mode == 7 ? scan_partitions<7>(pixels, block, weights, total_partitions)
-                   : scan_partitions<1>(pixels, block, weights, total_partitions);
+  return mode == 7 ? scan_partitions_weighted<7>(pixels, block, weights, total_partitions)
+                   : scan_partitions_weighted<1>(pixels, block, weights, total_partitions);
 }
