@@ -224,7 +224,10 @@ void FfmpegSource::State::convert_video(const AVFrame& f) {
       sws_getCoefficients(f.colorspace == AVCOL_SPC_UNSPECIFIED ? SWS_CS_DEFAULT : f.colorspace);
   const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(f.format));
   const bool is_rgb = desc && (desc->flags & AV_PIX_FMT_FLAG_RGB);
+  // Grey without chroma is full range unless tagged otherwise, as ffmpeg itself reads it.
+  const bool is_grey = desc && !is_rgb && desc->nb_components <= 2;
   const int src_full = is_rgb || f.color_range == AVCOL_RANGE_JPEG ||
+                       (is_grey && f.color_range != AVCOL_RANGE_MPEG) ||
                        f.format == AV_PIX_FMT_YUVJ420P || f.format == AV_PIX_FMT_YUVJ422P ||
                        f.format == AV_PIX_FMT_YUVJ444P;
   sws_setColorspaceDetails(sws.get(), coeffs, src_full, sws_getCoefficients(SWS_CS_DEFAULT), 1, 0,
