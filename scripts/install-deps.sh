@@ -14,11 +14,12 @@ packages=(
 )
 
 # The Windows cross build (`make windows`) needs more, and much larger, packages: the mingw-w64
-# compiler, wine to run what it builds, Xvfb for the dialog's window and xwd/netpbm for a
-# screenshot. They are installed only when asked for with --windows, so `make test` stays lean.
+# compiler, wine to run what it builds (with wine's own fonts, which draw the caption buttons),
+# Xvfb for the dialog's window and xwd/netpbm for a screenshot. They are installed only when
+# asked for with --windows, so `make test` stays lean.
 windows_packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 dpkg-dev
-  wine wine64
+  wine wine64 fonts-wine
   xvfb x11-apps netpbm
 )
 if [ "${1:-}" = "--windows" ]; then
