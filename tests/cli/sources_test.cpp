@@ -62,11 +62,9 @@ TEST(HostPaths, FollowTheSourcePixelFormat) {
     const char* pix_fmt;
     bool deep, alpha;
   };
-  for (const Case& c :
-       {Case{"rgb24", false, false}, Case{"rgba", false, true}, Case{"yuv420p", false, false},
-        Case{"pal8", false, true}, Case{"rgb48le", true, false}, Case{"rgba64le", true, true},
-        Case{"yuv420p10le", true, false}, Case{"yuva444p10le", true, true},
-        Case{"gray16le", true, false}}) {
+  for (const Case& c : {Case{"rgb24", false, false}, Case{"pal8", false, true},
+                        Case{"yuv420p", false, false}, Case{"rgb48le", true, false},
+                        Case{"yuv420p10le", true, false}, Case{"yuva444p10le", true, true}}) {
     SCOPED_TRACE(c.pix_fmt);
     orvex_test::TempDir dir;
     const std::string raw = dir.file("in.raw"), ref = dir.file("ref.rgba");
@@ -98,10 +96,7 @@ TEST(HostPaths, FollowTheSourcePixelFormat) {
     }
     const std::vector<uint8_t> want = orvex_test::read_file(ref);
     ASSERT_EQ(want.size(), rgba.size());
-    // Raw grey without a range tag is read as limited range here, as full range by ffmpeg.
-    if (std::string(c.pix_fmt) != "gray16le") {
-      EXPECT_GE(orvex_test::psnr(rgba.data(), want.data(), rgba.size()), 40.0);
-    }
+    EXPECT_GE(orvex_test::psnr(rgba.data(), want.data(), rgba.size()), 40.0);
   }
 }
 
