@@ -115,12 +115,4 @@ TEST(AtomHeader, SwitchesToLargeFormAtTheBoundary) {
             (ByteVector{0, 0, 0, 8, 'f', 'r', 'e', 'e'}));
 }
 
-TEST(AtomCopy, CopyOwnsItsBytes) {
-  auto source = std::make_unique<PASP_Writer>(1, 2);
-  const Atom_Writer copy = *source;
-  const ByteVector before = serialise_atom(*source);
-  source.reset();
-  EXPECT_EQ(serialise_atom(copy), before);
-}
-
 }  // namespace
