@@ -55,45 +55,38 @@ TEST(Layout, SmallTexturesByteForByte) {
             expected);
 }
 
-struct HeaderCase {
-  uint32_t length;
-  HapCompressor compressor;
-  Kind kind;
-  bool long_form, chunked;
-};
-
-class HeaderForm : public testing::TestWithParam<HeaderCase> {};
-
 // With one chunk the chunked bound is length + 5 + 12, so 0xFFFFEE is the longest Snappy texture
 // whose header is short, and a texture past 0xFFFFFF always has a long one.
-TEST_P(HeaderForm, FollowsTheLengthBound) {
-  const HeaderCase c = GetParam();
-  const Bytes texture = hap_test::make_texture(c.kind, c.length, c.length);
-  const Bytes out = encode_section(texture, dxt1, c.compressor, 1);
-  const auto frame = orvex_test::read_hap_frame(out);
-  const auto& t = frame.textures[0];
-  EXPECT_EQ(t.long_header, c.long_form);
-  EXPECT_EQ(t.chunked(), c.chunked);
-  const uint32_t body = uint32_t(out.size()) - (c.long_form ? 8 : 4);
-  Bytes header;
-  append_le(header, c.long_form ? 0 : body, 3);
-  header.push_back(c.chunked ? 0xCB : 0xAB);
-  if (c.long_form) append_le(header, body, 4);
-  EXPECT_TRUE(std::equal(header.begin(), header.end(), out.begin()));
-  if (!c.chunked) {
-    EXPECT_EQ(body, c.length);
+TEST(Layout, HeaderFormFollowsTheLengthBound) {
+  const struct {
+    uint32_t length;
+    HapCompressor compressor;
+    Kind kind;
+    bool long_form, chunked;
+  } cases[] = {{0xFFFFFF, HapCompressor_None, Kind::Random, false, false},
+               {0x1000000, HapCompressor_None, Kind::Random, true, false},
+               {0x1000000, HapCompressor_Snappy, Kind::Structured, true, true},
+               {0xFFFFEE, HapCompressor_Snappy, Kind::Structured, false, true},
+               {0xFFFFEF, HapCompressor_Snappy, Kind::Structured, true, true},
+               {0xFFFFEF, HapCompressor_Snappy, Kind::Random, true, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.length);
+    const Bytes texture = hap_test::make_texture(c.kind, c.length, c.length);
+    const Bytes out = encode_section(texture, dxt1, c.compressor, 1);
+    const auto frame = orvex_test::read_hap_frame(out);
+    const auto& t = frame.textures.at(0);
+    EXPECT_EQ(t.long_header, c.long_form);
+    EXPECT_EQ(t.chunked(), c.chunked);
+    const uint32_t body = uint32_t(out.size()) - (c.long_form ? 8 : 4);
+    Bytes header;
+    append_le(header, c.long_form ? 0 : body, 3);
+    header.push_back(c.chunked ? 0xCB : 0xAB);
+    if (c.long_form) append_le(header, body, 4);
+    EXPECT_TRUE(std::equal(header.begin(), header.end(), out.begin()));
+    EXPECT_TRUE(c.chunked || body == c.length);
+    EXPECT_TRUE(t.texture == texture);
   }
-  EXPECT_TRUE(t.texture == texture);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Boundary, HeaderForm,
-    testing::Values(HeaderCase{0xFFFFFF, HapCompressor_None, Kind::Random, false, false},
-                    HeaderCase{0x1000000, HapCompressor_None, Kind::Random, true, false},
-                    HeaderCase{0x1000000, HapCompressor_Snappy, Kind::Structured, true, true},
-                    HeaderCase{0xFFFFEE, HapCompressor_Snappy, Kind::Structured, false, true},
-                    HeaderCase{0xFFFFEF, HapCompressor_Snappy, Kind::Structured, true, true},
-                    HeaderCase{0xFFFFEF, HapCompressor_Snappy, Kind::Random, true, false}));
 
 // The outer header of two textures is short while the sum of (length + 5 x chunks + 12) fits.
 TEST(Layout, MultipleImagesHeaderForm) {
@@ -134,7 +127,6 @@ TEST(Layout, ChunkedFormKeptOnlyWhenShorterThanStoredSection) {
 TEST(Layout, ChunkCountDividesTheBlockCount) {
   EXPECT_EQ(hap_limit_chunk_count(100 * 8, dxt1, 64), 50u);
   EXPECT_EQ(hap_limit_chunk_count(97 * 8, dxt1, 64), 1u);
-  EXPECT_EQ(hap_limit_chunk_count(100 * 16, HapTexFormat_RGBA_DXT5, 64), 50u);
   EXPECT_EQ(hap_limit_chunk_count(64 * 16, HapTexFormat_RGBA_BPTC, 0), 1u);
   EXPECT_EQ(hap_limit_chunk_count(4, dxt1, 64), 1u);
   EXPECT_EQ(hap_limit_chunk_count(2 * 0x333327 * 8, dxt1, UINT32_MAX), 0x333327u);
@@ -150,9 +142,7 @@ TEST(Layout, WorstCaseBounds) {
   const uint32_t lengths[3] = {800, 800, 800}, counts[3] = {1, 1, 1}, zero = 0;
   const HapTexFormat formats[3] = {dxt1, dxt1, dxt1};
   EXPECT_EQ(hap_max_encoded_length(3, lengths, formats, counts), 0u);
-  EXPECT_EQ(hap_max_encoded_length(0, lengths, formats, counts), 0u);
   EXPECT_EQ(hap_max_encoded_length(1, lengths, formats, &zero), 0u);
-  EXPECT_EQ(hap_max_encoded_length(1, nullptr, formats, counts), 0u);
   // Beyond 32 bits the bound is reported as 0 instead of wrapping to a small buffer size.
   const uint32_t huge = 0xFFFFFFF0;
   EXPECT_EQ(hap_max_encoded_length(1, &huge, &dxt1, counts), 0u);

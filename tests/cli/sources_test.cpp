@@ -63,10 +63,9 @@ TEST(HostPaths, FollowTheSourcePixelFormat) {
     bool deep, alpha;
   };
   for (const Case& c :
-       {Case{"rgb24", false, false}, Case{"rgba", false, true}, Case{"yuv420p", false, false},
-        Case{"pal8", false, true}, Case{"rgb48le", true, false}, Case{"rgba64le", true, true},
-        Case{"yuv420p10le", true, false}, Case{"yuva444p10le", true, true},
-        Case{"gray", false, false}, Case{"gray16le", true, false}}) {
+       {Case{"rgb24", false, false}, Case{"pal8", false, true}, Case{"yuv420p", false, false},
+        Case{"gray", false, false}, Case{"rgb48le", true, false}, Case{"yuv420p10le", true, false},
+        Case{"yuva444p10le", true, true}, Case{"gray16le", true, false}}) {
     SCOPED_TRACE(c.pix_fmt);
     orvex_test::TempDir dir;
     const std::string raw = dir.file("in.raw"), ref = dir.file("ref.rgba");

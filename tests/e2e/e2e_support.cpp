@@ -11,8 +11,6 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "tests/support/psnr.h"
-
 namespace e2e {
 
 std::vector<std::string> entries(const std::string& dir) {
@@ -61,20 +59,22 @@ std::string probe(const std::string& movie, const char* kind, const std::string&
   return v;
 }
 
-std::vector<uint8_t> decode_video(const std::string& movie, const std::string& pix_fmt) {
+// Decodes stream `map` of `movie` as raw `format_args` (throws on failure).
+static std::vector<uint8_t> decode(const std::string& movie, const std::string& map,
+                                   const std::string& format_args) {
   Scratch tmp;
-  const RunResult r = run("ffmpeg -v error -i " + quote(movie) +
-                          " -map 0:v:0 -f rawvideo -pix_fmt " + pix_fmt + " " + tmp.file("frames"));
+  const RunResult r = run("ffmpeg -v error -i " + quote(movie) + " -map " + map + " -f " +
+                          format_args + " " + tmp.file("decoded"));
   if (r.status != 0 || !r.err.empty()) throw std::runtime_error("ffmpeg decode: " + r.err);
-  return read_file(tmp.file("frames"));
+  return read_file(tmp.file("decoded"));
+}
+
+std::vector<uint8_t> decode_video(const std::string& movie, const std::string& pix_fmt) {
+  return decode(movie, "0:v:0", "rawvideo -pix_fmt " + pix_fmt);
 }
 
 std::vector<uint8_t> decode_audio(const std::string& movie, const std::string& format) {
-  Scratch tmp;
-  const RunResult r = run("ffmpeg -v error -i " + quote(movie) + " -map 0:a:0 -f " + format + " " +
-                          tmp.file("audio"));
-  if (r.status != 0) throw std::runtime_error("ffmpeg audio decode: " + r.err);
-  return read_file(tmp.file("audio"));
+  return decode(movie, "0:a:0", format);
 }
 
 std::vector<std::vector<uint8_t>> video_samples(const std::string& movie) {
@@ -109,11 +109,6 @@ std::vector<uint8_t> test_pictures_rgb24(uint32_t width, uint32_t height, int fr
     }
   }
   return px;
-}
-
-double psnr_bytes(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
-  if (a.size() != b.size() || a.empty()) return 0;
-  return orvex_test::psnr(a.data(), b.data(), a.size());
 }
 
 }  // namespace e2e

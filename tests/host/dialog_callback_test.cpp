@@ -9,60 +9,49 @@
 
 namespace {
 
-using orvex_sim::Host;
 using orvex_sim::RenderTarget;
-using orvex_test::HostTest;
 
-class DialogCallback : public HostTest {
+class DialogCallback : public orvex_test::HostTest {
  protected:
-  A_Err run(RenderTarget* target, A_Boolean& user_interacted) {
-    user_interacted = 1;
-    return fb().AEIO_UserOptionsDialog(basic(), Host::handle_of(target), nullptr, &user_interacted);
+  // Runs the dialog expecting `result` and no interaction reported.
+  void run(RenderTarget* target, A_Err result) {
+    A_Boolean user_interacted = 1;
+    EXPECT_EQ(fb().AEIO_UserOptionsDialog(basic(), spec(target), nullptr, &user_interacted),
+              result);
+    EXPECT_EQ(user_interacted, 0);
   }
 };
 
-TEST_F(DialogCallback, WithoutAWindowLeavesTheRecordAndReportsNoInteraction) {
+TEST_F(DialogCallback, WithoutAWindowLeavesTheRecord) {
   RenderTarget* target = initialised_target();
-  std::vector<uint8_t>& bytes = record_bytes(target);
-  bytes[8] = 6;     // codec the dialog would replace on Ok
-  bytes[16] = 100;  // chunk count it would show as 8
-  const std::vector<uint8_t> before = bytes;
-  A_Boolean user_interacted = 1;
-  EXPECT_EQ(run(target, user_interacted), 0);
-  EXPECT_EQ(user_interacted, 0);
+  record_bytes(target)[8] = 6;     // codec the dialog would replace on Ok
+  record_bytes(target)[16] = 100;  // chunk count it would show as 8
+  const std::vector<uint8_t> before = record_bytes(target);
+  run(target, 0);
   EXPECT_EQ(record_bytes(target), before);
+  run(host().new_target(), 0);  // no options: nothing to show
 }
 
 TEST_F(DialogCallback, HostFailuresAreReturnedAndNothingStaysLocked) {
   const struct {
-    const char* name;
     void (*fault)(orvex_sim::HostFaults&, orvex_sim::TargetValues&);
     A_Err result;
   } cases[] = {
-      {"no handle", [](auto&, auto& v) { v.options_get_err = 31; }, 31},
-      {"lock", [](auto& f, auto&) { f.lock["Output Options"] = 32; }, 32},
-      {"unlock", [](auto& f, auto&) { f.unlock["Output Options"] = 33; }, 33},
-      {"io suite", [](auto& f, auto&) { f.missing_suites.insert("AEGP IO Out Suite"); }, 516},
+      {[](auto&, auto& v) { v.options_get_err = 31; }, 31},
+      {[](auto& f, auto&) { f.lock["Output Options"] = 32; }, 32},
+      {[](auto& f, auto&) { f.unlock["Output Options"] = 33; }, 33},
+      {[](auto& f, auto&) { f.missing_suites.insert("AEGP IO Out Suite"); }, 516},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
     RenderTarget* target = initialised_target();
     c.fault(host().faults, target->values);
-    A_Boolean user_interacted = 1;
-    EXPECT_EQ(run(target, user_interacted), c.result);
-    EXPECT_EQ(user_interacted, 0);
+    run(target, c.result);
     host().faults = {};
-    target->values.options_get_err = 0;
     // A refused unlock leaves the host's lock count behind: disposing of the record clears it.
     fb().AEIO_DisposeOutputOptions(basic(), target->options);
     target->options = nullptr;
-    EXPECT_EQ(host().locked_handles(), 0u);
+    EXPECT_EQ(host().locked_handles(), 0u) << c.result;
   }
-  // A target without options: nothing to show, no error.
-  RenderTarget* empty = host().new_target();
-  A_Boolean user_interacted = 1;
-  EXPECT_EQ(run(empty, user_interacted), 0);
-  EXPECT_EQ(user_interacted, 0);
 }
 
 }  // namespace

@@ -7,14 +7,16 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
 #include <climits>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <thread>
 
+#include "tests/support/expect_error.h"
 #include "tests/support/movie_probe.h"
 
 namespace {
@@ -27,16 +29,19 @@ std::array<uint8_t, 3> frame_colour(int i) {
   return {uint8_t(20 + 23 * i), uint8_t(230 - 19 * i), uint8_t((60 + 97 * i) % 256)};
 }
 
-std::string temp_movie_path(const std::string& name) {
-  return (std::filesystem::temp_directory_path() /
-          ("orvex_job_" + std::to_string(getpid()) + "_" + name + ".mov"))
-      .string();
-}
-
-RenderJob make_job(const std::string& path, RenderJobHooks hooks, uint32_t mode = 0,
-                   uint16_t width = kWidth, uint8_t codec = 1, uint8_t no_output = 0) {
-  return RenderJob(std::u16string(path.begin(), path.end()), width, kHeight, 32, FrameRate{25, 1},
-                   0, 8, 0, 0, 0, 1.0f, codec, mode, 2, no_output, 0xF8, std::move(hooks));
+// A job writing `path` whose frame threads first run `before_encode`, if given.
+std::unique_ptr<RenderJob> make_job(const std::string& path, uint32_t pool,
+                                    std::function<void(uint64_t)> before_encode = {},
+                                    uint32_t mode = 0, uint16_t width = kWidth, uint8_t codec = 1,
+                                    uint8_t no_output = 0) {
+  RenderJobHooks hooks;
+  hooks.encoder_count = pool;
+  hooks.before_encode = std::move(before_encode);
+  auto job = std::make_unique<RenderJob>(std::u16string(path.begin(), path.end()), width, kHeight,
+                                         32, FrameRate{25, 1}, 0, 8, 0, 0, 0, 1.0f, codec, mode, 2,
+                                         no_output, 0xF8, std::move(hooks));
+  job->open_encoders(ARGB_8, 32, PAD_REPLICATE, 0);
+  return job;
 }
 
 // Submits one ARGB_8 frame in frame i's colour.
@@ -44,16 +49,6 @@ int add(RenderJob& job, int i, uint8_t slot = 0) {
   std::vector<uint8_t> px(size_t{kWidth} * kHeight * 4, 255);
   for (size_t p = 0; p < px.size(); p += 4) std::copy_n(frame_colour(i).begin(), 3, &px[p + 1]);
   return job.add_frame(px.data(), size_t{kWidth} * 4, slot);
-}
-
-template <class F>
-std::string error_of(F&& f) {
-  try {
-    f();
-  } catch (const std::runtime_error& e) {
-    return e.what();
-  }
-  return "no error";
 }
 
 // Which frame_colour each frame of a movie shows as ffmpeg decodes it (-1: none within 12 levels).
@@ -64,20 +59,13 @@ std::vector<int> movie_frame_numbers(const std::string& path) {
   for (size_t at = 0; at + size_t{kWidth} * kHeight * 3 <= rgb.size(); at += kWidth * kHeight * 3) {
     numbers.push_back(-1);
     for (int i = 0; i < kFrames && numbers.back() < 0; ++i) {
-      const auto c = frame_colour(i);
       bool close = true;
-      for (int k = 0; k < 3; ++k) close = close && std::abs(uint8_t(rgb[at + k]) - c[k]) <= 12;
+      for (int k = 0; k < 3; ++k)
+        close = close && std::abs(uint8_t(rgb[at + k]) - frame_colour(i)[k]) <= 12;
       if (close) numbers.back() = i;
     }
   }
   return numbers;
-}
-
-std::vector<int> sequence(std::initializer_list<int> skipped = {}) {
-  std::vector<int> s;
-  for (int i = 0; i < kFrames; ++i)
-    if (std::find(skipped.begin(), skipped.end(), i) == skipped.end()) s.push_back(i);
-  return s;
 }
 
 struct OrderingCase {
@@ -95,81 +83,62 @@ class JobOrdering : public testing::TestWithParam<OrderingCase> {};
 
 TEST_P(JobOrdering, MovieHoldsFramesInSubmissionOrder) {
   const OrderingCase c = GetParam();
-  const std::string path = temp_movie_path("order" + std::to_string(c.pool));
-  RenderJobHooks hooks;
-  hooks.encoder_count = c.pool;
-  if (c.reverse_finish) {
-    hooks.before_encode = [](uint64_t frame) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(3 * (kFrames - frame)));
-    };
-  }
+  orvex_test::TempDir dir;
+  const std::string path = dir.file("order.mov");
   {
-    RenderJob job = make_job(path, std::move(hooks), c.encoding_mode);
-    job.open_encoders(ARGB_8, 32, PAD_REPLICATE, 0);
-    const uint32_t encoders = job.encoder_count();
+    auto job = make_job(
+        path, c.pool,
+        [&](uint64_t frame) {
+          if (c.reverse_finish)
+            std::this_thread::sleep_for(std::chrono::milliseconds(3 * (kFrames - frame)));
+        },
+        c.encoding_mode);
+    const uint32_t encoders = job->encoder_count();
     ASSERT_EQ(encoders, c.encoding_mode == 1 ? 1u : c.pool);
     for (int i = 0; i < kFrames; ++i) {
       // One encoder: always 1. A pool: 0 while the ring fills, then 1 for every collection.
-      EXPECT_EQ(add(job, i), encoders == 1 || uint32_t(i) >= encoders ? 1 : 0) << "frame " << i;
+      EXPECT_EQ(add(*job, i), encoders == 1 || uint32_t(i) >= encoders ? 1 : 0) << "frame " << i;
     }
-    EXPECT_EQ(job.flush(), std::min<uint32_t>(encoders, kFrames));
-    EXPECT_EQ(job.flush(), 0u);
-    job.finish();
+    EXPECT_EQ(job->flush(), std::min<uint32_t>(encoders, kFrames));
+    EXPECT_EQ(job->flush(), 0u);
+    job->finish();
   }
-  EXPECT_EQ(movie_frame_numbers(path), sequence());
-  std::remove(path.c_str());
+  EXPECT_EQ(movie_frame_numbers(path), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
 }
 
 INSTANTIATE_TEST_SUITE_P(PoolSizes, JobOrdering,
                          testing::Values(OrderingCase{1, 0, false}, OrderingCase{0, 1, false},
                                          OrderingCase{0, 2, false}, OrderingCase{0, 4, true},
-                                         OrderingCase{2, 4, false}, OrderingCase{0, 128, true}),
-                         [](const auto& info) {
-                           const OrderingCase& c = info.param;
-                           return (c.encoding_mode == 1 ? std::string("single")
-                                                        : "mode" + std::to_string(c.encoding_mode) +
-                                                              "_pool" + std::to_string(c.pool)) +
-                                  (c.reverse_finish ? "_reversed" : "");
-                         });
+                                         OrderingCase{2, 4, false}, OrderingCase{0, 128, true}));
 
 // A frame whose encode throws surfaces on the driving thread at its collection, by add_frame or
 // by flush; the other frames still reach the movie in order and the movie is finished.
 TEST(JobFailures, ThrowingEncoderSurfacesAtCollection) {
-  const std::string path = temp_movie_path("throwing");
-  RenderJobHooks hooks;
-  hooks.encoder_count = 4;
-  hooks.before_encode = [](uint64_t frame) {
-    if (frame == 2) throw std::runtime_error("encoder failed");
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  };
+  orvex_test::TempDir dir;
+  const std::string path = dir.file("throwing.mov");
   {
-    RenderJob job = make_job(path, std::move(hooks));
-    job.open_encoders(ARGB_8, 32, PAD_REPLICATE, 0);
+    auto job = make_job(path, 4, [](uint64_t frame) {
+      if (frame == 2) throw std::runtime_error("encoder failed");
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    });
     for (int i = 0; i < kFrames; ++i) {
       // Frame 2 is collected by the 7th submission, which is then not taken: submit it again.
-      if (i == 6) {
-        EXPECT_EQ(error_of([&] { add(job, i); }), "encoder failed");
-      }
-      add(job, i);
+      if (i == 6) EXPECT_RUNTIME_ERROR(add(*job, i), "encoder failed");
+      add(*job, i);
     }
-    EXPECT_EQ(job.flush(), 4u);
-    job.finish();
+    EXPECT_EQ(job->flush(), 4u);
+    job->finish();
   }
-  EXPECT_EQ(movie_frame_numbers(path), sequence({2}));
+  EXPECT_EQ(movie_frame_numbers(path), (std::vector<int>{0, 1, 3, 4, 5, 6, 7, 8, 9}));
 
-  RenderJobHooks late;
-  late.encoder_count = 4;
-  late.before_encode = [](uint64_t frame) {
+  auto job = make_job(path, 4, [](uint64_t frame) {
     if (frame == 1) throw std::runtime_error("late failure");
-  };
-  RenderJob job = make_job(path, std::move(late));
-  job.open_encoders(ARGB_8, 32, PAD_REPLICATE, 0);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(add(job, i), 0);
-  EXPECT_EQ(error_of([&] { job.flush(); }), "late failure");
-  EXPECT_EQ(job.flush(), 1u) << "a second flush collects the rest";
-  job.finish();
+  });
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(add(*job, i), 0);
+  EXPECT_RUNTIME_ERROR(job->flush(), "late failure");
+  EXPECT_EQ(job->flush(), 1u) << "a second flush collects the rest";
+  job->finish();
   EXPECT_EQ(movie_frame_numbers(path), (std::vector<int>{0, 2}));
-  std::remove(path.c_str());
 }
 
 // True when this process has `path` open.
@@ -183,71 +152,57 @@ bool process_has_open(const std::string& path) {
 }
 
 TEST(JobLifecycle, ConstructionFailures) {
-  const std::string path = temp_movie_path("construction");
-  EXPECT_EQ(error_of([&] { make_job(path, {}, 0, kWidth, 6); }), "Unsupported HAP Codec");
+  orvex_test::TempDir dir;
+  const std::string path = dir.file("construction.mov");
+  EXPECT_RUNTIME_ERROR(make_job(path, 0, {}, 0, kWidth, 6), "Unsupported HAP Codec");
   EXPECT_FALSE(std::filesystem::exists(path)) << "refused before the file exists";
 
   // A frame encoder that cannot be created (width 0) fails the job after the movie writer made
   // the file; the writer is released with the job, so the file is closed.
   testing::internal::CaptureStdout();
-  EXPECT_EQ(error_of([&] { make_job(path, {}, 0, 0); }), "fail to init cpu encoding");
+  EXPECT_RUNTIME_ERROR(make_job(path, 0, {}, 0, 0), "fail to init cpu encoding");
   EXPECT_NE(testing::internal::GetCapturedStdout().find("ERR : dim invalide\n"), std::string::npos);
   ASSERT_TRUE(std::filesystem::exists(path));
   EXPECT_FALSE(process_has_open(path));
-  std::remove(path.c_str());
 }
 
-// Destroying a job with frames still encoding waits for them instead of terminating the process.
-TEST(JobLifecycle, DestructionJoinsFramesInFlight) {
-  const std::string path = temp_movie_path("inflight");
+// Destroying a job with frames still encoding waits for them instead of terminating the process;
+// a refused texture slot leaves the job unchanged.
+TEST(JobLifecycle, DestructionJoinsFramesInFlightAndBadSlotIsRefused) {
+  orvex_test::TempDir dir;
+  const std::string path = dir.file("inflight.mov");
   for (uint32_t mode : {0u, 1u}) {
-    RenderJobHooks hooks;
-    hooks.encoder_count = 4;
-    hooks.before_encode = [](uint64_t) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    };
-    RenderJob job = make_job(path, std::move(hooks), mode);
-    job.open_encoders(ARGB_8, 32, PAD_REPLICATE, 0);
-    for (int i = 0; i < 3; ++i) add(job, i);
+    auto job = make_job(
+        path, 4, [](uint64_t) { std::this_thread::sleep_for(std::chrono::milliseconds(20)); },
+        mode);
+    for (int i = 0; i < 3; ++i) add(*job, i);
     // Leaving the scope would call std::terminate if a thread were still joinable.
   }
-  std::remove(path.c_str());
-}
-
-TEST(JobLifecycle, InvalidTextureSlotLeavesTheJobUnchanged) {
-  const std::string path = temp_movie_path("slot3");
-  RenderJobHooks hooks;
-  hooks.encoder_count = 2;
-  RenderJob job = make_job(path, std::move(hooks));
-  job.open_encoders(ARGB_8, 32, PAD_REPLICATE, 0);
-  EXPECT_EQ(error_of([&] { add(job, 0, 3); }), "Invalid encodeur index");
-  EXPECT_EQ(job.flush(), 0u);
-  EXPECT_EQ(add(job, 0), 0);
-  EXPECT_EQ(add(job, 1), 0);
-  EXPECT_EQ(add(job, 2), 1);
-  EXPECT_EQ(job.flush(), 2u);
-  job.finish();
+  auto job = make_job(path, 2);
+  EXPECT_RUNTIME_ERROR(add(*job, 0, 3), "Invalid encodeur index");
+  EXPECT_EQ(job->flush(), 0u);
+  EXPECT_EQ(add(*job, 0), 0);
+  EXPECT_EQ(add(*job, 1), 0);
+  EXPECT_EQ(add(*job, 2), 1);
+  EXPECT_EQ(job->flush(), 2u);
+  job->finish();
   EXPECT_EQ(movie_frame_numbers(path), (std::vector<int>{0, 1, 2}));
-  std::remove(path.c_str());
 }
 
 // Frames are encoded and collected, but no file is made and audio calls do nothing.
 TEST(JobLifecycle, NoOutputWritesNothing) {
   const std::string path = "/nonexistent-folder/orvex/no_output.mov";
-  RenderJobHooks hooks;
-  hooks.encoder_count = 3;
   std::atomic<int> encoded = 0;
-  hooks.before_encode = [&](uint64_t) { ++encoded; };
-  RenderJob job = make_job(path, std::move(hooks), 0, kWidth, 1, 1);
-  job.set_audio_tracks(1, 48000, 16, 2, 0, 0);
-  job.open_encoders(ARGB_8, 32, PAD_REPLICATE, 0);
+  auto job = make_job(
+      path, 3, [&](uint64_t) { ++encoded; }, 0, kWidth, 1, 1);
+  job->set_audio_tracks(1, 48000, 16, 2, 0, 0);
   const int16_t audio[8] = {};
   for (int i = 0; i < 5; ++i) {
-    add(job, i);
-    job.add_sound(audio, 4, 7);  // an invalid track would fail on a real writer
+    add(*job, i);
+    job->add_sound(audio, 4, 7);  // an invalid track would fail on a real writer
   }
-  EXPECT_EQ(job.flush(), 3u);
-  job.finish();
+  EXPECT_EQ(job->flush(), 3u);
+  job->finish();
   EXPECT_EQ(encoded, 5);
   EXPECT_FALSE(std::filesystem::exists(path));
 }

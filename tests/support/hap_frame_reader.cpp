@@ -3,7 +3,6 @@
 
 #include <snappy-c.h>
 
-#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -39,12 +38,7 @@ Section read_section(const uint8_t* p, size_t available, const char* where) {
     header = 8;
     s.long_header = true;
   }
-  if (length > available - header) {
-    std::ostringstream msg;
-    msg << where << " length " << length << " runs past the end (" << available - header
-        << " bytes left)";
-    reject(msg.str());
-  }
+  if (length > available - header) reject(std::string(where) + " length runs past the end");
   s.body = p + header;
   s.body_bytes = length;
   s.total_bytes = header + length;
@@ -75,10 +69,7 @@ void read_chunked(const Section& s, HapTextureSection& out) {
       }
       have_sizes = true;
     } else {
-      std::ostringstream msg;
-      msg << "unexpected section type 0x" << std::hex << int{table.type}
-          << " in decode instructions";
-      reject(msg.str());
+      reject("unexpected section type " + std::to_string(table.type) + " in decode instructions");
     }
     p += table.total_bytes;
     left -= table.total_bytes;
@@ -134,9 +125,7 @@ HapTextureSection read_texture(const Section& s) {
   } else if ((s.type & 0xF0) == 0xC0) {
     read_chunked(s, out);
   } else {
-    std::ostringstream msg;
-    msg << "unknown section type 0x" << std::hex << int{s.type};
-    reject(msg.str());
+    reject("unknown section type " + std::to_string(s.type));
   }
   if (out.texture.empty()) reject("empty texture");
   return out;
