@@ -147,6 +147,7 @@ int dxtenc_open(DxtEnc* enc, uint32_t width, uint32_t height, DxtEncType type, u
         return 1;
       }
       bind_dxt1_colour_slots(ops, quality, fmt);
+      bind_dxt1_vector_slots(ops, quality, effective);
       bind_alpha_ycocg_slots(ops, type, quality, fmt, enc->source_without_alpha != 0);
       break;
     case DXTENC_RGTC1_LUMA:
