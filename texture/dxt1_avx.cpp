@@ -3,11 +3,10 @@
 // generic kernel's order (no fused multiply-add: the project builds with -ffp-contract=off), so the
 // chosen split, its endpoints and its error are bit for bit those of the generic kernel. What
 // differs is only how the same values are reached:
+//  - the terms of a split that depend only on (j, k) (sums past k, thirds of the [j, k) sums) are
+//    computed once per pair instead of once per (i, j, k);
 //  - the clamp to 0..1 is one minimum and one maximum (operand order keeps a NaN passing through,
 //    as the generic comparisons do);
-//  - the snap's division q / levels (q an integer 0..levels) is q x (1 / levels) in double
-//    precision rounded to float, which equals the float quotient for every q of both grids
-//    (checked exhaustively by the slot equivalence test), and keeps the divider free for 1 / det;
 //  - the winner scan looks only at the lanes whose error can still win.
 // Only this file is compiled with -mavx.
 #include "texture/dxt1_avx.h"
