@@ -1,33 +1,15 @@
 // AVX builds of the DXT1 block fronts: the Fast/Normal plane fetches and the Slow colour set, for
 // the host's 8-bit ARGB and 16-bit ARGB (full scale 32768). A block row is first brought to
-// 16 bytes of 8-bit ARGB (the 16-bit row through the generic host16_to_8 rule: 32768 is 255,
-// any other sample the low 8 bits of s >> 7), then split into planes with byte shuffles. The
+// 16 bytes of 8-bit ARGB (block_rows_avx.h), then split into planes with byte shuffles. The
 // results are the generic kernels' byte for byte (the colour-set floats are the same IEEE
 // divisions by 255). Only this file is compiled with -mavx.
 #include <immintrin.h>
 
+#include "texture/block_rows_avx.h"
 #include "texture/dxt1.h"
 #include "texture/dxt1_avx.h"
 
 namespace {
-
-// One block row (4 pixels) as bytes A, R, G, B per pixel.
-template <PixelFormat F>
-inline __m128i load_row(const uint8_t* row) {
-  if constexpr (F == ARGB_8) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
-  } else {
-    const __m128i full = _mm_set1_epi16(static_cast<int16_t>(0x8000));
-    const __m128i low = _mm_set1_epi16(0x00FF);
-    __m128i v[2];
-    for (int h = 0; h < 2; ++h) {
-      const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 16 * h));
-      const __m128i t = _mm_and_si128(_mm_srli_epi16(s, 7), low);  // 0 for 32768
-      v[h] = _mm_or_si128(t, _mm_and_si128(_mm_cmpeq_epi16(s, full), low));
-    }
-    return _mm_packus_epi16(v[0], v[1]);
-  }
-}
 
 // The block as planes: R, G, B (and A) of the 16 pixels in raster order.
 struct BlockPlanes {
@@ -41,11 +23,8 @@ inline BlockPlanes load_planes(const uint8_t* const planes[4], const size_t stri
   // Per row: R0..R3, G0..G3, B0..B3, A0..A3.
   const __m128i split = _mm_setr_epi8(1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15, 0, 4, 8, 12);
   __m128i rows[4];
-  const uint8_t* row = planes[0];
-  for (int y = 0; y < 4; ++y, row += strides[0]) {
-    p.argb[y] = load_row<F>(row);
-    rows[y] = _mm_shuffle_epi8(p.argb[y], split);
-  }
+  load_argb_block<F>(planes, strides, p.argb);
+  for (int y = 0; y < 4; ++y) rows[y] = _mm_shuffle_epi8(p.argb[y], split);
   const __m128i rg01 = _mm_unpacklo_epi32(rows[0], rows[1]);  // R0 R1 G0 G1 (4 bytes each)
   const __m128i rg23 = _mm_unpacklo_epi32(rows[2], rows[3]);
   const __m128i ba01 = _mm_unpackhi_epi32(rows[0], rows[1]);  // B0 B1 A0 A1
@@ -64,15 +43,9 @@ inline void store_planes(Dxt1WorkArea* work, const BlockPlanes& p) {
 
 // max - min of 16 bytes.
 inline uint32_t byte_spread(__m128i v) {
-  __m128i mn = _mm_min_epu8(v, _mm_srli_si128(v, 8));
-  __m128i mx = _mm_max_epu8(v, _mm_srli_si128(v, 8));
-  mn = _mm_min_epu8(mn, _mm_srli_si128(mn, 4));
-  mx = _mm_max_epu8(mx, _mm_srli_si128(mx, 4));
-  mn = _mm_min_epu8(mn, _mm_srli_si128(mn, 2));
-  mx = _mm_max_epu8(mx, _mm_srli_si128(mx, 2));
-  mn = _mm_min_epu8(mn, _mm_srli_si128(mn, 1));
-  mx = _mm_max_epu8(mx, _mm_srli_si128(mx, 1));
-  return static_cast<uint32_t>((_mm_cvtsi128_si32(mx) & 0xFF) - (_mm_cvtsi128_si32(mn) & 0xFF));
+  uint8_t lo, hi;
+  byte_min_max(v, &lo, &hi);
+  return static_cast<uint32_t>(hi - lo);
 }
 
 template <PixelFormat F>

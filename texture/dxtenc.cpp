@@ -168,13 +168,13 @@ int dxtenc_open(DxtEnc* enc, uint32_t width, uint32_t height, DxtEncType type, u
       }
       bind_dxt1_colour_slots(ops, quality, fmt);
       bind_dxt1_vector_slots(ops, quality, fmt, effective);
-      bind_alpha_ycocg_slots(ops, type, quality, fmt, enc->source_without_alpha != 0);
+      bind_alpha_ycocg_slots(ops, type, quality, fmt, enc->source_without_alpha != 0, effective);
       break;
     case DXTENC_RGTC1_LUMA:
     case DXTENC_RGTC1_ALPHA:
     case DXTENC_YCOCG:
     case DXTENC_YCOCG_RGTC1_ALPHA:
-      bind_alpha_ycocg_slots(ops, type, quality, fmt, enc->source_without_alpha != 0);
+      bind_alpha_ycocg_slots(ops, type, quality, fmt, enc->source_without_alpha != 0, effective);
       break;
     default:
       std::printf("DxtEnc type non supporte : %u\n", static_cast<unsigned>(type));

@@ -41,9 +41,10 @@ uint32_t test_seed() {
   return flag != 0 ? static_cast<uint32_t>(flag) : 20261206u;
 }
 
-DxtEncOps table_for(CpuFeatureMask mask, uint8_t quality, PixelFormat fmt = ARGB_8) {
+DxtEncOps table_for(CpuFeatureMask mask, uint8_t quality, PixelFormat fmt = ARGB_8,
+                    DxtEncType type = DXTENC_DXT1) {
   DxtEnc enc{};
-  EXPECT_EQ(dxtenc_open(&enc, 64, 64, DXTENC_DXT1, quality, 0, fmt, PAD_REPLICATE, 1, mask), 0);
+  EXPECT_EQ(dxtenc_open(&enc, 64, 64, type, quality, 0, fmt, PAD_REPLICATE, 1, mask), 0);
   return enc.ops;
 }
 
@@ -51,7 +52,7 @@ DxtEncOps table_for(CpuFeatureMask mask, uint8_t quality, PixelFormat fmt = ARGB
 struct Tables {
   DxtEncOps ref, test;
 };
-using TablesFor = std::function<Tables(uint8_t quality, PixelFormat fmt)>;
+using TablesFor = std::function<Tables(uint8_t quality, PixelFormat fmt, DxtEncType type)>;
 
 std::string hex(const void* data, size_t bytes) {
   std::string s;
@@ -208,7 +209,8 @@ bool same_work(const Dxt1WorkArea& a, const Dxt1WorkArea& b) {
 void check_fetches(const TablesFor& tables, uint32_t seed) {
   std::mt19937 rng(seed);
   for (PixelFormat fmt : {ARGB_8, ARGB_16_HOST}) {
-    const Tables fast = tables(DXT_QUALITY_FAST, fmt), normal = tables(DXT_QUALITY_NORMAL, fmt);
+    const Tables fast = tables(DXT_QUALITY_FAST, fmt, DXTENC_DXT1),
+                 normal = tables(DXT_QUALITY_NORMAL, fmt, DXTENC_DXT1);
     for (int trial = 0; trial < 3000; ++trial) {
       const SourceBlock s = source_block(random_pixels(rng), fmt, rng);
       Dxt1WorkArea w[4];
@@ -230,7 +232,7 @@ void check_fetches(const TablesFor& tables, uint32_t seed) {
 void check_colour_sets(const TablesFor& tables, uint32_t seed) {
   std::mt19937 rng(seed);
   for (PixelFormat fmt : {ARGB_8, ARGB_16_HOST}) {
-    const Tables t = tables(DXT_QUALITY_SLOW, fmt);
+    const Tables t = tables(DXT_QUALITY_SLOW, fmt, DXTENC_DXT1);
     for (int trial = 0; trial < 3000; ++trial) {
       const SourceBlock s = source_block(random_pixels(rng), fmt, rng);
       ColourSet a, b;
@@ -263,7 +265,7 @@ Dxt1WorkArea work_from(const Rgb16& px) {
 }
 
 void check_endpoint_kernels(const TablesFor& tables, uint32_t seed) {
-  const auto [ref, test] = tables(DXT_QUALITY_NORMAL, ARGB_8);
+  const auto [ref, test] = tables(DXT_QUALITY_NORMAL, ARGB_8, DXTENC_DXT1);
   std::mt19937 rng(seed);
   for (int trial = 0; trial < 5000; ++trial) {
     const Rgb16 px = random_pixels(rng);
@@ -295,6 +297,43 @@ void check_endpoint_kernels(const TablesFor& tables, uint32_t seed) {
   }
 }
 
+// ---- single-channel kernels: alpha fetch, alpha_range, encode_alpha_block ----
+
+void check_alpha_kernels(const TablesFor& tables, uint32_t seed) {
+  std::mt19937 rng(seed);
+  for (PixelFormat fmt : {ARGB_8, ARGB_16_HOST}) {
+    const auto [ref, test] = tables(DXT_QUALITY_NORMAL, fmt, DXTENC_DXT5);
+    for (int trial = 0; trial < 4000; ++trial) {
+      // The alpha channel rides in the random A bytes of the source block; the values and the
+      // palettes below are drawn separately so that 0, 255 and ties between entries show up.
+      const SourceBlock s = source_block(random_pixels(rng), fmt, rng);
+      uint8_t values[2][16], lo[4], hi[4];
+      ref.fetch_alpha(s.planes, s.strides, values[0], &lo[0], &hi[0]);
+      test.fetch_alpha(s.planes, s.strides, values[1], &lo[1], &hi[1]);
+      const Rgb16 px = random_pixels(rng);
+      uint8_t v[16], palette[8];
+      for (int i = 0; i < 16; ++i) v[i] = px.rgb[i][trial % 3];
+      for (auto& p : palette) p = trial % 5 == 0 ? v[rng() % 16] : static_cast<uint8_t>(rng());
+      if (trial % 7 == 0) palette[rng() % 8] = palette[rng() % 8];  // equal entries: a tie
+      ref.alpha_range(v, &lo[2], &hi[2]);
+      test.alpha_range(v, &lo[3], &hi[3]);
+      uint8_t idx[2][16];
+      uint32_t err[2];
+      ref.encode_alpha_block(v, palette, idx[0], &err[0]);
+      test.encode_alpha_block(v, palette, idx[1], &err[1]);
+      if (std::memcmp(values[0], values[1], 16) != 0 || lo[0] != lo[1] || hi[0] != hi[1] ||
+          lo[2] != lo[3] || hi[2] != hi[3] || std::memcmp(idx[0], idx[1], 16) != 0 ||
+          err[0] != err[1]) {
+        ADD_FAILURE() << "format " << fmt << " block " << hex(s.bytes.data(), s.bytes.size())
+                      << "\nvalues " << hex(v, 16) << " palette " << hex(palette, 8) << "\nrange "
+                      << int(lo[2]) << "-" << int(hi[2]) << " / " << int(lo[3]) << "-" << int(hi[3])
+                      << "; error " << err[0] << " / " << err[1];
+        return;
+      }
+    }
+  }
+}
+
 // ---- the registry: one entry per slot family a level may overwrite ----
 
 struct SlotCheck {
@@ -306,7 +345,7 @@ struct SlotCheck {
 const SlotCheck kSlotChecks[] = {
     {"cluster_search",
      [](const TablesFor& tables, uint32_t seed) {
-       const auto [ref, test] = tables(DXT_QUALITY_NORMAL, ARGB_8);
+       const auto [ref, test] = tables(DXT_QUALITY_NORMAL, ARGB_8, DXTENC_DXT1);
        for (const PointSet& p : hard_point_sets()) {
          if (!same_search(ref, test, p)) return;
        }
@@ -319,6 +358,7 @@ const SlotCheck kSlotChecks[] = {
     {"fetch_rgb", check_fetches},
     {"build_colour_set", check_colour_sets},
     {"estimate_match_refine", check_endpoint_kernels},
+    {"alpha_kernels", check_alpha_kernels},
 };
 
 class SlotEquivalence : public testing::TestWithParam<std::tuple<Level, size_t>> {};
@@ -333,8 +373,9 @@ TEST_P(SlotEquivalence, MatchesGenericAndTheLevelBelow) {
   SCOPED_TRACE(std::string(check.name) + " at " + level.name + ", seed " + std::to_string(seed));
   const auto against = [&](CpuFeatureMask ref) {
     check.run(
-        [&](uint8_t quality, PixelFormat fmt) {
-          return Tables{table_for(ref, quality, fmt), table_for(level.mask, quality, fmt)};
+        [&](uint8_t quality, PixelFormat fmt, DxtEncType type) {
+          return Tables{table_for(ref, quality, fmt, type),
+                        table_for(level.mask, quality, fmt, type)};
         },
         seed);
   };
@@ -350,8 +391,8 @@ INSTANTIATE_TEST_SUITE_P(Levels, SlotEquivalence,
                                   kSlotChecks[std::get<1>(info.param)].name;
                          });
 
-// Whole frames through encode_block, DXT1 and DXT5 at every quality from both host layouts:
-// catches slots wired to the wrong count, quality, format or texture type.
+// Whole frames through encode_block, DXT1 and DXT5 at every quality and the RGTC1 alpha textures,
+// from both host layouts: catches slots wired to the wrong count, quality, format or type.
 class FrameEquivalence : public testing::TestWithParam<Level> {};
 
 TEST_P(FrameEquivalence, TexturesMatchGeneric) {
@@ -370,8 +411,11 @@ TEST_P(FrameEquivalence, TexturesMatchGeneric) {
                                         : orvex_test::rgba_to_argb16_host(rgba[f]);
       const uint8_t* planes[4] = {pixels.data(), nullptr, nullptr, nullptr};
       const size_t strides[4] = {w * (fmt == ARGB_8 ? 4u : 8u), 0, 0, 0};
-      for (DxtEncType type : {DXTENC_DXT1, DXTENC_DXT5}) {
+      for (DxtEncType type :
+           {DXTENC_DXT1, DXTENC_DXT5, DXTENC_RGTC1_ALPHA, DXTENC_YCOCG_RGTC1_ALPHA}) {
         for (uint8_t quality : {DXT_QUALITY_FAST, DXT_QUALITY_NORMAL, DXT_QUALITY_SLOW}) {
+          if (quality != DXT_QUALITY_NORMAL && type != DXTENC_DXT1 && type != DXTENC_DXT5)
+            continue;  // the quality does not enter the other types
           std::vector<uint8_t> textures[2];
           const CpuFeatureMask masks[2] = {kGenericOnly, level.mask};
           for (int t = 0; t < 2; ++t) {
