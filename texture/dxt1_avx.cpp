@@ -1,4 +1,5 @@
-// AVX builds of the DXT1 cluster-fit split search, written with intrinsics. Eight splits are
+// AVX builds of the DXT1 cluster-fit split search (and, at the end, of the ordering along the
+// principal axis), written with intrinsics. Eight splits are
 // scored per 256-bit row; every lane value is formed by the generic kernel's operations in the
 // generic kernel's order (no fused multiply-add: the project builds with -ffp-contract=off), so the
 // chosen split, its endpoints and its error are bit for bit those of the generic kernel. What
@@ -187,6 +188,62 @@ bool cluster_search_avx(const float weighted[16][4], const ClusterSplitList* lis
   return best < list->count;
 }
 
+// Ordering along the axis as the generic insertion sort leaves it: point i goes after every point
+// of smaller projection and after every earlier point of equal projection, so its place is the
+// count of those points, counted eight lanes at a time (small integers, exact in float lanes). A
+// NaN projection has no such place (the insertion sort then depends on the visiting order), so a
+// set with one is handed to the insertion sort itself.
+template <int N>
+void cluster_order_avx(const float points[][4], const float axis[3], uint8_t order[16]) {
+  constexpr int kRows = (N + 7) / 8;
+  alignas(32) float proj[kRows * 8];
+  for (int i = 0; i < N; ++i) {
+    proj[i] = points[i][0] * axis[0] + points[i][1] * axis[1] + points[i][2] * axis[2];
+  }
+  for (int i = N; i < kRows * 8; ++i) proj[i] = 0.0f;  // padding lanes, never read back
+
+  __m256 p[kRows];
+  uint32_t nan = 0;
+  for (int r = 0; r < kRows; ++r) {
+    p[r] = _mm256_load_ps(proj + 8 * r);
+    nan |= static_cast<uint32_t>(_mm256_movemask_ps(_mm256_cmp_ps(p[r], p[r], _CMP_UNORD_Q)))
+           << (8 * r);
+  }
+  if ((nan & ((1u << N) - 1u)) != 0) {
+    for (int i = 0; i < N; ++i) {
+      int t = i;
+      while (t > 0 && proj[order[t - 1]] > proj[i]) {
+        order[t] = order[t - 1];
+        --t;
+      }
+      order[t] = static_cast<uint8_t>(i);
+    }
+    return;
+  }
+
+  const __m256 one = _mm256_set1_ps(1.0f);
+  const __m256 lane = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
+  __m256 place[kRows];
+  for (int r = 0; r < kRows; ++r) place[r] = _mm256_setzero_ps();
+  for (int j = 0; j < N; ++j) {
+    const __m256 pj = _mm256_set1_ps(proj[j]);
+    for (int r = 0; r < kRows; ++r) {
+      // Lanes i with proj[j] < proj[i], or equal projections and j < i.
+      const __m256 after_j = _mm256_cmp_ps(_mm256_add_ps(lane, _mm256_set1_ps(8.0f * r)),
+                                           _mm256_set1_ps(static_cast<float>(j)), _CMP_GT_OQ);
+      const __m256 before =
+          _mm256_or_ps(_mm256_cmp_ps(pj, p[r], _CMP_LT_OQ),
+                       _mm256_and_ps(_mm256_cmp_ps(pj, p[r], _CMP_EQ_OQ), after_j));
+      place[r] = _mm256_add_ps(place[r], _mm256_and_ps(before, one));
+    }
+  }
+  alignas(32) int32_t at[kRows * 8];
+  for (int r = 0; r < kRows; ++r) {
+    _mm256_store_si256(reinterpret_cast<__m256i*>(at + 8 * r), _mm256_cvttps_epi32(place[r]));
+  }
+  for (int i = 0; i < N; ++i) order[at[i]] = static_cast<uint8_t>(i);
+}
+
 }  // namespace
 
 ClusterSearchFn* const kClusterSearchAvx[kClusterKernelCount] = {
@@ -194,4 +251,11 @@ ClusterSearchFn* const kClusterSearchAvx[kClusterKernelCount] = {
     cluster_search_avx<6>,  cluster_search_avx<7>,  cluster_search_avx<8>,  cluster_search_avx<9>,
     cluster_search_avx<10>, cluster_search_avx<11>, cluster_search_avx<12>, cluster_search_avx<13>,
     cluster_search_avx<14>, cluster_search_avx<15>, cluster_search_avx<16>,
+};
+
+ClusterOrderFn* const kClusterOrderAvx[kClusterKernelCount] = {
+    cluster_order_avx<2>,  cluster_order_avx<3>,  cluster_order_avx<4>,  cluster_order_avx<5>,
+    cluster_order_avx<6>,  cluster_order_avx<7>,  cluster_order_avx<8>,  cluster_order_avx<9>,
+    cluster_order_avx<10>, cluster_order_avx<11>, cluster_order_avx<12>, cluster_order_avx<13>,
+    cluster_order_avx<14>, cluster_order_avx<15>, cluster_order_avx<16>,
 };

@@ -4,8 +4,9 @@
 // generic kernel.
 #include "texture/dxtenc_slots.h"
 
-// Cluster-fit split search per point count (index count - 2), eight splits per 256-bit lane row.
+// Cluster-fit split search and ordering per point count (index count - 2).
 extern ClusterSearchFn* const kClusterSearchAvx[kClusterKernelCount];
+extern ClusterOrderFn* const kClusterOrderAvx[kClusterKernelCount];
 
 // Block fronts of the host's 8-bit and 16-bit ARGB.
 FetchRgbFastFn dxt1_fetch_rgb_fast_argb8_avx;

@@ -59,7 +59,10 @@ void bind_dxt1_vector_slots(DxtEncOps& ops, uint8_t quality, PixelFormat fmt,
   }
   if (quality != DXT_QUALITY_FAST) {
     ops.build_colour_set = host16 ? dxt1_colour_set_argb16_host_avx : dxt1_colour_set_argb8_avx;
-    for (size_t i = 0; i < kClusterKernelCount; ++i) ops.cluster_search[i] = kClusterSearchAvx[i];
+    for (size_t i = 0; i < kClusterKernelCount; ++i) {
+      ops.cluster_order[i] = kClusterOrderAvx[i];
+      ops.cluster_search[i] = kClusterSearchAvx[i];
+    }
   }
   if ((effective & CPU_AVX2) != 0 && quality != DXT_QUALITY_SLOW) {
     ops.match_indices = dxt1_match_indices_avx2;

@@ -142,6 +142,39 @@ bool same_search(const DxtEncOps& ref, const DxtEncOps& test, const PointSet& p)
   return false;
 }
 
+// ---- cluster_order: points and an axis ----
+
+void check_orders(const TablesFor& tables, uint32_t seed) {
+  const auto [ref, test] = tables(DXT_QUALITY_NORMAL, ARGB_8, DXTENC_DXT1);
+  std::mt19937 rng(seed);
+  const float nan = std::nanf("");
+  for (int trial = 0; trial < 4000; ++trial) {
+    const int n = 2 + static_cast<int>(rng() % 15);
+    float points[16][4] = {};
+    for (int i = 0; i < n; ++i) {
+      for (int c = 0; c < 3; ++c) {
+        // Few levels make equal projections (ties keep the point order) common.
+        points[i][c] = trial % 2 ? static_cast<float>(rng() % 3) / 2.0f
+                                 : static_cast<float>(rng() % 256) / 255.0f;
+      }
+    }
+    float axis[3];
+    for (float& a : axis) a = static_cast<float>(static_cast<int>(rng() % 2001) - 1000) / 1000.0f;
+    if (trial % 50 == 0) axis[rng() % 3] = nan;  // no ordering: the insertion sort's result
+    if (trial % 50 == 1) axis[0] = axis[1] = axis[2] = 0.0f;
+    uint8_t order[2][16];
+    std::memset(order, 0xCD, sizeof order);
+    ref.cluster_order[n - 2](points, axis, order[0]);
+    test.cluster_order[n - 2](points, axis, order[1]);
+    if (std::memcmp(order[0], order[1], 16) != 0) {
+      ADD_FAILURE() << n << " points " << hex(points, sizeof points) << " axis "
+                    << hex(axis, sizeof axis) << "\norders " << hex(order[0], 16) << " / "
+                    << hex(order[1], 16);
+      return;
+    }
+  }
+}
+
 // ---- block fronts and the Fast/Normal endpoint kernels: 16 RGB pixels ----
 
 struct Rgb16 {
@@ -355,6 +388,7 @@ const SlotCheck kSlotChecks[] = {
          if (!same_search(ref, test, random_points(rng))) return;
        }
      }},
+    {"cluster_order", check_orders},
     {"fetch_rgb", check_fetches},
     {"build_colour_set", check_colour_sets},
     {"estimate_match_refine", check_endpoint_kernels},
