@@ -43,25 +43,28 @@ void bind_dxt1_colour_slots(DxtEncOps& ops, uint8_t quality, PixelFormat fmt) {
   }
 }
 
-// Processor-specific DXT1 kernels over the generic ones, level by level in rising order. For Slow
-// the caller has already cleared AVX2 from the mask.
+// Processor-specific DXT1 kernels over the generic ones, level by level in rising order. Each level
+// has its own bit (AVX2 kernels are bound by 0x08 and 0x80 even when 0x20 is clear); for Slow the
+// caller has already cleared AVX2 from the mask.
 void bind_dxt1_vector_slots(DxtEncOps& ops, uint8_t quality, PixelFormat fmt,
                             CpuFeatureMask effective) {
-  if ((effective & CPU_ALLOW_SPECIFIC) == 0 || (effective & CPU_AVX) == 0) return;
+  if ((effective & CPU_ALLOW_SPECIFIC) == 0) return;
   const bool host16 = fmt == ARGB_16_HOST;
-  if (quality == DXT_QUALITY_FAST) {
-    ops.fetch_rgb_fast =
-        host16 ? dxt1_fetch_rgb_fast_argb16_host_avx : dxt1_fetch_rgb_fast_argb8_avx;
-  }
-  if (quality == DXT_QUALITY_NORMAL) {
-    ops.fetch_rgb_spread =
-        host16 ? dxt1_fetch_rgb_spread_argb16_host_avx : dxt1_fetch_rgb_spread_argb8_avx;
-  }
-  if (quality != DXT_QUALITY_FAST) {
-    ops.build_colour_set = host16 ? dxt1_colour_set_argb16_host_avx : dxt1_colour_set_argb8_avx;
-    for (size_t i = 0; i < kClusterKernelCount; ++i) {
-      ops.cluster_order[i] = kClusterOrderAvx[i];
-      ops.cluster_search[i] = kClusterSearchAvx[i];
+  if ((effective & CPU_AVX) != 0) {
+    if (quality == DXT_QUALITY_FAST) {
+      ops.fetch_rgb_fast =
+          host16 ? dxt1_fetch_rgb_fast_argb16_host_avx : dxt1_fetch_rgb_fast_argb8_avx;
+    }
+    if (quality == DXT_QUALITY_NORMAL) {
+      ops.fetch_rgb_spread =
+          host16 ? dxt1_fetch_rgb_spread_argb16_host_avx : dxt1_fetch_rgb_spread_argb8_avx;
+    }
+    if (quality != DXT_QUALITY_FAST) {
+      ops.build_colour_set = host16 ? dxt1_colour_set_argb16_host_avx : dxt1_colour_set_argb8_avx;
+      for (size_t i = 0; i < kClusterKernelCount; ++i) {
+        ops.cluster_order[i] = kClusterOrderAvx[i];
+        ops.cluster_search[i] = kClusterSearchAvx[i];
+      }
     }
   }
   if ((effective & CPU_AVX2) != 0 && quality != DXT_QUALITY_SLOW) {

@@ -34,6 +34,8 @@ const Level kLevels[] = {
     {"avx2", CPU_ALLOW_SPECIFIC | CPU_AVX | CPU_AVX2, CPU_ALLOW_SPECIFIC | CPU_AVX},
     {"avx2_fma", CPU_ALLOW_SPECIFIC | CPU_AVX | CPU_AVX2 | CPU_FMA,
      CPU_ALLOW_SPECIFIC | CPU_AVX | CPU_AVX2},
+    // A mask may allow AVX2 without AVX: the AVX2 kernels then sit among generic ones.
+    {"avx2_without_avx", CPU_ALLOW_SPECIFIC | CPU_AVX2, kGenericOnly},
 };
 
 uint32_t test_seed() {
