@@ -105,7 +105,8 @@ bool cluster_search_avx(const float weighted[16][4], const ClusterSplitList* lis
   uint32_t best = kClusterSplitNone;
   float best_a[3] = {0, 0, 0}, best_b[3] = {0, 0, 0};
 
-  for (int i = 0; i <= N; ++i) {
+  // Row i = N holds only (N, N, N), every point in one cluster, which no list scores.
+  for (int i = 0; i < N; ++i) {
     const __m256 w0 = _mm256_set1_ps(px[3][i]);
     __m256 x0[3];
     for (int c = 0; c < 3; ++c) x0[c] = _mm256_set1_ps(px[c][i]);
