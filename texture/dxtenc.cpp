@@ -165,7 +165,7 @@ int dxtenc_open(DxtEnc* enc, uint32_t width, uint32_t height, DxtEncType type, u
       bind_dxt1_vector_slots(ops, quality, fmt, effective);
       break;
     case DXTENC_BC7:
-      if (!hapr_bind_slots(ops, quality, fmt, enc->source_without_alpha != 0)) return 1;
+      if (!hapr_bind_slots(ops, quality, fmt, enc->source_without_alpha != 0, effective)) return 1;
       break;
     case DXTENC_DXT5:
       if (!quality_known(quality)) {

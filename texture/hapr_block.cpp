@@ -8,41 +8,58 @@
 
 namespace {
 
-template <const Bc7BlockParams& kParams>
+template <const Bc7BlockParams& kParams, Bc7EstimatePartitionFn kEstimate>
 void hapr_encode_block(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
                        const size_t strides[4]) {
   Bc7Color pixels[16];
   ops.fetch_bc7(planes[0], strides[0], pixels[0].m_c);
-  bc7_compress_block(out, pixels, kParams);
+  bc7_compress_block(out, pixels, kParams, kEstimate);
 }
 
 }  // namespace
 
 void hapr_encode_block_fast(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
                             const size_t strides[4]) {
-  hapr_encode_block<g_bc7_params_fast>(ops, out, planes, strides);
+  hapr_encode_block<g_bc7_params_fast, bc7_estimate_partition>(ops, out, planes, strides);
 }
 
 void hapr_encode_block_normal(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
                               const size_t strides[4]) {
-  hapr_encode_block<g_bc7_params_normal>(ops, out, planes, strides);
+  hapr_encode_block<g_bc7_params_normal, bc7_estimate_partition>(ops, out, planes, strides);
 }
 
 void hapr_encode_block_slow(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
                             const size_t strides[4]) {
-  hapr_encode_block<g_bc7_params_slow>(ops, out, planes, strides);
+  hapr_encode_block<g_bc7_params_slow, bc7_estimate_partition>(ops, out, planes, strides);
 }
 
-bool hapr_bind_slots(DxtEncOps& ops, uint8_t quality, PixelFormat fmt, bool source_without_alpha) {
+void hapr_encode_block_fast_avx2(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
+                                 const size_t strides[4]) {
+  hapr_encode_block<g_bc7_params_fast, bc7_estimate_partition_avx2>(ops, out, planes, strides);
+}
+
+void hapr_encode_block_normal_avx2(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
+                                   const size_t strides[4]) {
+  hapr_encode_block<g_bc7_params_normal, bc7_estimate_partition_avx2>(ops, out, planes, strides);
+}
+
+void hapr_encode_block_slow_avx2(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
+                                 const size_t strides[4]) {
+  hapr_encode_block<g_bc7_params_slow, bc7_estimate_partition_avx2>(ops, out, planes, strides);
+}
+
+bool hapr_bind_slots(DxtEncOps& ops, uint8_t quality, PixelFormat fmt, bool source_without_alpha,
+                     CpuFeatureMask effective) {
+  const bool avx2 = (effective & CPU_ALLOW_SPECIFIC) != 0 && (effective & CPU_AVX2) != 0;
   switch (quality) {
     case 1:
-      ops.encode_block = hapr_encode_block_fast;
+      ops.encode_block = avx2 ? hapr_encode_block_fast_avx2 : hapr_encode_block_fast;
       break;
     case 2:
-      ops.encode_block = hapr_encode_block_normal;
+      ops.encode_block = avx2 ? hapr_encode_block_normal_avx2 : hapr_encode_block_normal;
       break;
     case 3:
-      ops.encode_block = hapr_encode_block_slow;
+      ops.encode_block = avx2 ? hapr_encode_block_slow_avx2 : hapr_encode_block_slow;
       break;
     default:
       std::printf("BC7 invalid quality : %d\n", quality);

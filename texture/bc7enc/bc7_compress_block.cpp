@@ -98,7 +98,8 @@ uint64_t try_two_subsets(uint32_t mode, uint32_t partition, const Bc7Color* pixe
 
 }  // namespace
 
-bool bc7_choose_block(const Bc7Color* pixels, const Bc7BlockParams& block, Bc7BlockResult& result) {
+bool bc7_choose_block(const Bc7Color* pixels, const Bc7BlockParams& block, Bc7BlockResult& result,
+                      Bc7EstimatePartitionFn estimate) {
   assert(g_bc7_mode_1_optimal_endpoints[255][0].m_hi != 0);
   std::memset(&result, 0, sizeof result);
 
@@ -113,7 +114,7 @@ bool bc7_choose_block(const Bc7Color* pixels, const Bc7BlockParams& block, Bc7Bl
   Bc7BlockResult candidate;
   if (!has_alpha) {
     if (best_err > 0 && block.m_max_partitions > 0) {
-      const uint32_t p = bc7_estimate_partition(pixels, block, block.m_weights, 1);
+      const uint32_t p = estimate(pixels, block, block.m_weights, 1);
       std::memset(&candidate, 0, sizeof candidate);
       if (try_two_subsets(1, p, pixels, block, best_err, candidate) < best_err) result = candidate;
     }
@@ -128,16 +129,17 @@ bool bc7_choose_block(const Bc7Color* pixels, const Bc7BlockParams& block, Bc7Bl
     }
   }
   if (best_err > 0 && block.m_try_mode7) {
-    const uint32_t p = bc7_estimate_partition(pixels, block, block.m_weights, 7);
+    const uint32_t p = estimate(pixels, block, block.m_weights, 7);
     std::memset(&candidate, 0, sizeof candidate);
     if (try_two_subsets(7, p, pixels, block, best_err, candidate) < best_err) result = candidate;
   }
   return true;
 }
 
-bool bc7_compress_block(uint8_t* out, const Bc7Color* pixels, const Bc7BlockParams& block) {
+bool bc7_compress_block(uint8_t* out, const Bc7Color* pixels, const Bc7BlockParams& block,
+                        Bc7EstimatePartitionFn estimate) {
   Bc7BlockResult result;
-  const bool has_alpha = bc7_choose_block(pixels, block, result);
+  const bool has_alpha = bc7_choose_block(pixels, block, result, estimate);
   bc7_encode_block(out, result);
   return has_alpha;
 }

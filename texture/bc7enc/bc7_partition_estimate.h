@@ -10,3 +10,12 @@
 // `pixels` are the 16 pixels of the block in raster order.
 uint32_t bc7_estimate_partition(const Bc7Color* pixels, const Bc7BlockParams& block,
                                 const uint32_t weights[4], uint32_t mode);
+
+// The same estimator built for AVX2 (same result for every input). REQUIRES: a processor with
+// AVX2 enabled (CPU_AVX2 in the effective mask).
+uint32_t bc7_estimate_partition_avx2(const Bc7Color* pixels, const Bc7BlockParams& block,
+                                     const uint32_t weights[4], uint32_t mode);
+
+// Signature shared by the estimator builds; the block compressor takes one, chosen at set-up.
+using Bc7EstimatePartitionFn = uint32_t (*)(const Bc7Color* pixels, const Bc7BlockParams& block,
+                                            const uint32_t weights[4], uint32_t mode);

@@ -3,6 +3,7 @@
 // least-squares fits, and the expansion of an n-bit endpoint code to 8 bits.
 #include <array>
 #include <cassert>
+#include <cstddef>
 #include <cstdint>
 
 #include "texture/bc7enc/bc7_types.h"

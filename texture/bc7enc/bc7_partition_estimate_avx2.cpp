@@ -1,0 +1,126 @@
+// The partition estimator built with -mavx2 (only this file): the scan, pre-filter and weighted
+// path of bc7_partition_scan.h, with the unit-weight subset estimate in 256-bit registers. All
+// arithmetic is exact integer arithmetic on the same values as the baseline estimator (only the
+// order in which the per-pixel errors are added differs), so every block gets the same
+// partition.
+//   Lanes: the 16 pixels as 16-bit lanes, one register per channel. The projection
+//   pixel . v (up to 3 * 255 * 255) needs 32 bits: _mm256_madd_epi16 on channel pairs gives it
+//   for pixels 0-3, 8-11 in one register and 4-7, 12-15 in the other; the selector weights are
+//   packed back to 16-bit lanes in pixel order.
+#include <immintrin.h>
+
+#include "texture/bc7enc/bc7_partition_estimate.h"
+#include "texture/bc7enc/bc7_partition_scan.h"
+
+namespace {
+
+// Smallest of 16 unsigned 16-bit lanes.
+inline int32_t lane_min_u16(__m256i v) {
+  const __m128i m = _mm_min_epu16(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
+  return _mm_cvtsi128_si32(_mm_minpos_epu16(m)) & 0xFFFF;
+}
+
+// Largest of 16 unsigned 16-bit lanes.
+inline int32_t lane_max_u16(__m256i v) {
+  return 0xFFFF - lane_min_u16(_mm256_xor_si256(v, _mm256_set1_epi16(-1)));
+}
+
+// Sum of eight 32-bit lanes.
+inline uint32_t lane_sum_u32(__m256i v) {
+  __m128i s = _mm_add_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
+  s = _mm_add_epi32(s, _mm_shuffle_epi32(s, 0x4E));
+  s = _mm_add_epi32(s, _mm_shuffle_epi32(s, 0xB1));
+  return static_cast<uint32_t>(_mm_cvtsi128_si32(s));
+}
+
+struct BlockRegs {
+  __m256i c[4];  // R, G, B, A of the 16 pixels, 16-bit lanes
+};
+
+// estimate_subset_all of the header for the pixels whose lane of `in` is all ones.
+template <uint32_t kMode>
+uint32_t estimate_subset_avx2(const BlockRegs& block, __m256i in) {
+  constexpr uint32_t comps = kMode == 7 ? 4 : 3;
+  constexpr uint32_t num_entries = kMode == 7 ? 4 : 8;
+  constexpr const uint32_t* entry_weights = kMode == 7 ? g_bc7_weights2 : g_bc7_weights3;
+
+  // Alpha's low end stays 0, as in the baseline estimator.
+  const __m256i out255 = _mm256_andnot_si256(in, _mm256_set1_epi16(255));
+  int32_t low[4] = {255, 255, 255, 0}, high[4] = {0, 0, 0, 0};
+  for (uint32_t c = 0; c < 3; ++c) {
+    low[c] = lane_min_u16(_mm256_or_si256(block.c[c], out255));
+    high[c] = lane_max_u16(_mm256_and_si256(block.c[c], in));
+  }
+  if constexpr (comps == 4) high[3] = lane_max_u16(_mm256_and_si256(block.c[3], in));
+
+  int32_t v[4] = {0, 0, 0, 0};
+  for (uint32_t c = 0; c < comps; ++c) v[c] = high[c] - low[c];
+  int32_t dots[num_entries] = {};
+  for (uint32_t c = 0; c < comps; ++c)
+    for (uint32_t e = 0; e < num_entries; ++e)
+      dots[e] += (low[c] + ((static_cast<int32_t>(entry_weights[e]) * v[c] + 32) >> 6)) * v[c];
+
+  // Projections on v, 32-bit: (R, G) and (B, A) pairs through madd.
+  const __m256i v01 = _mm256_set1_epi32((v[1] << 16) | v[0]);
+  const __m256i v23 = _mm256_set1_epi32((v[3] << 16) | v[2]);
+  const __m256i d_lo = _mm256_add_epi32(
+      _mm256_madd_epi16(_mm256_unpacklo_epi16(block.c[0], block.c[1]), v01),
+      _mm256_madd_epi16(_mm256_unpacklo_epi16(block.c[2], block.c[3]), v23));
+  const __m256i d_hi = _mm256_add_epi32(
+      _mm256_madd_epi16(_mm256_unpackhi_epi16(block.c[0], block.c[1]), v01),
+      _mm256_madd_epi16(_mm256_unpackhi_epi16(block.c[2], block.c[3]), v23));
+
+  // Selector weight: the sum of the weight steps whose midpoint the projection reaches.
+  __m256i w_lo = _mm256_setzero_si256(), w_hi = _mm256_setzero_si256();
+  for (uint32_t e = 0; e + 1 < num_entries; ++e) {
+    const __m256i below = _mm256_set1_epi32(((dots[e] + dots[e + 1] + 1) >> 1) - 1);
+    const __m256i step =
+        _mm256_set1_epi32(static_cast<int32_t>(entry_weights[e + 1] - entry_weights[e]));
+    w_lo = _mm256_add_epi32(w_lo, _mm256_and_si256(_mm256_cmpgt_epi32(d_lo, below), step));
+    w_hi = _mm256_add_epi32(w_hi, _mm256_and_si256(_mm256_cmpgt_epi32(d_hi, below), step));
+  }
+  const __m256i w = _mm256_packs_epi32(w_lo, w_hi);  // pixel order again, weights 0..64
+
+  // Entry = low + ((w * v + 32) >> 6) per channel; squared differences of the subset's pixels.
+  __m256i err = _mm256_setzero_si256();
+  for (uint32_t c = 0; c < comps; ++c) {
+    const __m256i scaled = _mm256_srai_epi16(
+        _mm256_add_epi16(_mm256_mullo_epi16(w, _mm256_set1_epi16(static_cast<int16_t>(v[c]))),
+                         _mm256_set1_epi16(32)),
+        6);
+    const __m256i entry = _mm256_add_epi16(scaled, _mm256_set1_epi16(static_cast<int16_t>(low[c])));
+    const __m256i diff = _mm256_and_si256(_mm256_sub_epi16(block.c[c], entry), in);
+    err = _mm256_add_epi32(err, _mm256_madd_epi16(diff, diff));
+  }
+  return lane_sum_u32(err);
+}
+
+struct Avx2UnitScan {
+  template <uint32_t kMode>
+  static uint32_t scan(const Bc7Color* pixels, const Bc7BlockParams& block,
+                       uint32_t total_partitions) {
+    alignas(32) int16_t planes[4][16];
+    for (uint32_t i = 0; i < 16; ++i)
+      for (uint32_t c = 0; c < 4; ++c) planes[c][i] = static_cast<int16_t>(pixels[i].m_c[c]);
+    BlockRegs regs;
+    for (uint32_t c = 0; c < 4; ++c)
+      regs.c[c] = _mm256_load_si256(reinterpret_cast<const __m256i*>(planes[c]));
+    if constexpr (kMode == 1) regs.c[3] = _mm256_setzero_si256();
+
+    return scan_partitions(block, total_partitions, [&](uint32_t q, uint64_t best_err) {
+      const __m256i in1 =
+          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kPartitionLaneMasks.in1[q]));
+      const __m256i in0 = _mm256_xor_si256(in1, _mm256_set1_epi16(-1));
+      uint64_t err = estimate_subset_avx2<kMode>(regs, in0);
+      if (err < best_err) err += estimate_subset_avx2<kMode>(regs, in1);
+      return err;
+    });
+  }
+};
+
+}  // namespace
+
+uint32_t bc7_estimate_partition_avx2(const Bc7Color* pixels, const Bc7BlockParams& block,
+                                     const uint32_t weights[4], uint32_t mode) {
+  return estimate_partition_impl<Avx2UnitScan>(pixels, block, weights, mode);
+}
