@@ -63,12 +63,12 @@ uint32_t estimate_subset_avx2(const BlockRegs& block, __m256i in) {
   // Projections on v, 32-bit: (R, G) and (B, A) pairs through madd.
   const __m256i v01 = _mm256_set1_epi32((v[1] << 16) | v[0]);
   const __m256i v23 = _mm256_set1_epi32((v[3] << 16) | v[2]);
-  const __m256i d_lo = _mm256_add_epi32(
-      _mm256_madd_epi16(_mm256_unpacklo_epi16(block.c[0], block.c[1]), v01),
-      _mm256_madd_epi16(_mm256_unpacklo_epi16(block.c[2], block.c[3]), v23));
-  const __m256i d_hi = _mm256_add_epi32(
-      _mm256_madd_epi16(_mm256_unpackhi_epi16(block.c[0], block.c[1]), v01),
-      _mm256_madd_epi16(_mm256_unpackhi_epi16(block.c[2], block.c[3]), v23));
+  const __m256i d_lo =
+      _mm256_add_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi16(block.c[0], block.c[1]), v01),
+                       _mm256_madd_epi16(_mm256_unpacklo_epi16(block.c[2], block.c[3]), v23));
+  const __m256i d_hi =
+      _mm256_add_epi32(_mm256_madd_epi16(_mm256_unpackhi_epi16(block.c[0], block.c[1]), v01),
+                       _mm256_madd_epi16(_mm256_unpackhi_epi16(block.c[2], block.c[3]), v23));
 
   // Selector weight: the sum of the weight steps whose midpoint the projection reaches.
   __m256i w_lo = _mm256_setzero_si256(), w_hi = _mm256_setzero_si256();

@@ -231,7 +231,8 @@ constexpr PartitionLaneMasks make_partition_lane_masks() {
   PartitionLaneMasks masks{};
   for (uint32_t p = 0; p < 64; ++p)
     for (uint32_t i = 0; i < 16; ++i)
-      masks.in1[p][i] = static_cast<int16_t>(-static_cast<int32_t>((g_bc7_partition2_masks[p] >> i) & 1u));
+      masks.in1[p][i] =
+          static_cast<int16_t>(-static_cast<int32_t>((g_bc7_partition2_masks[p] >> i) & 1u));
   return masks;
 }
 
@@ -283,7 +284,7 @@ struct GenericUnitScan {
 // bc7_estimate_partition with `UnitScan::scan<mode>` for the (usual) unit channel weights.
 template <typename UnitScan>
 uint32_t estimate_partition_impl(const Bc7Color* pixels, const Bc7BlockParams& block,
-                                        const uint32_t weights[4], uint32_t mode) {
+                                 const uint32_t weights[4], uint32_t mode) {
   const uint32_t total_partitions = block.m_max_partitions < 64 ? block.m_max_partitions : 64;
   if (total_partitions < 2) return 0;
   const uint32_t comps = mode == 7 ? 4 : 3;

@@ -1,0 +1,130 @@
+// The processor-specific builds of the BC7 encoder give the baseline build's answers: the AVX2
+// partition estimator picks the same partition for every block, and whole Hap R textures set up
+// with AVX2 allowed are byte-identical to those set up without it. Skipped where the processor
+// lacks AVX2.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "tests/support/test_frames.h"
+#include "tests/texture/texture_test_util.h"
+#include "texture/bc7enc/bc7_partition_estimate.h"
+#include "texture/bc7enc/bc7_partitions.h"
+#include "texture/bc7enc/bc7_presets.h"
+#include "texture/cpu_probe.h"
+#include "texture/dxtenc.h"
+
+namespace {
+
+constexpr CpuFeatureMask kAvx2 = CPU_ALLOW_SPECIFIC | CPU_AVX | CPU_AVX2;
+constexpr CpuFeatureMask kGenericOnly = CPU_ALLOW_SPECIFIC;
+
+bool has_avx2() {
+  return effective_mask(kAvx2, probe_cpu_facts()) == kAvx2;
+}
+
+using Block = std::array<Bc7Color, 16>;
+
+// Blocks that stress the lane arithmetic: uniform noise, values only at the limits 0 and 255
+// (largest projections and squared differences), tiny alphabets (ties between midpoints), flat
+// blocks, and two-colour blocks split by a random partition pattern with grain.
+std::vector<Block> adversarial_blocks(bool with_alpha) {
+  std::mt19937 rng(with_alpha ? 21 : 12);
+  std::vector<Block> blocks;
+  const auto add = [&](auto&& value) {
+    for (int n = 0; n < 200; ++n) {
+      Block b;
+      const uint16_t mask = g_bc7_partition2_masks[rng() % 64];
+      for (uint32_t i = 0; i < 16; ++i)
+        for (uint32_t c = 0; c < 4; ++c)
+          b[i].m_c[c] = c == 3 && !with_alpha ? 255 : value(rng, (mask >> i) & 1u, c);
+      blocks.push_back(b);
+    }
+  };
+  add([](std::mt19937& r, uint32_t, uint32_t) { return static_cast<uint8_t>(r()); });
+  add([](std::mt19937& r, uint32_t, uint32_t) { return static_cast<uint8_t>(r() & 1 ? 255 : 0); });
+  add([](std::mt19937& r, uint32_t, uint32_t) { return static_cast<uint8_t>(100 + r() % 3); });
+  add([](std::mt19937&, uint32_t, uint32_t c) { return static_cast<uint8_t>(17 * c + 3); });
+  add([](std::mt19937& r, uint32_t s, uint32_t c) {
+    const int base = s ? 30 + 40 * static_cast<int>(c) : 240 - 45 * static_cast<int>(c);
+    return static_cast<uint8_t>(base + static_cast<int>(r() % 11) - 5);
+  });
+  return blocks;
+}
+
+TEST(Bc7VariantEquivalence, Avx2EstimatorPicksTheBaselinePartition) {
+  if (!has_avx2()) GTEST_SKIP() << "this processor lacks avx2";
+  // The presets, plus a full scan of all 64 partitions without the pre-filter, where the winner
+  // depends on every partition's estimate.
+  Bc7BlockParams full_scan = g_bc7_params_slow;
+  full_scan.m_partition_prefilter = false;
+  const uint32_t unit[4] = {1, 1, 1, 1}, weighted[4] = {2, 3, 1, 4};
+  for (const Bc7BlockParams* params : {&g_bc7_params_fast, &g_bc7_params_normal, &g_bc7_params_slow,
+                                       static_cast<const Bc7BlockParams*>(&full_scan)})
+    for (uint32_t mode : {1u, 7u})
+      for (const Block& block : adversarial_blocks(mode == 7))
+        for (const uint32_t* weights : {unit, weighted})
+          ASSERT_EQ(bc7_estimate_partition_avx2(block.data(), *params, weights, mode),
+                    bc7_estimate_partition(block.data(), *params, weights, mode))
+              << "mode " << mode << " partitions " << params->m_max_partitions << " pre-filter "
+              << params->m_partition_prefilter << " weights " << weights[0];
+}
+
+struct TextureCase {
+  const char* name;
+  uint8_t quality;
+  bool with_alpha;
+  bool noise;
+  PixelFormat fmt;
+};
+
+class Bc7TextureEquivalence : public testing::TestWithParam<TextureCase> {};
+
+std::vector<uint8_t> encode(const std::vector<uint8_t>& rgba, uint32_t w, uint32_t h,
+                            const TextureCase& tc, CpuFeatureMask mask) {
+  const std::vector<uint8_t> src = tc.fmt == ARGB_16_HOST ? orvex_test::rgba_to_argb16_host(rgba)
+                                                          : orvex_test::rgba_to_argb8(rgba);
+  DxtEnc enc{};
+  enc.source_without_alpha = tc.with_alpha ? 0 : 1;
+  EXPECT_EQ(dxtenc_open(&enc, w, h, DXTENC_BC7, tc.quality, 0, tc.fmt, PAD_REPLICATE, 2, mask), 0);
+  std::vector<uint8_t> out(dxtenc_buffer_size(w, h, DXTENC_BC7, PAD_REPLICATE));
+  const uint8_t* planes[4] = {src.data(), nullptr, nullptr, nullptr};
+  const size_t strides[4] = {size_t{w} * (tc.fmt == ARGB_16_HOST ? 8 : 4), 0, 0, 0};
+  dxtenc_encode(&enc, out.data(), planes, strides);
+  return out;
+}
+
+TEST_P(Bc7TextureEquivalence, Avx2TextureIsByteIdentical) {
+  if (!has_avx2()) GTEST_SKIP() << "this processor lacks avx2";
+  const TextureCase& tc = GetParam();
+  constexpr uint32_t w = 68, h = 36;  // partial blocks on both edges
+  const std::vector<uint8_t> rgba =
+      tc.noise
+          ? texture_test::noise_image(w, h, !tc.with_alpha, 5)
+          : texture_test::natural_image(
+                w, h,
+                tc.with_alpha ? texture_test::AlphaKind::Soft : texture_test::AlphaKind::Opaque, 3);
+  EXPECT_EQ(encode(rgba, w, h, tc, kAvx2), encode(rgba, w, h, tc, kGenericOnly));
+}
+
+std::vector<TextureCase> texture_cases() {
+  static const char* const names[3][2][2] = {
+      {{"fast_natural", "fast_noise"}, {"fast_alpha_natural", "fast_alpha_noise"}},
+      {{"normal_natural", "normal_noise"}, {"normal_alpha_natural", "normal_alpha_noise"}},
+      {{"slow_natural", "slow_noise"}, {"slow_alpha_natural", "slow_alpha_noise"}}};
+  std::vector<TextureCase> cases;
+  for (uint8_t q = 1; q <= 3; ++q)
+    for (int a = 0; a < 2; ++a)
+      for (int n = 0; n < 2; ++n)
+        cases.push_back(
+            {names[q - 1][a][n], q, a != 0, n != 0, (q + a) % 2 ? ARGB_16_HOST : ARGB_8});
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Bc7, Bc7TextureEquivalence, testing::ValuesIn(texture_cases()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
