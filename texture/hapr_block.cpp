@@ -8,44 +8,44 @@
 
 namespace {
 
-template <const Bc7BlockParams& kParams, Bc7EstimatePartitionFn kEstimate>
+template <const Bc7BlockParams& kParams, const Bc7Kernels& kKernels>
 void hapr_encode_block(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
                        const size_t strides[4]) {
   Bc7Color pixels[16];
   ops.fetch_bc7(planes[0], strides[0], pixels[0].m_c);
-  bc7_compress_block(out, pixels, kParams, kEstimate);
+  bc7_compress_block(out, pixels, kParams, kKernels);
 }
 
 }  // namespace
 
 void hapr_encode_block_fast(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
                             const size_t strides[4]) {
-  hapr_encode_block<g_bc7_params_fast, bc7_estimate_partition>(ops, out, planes, strides);
+  hapr_encode_block<g_bc7_params_fast, g_bc7_kernels_generic>(ops, out, planes, strides);
 }
 
 void hapr_encode_block_normal(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
                               const size_t strides[4]) {
-  hapr_encode_block<g_bc7_params_normal, bc7_estimate_partition>(ops, out, planes, strides);
+  hapr_encode_block<g_bc7_params_normal, g_bc7_kernels_generic>(ops, out, planes, strides);
 }
 
 void hapr_encode_block_slow(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
                             const size_t strides[4]) {
-  hapr_encode_block<g_bc7_params_slow, bc7_estimate_partition>(ops, out, planes, strides);
+  hapr_encode_block<g_bc7_params_slow, g_bc7_kernels_generic>(ops, out, planes, strides);
 }
 
 void hapr_encode_block_fast_avx2(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
                                  const size_t strides[4]) {
-  hapr_encode_block<g_bc7_params_fast, bc7_estimate_partition_avx2>(ops, out, planes, strides);
+  hapr_encode_block<g_bc7_params_fast, g_bc7_kernels_avx2>(ops, out, planes, strides);
 }
 
 void hapr_encode_block_normal_avx2(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
                                    const size_t strides[4]) {
-  hapr_encode_block<g_bc7_params_normal, bc7_estimate_partition_avx2>(ops, out, planes, strides);
+  hapr_encode_block<g_bc7_params_normal, g_bc7_kernels_avx2>(ops, out, planes, strides);
 }
 
 void hapr_encode_block_slow_avx2(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
                                  const size_t strides[4]) {
-  hapr_encode_block<g_bc7_params_slow, bc7_estimate_partition_avx2>(ops, out, planes, strides);
+  hapr_encode_block<g_bc7_params_slow, g_bc7_kernels_avx2>(ops, out, planes, strides);
 }
 
 bool hapr_bind_slots(DxtEncOps& ops, uint8_t quality, PixelFormat fmt, bool source_without_alpha,

@@ -8,7 +8,7 @@
 #include "texture/pixel_formats.h"
 
 EncodeBlockFn hapr_encode_block_fast, hapr_encode_block_normal, hapr_encode_block_slow;
-// The same entries with the AVX2 build of the partition estimator (same bytes).
+// The same entries with the AVX2 builds of the BC7 kernels (same bytes).
 EncodeBlockFn hapr_encode_block_fast_avx2, hapr_encode_block_normal_avx2,
     hapr_encode_block_slow_avx2;
 

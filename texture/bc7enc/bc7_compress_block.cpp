@@ -13,7 +13,8 @@
 
 namespace {
 
-Bc7CellParams mode_cell(uint32_t mode, const Bc7BlockParams& block, bool has_alpha) {
+Bc7CellParams mode_cell(uint32_t mode, const Bc7BlockParams& block, bool has_alpha,
+                        const Bc7Kernels& kernels) {
   Bc7CellParams cell{};
   switch (mode) {
     case 1:
@@ -39,13 +40,14 @@ Bc7CellParams mode_cell(uint32_t mode, const Bc7BlockParams& block, bool has_alp
   cell.m_has_pbits = true;
   cell.m_has_alpha = has_alpha;
   std::memcpy(cell.m_weights, block.m_weights, sizeof cell.m_weights);
+  cell.m_evaluate_selectors = kernels.m_evaluate_selectors;
   return cell;
 }
 
 // Mode 6 over the whole block into `result`; returns its error.
 uint64_t try_mode6(const Bc7Color* pixels, const Bc7BlockParams& block, bool has_alpha,
-                   Bc7BlockResult& result) {
-  Bc7CellParams cell = mode_cell(6, block, has_alpha);
+                   const Bc7Kernels& kernels, Bc7BlockResult& result) {
+  Bc7CellParams cell = mode_cell(6, block, has_alpha, kernels);
   cell.m_num_pixels = 16;
   cell.m_pixels = pixels;
   uint8_t temp[16];
@@ -65,7 +67,8 @@ uint64_t try_mode6(const Bc7Color* pixels, const Bc7BlockParams& block, bool has
 // Two-subset mode (1 or 7) with `partition`: compresses subset 0 then subset 1, giving up as
 // soon as the running total exceeds `limit_err`. Fills `result` and returns the total.
 uint64_t try_two_subsets(uint32_t mode, uint32_t partition, const Bc7Color* pixels,
-                         const Bc7BlockParams& block, uint64_t limit_err, Bc7BlockResult& result) {
+                         const Bc7BlockParams& block, const Bc7Kernels& kernels, uint64_t limit_err,
+                         Bc7BlockResult& result) {
   Bc7Color subset_pixels[2][16];
   uint8_t subset_index[2][16];  // pixel position of each subset entry
   uint32_t counts[2] = {0, 0};
@@ -78,7 +81,7 @@ uint64_t try_two_subsets(uint32_t mode, uint32_t partition, const Bc7Color* pixe
   result.m_partition = partition;
   uint64_t total = 0;
   for (uint32_t s = 0; s < 2; ++s) {
-    Bc7CellParams cell = mode_cell(mode, block, mode == 7);
+    Bc7CellParams cell = mode_cell(mode, block, mode == 7, kernels);
     cell.m_num_pixels = counts[s];
     cell.m_pixels = subset_pixels[s];
     uint8_t selectors[16], temp[16];
@@ -99,7 +102,7 @@ uint64_t try_two_subsets(uint32_t mode, uint32_t partition, const Bc7Color* pixe
 }  // namespace
 
 bool bc7_choose_block(const Bc7Color* pixels, const Bc7BlockParams& block, Bc7BlockResult& result,
-                      Bc7EstimatePartitionFn estimate) {
+                      const Bc7Kernels& kernels) {
   assert(g_bc7_mode_1_optimal_endpoints[255][0].m_hi != 0);
   std::memset(&result, 0, sizeof result);
 
@@ -110,36 +113,38 @@ bool bc7_choose_block(const Bc7Color* pixels, const Bc7BlockParams& block, Bc7Bl
   }
   const bool has_alpha = alpha_min < 255;
 
-  uint64_t best_err = try_mode6(pixels, block, has_alpha, result);
+  uint64_t best_err = try_mode6(pixels, block, has_alpha, kernels, result);
   Bc7BlockResult candidate;
   if (!has_alpha) {
     if (best_err > 0 && block.m_max_partitions > 0) {
-      const uint32_t p = estimate(pixels, block, block.m_weights, 1);
+      const uint32_t p = kernels.m_estimate_partition(pixels, block, block.m_weights, 1);
       std::memset(&candidate, 0, sizeof candidate);
-      if (try_two_subsets(1, p, pixels, block, best_err, candidate) < best_err) result = candidate;
+      if (try_two_subsets(1, p, pixels, block, kernels, best_err, candidate) < best_err)
+        result = candidate;
     }
     return false;
   }
 
   if (best_err > 0 && block.m_try_mode5) {
-    const uint64_t err = bc7_mode5_search(pixels, block, alpha_min, alpha_max, candidate);
+    const uint64_t err = bc7_mode5_search(pixels, block, alpha_min, alpha_max, candidate, kernels);
     if (err < best_err) {
       best_err = err;
       result = candidate;
     }
   }
   if (best_err > 0 && block.m_try_mode7) {
-    const uint32_t p = estimate(pixels, block, block.m_weights, 7);
+    const uint32_t p = kernels.m_estimate_partition(pixels, block, block.m_weights, 7);
     std::memset(&candidate, 0, sizeof candidate);
-    if (try_two_subsets(7, p, pixels, block, best_err, candidate) < best_err) result = candidate;
+    if (try_two_subsets(7, p, pixels, block, kernels, best_err, candidate) < best_err)
+      result = candidate;
   }
   return true;
 }
 
 bool bc7_compress_block(uint8_t* out, const Bc7Color* pixels, const Bc7BlockParams& block,
-                        Bc7EstimatePartitionFn estimate) {
+                        const Bc7Kernels& kernels) {
   Bc7BlockResult result;
-  const bool has_alpha = bc7_choose_block(pixels, block, result, estimate);
+  const bool has_alpha = bc7_choose_block(pixels, block, result, kernels);
   bc7_encode_block(out, result);
   return has_alpha;
 }

@@ -56,7 +56,7 @@ uint64_t search_alpha(const uint8_t alphas[16], uint32_t weight_a, uint32_t pass
 }  // namespace
 
 uint64_t bc7_mode5_search(const Bc7Color* pixels, const Bc7BlockParams& block, uint32_t alpha_min,
-                          uint32_t alpha_max, Bc7BlockResult& result) {
+                          uint32_t alpha_max, Bc7BlockResult& result, const Bc7Kernels& kernels) {
   std::memset(&result, 0, sizeof result);
   result.m_mode = 5;
 
@@ -69,6 +69,7 @@ uint64_t bc7_mode5_search(const Bc7Color* pixels, const Bc7BlockParams& block, u
   cell.m_selector_weightsx = g_bc7_weights2x.data();
   cell.m_comp_bits = 7;
   std::memcpy(cell.m_weights, block.m_weights, sizeof cell.m_weights);
+  cell.m_evaluate_selectors = kernels.m_evaluate_selectors;
   Bc7CellResults results5{};
   results5.m_selectors = selectors;
   results5.m_selectors_temp = selectors_temp;

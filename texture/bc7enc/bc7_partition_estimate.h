@@ -16,6 +16,6 @@ uint32_t bc7_estimate_partition(const Bc7Color* pixels, const Bc7BlockParams& bl
 uint32_t bc7_estimate_partition_avx2(const Bc7Color* pixels, const Bc7BlockParams& block,
                                      const uint32_t weights[4], uint32_t mode);
 
-// Signature shared by the estimator builds; the block compressor takes one, chosen at set-up.
+// Signature shared by the estimator builds (see bc7_kernels.h).
 using Bc7EstimatePartitionFn = uint32_t (*)(const Bc7Color* pixels, const Bc7BlockParams& block,
                                             const uint32_t weights[4], uint32_t mode);

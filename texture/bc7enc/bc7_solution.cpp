@@ -185,6 +185,18 @@ uint64_t evaluate_selectors(const uint32_t lo[4], const uint32_t hi[4], const Bc
 
 }  // namespace
 
+uint64_t bc7_evaluate_selectors(const uint32_t lo[4], const uint32_t hi[4],
+                                const Bc7CellParams& cell, uint64_t best_err,
+                                uint8_t selectors[16]) {
+  const bool unit = cell.m_weights[0] == 1 && cell.m_weights[1] == 1 && cell.m_weights[2] == 1 &&
+                    (!cell.m_has_alpha || cell.m_weights[3] == 1);
+  if (cell.m_has_alpha)
+    return unit ? evaluate_selectors<4, true>(lo, hi, cell, best_err, selectors)
+                : evaluate_selectors<4, false>(lo, hi, cell, best_err, selectors);
+  return unit ? evaluate_selectors<3, true>(lo, hi, cell, best_err, selectors)
+              : evaluate_selectors<3, false>(lo, hi, cell, best_err, selectors);
+}
+
 uint64_t bc7_evaluate_solution(const Bc7Color& low_codes, const Bc7Color& high_codes,
                                const uint32_t pbits[2], const Bc7CellParams& cell,
                                Bc7CellResults& results) {
@@ -201,15 +213,7 @@ uint64_t bc7_evaluate_solution(const Bc7Color& low_codes, const Bc7Color& high_c
   }
   uint8_t selectors[16];
   const uint64_t best = results.m_best_overall_err;
-  const bool unit = cell.m_weights[0] == 1 && cell.m_weights[1] == 1 && cell.m_weights[2] == 1 &&
-                    (!cell.m_has_alpha || cell.m_weights[3] == 1);
-  uint64_t total;
-  if (cell.m_has_alpha)
-    total = unit ? evaluate_selectors<4, true>(lo, hi, cell, best, selectors)
-                 : evaluate_selectors<4, false>(lo, hi, cell, best, selectors);
-  else
-    total = unit ? evaluate_selectors<3, true>(lo, hi, cell, best, selectors)
-                 : evaluate_selectors<3, false>(lo, hi, cell, best, selectors);
+  const uint64_t total = cell.m_evaluate_selectors(lo, hi, cell, best, selectors);
   if (total < results.m_best_overall_err) {
     results.m_best_overall_err = total;
     results.m_low_endpoint = low_codes;

@@ -27,6 +27,21 @@ struct Bc7WeightQuad {
   float m_c[4];
 };
 
+struct Bc7CellParams;
+
+// Selector choice and error of one trial solution: lo/hi are the expanded 8-bit endpoints; fills
+// selectors[0..pixel count) and returns the error, or a partial sum of at least `best_err` when
+// the solution cannot win (the selectors are then not meaningful). Builds of this kernel for
+// different instruction sets give the same selectors whenever the error is below `best_err`.
+using Bc7EvaluateSelectorsFn = uint64_t (*)(const uint32_t lo[4], const uint32_t hi[4],
+                                            const Bc7CellParams& cell, uint64_t best_err,
+                                            uint8_t selectors[16]);
+
+// The baseline build (any channel weights).
+uint64_t bc7_evaluate_selectors(const uint32_t lo[4], const uint32_t hi[4],
+                                const Bc7CellParams& cell, uint64_t best_err,
+                                uint8_t selectors[16]);
+
 // One subset to compress with one mode's quantisation.
 struct Bc7CellParams {
   uint32_t m_num_pixels;  // 1..16
@@ -40,6 +55,8 @@ struct Bc7CellParams {
   bool m_has_pbits;
   bool m_endpoints_share_pbit;
   bool m_perceptual;
+  // The selector kernel, chosen once at set-up by the instruction sets the processor allows.
+  Bc7EvaluateSelectorsFn m_evaluate_selectors = bc7_evaluate_selectors;
 };
 
 // Best solution found so far for one subset. Endpoint codes carry no p-bit.

@@ -1,0 +1,23 @@
+#pragma once
+// The processor-specific kernels of the BC7 encoder as one set, chosen once at set-up: the
+// partition estimator and the selector evaluation, in the baseline build or the AVX2 build
+// (-mavx2, same results for every input).
+#include <cstdint>
+
+#include "texture/bc7enc/bc7_partition_estimate.h"
+#include "texture/bc7enc/bc7_types.h"
+
+struct Bc7Kernels {
+  Bc7EstimatePartitionFn m_estimate_partition;
+  Bc7EvaluateSelectorsFn m_evaluate_selectors;
+};
+
+// The AVX2 selector evaluation (unit channel weights in vector lanes; other weights take the
+// baseline kernel). REQUIRES: a processor with AVX2 enabled.
+uint64_t bc7_evaluate_selectors_avx2(const uint32_t lo[4], const uint32_t hi[4],
+                                     const Bc7CellParams& cell, uint64_t best_err,
+                                     uint8_t selectors[16]);
+
+inline constexpr Bc7Kernels g_bc7_kernels_generic{bc7_estimate_partition, bc7_evaluate_selectors};
+inline constexpr Bc7Kernels g_bc7_kernels_avx2{bc7_estimate_partition_avx2,
+                                               bc7_evaluate_selectors_avx2};
