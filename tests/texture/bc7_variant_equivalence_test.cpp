@@ -1,7 +1,8 @@
 // The processor-specific builds of the BC7 encoder give the baseline build's answers: the AVX2
-// partition estimator picks the same partition for every block, and whole Hap R textures set up
-// with AVX2 allowed are byte-identical to those set up without it. Skipped where the processor
-// lacks AVX2.
+// partition estimator picks the same partition for every block, the AVX2 selector evaluation
+// picks the same selectors with the same error whenever the solution can win, and whole Hap R
+// textures set up with AVX2 allowed are byte-identical to those set up without it. Skipped
+// where the processor lacks AVX2.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -11,9 +12,11 @@
 
 #include "tests/support/test_frames.h"
 #include "tests/texture/texture_test_util.h"
+#include "texture/bc7enc/bc7_kernels.h"
 #include "texture/bc7enc/bc7_partition_estimate.h"
 #include "texture/bc7enc/bc7_partitions.h"
 #include "texture/bc7enc/bc7_presets.h"
+#include "texture/bc7enc/bc7_weights.h"
 #include "texture/cpu_probe.h"
 #include "texture/dxtenc.h"
 
@@ -71,6 +74,50 @@ TEST(Bc7VariantEquivalence, Avx2EstimatorPicksTheBaselinePartition) {
                     bc7_estimate_partition(block.data(), *params, weights, mode))
               << "mode " << mode << " partitions " << params->m_max_partitions << " pre-filter "
               << params->m_partition_prefilter << " weights " << weights[0];
+}
+
+// Every selector count, with and without alpha, every subset size, endpoints anywhere (equal,
+// reversed, at the limits), pixels from noise or from the limits. With no best error yet both
+// builds report the full error; with a best error the AVX2 build may only differ where the
+// solution loses anyway.
+TEST(Bc7VariantEquivalence, Avx2SelectorEvaluationMatchesBaseline) {
+  if (!has_avx2()) GTEST_SKIP() << "this processor lacks avx2";
+  std::mt19937 rng(31);
+  const uint32_t* weight_tables[3] = {g_bc7_weights2, g_bc7_weights3, g_bc7_weights4};
+  const uint32_t unit[4] = {1, 1, 1, 1}, weighted[4] = {3, 1, 2, 5};
+  for (int trial = 0; trial < 6000; ++trial) {
+    Bc7Color pixels[16];
+    const bool limits = trial % 3 == 0;
+    for (Bc7Color& px : pixels)
+      for (uint8_t& c : px.m_c) c = static_cast<uint8_t>(limits ? (rng() & 1) * 255 : rng());
+    Bc7CellParams cell{};
+    cell.m_num_pixels = 1 + static_cast<uint32_t>(trial % 16);
+    cell.m_pixels = pixels;
+    const uint32_t table = static_cast<uint32_t>(trial / 16) % 3;
+    cell.m_num_selector_weights = 4u << table;
+    cell.m_selector_weights = weight_tables[table];
+    cell.m_has_alpha = (trial / 48) % 2 == 1;
+    std::memcpy(cell.m_weights, trial % 97 == 0 ? weighted : unit, sizeof cell.m_weights);
+    uint32_t lo[4], hi[4];
+    for (uint32_t c = 0; c < 4; ++c) {
+      lo[c] = limits ? (rng() & 1) * 255 : rng() % 256;
+      hi[c] = trial % 11 == 0 ? lo[c] : rng() % 256;
+    }
+    uint8_t base_sel[16], avx2_sel[16];
+    const uint64_t base = bc7_evaluate_selectors(lo, hi, cell, UINT64_MAX, base_sel);
+    ASSERT_EQ(bc7_evaluate_selectors_avx2(lo, hi, cell, UINT64_MAX, avx2_sel), base) << trial;
+    ASSERT_EQ(0, std::memcmp(base_sel, avx2_sel, cell.m_num_pixels)) << trial;
+    for (const uint64_t best : {base + 1, base, base / 2}) {
+      const uint64_t partial = bc7_evaluate_selectors(lo, hi, cell, best, base_sel);
+      const uint64_t vec = bc7_evaluate_selectors_avx2(lo, hi, cell, best, avx2_sel);
+      if (partial < best) {
+        ASSERT_EQ(vec, partial) << trial;
+        ASSERT_EQ(0, std::memcmp(base_sel, avx2_sel, cell.m_num_pixels)) << trial;
+      } else {
+        ASSERT_GE(vec, best) << trial;
+      }
+    }
+  }
 }
 
 struct TextureCase {
