@@ -1,6 +1,7 @@
 // The processor-specific builds of the BC7 encoder give the baseline build's answers: the AVX2
 // partition estimator picks the same partition for every block, the AVX2 selector evaluation
-// picks the same selectors with the same error whenever the solution can win, and whole Hap R
+// picks the same selectors with the same error whenever the solution can win, the AVX2
+// least-squares sums equal the baseline's, and whole Hap R
 // textures set up with AVX2 allowed are byte-identical to those set up without it. Skipped
 // where the processor lacks AVX2.
 #include <gtest/gtest.h>
@@ -117,6 +118,30 @@ TEST(Bc7VariantEquivalence, Avx2SelectorEvaluationMatchesBaseline) {
         ASSERT_GE(vec, best) << trial;
       }
     }
+  }
+}
+
+TEST(Bc7VariantEquivalence, Avx2LeastSquaresSumsMatchBaseline) {
+  if (!has_avx2()) GTEST_SKIP() << "this processor lacks avx2";
+  std::mt19937 rng(47);
+  const uint32_t* weight_tables[3] = {g_bc7_weights2, g_bc7_weights3, g_bc7_weights4};
+  for (int trial = 0; trial < 3000; ++trial) {
+    Bc7Color pixels[16];
+    uint8_t selectors[16];
+    const uint32_t table = static_cast<uint32_t>(trial) % 3;
+    for (uint32_t i = 0; i < 16; ++i) {
+      for (uint8_t& c : pixels[i].m_c)
+        c = static_cast<uint8_t>(trial % 2 ? 255 - rng() % 2 : rng());  // limits: largest sums
+      selectors[i] = static_cast<uint8_t>(trial % 2 ? (4u << table) - 1 : rng() % (4u << table));
+    }
+    Bc7CellParams cell{};
+    cell.m_num_pixels = 1 + static_cast<uint32_t>(trial / 3) % 16;
+    cell.m_pixels = pixels;
+    cell.m_selector_weights = weight_tables[table];
+    Bc7LeastSquaresSums base, vec;
+    bc7_least_squares_sums(cell, selectors, base);
+    bc7_least_squares_sums_avx2(cell, selectors, vec);
+    ASSERT_EQ(0, std::memcmp(&base, &vec, sizeof base)) << trial;
   }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The processor-specific kernels of the BC7 encoder as one set, chosen once at set-up: the
-// partition estimator and the selector evaluation, in the baseline build or the AVX2 build
+// partition estimator, the selector evaluation and the least-squares sums, in the baseline build or
+// the AVX2 build
 // (-mavx2, same results for every input).
 #include <cstdint>
 
@@ -10,6 +11,7 @@
 struct Bc7Kernels {
   Bc7EstimatePartitionFn m_estimate_partition;
   Bc7EvaluateSelectorsFn m_evaluate_selectors;
+  Bc7LeastSquaresSumsFn m_least_squares_sums;
 };
 
 // The AVX2 selector evaluation (unit channel weights in vector lanes; other weights take the
@@ -18,6 +20,11 @@ uint64_t bc7_evaluate_selectors_avx2(const uint32_t lo[4], const uint32_t hi[4],
                                      const Bc7CellParams& cell, uint64_t best_err,
                                      uint8_t selectors[16]);
 
-inline constexpr Bc7Kernels g_bc7_kernels_generic{bc7_estimate_partition, bc7_evaluate_selectors};
-inline constexpr Bc7Kernels g_bc7_kernels_avx2{bc7_estimate_partition_avx2,
-                                               bc7_evaluate_selectors_avx2};
+// The least-squares sums in 32-bit lanes. REQUIRES: a processor with AVX2 enabled.
+void bc7_least_squares_sums_avx2(const Bc7CellParams& cell, const uint8_t* selectors,
+                                 Bc7LeastSquaresSums& sums);
+
+inline constexpr Bc7Kernels g_bc7_kernels_generic{bc7_estimate_partition, bc7_evaluate_selectors,
+                                                  bc7_least_squares_sums};
+inline constexpr Bc7Kernels g_bc7_kernels_avx2{
+    bc7_estimate_partition_avx2, bc7_evaluate_selectors_avx2, bc7_least_squares_sums_avx2};

@@ -29,25 +29,33 @@ void solve(const NormalSums& s, uint32_t qk, uint32_t tv, float& low, float& hig
 
 }  // namespace
 
+void bc7_least_squares_sums(const Bc7CellParams& cell, const uint8_t* selectors,
+                            Bc7LeastSquaresSums& sums) {
+  sums = Bc7LeastSquaresSums{};
+  for (uint32_t i = 0; i < cell.m_num_pixels; ++i) {
+    const uint32_t k = cell.m_selector_weights[selectors[i]];
+    sums.kk += k * k;
+    sums.k += k;
+    for (uint32_t c = 0; c < 4; ++c) {
+      const uint32_t v = cell.m_pixels[i].m_c[c];
+      sums.q[c] += k * v;
+      sums.t[c] += v;
+    }
+  }
+}
+
 void bc7_least_squares(const Bc7CellParams& cell, const uint8_t* selectors, Bc7Vec4& low,
                        Bc7Vec4& high) {
   const uint32_t comps = cell.m_has_alpha ? 4 : 3;
+  Bc7LeastSquaresSums sums;
+  cell.m_least_squares_sums(cell, selectors, sums);
   NormalSums z;
+  z.kk = sums.kk;
+  z.k = sums.k;
   z.n = cell.m_num_pixels;
-  uint32_t q[4] = {}, t[4] = {};
-  for (uint32_t i = 0; i < cell.m_num_pixels; ++i) {
-    const uint32_t k = cell.m_selector_weights[selectors[i]];
-    z.kk += k * k;
-    z.k += k;
-    for (uint32_t c = 0; c < 4; ++c) {
-      const uint32_t v = cell.m_pixels[i].m_c[c];
-      q[c] += k * v;
-      t[c] += v;
-    }
-  }
   low.m_c[3] = high.m_c[3] = 255.0f;
   for (uint32_t c = 0; c < comps; ++c) {
-    solve(z, q[c], t[c], low.m_c[c], high.m_c[c]);
+    solve(z, sums.q[c], sums.t[c], low.m_c[c], high.m_c[c]);
     if (low.m_c[c] < 0.0f || high.m_c[c] > 255.0f) {
       uint8_t lo = 255, hi = 0;
       for (uint32_t i = 0; i < cell.m_num_pixels; ++i) {

@@ -42,6 +42,23 @@ uint64_t bc7_evaluate_selectors(const uint32_t lo[4], const uint32_t hi[4],
                                 const Bc7CellParams& cell, uint64_t best_err,
                                 uint8_t selectors[16]);
 
+// Integer sums of the least-squares fit over a cell's pixels, k being the weight (0..64) of each
+// pixel's selector and v a pixel's component: exact, whatever the order of summation.
+struct Bc7LeastSquaresSums {
+  uint32_t kk;    // sum of k * k
+  uint32_t k;     // sum of k
+  uint32_t q[4];  // per component: sum of k * v
+  uint32_t t[4];  // per component: sum of v
+};
+
+// Fills the sums for the cell's pixels and `selectors` (one per pixel).
+using Bc7LeastSquaresSumsFn = void (*)(const Bc7CellParams& cell, const uint8_t* selectors,
+                                       Bc7LeastSquaresSums& sums);
+
+// The baseline build.
+void bc7_least_squares_sums(const Bc7CellParams& cell, const uint8_t* selectors,
+                            Bc7LeastSquaresSums& sums);
+
 // One subset to compress with one mode's quantisation.
 struct Bc7CellParams {
   uint32_t m_num_pixels;  // 1..16
@@ -55,8 +72,10 @@ struct Bc7CellParams {
   bool m_has_pbits;
   bool m_endpoints_share_pbit;
   bool m_perceptual;
-  // The selector kernel, chosen once at set-up by the instruction sets the processor allows.
+  // The selector and least-squares kernels, chosen once at set-up by the instruction sets the
+  // processor allows.
   Bc7EvaluateSelectorsFn m_evaluate_selectors = bc7_evaluate_selectors;
+  Bc7LeastSquaresSumsFn m_least_squares_sums = bc7_least_squares_sums;
 };
 
 // Best solution found so far for one subset. Endpoint codes carry no p-bit.

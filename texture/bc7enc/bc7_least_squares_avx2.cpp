@@ -1,0 +1,55 @@
+// The least-squares sums built with -mavx2 (only this file): the 16 pixels in two registers of
+// eight 32-bit lanes, the selector weights looked up by lane permutation. Every sum is an exact
+// integer, so the order of addition does not matter: the sums are the baseline's.
+#include <immintrin.h>
+
+#include <cstring>
+
+#include "texture/bc7enc/bc7_kernels.h"
+
+namespace {
+
+// Sum of eight 32-bit lanes.
+inline uint32_t lane_sum_u32(__m256i v) {
+  __m128i s = _mm_add_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
+  s = _mm_add_epi32(s, _mm_shuffle_epi32(s, 0x4E));
+  s = _mm_add_epi32(s, _mm_shuffle_epi32(s, 0xB1));
+  return static_cast<uint32_t>(_mm_cvtsi128_si32(s));
+}
+
+}  // namespace
+
+void bc7_least_squares_sums_avx2(const Bc7CellParams& cell, const uint8_t* selectors,
+                                 Bc7LeastSquaresSums& sums) {
+  const uint32_t num_pixels = cell.m_num_pixels;
+  // Lanes past the cell's pixels hold 0 as pixel and as weight: they add nothing.
+  alignas(32) uint32_t pixels[16] = {};
+  alignas(32) int32_t weights[16] = {};
+  std::memcpy(pixels, cell.m_pixels, size_t{num_pixels} * 4);
+  for (uint32_t i = 0; i < num_pixels; ++i)
+    weights[i] = static_cast<int32_t>(cell.m_selector_weights[selectors[i]]);
+
+  const __m256i byte_mask = _mm256_set1_epi32(255);
+  __m256i kk = _mm256_setzero_si256(), k_sum = _mm256_setzero_si256();
+  __m256i q[4], t[4];
+  for (uint32_t c = 0; c < 4; ++c) q[c] = t[c] = _mm256_setzero_si256();
+  for (uint32_t half = 0; half < 2; ++half) {
+    const __m256i px = _mm256_load_si256(reinterpret_cast<const __m256i*>(pixels + 8 * half));
+    const __m256i k = _mm256_load_si256(reinterpret_cast<const __m256i*>(weights + 8 * half));
+    // k <= 64 and v <= 255 sit in the low 16 bits of their lanes with the high 16 bits 0, so
+    // madd gives the 32-bit products.
+    kk = _mm256_add_epi32(kk, _mm256_madd_epi16(k, k));
+    k_sum = _mm256_add_epi32(k_sum, k);
+    for (uint32_t c = 0; c < 4; ++c) {
+      const __m256i v = _mm256_and_si256(_mm256_srli_epi32(px, static_cast<int>(8 * c)), byte_mask);
+      q[c] = _mm256_add_epi32(q[c], _mm256_madd_epi16(k, v));
+      t[c] = _mm256_add_epi32(t[c], v);
+    }
+  }
+  sums.kk = lane_sum_u32(kk);
+  sums.k = lane_sum_u32(k_sum);
+  for (uint32_t c = 0; c < 4; ++c) {
+    sums.q[c] = lane_sum_u32(q[c]);
+    sums.t[c] = lane_sum_u32(t[c]);
+  }
+}
