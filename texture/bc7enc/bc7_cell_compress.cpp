@@ -191,9 +191,10 @@ uint64_t bc7_cell_compress(uint32_t mode, const Bc7CellParams& cell, Bc7CellResu
         for (int32_t hy = top_i - 1; hy <= top_i + q; ++hy) {
           if (ly == 0 && hy == top_i) continue;
           const float scale = static_cast<float>(top_i) / static_cast<float>(hy - ly);
+          // clamp(floor(v), 0, top) by truncation: the two differ only for negative
+          // non-integers, which the clamp sends to 0 either way.
           for (uint32_t i = 0; i < n; ++i) {
-            const float v =
-                std::floor((static_cast<float>(s[i]) - static_cast<float>(ly)) * scale + 0.5f);
+            const float v = (static_cast<float>(s[i]) - static_cast<float>(ly)) * scale + 0.5f;
             trial[i] = static_cast<uint8_t>(std::clamp(static_cast<int32_t>(v), 0, top_i));
           }
           if (refit(mode, cell, results, tried, trial) == 0) return 0;

@@ -14,17 +14,28 @@ struct NormalSums {
   uint32_t n = 0;   // pixels
 };
 
+// The matrix [z11 z10; z10 z00] of the normal equations and the inverse of its determinant,
+// shared by every component.
+struct NormalMatrix {
+  float z00, z10, z11, inv;
+};
+
+NormalMatrix normal_matrix(const NormalSums& s) {
+  NormalMatrix m;
+  m.z00 = static_cast<float>(s.kk) / 4096.0f;
+  m.z10 = static_cast<float>(64 * s.k - s.kk) / 4096.0f;
+  m.z11 = static_cast<float>(4096 * s.n - 128 * s.k + s.kk) / 4096.0f;
+  const float det = m.z00 * m.z11 - m.z10 * m.z10;
+  m.inv = det != 0.0f ? 1.0f / det : 0.0f;
+  return m;
+}
+
 // Solves [z11 z10; z10 z00] [low; high] = [t - q; q], with q = sum(k * v) / 64 and t = sum(v).
-void solve(const NormalSums& s, uint32_t qk, uint32_t tv, float& low, float& high) {
-  const float z00 = static_cast<float>(s.kk) / 4096.0f;
-  const float z10 = static_cast<float>(64 * s.k - s.kk) / 4096.0f;
-  const float z11 = static_cast<float>(4096 * s.n - 128 * s.k + s.kk) / 4096.0f;
+void solve(const NormalMatrix& m, uint32_t qk, uint32_t tv, float& low, float& high) {
   const float q = static_cast<float>(qk) / 64.0f;
   const float t = static_cast<float>(tv);
-  const float det = z00 * z11 - z10 * z10;
-  const float inv = det != 0.0f ? 1.0f / det : 0.0f;
-  low = (z00 * (t - q) - z10 * q) * inv;
-  high = (z11 * q - z10 * (t - q)) * inv;
+  low = (m.z00 * (t - q) - m.z10 * q) * m.inv;
+  high = (m.z11 * q - m.z10 * (t - q)) * m.inv;
 }
 
 }  // namespace
@@ -53,9 +64,10 @@ void bc7_least_squares(const Bc7CellParams& cell, const uint8_t* selectors, Bc7V
   z.kk = sums.kk;
   z.k = sums.k;
   z.n = cell.m_num_pixels;
+  const NormalMatrix m = normal_matrix(z);
   low.m_c[3] = high.m_c[3] = 255.0f;
   for (uint32_t c = 0; c < comps; ++c) {
-    solve(z, sums.q[c], sums.t[c], low.m_c[c], high.m_c[c]);
+    solve(m, sums.q[c], sums.t[c], low.m_c[c], high.m_c[c]);
     if (low.m_c[c] < 0.0f || high.m_c[c] > 255.0f) {
       uint8_t lo = 255, hi = 0;
       for (uint32_t i = 0; i < cell.m_num_pixels; ++i) {
@@ -79,5 +91,5 @@ void bc7_least_squares_1d(uint32_t n, const uint8_t* values, const uint8_t* sele
     q += k * values[i];
     t += values[i];
   }
-  solve(z, q, t, low, high);
+  solve(normal_matrix(z), q, t, low, high);
 }

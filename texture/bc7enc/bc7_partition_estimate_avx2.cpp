@@ -55,10 +55,32 @@ uint32_t estimate_subset_avx2(const BlockRegs& block, __m256i in) {
 
   int32_t v[4] = {0, 0, 0, 0};
   for (uint32_t c = 0; c < comps; ++c) v[c] = high[c] - low[c];
-  int32_t dots[num_entries] = {};
-  for (uint32_t c = 0; c < comps; ++c)
-    for (uint32_t e = 0; e < num_entries; ++e)
-      dots[e] += (low[c] + ((static_cast<int32_t>(entry_weights[e]) * v[c] + 32) >> 6)) * v[c];
+  // Palette entries along v, one entry per 32-bit lane: entry = low + ((w * v + 32) >> 6) per
+  // channel (w * v and entry * v through madd: every factor sits in the low 16 bits of its lane),
+  // dot = sum of entry * v. Midpoints between neighbours, less one for the compare below.
+  const __m256i weights = _mm256_setr_epi32(
+      static_cast<int32_t>(entry_weights[0]), static_cast<int32_t>(entry_weights[1]),
+      static_cast<int32_t>(entry_weights[2]), static_cast<int32_t>(entry_weights[3]),
+      static_cast<int32_t>(entry_weights[num_entries > 4 ? 4 : 3]),
+      static_cast<int32_t>(entry_weights[num_entries > 5 ? 5 : 3]),
+      static_cast<int32_t>(entry_weights[num_entries > 6 ? 6 : 3]),
+      static_cast<int32_t>(entry_weights[num_entries > 7 ? 7 : 3]));
+  __m256i dots = _mm256_setzero_si256();
+  for (uint32_t c = 0; c < comps; ++c) {
+    const __m256i vc = _mm256_set1_epi32(v[c]);
+    const __m256i entry = _mm256_add_epi32(
+        _mm256_set1_epi32(low[c]),
+        _mm256_srai_epi32(_mm256_add_epi32(_mm256_madd_epi16(weights, vc), _mm256_set1_epi32(32)),
+                          6));
+    dots = _mm256_add_epi32(dots, _mm256_madd_epi16(entry, vc));
+  }
+  const __m256i next = _mm256_permutevar8x32_epi32(dots, _mm256_setr_epi32(1, 2, 3, 4, 5, 6, 7, 7));
+  alignas(32) int32_t below_midpoint[8];
+  _mm256_store_si256(
+      reinterpret_cast<__m256i*>(below_midpoint),
+      _mm256_sub_epi32(_mm256_srai_epi32(
+                           _mm256_add_epi32(_mm256_add_epi32(dots, next), _mm256_set1_epi32(1)), 1),
+                       _mm256_set1_epi32(1)));
 
   // Projections on v, 32-bit: (R, G) and (B, A) pairs through madd.
   const __m256i v01 = _mm256_set1_epi32((v[1] << 16) | v[0]);
@@ -73,7 +95,7 @@ uint32_t estimate_subset_avx2(const BlockRegs& block, __m256i in) {
   // Selector weight: the sum of the weight steps whose midpoint the projection reaches.
   __m256i w_lo = _mm256_setzero_si256(), w_hi = _mm256_setzero_si256();
   for (uint32_t e = 0; e + 1 < num_entries; ++e) {
-    const __m256i below = _mm256_set1_epi32(((dots[e] + dots[e + 1] + 1) >> 1) - 1);
+    const __m256i below = _mm256_set1_epi32(below_midpoint[e]);
     const __m256i step =
         _mm256_set1_epi32(static_cast<int32_t>(entry_weights[e + 1] - entry_weights[e]));
     w_lo = _mm256_add_epi32(w_lo, _mm256_and_si256(_mm256_cmpgt_epi32(d_lo, below), step));

@@ -46,12 +46,23 @@ uint64_t bc7_evaluate_selectors_avx2(const uint32_t lo[4], const uint32_t hi[4],
   const uint32_t n = cell.m_num_selector_weights;
   const uint32_t num_pixels = cell.m_num_pixels;
 
-  alignas(32) int32_t palette[4][16] = {};
-  for (uint32_t c = 0; c < comps; ++c)
-    for (uint32_t i = 0; i < n; ++i) {
-      const uint32_t w = cell.m_selector_weights[i];
-      palette[c][i] = static_cast<int32_t>(((64 - w) * lo[c] + w * hi[c] + 32) >> 6);
+  // Palette: ((64 - w) * lo + w * hi + 32) >> 6 == (64 * lo + 32 + w * (hi - lo)) >> 6, the
+  // same integer, with w * (hi - lo) through madd (w and the signed difference in the low 16 bits
+  // of their lanes). Entries past N are computed from the last weight and never looked up.
+  alignas(32) int32_t weights[16];
+  for (uint32_t i = 0; i < 16; ++i)
+    weights[i] = static_cast<int32_t>(cell.m_selector_weights[i < n ? i : n - 1]);
+  alignas(32) int32_t palette[4][16];
+  for (uint32_t c = 0; c < comps; ++c) {
+    const __m256i base = _mm256_set1_epi32(static_cast<int32_t>(64 * lo[c] + 32));
+    const __m256i span = _mm256_set1_epi32(
+        static_cast<int32_t>((static_cast<int32_t>(hi[c]) - static_cast<int32_t>(lo[c])) & 0xFFFF));
+    for (uint32_t h = 0; h < 16; h += 8) {
+      const __m256i w = _mm256_load_si256(reinterpret_cast<const __m256i*>(weights + h));
+      _mm256_store_si256(reinterpret_cast<__m256i*>(palette[c] + h),
+                         _mm256_srai_epi32(_mm256_add_epi32(base, _mm256_madd_epi16(w, span)), 6));
     }
+  }
 
   float d[4], lo_f[4], len2 = 0;
   for (uint32_t c = 0; c < comps; ++c) {
@@ -66,7 +77,7 @@ uint64_t bc7_evaluate_selectors_avx2(const uint32_t lo[4], const uint32_t hi[4],
 
   alignas(32) uint32_t pixels[16] = {};
   std::memcpy(pixels, cell.m_pixels, size_t{num_pixels} * 4);
-  alignas(32) int32_t chosen[16];
+  __m256i chosen[2];
   __m256i total = _mm256_setzero_si256();
   for (uint32_t half = 0; half < 2; ++half) {
     const __m256i px = _mm256_load_si256(reinterpret_cast<const __m256i*>(pixels + 8 * half));
@@ -95,14 +106,18 @@ uint64_t bc7_evaluate_selectors_avx2(const uint32_t lo[4], const uint32_t hi[4],
     }
     // s - 1 only when strictly nearer.
     const __m256i take_below = _mm256_cmpgt_epi32(err_at, err_below);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(chosen + 8 * half),
-                       _mm256_add_epi32(s, take_below));
+    chosen[half] = _mm256_add_epi32(s, take_below);
     const __m256i lane = _mm256_add_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7),
                                           _mm256_set1_epi32(static_cast<int32_t>(8 * half)));
     const __m256i valid =
         _mm256_cmpgt_epi32(_mm256_set1_epi32(static_cast<int32_t>(num_pixels)), lane);
     total = _mm256_add_epi32(total, _mm256_and_si256(_mm256_min_epi32(err_below, err_at), valid));
   }
-  for (uint32_t i = 0; i < num_pixels; ++i) selectors[i] = static_cast<uint8_t>(chosen[i]);
+  // 32-bit selectors to bytes in pixel order (packs interleave the 128-bit halves; the permute
+  // puts them back). All 16 are written; those past the pixel count are scratch.
+  const __m256i words = _mm256_permute4x64_epi64(_mm256_packs_epi32(chosen[0], chosen[1]), 0xD8);
+  _mm_storeu_si128(
+      reinterpret_cast<__m128i*>(selectors),
+      _mm_packus_epi16(_mm256_castsi256_si128(words), _mm256_extracti128_si256(words, 1)));
   return lane_sum_u32(total);
 }

@@ -30,9 +30,10 @@ struct Bc7WeightQuad {
 struct Bc7CellParams;
 
 // Selector choice and error of one trial solution: lo/hi are the expanded 8-bit endpoints; fills
-// selectors[0..pixel count) and returns the error, or a partial sum of at least `best_err` when
-// the solution cannot win (the selectors are then not meaningful). Builds of this kernel for
-// different instruction sets give the same selectors whenever the error is below `best_err`.
+// selectors[0..pixel count) (entries up to 16 may be overwritten) and returns the error, or a
+// partial sum of at least `best_err` when the solution cannot win (the selectors are then not
+// meaningful). Builds of this kernel for different instruction sets give the same selectors
+// whenever the error is below `best_err`.
 using Bc7EvaluateSelectorsFn = uint64_t (*)(const uint32_t lo[4], const uint32_t hi[4],
                                             const Bc7CellParams& cell, uint64_t best_err,
                                             uint8_t selectors[16]);
