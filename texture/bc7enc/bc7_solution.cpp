@@ -79,7 +79,8 @@ Bc7EndpointCodes bc7_quantise_endpoints(uint32_t mode, Bc7Vec4 low, Bc7Vec4 high
           int32_t q[4];
           float err = 0;
           for (uint32_t c = 0; c < 4; ++c) q[c] = quantise_with_pbit(inputs[e]->m_c[c], p, limit);
-          for (uint32_t c = 0; c < err_comps; ++c) {
+          // A single candidate (opaque mode 6) wins whatever its error: skip measuring it.
+          for (uint32_t c = 0; first_p == 0 && c < err_comps; ++c) {
             const float d =
                 static_cast<float>(bc7_expand(q[c], expanded_bits)) - unscaled[e]->m_c[c] * 255.0f;
             err += d * d;

@@ -3,6 +3,7 @@
 //   projection: the baseline's float steps per pixel, in the same order (no fused multiply-add:
 //     the project builds with -ffp-contract=off and this file without -mfma), so every pixel
 //     gets the baseline's neighbouring entries s - 1 and s;
+//   palette: (64 * lo + 32 + w * (hi - lo)) >> 6 per entry, in lanes;
 //   palette look-up: the entries of each channel as 32-bit lanes, picked by the selector with a
 //     lane permutation (two tables and a blend for 16 entries);
 //   distances: exact integers (|difference| <= 255, squared through _mm256_madd_epi16).
@@ -48,20 +49,27 @@ uint64_t bc7_evaluate_selectors_avx2(const uint32_t lo[4], const uint32_t hi[4],
 
   // Palette: ((64 - w) * lo + w * hi + 32) >> 6 == (64 * lo + 32 + w * (hi - lo)) >> 6, the
   // same integer, with w * (hi - lo) through madd (w and the signed difference in the low 16 bits
-  // of their lanes). Entries past N are computed from the last weight and never looked up.
-  alignas(32) int32_t weights[16];
-  for (uint32_t i = 0; i < 16; ++i)
-    weights[i] = static_cast<int32_t>(cell.m_selector_weights[i < n ? i : n - 1]);
+  // of their lanes). Lanes past N repeat earlier weights and are never looked up.
+  __m256i weights[2];
+  if (n == 16) {
+    weights[0] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cell.m_selector_weights));
+    weights[1] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cell.m_selector_weights + 8));
+  } else if (n == 8) {
+    weights[0] = weights[1] =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cell.m_selector_weights));
+  } else {
+    weights[0] = weights[1] = _mm256_broadcastsi128_si256(
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(cell.m_selector_weights)));
+  }
   alignas(32) int32_t palette[4][16];
   for (uint32_t c = 0; c < comps; ++c) {
     const __m256i base = _mm256_set1_epi32(static_cast<int32_t>(64 * lo[c] + 32));
     const __m256i span = _mm256_set1_epi32(
         static_cast<int32_t>((static_cast<int32_t>(hi[c]) - static_cast<int32_t>(lo[c])) & 0xFFFF));
-    for (uint32_t h = 0; h < 16; h += 8) {
-      const __m256i w = _mm256_load_si256(reinterpret_cast<const __m256i*>(weights + h));
-      _mm256_store_si256(reinterpret_cast<__m256i*>(palette[c] + h),
-                         _mm256_srai_epi32(_mm256_add_epi32(base, _mm256_madd_epi16(w, span)), 6));
-    }
+    for (uint32_t h = 0; h < 2; ++h)
+      _mm256_store_si256(
+          reinterpret_cast<__m256i*>(palette[c] + 8 * h),
+          _mm256_srai_epi32(_mm256_add_epi32(base, _mm256_madd_epi16(weights[h], span)), 6));
   }
 
   float d[4], lo_f[4], len2 = 0;
@@ -75,12 +83,16 @@ uint64_t bc7_evaluate_selectors_avx2(const uint32_t lo[4], const uint32_t hi[4],
   const __m256i top = _mm256_set1_epi32(static_cast<int32_t>(n) - 1);
   const __m256i byte_mask = _mm256_set1_epi32(255);
 
-  alignas(32) uint32_t pixels[16] = {};
-  std::memcpy(pixels, cell.m_pixels, size_t{num_pixels} * 4);
+  alignas(32) uint32_t copy[16] = {};
+  const uint32_t* pixels = copy;
+  if (num_pixels == 16)
+    pixels = reinterpret_cast<const uint32_t*>(cell.m_pixels);  // whole block: read in place
+  else
+    std::memcpy(copy, cell.m_pixels, size_t{num_pixels} * 4);
   __m256i chosen[2];
   __m256i total = _mm256_setzero_si256();
   for (uint32_t half = 0; half < 2; ++half) {
-    const __m256i px = _mm256_load_si256(reinterpret_cast<const __m256i*>(pixels + 8 * half));
+    const __m256i px = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pixels + 8 * half));
     __m256i channel[4];
     __m256 dot = _mm256_setzero_ps();
     for (uint32_t c = 0; c < comps; ++c) {
