@@ -137,6 +137,7 @@ TEST(Bc7VariantEquivalence, Avx2LeastSquaresSumsMatchBaseline) {
     Bc7CellParams cell{};
     cell.m_num_pixels = 1 + static_cast<uint32_t>(trial / 3) % 16;
     cell.m_pixels = pixels;
+    cell.m_num_selector_weights = 4u << table;
     cell.m_selector_weights = weight_tables[table];
     Bc7LeastSquaresSums base, vec;
     bc7_least_squares_sums(cell, selectors, base);
