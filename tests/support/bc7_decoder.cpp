@@ -3,6 +3,8 @@
 #include <cstring>
 #include <utility>
 
+#include "tests/support/block_grid.h"
+
 namespace orvex_test {
 
 namespace {
@@ -111,7 +113,7 @@ uint32_t bc7_subset_of(uint32_t subsets, uint32_t partition, uint32_t pixel) {
   return 0;
 }
 
-uint32_t bc7_anchor_of(uint32_t subsets, uint32_t partition, uint32_t subset) {
+static uint32_t bc7_anchor_of(uint32_t subsets, uint32_t partition, uint32_t subset) {
   if (subset == 0) return 0;
   if (subsets == 2) return kAnchor2[partition];
   return subset == 1 ? kAnchor3Second[partition] : kAnchor3Third[partition];
@@ -173,7 +175,7 @@ Bc7Fields bc7_parse_block(const uint8_t block[16]) {
   return f;
 }
 
-void bc7_render_fields(const Bc7Fields& f, uint8_t rgba[64]) {
+static void bc7_render_fields(const Bc7Fields& f, uint8_t rgba[64]) {
   std::memset(rgba, 0, 64);
   if (!f.valid) return;
   for (uint32_t i = 0; i < 16; ++i) {
@@ -201,17 +203,7 @@ void bc7_decode_block(const uint8_t block[16], uint8_t rgba[64]) {
 }
 
 std::vector<uint8_t> bc7_decode_texture(const uint8_t* blocks, size_t width_px, size_t height_px) {
-  std::vector<uint8_t> out(width_px * height_px * 4);
-  const size_t across = (width_px + 3) / 4, down = (height_px + 3) / 4;
-  uint8_t rgba[64];
-  for (size_t by = 0; by < down; ++by)
-    for (size_t bx = 0; bx < across; ++bx) {
-      bc7_decode_block(blocks + (by * across + bx) * 16, rgba);
-      for (size_t y = 0; y < 4 && by * 4 + y < height_px; ++y)
-        for (size_t x = 0; x < 4 && bx * 4 + x < width_px; ++x)
-          std::memcpy(&out[((by * 4 + y) * width_px + bx * 4 + x) * 4], rgba + (y * 4 + x) * 4, 4);
-    }
-  return out;
+  return decode_block_grid<4>(blocks, width_px, height_px, 16, bc7_decode_block);
 }
 
 }  // namespace orvex_test

@@ -25,17 +25,11 @@ struct Bc7Fields {
 // Subset (0..2) of `pixel` in `partition` for a mode with `subsets` subsets (1, 2 or 3).
 uint32_t bc7_subset_of(uint32_t subsets, uint32_t partition, uint32_t pixel);
 
-// Anchor pixel of `subset` (0..2) for the given subset count and partition.
-uint32_t bc7_anchor_of(uint32_t subsets, uint32_t partition, uint32_t subset);
-
 // Parses one 16-byte block.
 Bc7Fields bc7_parse_block(const uint8_t block[16]);
 
-// Colours of the 16 pixels (RGBA8, raster order) described by `fields`: interpolation, index
-// selection and rotation as the format defines. A reserved block gives all zeros.
-void bc7_render_fields(const Bc7Fields& fields, uint8_t rgba[64]);
-
-// Parse and render one block.
+// The 16 RGBA8 pixels (raster order) of one block: interpolation, index selection and rotation as
+// the format defines. A reserved block gives all zeros.
 void bc7_decode_block(const uint8_t block[16], uint8_t rgba[64]);
 
 // Decodes a texture of ceil(w/4) x ceil(h/4) blocks (row-major) into w x h RGBA8 pixels.

@@ -13,10 +13,6 @@
 
 namespace orvex_test {
 
-// The 16 RGBA8 pixels of one colour half (bytes 8-15 of a DXT5 block) read in four-colour mode;
-// alpha 255.
-void decode_colour_block_four(const uint8_t block[8], uint8_t rgba[64]);
-
 // DXT5 texture (ceil(w/4) x ceil(h/4) blocks of 16 bytes, row-major) to w x h RGBA8.
 std::vector<uint8_t> decode_dxt5_texture(const uint8_t* data, size_t width, size_t height);
 
