@@ -1,7 +1,5 @@
 #include "tests/support/alpha_block_decoder.h"
 
-#include "tests/support/block_grid.h"
-
 namespace orvex_test {
 
 void alpha_palette(uint8_t a0, uint8_t a1, uint8_t palette[8]) {
@@ -24,10 +22,6 @@ void decode_alpha_block(const uint8_t block[8], uint8_t out[16]) {
   uint64_t bits = 0;
   for (int b = 0; b < 6; ++b) bits |= uint64_t{block[2 + b]} << (8 * b);
   for (int i = 0; i < 16; ++i) out[i] = palette[(bits >> (3 * i)) & 7];
-}
-
-std::vector<uint8_t> decode_rgtc1_texture(const uint8_t* data, size_t width, size_t height) {
-  return decode_block_grid<1>(data, width, height, 8, decode_alpha_block);
 }
 
 }  // namespace orvex_test

@@ -1,6 +1,7 @@
 #pragma once
-// Test-side BC7 (BPTC) decoder for all eight modes, written from the public format and kept
-// independent of the encoder: its fields, tables and interpolation are its own.
+// Test-side BC7 (BPTC) decoder of the modes our encoder may write (1, 5, 6 and 7), written from the
+// public format and kept independent of the encoder: its fields, tables and interpolation are its
+// own. Blocks of any other mode are reported as not valid.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -9,20 +10,19 @@ namespace orvex_test {
 
 // Every field of one block as stored, endpoints already expanded to 8 bits (p-bits applied).
 struct Bc7Fields {
-  bool valid = false;  // false for the reserved mode (no 1 bit in the first byte)
+  bool valid = false;  // false for modes 0, 2, 3, 4 and the reserved mode (no 1 bit in byte 0)
   uint32_t mode = 0;
   uint32_t partition = 0;
   uint32_t rotation = 0;
-  uint32_t index_selector = 0;
   uint32_t subsets = 1;
-  uint8_t endpoints[3][2][4] = {};  // [subset][low, high][R, G, B, A]
+  uint8_t endpoints[2][2][4] = {};  // [subset][low, high][R, G, B, A]
   uint8_t indices[16] = {};         // primary index per pixel (raster order)
-  uint8_t indices2[16] = {};        // second index set (modes 4 and 5)
+  uint8_t indices2[16] = {};        // second index set (mode 5)
   uint32_t index_bits = 0, index2_bits = 0;
   uint32_t end_bit = 0;  // bits read; 128 for a well-formed block
 };
 
-// Subset (0..2) of `pixel` in `partition` for a mode with `subsets` subsets (1, 2 or 3).
+// Subset (0 or 1) of `pixel` in `partition` for a mode with `subsets` subsets (1 or 2).
 uint32_t bc7_subset_of(uint32_t subsets, uint32_t partition, uint32_t pixel);
 
 // Parses one 16-byte block.

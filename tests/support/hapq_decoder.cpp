@@ -54,21 +54,9 @@ void ycocg_to_rgb(uint8_t rgba[4]) {
 
 }  // namespace
 
-std::vector<uint8_t> decode_dxt5_texture(const uint8_t* data, size_t width, size_t height) {
-  return decode_block_grid<4>(data, width, height, 16, decode_dxt5_block);
-}
-
 std::vector<uint8_t> decode_hapq_texture(const uint8_t* data, size_t width, size_t height) {
-  std::vector<uint8_t> image = decode_dxt5_texture(data, width, height);
+  std::vector<uint8_t> image = decode_block_grid<4>(data, width, height, 16, decode_dxt5_block);
   for (size_t i = 0; i < width * height; ++i) ycocg_to_rgb(&image[i * 4]);
-  return image;
-}
-
-std::vector<uint8_t> decode_hapq_alpha_textures(const uint8_t* data, size_t width, size_t height) {
-  std::vector<uint8_t> image = decode_hapq_texture(data, width, height);
-  const size_t colour_bytes = ((width + 3) / 4) * ((height + 3) / 4) * 16;
-  const std::vector<uint8_t> alpha = decode_rgtc1_texture(data + colour_bytes, width, height);
-  for (size_t i = 0; i < width * height; ++i) image[i * 4 + 3] = alpha[i];
   return image;
 }
 

@@ -13,14 +13,20 @@ int expand(int x, int bits) {
   return bits == 5 ? (x << 3) | (x >> 2) : (x << 2) | (x >> 4);
 }
 
-uint16_t colour0(const std::vector<uint8_t>& b) {
-  return static_cast<uint16_t>(b[0] | (b[1] << 8));
+// Little-endian fields of a block: colour 0 at byte 0, colour 1 at byte 2, the index word at 4.
+uint32_t field(const std::vector<uint8_t>& b, int at, int bytes) {
+  uint32_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = v << 8 | b[at + i];
+  return v;
 }
-uint16_t colour1(const std::vector<uint8_t>& b) {
-  return static_cast<uint16_t>(b[2] | (b[3] << 8));
+uint32_t colour0(const std::vector<uint8_t>& b) {
+  return field(b, 0, 2);
+}
+uint32_t colour1(const std::vector<uint8_t>& b) {
+  return field(b, 2, 2);
 }
 uint32_t index_word(const std::vector<uint8_t>& b) {
-  return b[4] | (b[5] << 8) | (b[6] << 16) | (static_cast<uint32_t>(b[7]) << 24);
+  return field(b, 4, 4);
 }
 
 // One opaque 4x4 block from 16 RGB colours, through the compressor.
