@@ -13,20 +13,11 @@ int expand(int x, int bits) {
   return bits == 5 ? (x << 3) | (x >> 2) : (x << 2) | (x >> 4);
 }
 
-// Little-endian fields of a block: colour 0 at byte 0, colour 1 at byte 2, the index word at 4.
-uint32_t field(const std::vector<uint8_t>& b, int at, int bytes) {
+// Little-endian field of a block: colour 0 at byte 0, colour 1 at byte 2, the index word at 4.
+uint32_t field(const std::vector<uint8_t>& b, int at, int bytes = 2) {
   uint32_t v = 0;
   for (int i = bytes - 1; i >= 0; --i) v = v << 8 | b[at + i];
   return v;
-}
-uint32_t colour0(const std::vector<uint8_t>& b) {
-  return field(b, 0, 2);
-}
-uint32_t colour1(const std::vector<uint8_t>& b) {
-  return field(b, 2, 2);
-}
-uint32_t index_word(const std::vector<uint8_t>& b) {
-  return field(b, 4, 4);
 }
 
 // One opaque 4x4 block from 16 RGB colours, through the compressor.
@@ -94,7 +85,7 @@ TEST_P(Dxt1Quality, SolidBlocks) {
   EXPECT_EQ(encode_solid(255, 255, 255, q), (std::vector<uint8_t>{0xFF, 0xFF, 0, 0, 0, 0, 0, 0}));
   for (uint8_t v : {128, 77, 200}) {
     const auto b = encode_solid(v, v, v, q);
-    const uint32_t word = index_word(b);
+    const uint32_t word = field(b, 4, 4);
     EXPECT_TRUE(word == 0xAAAAAAAAu || word == 0xFFFFFFFFu || word == 0) << int{v};
     uint8_t px[64];
     orvex_test::decode_dxt1_block(b.data(), px);
@@ -121,7 +112,7 @@ TEST_P(Dxt1Quality, NeverWritesTransparentOrReversedBlocks) {
       }
     }
     const auto blk = encode_block(rgb, q);
-    EXPECT_TRUE(colour0(blk) >= colour1(blk) || index_word(blk) == 0) << "block " << n;
+    EXPECT_TRUE(field(blk, 0) >= field(blk, 2) || field(blk, 4, 4) == 0) << "block " << n;
     uint8_t px[64];
     orvex_test::decode_dxt1_block(blk.data(), px);
     for (int i = 0; i < 16; ++i) ASSERT_EQ(px[4 * i + 3], 255) << "block " << n;
@@ -139,8 +130,8 @@ TEST(Dxt1Block, NearTwoColourBlockUsesTheMeanPair) {
   dxt1_single_colour_pair(101, 101, 101, &c0, &c1);  // mean: (1608 + 8) >> 4 = 101
   for (uint8_t q : {1, 2}) {
     const auto b = encode_block(rgb, q);
-    EXPECT_EQ(colour0(b), std::max(c0, c1));
-    EXPECT_EQ(colour1(b), std::min(c0, c1));
+    EXPECT_EQ(field(b, 0), std::max(c0, c1));
+    EXPECT_EQ(field(b, 2), std::min(c0, c1));
     uint8_t px[64];
     orvex_test::decode_dxt1_block(b.data(), px);
     for (int i = 1; i < 16; ++i) EXPECT_EQ(px[4 * i], px[0]) << "one colour for the block";
