@@ -1,17 +1,20 @@
 // DXT1 encoder speed (megapixels per second per quality, 8-bit and 16-bit host input, one thread
-// and all cores, on a synthetic 1080p frame) and, after the timings, a quality table against
-// libsquish's cluster fit (used as a black-box reference) on the same frames.
+// and all cores, on a synthetic 1080p frame; and per processor level for DXT1 and DXT5 on a
+// natural and a noisy frame) and, after the timings, a quality table against libsquish's cluster
+// fit (used as a black-box reference) on the same frames.
 #include <benchmark/benchmark.h>
 #include <squish.h>
 
 #include <cstdio>
 #include <map>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "tests/support/dxt_decoder.h"
 #include "tests/support/psnr.h"
 #include "tests/support/test_frames.h"
+#include "texture/cpu_probe.h"
 #include "texture/dxtenc.h"
 
 namespace {
@@ -72,6 +75,70 @@ BENCHMARK(BM_Dxt1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// Per processor level: DXT1 or DXT5, one thread, 8-bit input, the table built with the level's
+// mask, on the natural frame or on a noisy one (every channel of every pixel random: nearly every
+// block goes through the cluster fit at Normal). Registered in main for the levels this processor
+// has; megapixels per second of CPU time, so a loaded machine shows in the wall time only.
+struct Level {
+  const char* name;
+  CpuFeatureMask mask;
+};
+constexpr Level kLevels[] = {{"generic", CPU_ALLOW_SPECIFIC},
+                             {"avx", CPU_ALLOW_SPECIFIC | CPU_AVX},
+                             {"avx2", CPU_ALLOW_SPECIFIC | CPU_AVX | CPU_AVX2},
+                             {"avx2_fma", CPU_MASK_DEFAULT}};
+
+const std::vector<uint8_t>& noisy_rgba() {
+  static const std::vector<uint8_t> frame = [] {
+    std::vector<uint8_t> f(size_t{kWidth} * kHeight * 4);
+    uint32_t x = 2463534242u;
+    for (auto& v : f) {
+      x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+      v = static_cast<uint8_t>(x >> 24);
+    }
+    return f;
+  }();
+  return frame;
+}
+
+void BM_Dxt1Level(benchmark::State& state, DxtEncType type, uint8_t quality, CpuFeatureMask mask,
+                  bool noisy) {
+  const auto pixels = orvex_test::rgba_to_argb8(noisy ? noisy_rgba() : rgba_frame(1));
+  DxtEnc enc{};
+  if (dxtenc_open(&enc, kWidth, kHeight, type, quality, 0, ARGB_8, PAD_REPLICATE, 1, mask) != 0) {
+    state.SkipWithError("set-up refused");
+    return;
+  }
+  std::vector<uint8_t> out(dxtenc_buffer_size(kWidth, kHeight, type, PAD_REPLICATE));
+  const uint8_t* planes[4] = {pixels.data(), nullptr, nullptr, nullptr};
+  const size_t strides[4] = {kWidth * 4u, 0, 0, 0};
+  for (auto _ : state) {
+    dxtenc_encode(&enc, out.data(), planes, strides);
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.counters["Mpx/s"] = benchmark::Counter(
+      static_cast<double>(kWidth) * kHeight * static_cast<double>(state.iterations()) / 1e6,
+      benchmark::Counter::kIsRate);
+}
+
+void register_level_benchmarks() {
+  const CpuFeatureMask have = effective_mask(CPU_MASK_DEFAULT, probe_cpu_facts());
+  for (const Level& level : kLevels) {
+    if ((have & level.mask) != level.mask) continue;
+    for (DxtEncType type : {DXTENC_DXT1, DXTENC_DXT5}) {
+      for (uint8_t quality = 1; quality <= 3; ++quality) {
+        for (bool noisy : {false, true}) {
+          const std::string name =
+              std::string("BM_Dxt1Level/") + (type == DXTENC_DXT1 ? "dxt1" : "dxt5") + "/q" +
+              std::to_string(quality) + (noisy ? "/noisy/" : "/natural/") + level.name;
+          benchmark::RegisterBenchmark(name.c_str(), BM_Dxt1Level, type, quality, level.mask, noisy)
+              ->Unit(benchmark::kMillisecond);
+        }
+      }
+    }
+  }
+}
+
 double psnr_of(const std::vector<uint8_t>& texture, const std::vector<uint8_t>& rgba) {
   const auto decoded = orvex_test::decode_dxt1_texture(texture.data(), kWidth, kHeight);
   return orvex_test::psnr_rgb(rgba.data(), decoded.data(), static_cast<size_t>(kWidth) * kHeight);
@@ -101,6 +168,7 @@ void print_quality_table() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  register_level_benchmarks();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

@@ -1,12 +1,13 @@
-// Slot choice of the alpha and YCoCg texture types. Only the generic kernels exist, so the
-// processor mask does not enter.
+// Slot choice of the alpha and YCoCg texture types: the generic kernels, then the alpha kernels
+// of each processor level the effective mask allows, in rising order.
 #include "texture/alpha_ycocg_setup.h"
 
 #include "texture/alpha_rgtc1.h"
+#include "texture/alpha_rgtc1_avx.h"
 #include "texture/ycocg.h"
 
 void bind_alpha_ycocg_slots(DxtEncOps& ops, DxtEncType type, uint8_t quality, PixelFormat fmt,
-                            bool source_without_alpha) {
+                            bool source_without_alpha, CpuFeatureMask effective) {
   const bool host16 = fmt == ARGB_16_HOST;
 
   if (type == DXTENC_YCOCG || type == DXTENC_YCOCG_RGTC1_ALPHA) {
@@ -48,5 +49,20 @@ void bind_alpha_ycocg_slots(DxtEncOps& ops, DxtEncType type, uint8_t quality, Pi
   if (type != DXTENC_YCOCG) {
     ops.alpha_range = alpha_range;
     ops.encode_alpha_block = encode_alpha_block;
+  }
+
+  if ((effective & CPU_ALLOW_SPECIFIC) == 0) return;
+  const bool alpha_fetch =
+      (type == DXTENC_DXT5 || type == DXTENC_RGTC1_ALPHA || type == DXTENC_YCOCG_RGTC1_ALPHA) &&
+      !source_without_alpha;
+  if ((effective & CPU_AVX) != 0) {
+    if (alpha_fetch) ops.fetch_alpha = host16 ? fetch_alpha_argb16_host_avx : fetch_alpha_argb8_avx;
+    if (type != DXTENC_YCOCG) {
+      ops.alpha_range = alpha_range_avx;
+      ops.encode_alpha_block = encode_alpha_block_avx;
+    }
+  }
+  if ((effective & CPU_AVX2) != 0 && type != DXTENC_YCOCG) {
+    ops.encode_alpha_block = encode_alpha_block_avx2;
   }
 }

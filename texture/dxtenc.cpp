@@ -8,6 +8,8 @@
 #include "texture/cpu_probe.h"
 #include "texture/dxt1.h"
 #include "texture/dxt1_avx.h"
+#include "texture/dxt1_avx2.h"
+#include "texture/dxt1_avx2_fma.h"
 #include "texture/dxtenc_bands.h"
 #include "texture/hapr_block.h"
 #include "texture/pad_block.h"
@@ -41,11 +43,35 @@ void bind_dxt1_colour_slots(DxtEncOps& ops, uint8_t quality, PixelFormat fmt) {
   }
 }
 
-// Processor-specific DXT1 kernels over the generic ones, level by level in rising order.
-void bind_dxt1_vector_slots(DxtEncOps& ops, uint8_t quality, CpuFeatureMask effective) {
-  if (quality == DXT_QUALITY_FAST || (effective & CPU_ALLOW_SPECIFIC) == 0) return;
-  if ((effective & CPU_AVX) == 0) return;
-  for (size_t i = 0; i < kClusterKernelCount; ++i) ops.cluster_search[i] = kClusterSearchAvx[i];
+// Processor-specific DXT1 kernels over the generic ones, level by level in rising order. Each level
+// has its own bit (AVX2 kernels are bound by 0x08 and 0x80 even when 0x20 is clear); for Slow the
+// caller has already cleared AVX2 from the mask.
+void bind_dxt1_vector_slots(DxtEncOps& ops, uint8_t quality, PixelFormat fmt,
+                            CpuFeatureMask effective) {
+  if ((effective & CPU_ALLOW_SPECIFIC) == 0) return;
+  const bool host16 = fmt == ARGB_16_HOST;
+  if ((effective & CPU_AVX) != 0) {
+    if (quality == DXT_QUALITY_FAST) {
+      ops.fetch_rgb_fast =
+          host16 ? dxt1_fetch_rgb_fast_argb16_host_avx : dxt1_fetch_rgb_fast_argb8_avx;
+    }
+    if (quality == DXT_QUALITY_NORMAL) {
+      ops.fetch_rgb_spread =
+          host16 ? dxt1_fetch_rgb_spread_argb16_host_avx : dxt1_fetch_rgb_spread_argb8_avx;
+    }
+    if (quality != DXT_QUALITY_FAST) {
+      ops.build_colour_set = host16 ? dxt1_colour_set_argb16_host_avx : dxt1_colour_set_argb8_avx;
+      for (size_t i = 0; i < kClusterKernelCount; ++i) {
+        ops.cluster_order[i] = kClusterOrderAvx[i];
+        ops.cluster_search[i] = kClusterSearchAvx[i];
+      }
+    }
+  }
+  if ((effective & CPU_AVX2) != 0 && quality != DXT_QUALITY_SLOW) {
+    ops.match_indices = dxt1_match_indices_avx2;
+    ops.estimate_endpoints = dxt1_estimate_endpoints_avx2;
+    if ((effective & CPU_FMA) != 0) ops.refine_endpoints = dxt1_refine_endpoints_avx2_fma;
+  }
 }
 
 EncodeBlockFn* dxt1_block_for(uint8_t quality) {
@@ -136,7 +162,7 @@ int dxtenc_open(DxtEnc* enc, uint32_t width, uint32_t height, DxtEncType type, u
       }
       ops.encode_block = dxt1_block_for(quality);
       bind_dxt1_colour_slots(ops, quality, fmt);
-      bind_dxt1_vector_slots(ops, quality, effective);
+      bind_dxt1_vector_slots(ops, quality, fmt, effective);
       break;
     case DXTENC_BC7:
       if (!hapr_bind_slots(ops, quality, fmt, enc->source_without_alpha != 0)) return 1;
@@ -147,13 +173,14 @@ int dxtenc_open(DxtEnc* enc, uint32_t width, uint32_t height, DxtEncType type, u
         return 1;
       }
       bind_dxt1_colour_slots(ops, quality, fmt);
-      bind_alpha_ycocg_slots(ops, type, quality, fmt, enc->source_without_alpha != 0);
+      bind_dxt1_vector_slots(ops, quality, fmt, effective);
+      bind_alpha_ycocg_slots(ops, type, quality, fmt, enc->source_without_alpha != 0, effective);
       break;
     case DXTENC_RGTC1_LUMA:
     case DXTENC_RGTC1_ALPHA:
     case DXTENC_YCOCG:
     case DXTENC_YCOCG_RGTC1_ALPHA:
-      bind_alpha_ycocg_slots(ops, type, quality, fmt, enc->source_without_alpha != 0);
+      bind_alpha_ycocg_slots(ops, type, quality, fmt, enc->source_without_alpha != 0, effective);
       break;
     default:
       std::printf("DxtEnc type non supporte : %u\n", static_cast<unsigned>(type));

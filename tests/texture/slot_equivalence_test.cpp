@@ -17,6 +17,7 @@
 
 #include "tests/support/test_frames.h"
 #include "texture/cpu_probe.h"
+#include "texture/dxt1.h"
 #include "texture/dxtenc.h"
 
 namespace {
@@ -33,6 +34,8 @@ const Level kLevels[] = {
     {"avx2", CPU_ALLOW_SPECIFIC | CPU_AVX | CPU_AVX2, CPU_ALLOW_SPECIFIC | CPU_AVX},
     {"avx2_fma", CPU_ALLOW_SPECIFIC | CPU_AVX | CPU_AVX2 | CPU_FMA,
      CPU_ALLOW_SPECIFIC | CPU_AVX | CPU_AVX2},
+    // A mask may allow AVX2 without AVX: the AVX2 kernels then sit among generic ones.
+    {"avx2_without_avx", CPU_ALLOW_SPECIFIC | CPU_AVX2, kGenericOnly},
 };
 
 uint32_t test_seed() {
@@ -40,11 +43,18 @@ uint32_t test_seed() {
   return flag != 0 ? static_cast<uint32_t>(flag) : 20261206u;
 }
 
-DxtEncOps table_for(CpuFeatureMask mask, uint8_t quality) {
+DxtEncOps table_for(CpuFeatureMask mask, uint8_t quality, PixelFormat fmt = ARGB_8,
+                    DxtEncType type = DXTENC_DXT1) {
   DxtEnc enc{};
-  EXPECT_EQ(dxtenc_open(&enc, 64, 64, DXTENC_DXT1, quality, 0, ARGB_8, PAD_REPLICATE, 1, mask), 0);
+  EXPECT_EQ(dxtenc_open(&enc, 64, 64, type, quality, 0, fmt, PAD_REPLICATE, 1, mask), 0);
   return enc.ops;
 }
+
+// The tables a check compares: per quality and source format, the generic one and the level's.
+struct Tables {
+  DxtEncOps ref, test;
+};
+using TablesFor = std::function<Tables(uint8_t quality, PixelFormat fmt, DxtEncType type)>;
 
 std::string hex(const void* data, size_t bytes) {
   std::string s;
@@ -134,17 +144,243 @@ bool same_search(const DxtEncOps& ref, const DxtEncOps& test, const PointSet& p)
   return false;
 }
 
+// ---- cluster_order: points and an axis ----
+
+void check_orders(const TablesFor& tables, uint32_t seed) {
+  const auto [ref, test] = tables(DXT_QUALITY_NORMAL, ARGB_8, DXTENC_DXT1);
+  std::mt19937 rng(seed);
+  const float nan = std::nanf("");
+  for (int trial = 0; trial < 4000; ++trial) {
+    const int n = 2 + static_cast<int>(rng() % 15);
+    float points[16][4] = {};
+    for (int i = 0; i < n; ++i) {
+      for (int c = 0; c < 3; ++c) {
+        // Few levels make equal projections (ties keep the point order) common.
+        points[i][c] = trial % 2 ? static_cast<float>(rng() % 3) / 2.0f
+                                 : static_cast<float>(rng() % 256) / 255.0f;
+      }
+    }
+    float axis[3];
+    for (float& a : axis) a = static_cast<float>(static_cast<int>(rng() % 2001) - 1000) / 1000.0f;
+    if (trial % 50 == 0) axis[rng() % 3] = nan;  // no ordering: the insertion sort's result
+    if (trial % 50 == 1) axis[0] = axis[1] = axis[2] = 0.0f;
+    uint8_t order[2][16];
+    std::memset(order, 0xCD, sizeof order);
+    ref.cluster_order[n - 2](points, axis, order[0]);
+    test.cluster_order[n - 2](points, axis, order[1]);
+    if (std::memcmp(order[0], order[1], 16) != 0) {
+      ADD_FAILURE() << n << " points " << hex(points, sizeof points) << " axis "
+                    << hex(axis, sizeof axis) << "\norders " << hex(order[0], 16) << " / "
+                    << hex(order[1], 16);
+      return;
+    }
+  }
+}
+
+// ---- block fronts and the Fast/Normal endpoint kernels: 16 RGB pixels ----
+
+struct Rgb16 {
+  uint8_t rgb[16][3];
+};
+
+// Noise, a narrow range (spread under 15), two to four levels, solid, only 0 and 255, a ramp.
+Rgb16 random_pixels(std::mt19937& rng) {
+  Rgb16 b{};
+  const int style = static_cast<int>(rng() % 6);
+  uint8_t levels[4][3];
+  for (auto& l : levels)
+    for (auto& v : l) v = static_cast<uint8_t>(rng());
+  const int base = static_cast<int>(rng() % 240), used = 2 + static_cast<int>(rng() % 3);
+  for (int i = 0; i < 16; ++i) {
+    for (int c = 0; c < 3; ++c) {
+      uint8_t v = static_cast<uint8_t>(rng());
+      if (style == 1) v = static_cast<uint8_t>(base + rng() % 15);
+      if (style == 2) v = levels[rng() % used][c];
+      if (style == 3) v = levels[0][c];
+      if (style == 4) v = rng() % 2 ? 255 : 0;
+      if (style == 5) v = static_cast<uint8_t>(levels[0][c] + i * (levels[1][c] % 17));
+      b.rgb[i][c] = v;
+    }
+  }
+  return b;
+}
+
+// A 4x4 source block in the host layout, rows 8 bytes further apart than the pixels need. 16-bit
+// samples are v * 128 plus noise below 128 (any such sample reads back as v), with 32768 for some
+// 255s and 65535/32769 now and then (samples the host should not send, read by the same rule).
+struct SourceBlock {
+  std::vector<uint8_t> bytes;
+  size_t stride;
+  const uint8_t* planes[4];
+  size_t strides[4];
+};
+SourceBlock source_block(const Rgb16& px, PixelFormat fmt, std::mt19937& rng) {
+  const size_t pixel = fmt == ARGB_8 ? 4 : 8;
+  SourceBlock s{std::vector<uint8_t>((4 * pixel + 8) * 4), 4 * pixel + 8, {}, {}};
+  for (int i = 0; i < 16; ++i) {
+    uint8_t* p = s.bytes.data() + (i / 4) * s.stride + (i % 4) * pixel;
+    const uint8_t argb[4] = {static_cast<uint8_t>(rng()), px.rgb[i][0], px.rgb[i][1], px.rgb[i][2]};
+    for (int c = 0; c < 4; ++c) {
+      if (fmt == ARGB_8) {
+        p[c] = argb[c];
+        continue;
+      }
+      uint32_t v = argb[c] * 128u + rng() % 128;
+      if (argb[c] == 255 && rng() % 2) v = 32768;
+      if (rng() % 50 == 0) v = rng() % 2 ? 65535 : 32769;
+      p[2 * c] = static_cast<uint8_t>(v), p[2 * c + 1] = static_cast<uint8_t>(v >> 8);
+    }
+  }
+  s.planes[0] = s.bytes.data();
+  s.strides[0] = s.stride;
+  return s;
+}
+
+bool same_work(const Dxt1WorkArea& a, const Dxt1WorkArea& b) {
+  return std::memcmp(a.r, b.r, 16) == 0 && std::memcmp(a.g, b.g, 16) == 0 &&
+         std::memcmp(a.b, b.b, 16) == 0;
+}
+
+void check_fetches(const TablesFor& tables, uint32_t seed) {
+  std::mt19937 rng(seed);
+  for (PixelFormat fmt : {ARGB_8, ARGB_16_HOST}) {
+    const Tables fast = tables(DXT_QUALITY_FAST, fmt, DXTENC_DXT1),
+                 normal = tables(DXT_QUALITY_NORMAL, fmt, DXTENC_DXT1);
+    for (int trial = 0; trial < 3000; ++trial) {
+      const SourceBlock s = source_block(random_pixels(rng), fmt, rng);
+      Dxt1WorkArea w[4];
+      const bool solid[2] = {fast.ref.fetch_rgb_fast(&w[0], s.planes, s.strides),
+                             fast.test.fetch_rgb_fast(&w[1], s.planes, s.strides)};
+      const uint32_t spread[2] = {normal.ref.fetch_rgb_spread(&w[2], s.planes, s.strides),
+                                  normal.test.fetch_rgb_spread(&w[3], s.planes, s.strides)};
+      if (solid[0] != solid[1] || spread[0] != spread[1] || !same_work(w[0], w[1]) ||
+          !same_work(w[2], w[3])) {
+        ADD_FAILURE() << "format " << fmt << " block " << hex(s.bytes.data(), s.bytes.size())
+                      << "\nsolid " << solid[0] << "/" << solid[1] << " spread " << spread[0] << "/"
+                      << spread[1];
+        return;
+      }
+    }
+  }
+}
+
+void check_colour_sets(const TablesFor& tables, uint32_t seed) {
+  std::mt19937 rng(seed);
+  for (PixelFormat fmt : {ARGB_8, ARGB_16_HOST}) {
+    const Tables t = tables(DXT_QUALITY_SLOW, fmt, DXTENC_DXT1);
+    for (int trial = 0; trial < 3000; ++trial) {
+      const SourceBlock s = source_block(random_pixels(rng), fmt, rng);
+      ColourSet a, b;
+      std::memset(&a, 0xCD, sizeof a);
+      std::memset(&b, 0xCD, sizeof b);
+      t.ref.build_colour_set(s.planes, s.strides, &a);
+      t.test.build_colour_set(s.planes, s.strides, &b);
+      bool same = a.count == b.count &&
+                  std::memcmp(a.point_index, b.point_index, sizeof a.point_index) == 0 &&
+                  std::memcmp(a.weights, b.weights, sizeof a.weights) == 0;
+      for (uint64_t i = 0; same && i < a.count; ++i)
+        same = std::memcmp(a.points[i], b.points[i], 3 * sizeof(float)) == 0;
+      if (!same) {
+        ADD_FAILURE() << "format " << fmt << " block " << hex(s.bytes.data(), s.bytes.size())
+                      << "\ncounts " << a.count << "/" << b.count;
+        return;
+      }
+    }
+  }
+}
+
+// Work planes with the channel sums that refine_endpoints expects.
+Dxt1WorkArea work_from(const Rgb16& px) {
+  Dxt1WorkArea w{};
+  for (int i = 0; i < 16; ++i) {
+    w.r[i] = px.rgb[i][0], w.g[i] = px.rgb[i][1], w.b[i] = px.rgb[i][2];
+    for (int c = 0; c < 3; ++c) w.sum[c] += px.rgb[i][c];
+  }
+  return w;
+}
+
+void check_endpoint_kernels(const TablesFor& tables, uint32_t seed) {
+  const auto [ref, test] = tables(DXT_QUALITY_NORMAL, ARGB_8, DXTENC_DXT1);
+  std::mt19937 rng(seed);
+  for (int trial = 0; trial < 5000; ++trial) {
+    const Rgb16 px = random_pixels(rng);
+    Dxt1WorkArea wa = work_from(px), wb = work_from(px);
+    uint16_t e[4];
+    ref.estimate_endpoints(&wa, &e[0], &e[1]);
+    test.estimate_endpoints(&wb, &e[2], &e[3]);
+    // Endpoints from the estimate, random ones and equal ones, in both orders.
+    const uint16_t c0 = trial % 3 == 0 ? e[0] : static_cast<uint16_t>(rng());
+    const uint16_t c1 = trial % 3 == 0 ? e[1] : trial % 3 == 1 ? c0 : static_cast<uint16_t>(rng());
+    const uint32_t m[2] = {ref.match_indices(&wa, c0, c1, kDxtExpand.data()),
+                           test.match_indices(&wa, c0, c1, kDxtExpand.data())};
+    // Index words from the match, random ones and all-equal ones (no line to fit).
+    const uint32_t word = trial % 4 == 0   ? m[0]
+                          : trial % 4 == 1 ? 0x55555555u * (rng() % 4)
+                                           : static_cast<uint32_t>(rng());
+    uint16_t r[4] = {0xDEAD, 0xBEEF, 0xDEAD, 0xBEEF};
+    ref.refine_endpoints(&wa, &r[0], &r[1], word);
+    test.refine_endpoints(&wa, &r[2], &r[3], word);
+    if (e[0] != e[2] || e[1] != e[3] || std::memcmp(wa.sum, wb.sum, sizeof wa.sum) != 0 ||
+        std::memcmp(wa.mean, wb.mean, sizeof wa.mean) != 0 || m[0] != m[1] || r[0] != r[2] ||
+        r[1] != r[3]) {
+      ADD_FAILURE() << "pixels " << hex(px.rgb, sizeof px.rgb) << "\nestimate " << e[0] << ","
+                    << e[1] << " / " << e[2] << "," << e[3] << "; match " << c0 << "," << c1 << ": "
+                    << m[0] << " / " << m[1] << "; refine " << word << ": " << r[0] << "," << r[1]
+                    << " / " << r[2] << "," << r[3];
+      return;
+    }
+  }
+}
+
+// ---- single-channel kernels: alpha fetch, alpha_range, encode_alpha_block ----
+
+void check_alpha_kernels(const TablesFor& tables, uint32_t seed) {
+  std::mt19937 rng(seed);
+  for (PixelFormat fmt : {ARGB_8, ARGB_16_HOST}) {
+    const auto [ref, test] = tables(DXT_QUALITY_NORMAL, fmt, DXTENC_DXT5);
+    for (int trial = 0; trial < 4000; ++trial) {
+      // The alpha channel rides in the random A bytes of the source block; the values and the
+      // palettes below are drawn separately so that 0, 255 and ties between entries show up.
+      const SourceBlock s = source_block(random_pixels(rng), fmt, rng);
+      uint8_t values[2][16], lo[4], hi[4];
+      ref.fetch_alpha(s.planes, s.strides, values[0], &lo[0], &hi[0]);
+      test.fetch_alpha(s.planes, s.strides, values[1], &lo[1], &hi[1]);
+      const Rgb16 px = random_pixels(rng);
+      uint8_t v[16], palette[8];
+      for (int i = 0; i < 16; ++i) v[i] = px.rgb[i][trial % 3];
+      for (auto& p : palette) p = trial % 5 == 0 ? v[rng() % 16] : static_cast<uint8_t>(rng());
+      if (trial % 7 == 0) palette[rng() % 8] = palette[rng() % 8];  // equal entries: a tie
+      ref.alpha_range(v, &lo[2], &hi[2]);
+      test.alpha_range(v, &lo[3], &hi[3]);
+      uint8_t idx[2][16];
+      uint32_t err[2];
+      ref.encode_alpha_block(v, palette, idx[0], &err[0]);
+      test.encode_alpha_block(v, palette, idx[1], &err[1]);
+      if (std::memcmp(values[0], values[1], 16) != 0 || lo[0] != lo[1] || hi[0] != hi[1] ||
+          lo[2] != lo[3] || hi[2] != hi[3] || std::memcmp(idx[0], idx[1], 16) != 0 ||
+          err[0] != err[1]) {
+        ADD_FAILURE() << "format " << fmt << " block " << hex(s.bytes.data(), s.bytes.size())
+                      << "\nvalues " << hex(v, 16) << " palette " << hex(palette, 8) << "\nrange "
+                      << int(lo[2]) << "-" << int(hi[2]) << " / " << int(lo[3]) << "-" << int(hi[3])
+                      << "; error " << err[0] << " / " << err[1];
+        return;
+      }
+    }
+  }
+}
+
 // ---- the registry: one entry per slot family a level may overwrite ----
 
 struct SlotCheck {
   const char* name;
-  // Runs the inputs through `ref` and `test`; stops at the first mismatch.
-  std::function<void(const DxtEncOps& ref, const DxtEncOps& test, uint32_t seed)> run;
+  // Runs the inputs through the tables' slots; stops at the first mismatch.
+  std::function<void(const TablesFor& tables, uint32_t seed)> run;
 };
 
 const SlotCheck kSlotChecks[] = {
     {"cluster_search",
-     [](const DxtEncOps& ref, const DxtEncOps& test, uint32_t seed) {
+     [](const TablesFor& tables, uint32_t seed) {
+       const auto [ref, test] = tables(DXT_QUALITY_NORMAL, ARGB_8, DXTENC_DXT1);
        for (const PointSet& p : hard_point_sets()) {
          if (!same_search(ref, test, p)) return;
        }
@@ -154,6 +390,11 @@ const SlotCheck kSlotChecks[] = {
          if (!same_search(ref, test, random_points(rng))) return;
        }
      }},
+    {"cluster_order", check_orders},
+    {"fetch_rgb", check_fetches},
+    {"build_colour_set", check_colour_sets},
+    {"estimate_match_refine", check_endpoint_kernels},
+    {"alpha_kernels", check_alpha_kernels},
 };
 
 class SlotEquivalence : public testing::TestWithParam<std::tuple<Level, size_t>> {};
@@ -166,10 +407,16 @@ TEST_P(SlotEquivalence, MatchesGenericAndTheLevelBelow) {
   }
   const uint32_t seed = test_seed();
   SCOPED_TRACE(std::string(check.name) + " at " + level.name + ", seed " + std::to_string(seed));
-  const DxtEncOps test = table_for(level.mask, DXT_QUALITY_NORMAL);
-  check.run(table_for(kGenericOnly, DXT_QUALITY_NORMAL), test, seed);
-  if (level.below != kGenericOnly)
-    check.run(table_for(level.below, DXT_QUALITY_NORMAL), test, seed);
+  const auto against = [&](CpuFeatureMask ref) {
+    check.run(
+        [&](uint8_t quality, PixelFormat fmt, DxtEncType type) {
+          return Tables{table_for(ref, quality, fmt, type),
+                        table_for(level.mask, quality, fmt, type)};
+        },
+        seed);
+  };
+  against(kGenericOnly);
+  if (level.below != kGenericOnly) against(level.below);
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, SlotEquivalence,
@@ -180,7 +427,8 @@ INSTANTIATE_TEST_SUITE_P(Levels, SlotEquivalence,
                                   kSlotChecks[std::get<1>(info.param)].name;
                          });
 
-// Whole frames through encode_block: catches slots wired to the wrong count or quality.
+// Whole frames through encode_block, DXT1 and DXT5 at every quality and the RGTC1 alpha textures,
+// from both host layouts: catches slots wired to the wrong count, quality, format or type.
 class FrameEquivalence : public testing::TestWithParam<Level> {};
 
 TEST_P(FrameEquivalence, TexturesMatchGeneric) {
@@ -192,23 +440,31 @@ TEST_P(FrameEquivalence, TexturesMatchGeneric) {
   std::mt19937 rng(test_seed());
   std::vector<uint8_t> noisy(static_cast<size_t>(w) * h * 4);
   for (auto& v : noisy) v = static_cast<uint8_t>(rng());
-  const std::vector<std::vector<uint8_t>> frames = {
-      orvex_test::rgba_to_argb8(orvex_test::natural_rgba(w, h, 3)), noisy};
-  for (uint8_t quality : {DXT_QUALITY_NORMAL, DXT_QUALITY_SLOW}) {
-    for (size_t f = 0; f < frames.size(); ++f) {
-      std::vector<uint8_t> textures[2];
-      const CpuFeatureMask masks[2] = {kGenericOnly, level.mask};
-      for (int t = 0; t < 2; ++t) {
-        DxtEnc enc{};
-        ASSERT_EQ(
-            dxtenc_open(&enc, w, h, DXTENC_DXT1, quality, 0, ARGB_8, PAD_REPLICATE, 2, masks[t]),
-            0);
-        textures[t].resize(dxtenc_buffer_size(w, h, DXTENC_DXT1, PAD_REPLICATE));
-        const uint8_t* planes[4] = {frames[f].data(), nullptr, nullptr, nullptr};
-        const size_t strides[4] = {w * 4, 0, 0, 0};
-        dxtenc_encode(&enc, textures[t].data(), planes, strides);
+  const std::vector<uint8_t> rgba[2] = {orvex_test::natural_rgba(w, h, 3), noisy};
+  for (PixelFormat fmt : {ARGB_8, ARGB_16_HOST}) {
+    for (size_t f = 0; f < std::size(rgba); ++f) {
+      const auto pixels = fmt == ARGB_8 ? orvex_test::rgba_to_argb8(rgba[f])
+                                        : orvex_test::rgba_to_argb16_host(rgba[f]);
+      const uint8_t* planes[4] = {pixels.data(), nullptr, nullptr, nullptr};
+      const size_t strides[4] = {w * (fmt == ARGB_8 ? 4u : 8u), 0, 0, 0};
+      for (DxtEncType type :
+           {DXTENC_DXT1, DXTENC_DXT5, DXTENC_RGTC1_ALPHA, DXTENC_YCOCG_RGTC1_ALPHA}) {
+        for (uint8_t quality : {DXT_QUALITY_FAST, DXT_QUALITY_NORMAL, DXT_QUALITY_SLOW}) {
+          if (quality != DXT_QUALITY_NORMAL && type != DXTENC_DXT1 && type != DXTENC_DXT5)
+            continue;  // the quality does not enter the other types
+          std::vector<uint8_t> textures[2];
+          const CpuFeatureMask masks[2] = {kGenericOnly, level.mask};
+          for (int t = 0; t < 2; ++t) {
+            DxtEnc enc{};
+            ASSERT_EQ(dxtenc_open(&enc, w, h, type, quality, 0, fmt, PAD_REPLICATE, 2, masks[t]),
+                      0);
+            textures[t].resize(dxtenc_buffer_size(w, h, type, PAD_REPLICATE));
+            dxtenc_encode(&enc, textures[t].data(), planes, strides);
+          }
+          EXPECT_EQ(textures[0], textures[1]) << "type " << type << ", quality " << int(quality)
+                                              << ", format " << fmt << ", frame " << f;
+        }
       }
-      EXPECT_EQ(textures[0], textures[1]) << "quality " << int(quality) << ", frame " << f;
     }
   }
 }
