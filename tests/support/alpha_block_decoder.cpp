@@ -24,22 +24,4 @@ void decode_alpha_block(const uint8_t block[8], uint8_t out[16]) {
   for (int i = 0; i < 16; ++i) out[i] = palette[(bits >> (3 * i)) & 7];
 }
 
-std::vector<uint8_t> decode_rgtc1_texture(const uint8_t* data, size_t width, size_t height) {
-  std::vector<uint8_t> out(width * height);
-  const size_t across = (width + 3) / 4;
-  const size_t down = (height + 3) / 4;
-  for (size_t by = 0; by < down; ++by) {
-    for (size_t bx = 0; bx < across; ++bx) {
-      uint8_t values[16];
-      decode_alpha_block(data + (by * across + bx) * 8, values);
-      for (size_t y = 0; y < 4 && by * 4 + y < height; ++y) {
-        for (size_t x = 0; x < 4 && bx * 4 + x < width; ++x) {
-          out[(by * 4 + y) * width + bx * 4 + x] = values[y * 4 + x];
-        }
-      }
-    }
-  }
-  return out;
-}
-
 }  // namespace orvex_test

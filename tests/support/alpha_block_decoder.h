@@ -1,9 +1,7 @@
 #pragma once
 // Test decoder of the interpolated single-channel block (DXT5 alpha half, RGTC1/BC4 unsigned),
-// written from the public block format, and of whole RGTC1 textures to 8-bit images.
-#include <cstddef>
+// written from the public block format.
 #include <cstdint>
-#include <vector>
 
 namespace orvex_test {
 
@@ -14,8 +12,5 @@ void alpha_palette(uint8_t a0, uint8_t a1, uint8_t palette[8]);
 
 // The 16 values (raster order) of one 8-byte block.
 void decode_alpha_block(const uint8_t block[8], uint8_t out[16]);
-
-// A texture of 8-byte blocks, row-major, ceil(w/4) x ceil(h/4) blocks, to w x h values.
-std::vector<uint8_t> decode_rgtc1_texture(const uint8_t* data, size_t width, size_t height);
 
 }  // namespace orvex_test

@@ -3,21 +3,28 @@
 #include <cstring>
 #include <utility>
 
+#include "tests/support/block_grid.h"
+
 namespace orvex_test {
 
 namespace {
 
 struct ModeInfo {
-  uint32_t subsets, partition_bits, rotation_bits, index_selection_bits;
+  uint32_t subsets, partition_bits, rotation_bits;
   uint32_t colour_bits, alpha_bits;
   uint32_t endpoint_pbits, shared_pbits;  // 1 when present
   uint32_t index_bits, index2_bits;
 };
 
-constexpr ModeInfo kModes[8] = {{3, 4, 0, 0, 4, 0, 1, 0, 3, 0}, {2, 6, 0, 0, 6, 0, 0, 1, 3, 0},
-                                {3, 6, 0, 0, 5, 0, 0, 0, 2, 0}, {2, 6, 0, 0, 7, 0, 1, 0, 2, 0},
-                                {1, 0, 2, 1, 5, 6, 0, 0, 2, 3}, {1, 0, 2, 0, 7, 8, 0, 0, 2, 2},
-                                {1, 0, 0, 0, 7, 7, 1, 0, 4, 0}, {2, 6, 0, 0, 5, 5, 1, 0, 2, 0}};
+// Modes 1, 5, 6 and 7; the others are not read.
+constexpr ModeInfo kModes[8] = {{},
+                                {2, 6, 0, 6, 0, 0, 1, 3, 0},
+                                {},
+                                {},
+                                {},
+                                {1, 0, 2, 7, 8, 0, 0, 2, 2},
+                                {1, 0, 0, 7, 7, 1, 0, 4, 0},
+                                {2, 6, 0, 5, 5, 1, 0, 2, 0}};
 
 constexpr uint8_t kWeights2[4] = {0, 21, 43, 64};
 constexpr uint8_t kWeights3[8] = {0, 9, 18, 27, 37, 46, 55, 64};
@@ -42,37 +49,10 @@ constexpr const char* kPartitions2[64] = {
     "0110110011001001", "0110001100111001", "0111111010000001", "0001100011100111",
     "0000111100110011", "0011001111110000", "0010001011101110", "0100010001110111"};
 
-constexpr const char* kPartitions3[64] = {
-    "0011001102212222", "0001001122112221", "0000200122112211", "0222002200110111",
-    "0000000011221122", "0011001100220022", "0022002211111111", "0011001122112211",
-    "0000000011112222", "0000111111112222", "0000111122222222", "0012001200120012",
-    "0112011201120112", "0122012201220122", "0011011211221222", "0011200122002220",
-    "0001001101121122", "0111001120012200", "0000112211221122", "0022002200221111",
-    "0111011102220222", "0001000122212221", "0000001101220122", "0000110022102210",
-    "0122012200110000", "0012001211222222", "0110122112210110", "0000011012211221",
-    "0022110211020022", "0110011020022222", "0011012201220011", "0000200022112221",
-    "0000000211221222", "0222002200120011", "0011001200220222", "0120012001200120",
-    "0000111122220000", "0120120120120120", "0120201212010120", "0011220011220011",
-    "0011112222000011", "0101010122222222", "0000000021212121", "0022112200221122",
-    "0022001100220011", "0220122102201221", "0101222222220101", "0000212121212121",
-    "0101010101012222", "0222011102220111", "0002111200021112", "0000211221122112",
-    "0222011101110222", "0002111211120002", "0110011001102222", "0000000021122112",
-    "0110011022222222", "0022001100110022", "0022112211220022", "0000000000002112",
-    "0002000100020001", "0222122202221222", "0101222222222222", "0111201122012220"};
-
 constexpr uint8_t kAnchor2[64] = {15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15,
                                   15, 2,  8,  2,  2,  8,  8,  15, 2,  8,  2,  2,  8,  8,  2,  2,
                                   15, 15, 6,  8,  2,  8,  15, 15, 2,  8,  2,  2,  2,  15, 15, 6,
                                   6,  2,  6,  8,  15, 15, 2,  2,  15, 15, 15, 15, 15, 2,  2,  15};
-constexpr uint8_t kAnchor3Second[64] = {
-    3,  3,  15, 15, 8, 3,  15, 15, 8,  8,  6, 6,  6, 5,  3, 3,  3,  3,  8,  15, 3,  3,
-    6,  10, 5,  8,  8, 6,  8,  5,  15, 15, 8, 15, 3, 5,  6, 10, 8,  15, 15, 3,  15, 5,
-    15, 15, 15, 15, 3, 15, 5,  5,  5,  8,  5, 10, 5, 10, 8, 13, 15, 12, 3,  3};
-constexpr uint8_t kAnchor3Third[64] = {
-    15, 8, 8, 3,  15, 15, 3,  8,  15, 15, 15, 15, 15, 15, 15, 8,  15, 8,  15, 3,  15, 8,
-    15, 8, 3, 15, 6,  10, 15, 15, 10, 8,  15, 3,  15, 10, 10, 8,  9,  10, 6,  15, 8,  15,
-    3,  6, 6, 8,  15, 3,  15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 3,  15, 15, 8};
-
 class BitReader {
  public:
   explicit BitReader(const uint8_t* data) : data_(data) {}
@@ -106,15 +86,12 @@ uint8_t interpolate(uint8_t e0, uint8_t e1, uint32_t index, uint32_t bits) {
 }  // namespace
 
 uint32_t bc7_subset_of(uint32_t subsets, uint32_t partition, uint32_t pixel) {
-  if (subsets == 2) return static_cast<uint32_t>(kPartitions2[partition][pixel] - '0');
-  if (subsets == 3) return static_cast<uint32_t>(kPartitions3[partition][pixel] - '0');
-  return 0;
+  return subsets == 2 ? static_cast<uint32_t>(kPartitions2[partition][pixel] - '0') : 0;
 }
 
-uint32_t bc7_anchor_of(uint32_t subsets, uint32_t partition, uint32_t subset) {
-  if (subset == 0) return 0;
-  if (subsets == 2) return kAnchor2[partition];
-  return subset == 1 ? kAnchor3Second[partition] : kAnchor3Third[partition];
+// Anchor pixel (index stored one bit short) of `subset` for the given subset count and partition.
+static uint32_t bc7_anchor_of(uint32_t subsets, uint32_t partition, uint32_t subset) {
+  return subset == 0 || subsets != 2 ? 0 : kAnchor2[partition];
 }
 
 Bc7Fields bc7_parse_block(const uint8_t block[16]) {
@@ -122,25 +99,23 @@ Bc7Fields bc7_parse_block(const uint8_t block[16]) {
   BitReader in(block);
   uint32_t mode = 0;
   while (mode < 8 && in.read(1) == 0) ++mode;
-  if (mode == 8) {
-    f.end_bit = in.position();
-    return f;
-  }
+  f.end_bit = in.position();
+  if (mode == 8) return f;
+  f.mode = mode;
+  if (kModes[mode].subsets == 0) return f;
   const ModeInfo& m = kModes[mode];
   f.valid = true;
-  f.mode = mode;
   f.subsets = m.subsets;
   f.partition = in.read(m.partition_bits);
   f.rotation = in.read(m.rotation_bits);
-  f.index_selector = in.read(m.index_selection_bits);
 
-  uint32_t raw[3][2][4] = {};
+  uint32_t raw[2][2][4] = {};
   for (uint32_t c = 0; c < 4; ++c) {
     const uint32_t bits = c == 3 ? m.alpha_bits : m.colour_bits;
     for (uint32_t s = 0; s < m.subsets; ++s)
       for (uint32_t e = 0; e < 2; ++e) raw[s][e][c] = in.read(bits);
   }
-  uint32_t pbits[3][2] = {};
+  uint32_t pbits[2][2] = {};
   if (m.endpoint_pbits)
     for (uint32_t s = 0; s < m.subsets; ++s) pbits[s][0] = in.read(1), pbits[s][1] = in.read(1);
   if (m.shared_pbits)
@@ -173,7 +148,7 @@ Bc7Fields bc7_parse_block(const uint8_t block[16]) {
   return f;
 }
 
-void bc7_render_fields(const Bc7Fields& f, uint8_t rgba[64]) {
+static void bc7_render_fields(const Bc7Fields& f, uint8_t rgba[64]) {
   std::memset(rgba, 0, 64);
   if (!f.valid) return;
   for (uint32_t i = 0; i < 16; ++i) {
@@ -185,12 +160,10 @@ void bc7_render_fields(const Bc7Fields& f, uint8_t rgba[64]) {
       for (uint32_t c = 0; c < 4; ++c)
         px[c] = interpolate(e0[c], e1[c], f.indices[i], f.index_bits);
     } else {
-      // Modes 4 and 5: colour and alpha from separate index sets; the index selector of mode 4
-      // exchanges them.
-      uint32_t ci = f.indices[i], cb = f.index_bits, ai = f.indices2[i], ab = f.index2_bits;
-      if (f.index_selector) std::swap(ci, ai), std::swap(cb, ab);
-      for (uint32_t c = 0; c < 3; ++c) px[c] = interpolate(e0[c], e1[c], ci, cb);
-      px[3] = interpolate(e0[3], e1[3], ai, ab);
+      // Mode 5: colour and alpha from separate index sets.
+      for (uint32_t c = 0; c < 3; ++c)
+        px[c] = interpolate(e0[c], e1[c], f.indices[i], f.index_bits);
+      px[3] = interpolate(e0[3], e1[3], f.indices2[i], f.index2_bits);
     }
     if (f.rotation) std::swap(px[3], px[f.rotation - 1]);
   }
@@ -201,17 +174,7 @@ void bc7_decode_block(const uint8_t block[16], uint8_t rgba[64]) {
 }
 
 std::vector<uint8_t> bc7_decode_texture(const uint8_t* blocks, size_t width_px, size_t height_px) {
-  std::vector<uint8_t> out(width_px * height_px * 4);
-  const size_t across = (width_px + 3) / 4, down = (height_px + 3) / 4;
-  uint8_t rgba[64];
-  for (size_t by = 0; by < down; ++by)
-    for (size_t bx = 0; bx < across; ++bx) {
-      bc7_decode_block(blocks + (by * across + bx) * 16, rgba);
-      for (size_t y = 0; y < 4 && by * 4 + y < height_px; ++y)
-        for (size_t x = 0; x < 4 && bx * 4 + x < width_px; ++x)
-          std::memcpy(&out[((by * 4 + y) * width_px + bx * 4 + x) * 4], rgba + (y * 4 + x) * 4, 4);
-    }
-  return out;
+  return decode_block_grid<4>(blocks, width_px, height_px, 16, bc7_decode_block);
 }
 
 }  // namespace orvex_test

@@ -1,6 +1,7 @@
 #pragma once
-// Test-side BC7 (BPTC) decoder for all eight modes, written from the public format and kept
-// independent of the encoder: its fields, tables and interpolation are its own.
+// Test-side BC7 (BPTC) decoder of the modes our encoder may write (1, 5, 6 and 7), written from the
+// public format and kept independent of the encoder: its fields, tables and interpolation are its
+// own. Blocks of any other mode are reported as not valid.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -9,33 +10,26 @@ namespace orvex_test {
 
 // Every field of one block as stored, endpoints already expanded to 8 bits (p-bits applied).
 struct Bc7Fields {
-  bool valid = false;  // false for the reserved mode (no 1 bit in the first byte)
+  bool valid = false;  // false for modes 0, 2, 3, 4 and the reserved mode (no 1 bit in byte 0)
   uint32_t mode = 0;
   uint32_t partition = 0;
   uint32_t rotation = 0;
-  uint32_t index_selector = 0;
   uint32_t subsets = 1;
-  uint8_t endpoints[3][2][4] = {};  // [subset][low, high][R, G, B, A]
+  uint8_t endpoints[2][2][4] = {};  // [subset][low, high][R, G, B, A]
   uint8_t indices[16] = {};         // primary index per pixel (raster order)
-  uint8_t indices2[16] = {};        // second index set (modes 4 and 5)
+  uint8_t indices2[16] = {};        // second index set (mode 5)
   uint32_t index_bits = 0, index2_bits = 0;
   uint32_t end_bit = 0;  // bits read; 128 for a well-formed block
 };
 
-// Subset (0..2) of `pixel` in `partition` for a mode with `subsets` subsets (1, 2 or 3).
+// Subset (0 or 1) of `pixel` in `partition` for a mode with `subsets` subsets (1 or 2).
 uint32_t bc7_subset_of(uint32_t subsets, uint32_t partition, uint32_t pixel);
-
-// Anchor pixel of `subset` (0..2) for the given subset count and partition.
-uint32_t bc7_anchor_of(uint32_t subsets, uint32_t partition, uint32_t subset);
 
 // Parses one 16-byte block.
 Bc7Fields bc7_parse_block(const uint8_t block[16]);
 
-// Colours of the 16 pixels (RGBA8, raster order) described by `fields`: interpolation, index
-// selection and rotation as the format defines. A reserved block gives all zeros.
-void bc7_render_fields(const Bc7Fields& fields, uint8_t rgba[64]);
-
-// Parse and render one block.
+// The 16 RGBA8 pixels (raster order) of one block: interpolation, index selection and rotation as
+// the format defines. A reserved block gives all zeros.
 void bc7_decode_block(const uint8_t block[16], uint8_t rgba[64]);
 
 // Decodes a texture of ceil(w/4) x ceil(h/4) blocks (row-major) into w x h RGBA8 pixels.

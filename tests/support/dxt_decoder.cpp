@@ -1,5 +1,7 @@
 #include "tests/support/dxt_decoder.h"
 
+#include "tests/support/block_grid.h"
+
 namespace orvex_test {
 
 namespace {
@@ -38,24 +40,8 @@ void decode_dxt1_block(const uint8_t block[8], uint8_t rgba[64]) {
   }
 }
 
-std::vector<uint8_t> decode_dxt1_texture(const uint8_t* texture, uint32_t width, uint32_t height,
-                                         size_t block_bytes, size_t colour_offset) {
-  std::vector<uint8_t> image(static_cast<size_t>(width) * height * 4);
-  const uint32_t across = (width + 3) / 4, down = (height + 3) / 4;
-  for (uint32_t by = 0; by < down; ++by) {
-    for (uint32_t bx = 0; bx < across; ++bx) {
-      uint8_t px[64];
-      decode_dxt1_block(
-          texture + (static_cast<size_t>(by) * across + bx) * block_bytes + colour_offset, px);
-      for (uint32_t y = 0; y < 4 && by * 4 + y < height; ++y) {
-        for (uint32_t x = 0; x < 4 && bx * 4 + x < width; ++x) {
-          const size_t dst = ((static_cast<size_t>(by) * 4 + y) * width + bx * 4 + x) * 4;
-          for (int c = 0; c < 4; ++c) image[dst + c] = px[(4 * y + x) * 4 + c];
-        }
-      }
-    }
-  }
-  return image;
+std::vector<uint8_t> decode_dxt1_texture(const uint8_t* texture, uint32_t width, uint32_t height) {
+  return decode_block_grid<4>(texture, width, height, 8, decode_dxt1_block);
 }
 
 }  // namespace orvex_test

@@ -13,9 +13,7 @@ namespace orvex_test {
 void decode_dxt1_block(const uint8_t block[8], uint8_t rgba[64]);
 
 // Decodes a texture of ceil(width / 4) x ceil(height / 4) blocks in row-major order into a
-// width x height RGBA8 image. Each block is `block_bytes` long with its colour half at
-// `colour_offset` (8 and 0 for DXT1; 16 and 8 for the colour half of DXT5).
-std::vector<uint8_t> decode_dxt1_texture(const uint8_t* texture, uint32_t width, uint32_t height,
-                                         size_t block_bytes = 8, size_t colour_offset = 0);
+// width x height RGBA8 image.
+std::vector<uint8_t> decode_dxt1_texture(const uint8_t* texture, uint32_t width, uint32_t height);
 
 }  // namespace orvex_test

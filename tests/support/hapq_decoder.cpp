@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "tests/support/alpha_block_decoder.h"
+#include "tests/support/block_grid.h"
 
 namespace orvex_test {
 
@@ -16,33 +17,24 @@ void expand565(uint16_t c, int rgb[3]) {
   rgb[2] = (b << 3) | (b >> 2);
 }
 
-// Visits the 16-byte blocks of a w x h texture, handing each block and the pixel rectangle it
-// covers to `fn(block, x0, y0)`.
-template <typename Fn>
-void for_each_block(const uint8_t* data, size_t width, size_t height, size_t block_bytes, Fn fn) {
-  const size_t across = (width + 3) / 4;
-  const size_t down = (height + 3) / 4;
-  for (size_t by = 0; by < down; ++by) {
-    for (size_t bx = 0; bx < across; ++bx)
-      fn(data + (by * across + bx) * block_bytes, bx * 4, by * 4);
-  }
-}
-
-// Copies the in-frame part of a decoded 4x4 RGBA block into the image.
-void put_block(std::vector<uint8_t>& image, size_t width, size_t height, size_t x0, size_t y0,
-               const uint8_t rgba[64]) {
-  for (size_t y = 0; y < 4 && y0 + y < height; ++y) {
-    for (size_t x = 0; x < 4 && x0 + x < width; ++x) {
-      std::copy_n(rgba + (y * 4 + x) * 4, 4, &image[((y0 + y) * width + x0 + x) * 4]);
-    }
-  }
-}
-
+// The colour half (bytes 8-15 of a DXT5 block) read in four-colour mode whatever the endpoint
+// order, then the alpha half.
 void decode_dxt5_block(const uint8_t block[16], uint8_t rgba[64]) {
-  decode_colour_block_four(block + 8, rgba);
+  int c[4][3];
+  expand565(static_cast<uint16_t>(block[8] | block[9] << 8), c[0]);
+  expand565(static_cast<uint16_t>(block[10] | block[11] << 8), c[1]);
+  for (int k = 0; k < 3; ++k) {
+    c[2][k] = (2 * c[0][k] + c[1][k] + 1) / 3;
+    c[3][k] = (c[0][k] + 2 * c[1][k] + 1) / 3;
+  }
+  const uint32_t bits = block[12] | block[13] << 8 | block[14] << 16 | uint32_t{block[15]} << 24;
   uint8_t alpha[16];
   decode_alpha_block(block, alpha);
-  for (int i = 0; i < 16; ++i) rgba[i * 4 + 3] = alpha[i];
+  for (int i = 0; i < 16; ++i) {
+    const int* p = c[(bits >> (2 * i)) & 3];
+    for (int k = 0; k < 3; ++k) rgba[i * 4 + k] = static_cast<uint8_t>(p[k]);
+    rgba[i * 4 + 3] = alpha[i];
+  }
 }
 
 uint8_t to_byte(double v) {
@@ -62,43 +54,9 @@ void ycocg_to_rgb(uint8_t rgba[4]) {
 
 }  // namespace
 
-void decode_colour_block_four(const uint8_t block[8], uint8_t rgba[64]) {
-  int c[4][3];
-  expand565(static_cast<uint16_t>(block[0] | block[1] << 8), c[0]);
-  expand565(static_cast<uint16_t>(block[2] | block[3] << 8), c[1]);
-  for (int k = 0; k < 3; ++k) {
-    c[2][k] = (2 * c[0][k] + c[1][k] + 1) / 3;
-    c[3][k] = (c[0][k] + 2 * c[1][k] + 1) / 3;
-  }
-  const uint32_t bits = block[4] | block[5] << 8 | block[6] << 16 | uint32_t{block[7]} << 24;
-  for (int i = 0; i < 16; ++i) {
-    const int* p = c[(bits >> (2 * i)) & 3];
-    for (int k = 0; k < 3; ++k) rgba[i * 4 + k] = static_cast<uint8_t>(p[k]);
-    rgba[i * 4 + 3] = 255;
-  }
-}
-
-std::vector<uint8_t> decode_dxt5_texture(const uint8_t* data, size_t width, size_t height) {
-  std::vector<uint8_t> image(width * height * 4);
-  for_each_block(data, width, height, 16, [&](const uint8_t* block, size_t x0, size_t y0) {
-    uint8_t rgba[64];
-    decode_dxt5_block(block, rgba);
-    put_block(image, width, height, x0, y0, rgba);
-  });
-  return image;
-}
-
 std::vector<uint8_t> decode_hapq_texture(const uint8_t* data, size_t width, size_t height) {
-  std::vector<uint8_t> image = decode_dxt5_texture(data, width, height);
+  std::vector<uint8_t> image = decode_block_grid<4>(data, width, height, 16, decode_dxt5_block);
   for (size_t i = 0; i < width * height; ++i) ycocg_to_rgb(&image[i * 4]);
-  return image;
-}
-
-std::vector<uint8_t> decode_hapq_alpha_textures(const uint8_t* data, size_t width, size_t height) {
-  std::vector<uint8_t> image = decode_hapq_texture(data, width, height);
-  const size_t colour_bytes = ((width + 3) / 4) * ((height + 3) / 4) * 16;
-  const std::vector<uint8_t> alpha = decode_rgtc1_texture(data + colour_bytes, width, height);
-  for (size_t i = 0; i < width * height; ++i) image[i * 4 + 3] = alpha[i];
   return image;
 }
 

@@ -1,9 +1,11 @@
 // BC7 blocks: every block the encoder writes is a well-formed block of the modes it may use; the
 // cell compressor, the mode choice and the partition estimator on blocks whose best answer is
-// known.
+// known; the fast paths (integer least squares, unit-weight estimator) give the answers of their
+// plain counterparts.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <random>
 #include <string>
@@ -12,6 +14,7 @@
 #include "tests/texture/texture_test_util.h"
 #include "texture/bc7enc/bc7_cell_compress.h"
 #include "texture/bc7enc/bc7_compress_block.h"
+#include "texture/bc7enc/bc7_least_squares.h"
 #include "texture/bc7enc/bc7_mode5.h"
 #include "texture/bc7enc/bc7_pack.h"
 #include "texture/bc7enc/bc7_partition_estimate.h"
@@ -22,16 +25,17 @@
 
 namespace {
 
+using texture_test::AlphaKind;
+using Block = std::array<Bc7Color, 16>;
+
 // Every test here may run alone in its process: build the single-colour tables up front.
 const bool kTablesBuilt = (bc7_init_tables(), true);
 
-// Compresses one cell with the quantisation of `mode`; leaves the selectors in `sel`.
-uint64_t compress_cell(uint32_t mode, const Bc7Color* pixels, uint32_t n, uint8_t sel[16],
-                       Bc7CellResults& res) {
+// A cell of `n` pixels with the selector weights of `bits`-bit indices.
+Bc7CellParams cell_of(const Bc7Color* pixels, uint32_t n, uint32_t bits) {
   Bc7CellParams cell{};
   cell.m_num_pixels = n;
   cell.m_pixels = pixels;
-  const uint32_t bits = mode == 6 ? 4 : mode == 1 ? 3 : 2;
   cell.m_num_selector_weights = 1u << bits;
   cell.m_selector_weights = bits == 4   ? g_bc7_weights4
                             : bits == 3 ? g_bc7_weights3
@@ -39,6 +43,13 @@ uint64_t compress_cell(uint32_t mode, const Bc7Color* pixels, uint32_t n, uint8_
   cell.m_selector_weightsx = bits == 4   ? g_bc7_weights4x.data()
                              : bits == 3 ? g_bc7_weights3x.data()
                                          : g_bc7_weights2x.data();
+  return cell;
+}
+
+// Compresses one cell with the quantisation of `mode`; leaves the selectors in `sel`.
+uint64_t compress_cell(uint32_t mode, const Bc7Color* pixels, uint32_t n, uint8_t sel[16],
+                       Bc7CellResults& res) {
+  Bc7CellParams cell = cell_of(pixels, n, mode == 6 ? 4 : mode == 1 ? 3 : 2);
   cell.m_comp_bits = mode == 1 ? 6 : mode == 7 ? 5 : 7;
   std::fill(std::begin(cell.m_weights), std::end(cell.m_weights), 1u);
   cell.m_has_alpha = mode == 7;
@@ -51,40 +62,43 @@ uint64_t compress_cell(uint32_t mode, const Bc7Color* pixels, uint32_t n, uint8_
   return bc7_cell_compress(mode, cell, res, g_bc7_params_slow);
 }
 
-// Decoded block of one solution spread over every pixel (both subsets alike in mode 1).
-void decode_single_subset(uint32_t mode, const Bc7CellResults& res, const uint8_t sel[16],
-                          uint8_t rgba[64]) {
-  Bc7BlockResult block{};
-  block.m_mode = mode;
-  for (int s = 0; s < 2; ++s) {
-    block.m_low[s] = res.m_low_endpoint, block.m_high[s] = res.m_high_endpoint;
-    block.m_pbits[s][0] = res.m_pbits[0], block.m_pbits[s][1] = res.m_pbits[1];
-  }
-  std::memcpy(block.m_selectors, sel, 16);
-  uint8_t packed[16];
-  bc7_encode_block(packed, block);
-  orvex_test::bc7_decode_block(packed, rgba);
-}
-
 uint64_t squared_error(const uint8_t* a, const uint8_t* b, size_t bytes) {
   uint64_t sum = 0;
   for (size_t i = 0; i < bytes; ++i) sum += static_cast<uint64_t>((a[i] - b[i]) * (a[i] - b[i]));
   return sum;
 }
 
-// One colour in mode 1 takes the table path: all selectors 2, and the decoded block misses the
-// colour by exactly the reported error, which stays within two levels a channel.
+// Block `b` (row-major) of a size x size RGBA8 image.
+Block block_at(const std::vector<uint8_t>& img, uint32_t size, uint32_t b) {
+  Block block;
+  for (uint32_t i = 0; i < 16; ++i) {
+    const uint32_t y = (b / (size / 4)) * 4 + i / 4, x = (b % (size / 4)) * 4 + i % 4;
+    std::memcpy(block[i].m_c, &img[(y * size + x) * 4], 4);
+  }
+  return block;
+}
+
+// One colour in mode 1 takes the table path: all selectors 2, and the decoded block (both subsets
+// alike) misses the colour by exactly the reported error, which stays within two levels a channel.
 TEST(Bc7Facts, OneColourMode1SubsetDecodesToTheReportedError) {
   for (uint32_t v = 0; v < 256; ++v) {
     Bc7Color pixels[16];
     std::fill(pixels, pixels + 16,
               Bc7Color{{static_cast<uint8_t>(v), static_cast<uint8_t>(255 - v),
                         static_cast<uint8_t>(v / 2), 255}});
-    uint8_t sel[16], rgba[64];
+    uint8_t sel[16], rgba[64], packed[16];
     Bc7CellResults res;
     const uint64_t err = compress_cell(1, pixels, 16, sel, res);
     ASSERT_TRUE(std::all_of(sel, sel + 16, [](uint8_t s) { return s == 2; })) << v;
-    decode_single_subset(1, res, sel, rgba);
+    Bc7BlockResult block{};
+    block.m_mode = 1;
+    for (int s = 0; s < 2; ++s) {
+      block.m_low[s] = res.m_low_endpoint, block.m_high[s] = res.m_high_endpoint;
+      block.m_pbits[s][0] = res.m_pbits[0], block.m_pbits[s][1] = res.m_pbits[1];
+    }
+    std::memcpy(block.m_selectors, sel, 16);
+    bc7_encode_block(packed, block);
+    orvex_test::bc7_decode_block(packed, rgba);
     uint64_t decoded_err = 0;
     for (int i = 0; i < 16; ++i) decoded_err += squared_error(rgba + i * 4, pixels[i].m_c, 3);
     EXPECT_EQ(decoded_err, err) << v;
@@ -100,27 +114,20 @@ TEST(Bc7Facts, OneColourMode1SubsetDecodesToTheReportedError) {
   }
 }
 
-// Equal RGB but different alpha is not one colour in mode 7: the alpha ramp is fitted.
-TEST(Bc7Facts, Mode7FitsAlphaOfEqualRgbPixels) {
-  Bc7Color pixels[8];
-  for (int i = 0; i < 8; ++i) pixels[i] = Bc7Color{{100, 150, 200, static_cast<uint8_t>(i * 36)}};
+// A flat cell has no principal axis; modes 5 and 6 still land on its colour. Equal RGB with
+// varying alpha is not one colour in mode 7: the alpha ramp is fitted.
+TEST(Bc7Facts, FlatCellsKeepTheirColourAndMode7FitsAlphaOfEqualRgb) {
+  Bc7Color pixels[16];
   uint8_t sel[16];
   Bc7CellResults res;
-  const uint64_t err = compress_cell(7, pixels, 8, sel, res);
-  EXPECT_FALSE(std::all_of(sel, sel + 8, [](uint8_t s) { return s == 1; }));
-  EXPECT_LT(err, 8u * 400u);  // one colour would miss by ~54000 in all
-}
-
-// A flat cell has no principal axis; modes 5 and 6 still land on its colour.
-TEST(Bc7Facts, FlatCellInModes5And6KeepsItsColour) {
   for (uint32_t mode : {5u, 6u}) {
-    Bc7Color pixels[16];
     std::fill(pixels, pixels + 16, Bc7Color{{37, 201, 90, 255}});
-    uint8_t sel[16];
-    Bc7CellResults res;
     EXPECT_LE(compress_cell(mode, pixels, 16, sel, res), 16u * 3u) << mode;
     EXPECT_EQ(0, std::memcmp(res.m_low_endpoint.m_c, res.m_high_endpoint.m_c, 3)) << mode;
   }
+  for (int i = 0; i < 8; ++i) pixels[i] = Bc7Color{{100, 150, 200, static_cast<uint8_t>(i * 36)}};
+  EXPECT_LT(compress_cell(7, pixels, 8, sel, res), 8u * 400u);  // one colour: ~54000 in all
+  EXPECT_FALSE(std::all_of(sel, sel + 8, [](uint8_t s) { return s == 1; }));
 }
 
 // Exactly representable in mode 6 (endpoints 1 and 255, weight 34 gives 136): kept losslessly.
@@ -183,7 +190,86 @@ TEST(Bc7Facts, EstimatorScanBudgetFollowsQuality) {
   }
 }
 
-using texture_test::AlphaKind;
+// Equal weights of 3 scale every estimate by 3, which keeps each strict comparison, so the
+// weighted path must pick the partition that the unit-weight path picks; on natural and noise
+// blocks and on two-colour blocks with grain (where the partition choice matters most).
+TEST(Bc7FastPaths, EstimatorUnitWeightPathAgreesWithWeightedPath) {
+  const uint32_t unit[4] = {1, 1, 1, 1}, triple[4] = {3, 3, 3, 3};
+  std::mt19937 rng(9);
+  for (uint32_t mode : {1u, 7u}) {
+    const bool alpha = mode == 7;
+    std::vector<Block> blocks;
+    for (const auto& img : {texture_test::natural_image(32, 32, AlphaKind(alpha), 7),
+                            texture_test::noise_image(32, 32, !alpha, 8)})
+      for (uint32_t b = 0; b < 64; ++b) blocks.push_back(block_at(img, 32, b));
+    for (uint32_t b = 0; b < 128; ++b) {
+      Block& block = blocks.emplace_back();
+      const uint16_t mask = g_bc7_partition2_masks[rng() % 64];
+      for (uint32_t i = 0; i < 16; ++i)
+        for (uint32_t c = 0; c < 4; ++c) {
+          const int base = ((mask >> i) & 1u) ? 40 + 30 * c : 220 - 50 * c;
+          const int v = base + static_cast<int>(rng() % 9) - 4;
+          block[i].m_c[c] = static_cast<uint8_t>(c == 3 && !alpha ? 255 : v);
+        }
+    }
+    for (const Bc7BlockParams* params :
+         {&g_bc7_params_fast, &g_bc7_params_normal, &g_bc7_params_slow})
+      for (const Block& block : blocks)
+        ASSERT_EQ(bc7_estimate_partition(block.data(), *params, unit, mode),
+                  bc7_estimate_partition(block.data(), *params, triple, mode))
+            << "mode " << mode << " partitions " << params->m_max_partitions;
+  }
+}
+
+// The normal-equation sums as float terms added pixel by pixel, then the same solve.
+void float_least_squares(const Bc7CellParams& cell, const uint8_t* selectors, uint32_t c,
+                         float& low, float& high) {
+  float z00 = 0, z10 = 0, z11 = 0, q = 0, t = 0;
+  for (uint32_t i = 0; i < cell.m_num_pixels; ++i) {
+    const Bc7WeightQuad& w = cell.m_selector_weightsx[selectors[i]];
+    z00 += w.m_c[0], z10 += w.m_c[1], z11 += w.m_c[2];
+    const float v = cell.m_pixels[i].m_c[c];
+    q += w.m_c[3] * v, t += v;
+  }
+  const float det = z00 * z11 - z10 * z10;
+  const float inv = det != 0.0f ? 1.0f / det : 0.0f;
+  low = (z00 * (t - q) - z10 * q) * inv;
+  high = (z11 * q - z10 * (t - q)) * inv;
+}
+
+TEST(Bc7FastPaths, IntegerLeastSquaresGivesTheFloatSumsBitForBit) {
+  std::mt19937 rng(11);
+  for (uint32_t bits : {2u, 3u, 4u})
+    for (uint32_t trial = 0; trial < 400; ++trial) {
+      Bc7Color pixels[16];
+      uint8_t selectors[16], values[16];
+      const uint32_t n = 1 + trial % 16, count = 1u << bits;
+      for (uint32_t i = 0; i < n; ++i) {
+        for (uint8_t& c : pixels[i].m_c) c = static_cast<uint8_t>(rng());
+        // Some cells with every selector alike (a singular system) or only the end selectors.
+        selectors[i] = static_cast<uint8_t>(trial % 5 == 0   ? 0
+                                            : trial % 5 == 1 ? (rng() & 1) * (count - 1)
+                                                             : rng() % count);
+        values[i] = pixels[i].m_c[3];
+      }
+      Bc7CellParams cell = cell_of(pixels, n, bits);
+      cell.m_has_alpha = true;
+      Bc7Vec4 low, high;
+      bc7_least_squares(cell, selectors, low, high);
+      float ref_low, ref_high;
+      for (uint32_t c = 0; c < 4; ++c) {
+        float_least_squares(cell, selectors, c, ref_low, ref_high);
+        // Out-of-range fits of a one-valued channel are replaced by that value.
+        if (ref_low < 0.0f || ref_high > 255.0f) continue;
+        ASSERT_EQ(std::memcmp(&ref_low, &low.m_c[c], 4), 0) << trial << " " << c;
+        ASSERT_EQ(std::memcmp(&ref_high, &high.m_c[c], 4), 0) << trial << " " << c;
+      }
+      float low1, high1;
+      bc7_least_squares_1d(n, values, selectors, cell.m_selector_weights, low1, high1);
+      ASSERT_EQ(std::memcmp(&ref_low, &low1, 4), 0) << trial;
+      ASSERT_EQ(std::memcmp(&ref_high, &high1, 4), 0) << trial;
+    }
+}
 
 constexpr uint32_t kSize = 32;
 
@@ -227,13 +313,9 @@ TEST_P(Bc7BlockFormat, ModesFollowAlphaAndBlocksAreWellFormed) {
 
   for (uint32_t b = 0; b < tex.size() / 16; ++b) {
     SCOPED_TRACE("block " + std::to_string(b));
-    const auto alpha_at = [&](const std::vector<uint8_t>& image, uint32_t i) {
-      return image[(((b / (kSize / 4)) * 4 + i / 4) * kSize + (b % (kSize / 4)) * 4 + i % 4) * 4 +
-                   3];
-    };
-    bool any_alpha = false;
-    for (uint32_t i = 0; i < 16; ++i) any_alpha |= !without_alpha && alpha_at(img, i) < 255;
-
+    const Block source = block_at(img, kSize, b), result = block_at(decoded, kSize, b);
+    const bool any_alpha = !without_alpha && std::any_of(source.begin(), source.end(),
+                                                         [](Bc7Color c) { return c.m_c[3] < 255; });
     const orvex_test::Bc7Fields f = orvex_test::bc7_parse_block(&tex[b * 16]);
     ASSERT_TRUE(f.valid);
     EXPECT_EQ(f.end_bit, 128u);
@@ -242,7 +324,7 @@ TEST_P(Bc7BlockFormat, ModesFollowAlphaAndBlocksAreWellFormed) {
         any_alpha ? (f.mode == 5 || f.mode == 6 || f.mode == 7) : (f.mode == 1 || f.mode == 6);
     EXPECT_TRUE(allowed) << "mode " << f.mode << (any_alpha ? " with alpha" : " opaque");
     // An opaque source stays exactly opaque.
-    for (uint32_t i = 0; i < 16 && !any_alpha; ++i) EXPECT_EQ(alpha_at(decoded, i), 255);
+    for (uint32_t i = 0; i < 16 && !any_alpha; ++i) EXPECT_EQ(result[i].m_c[3], 255);
   }
 }
 

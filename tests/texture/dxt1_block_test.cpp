@@ -13,14 +13,11 @@ int expand(int x, int bits) {
   return bits == 5 ? (x << 3) | (x >> 2) : (x << 2) | (x >> 4);
 }
 
-uint16_t colour0(const std::vector<uint8_t>& b) {
-  return static_cast<uint16_t>(b[0] | (b[1] << 8));
-}
-uint16_t colour1(const std::vector<uint8_t>& b) {
-  return static_cast<uint16_t>(b[2] | (b[3] << 8));
-}
-uint32_t index_word(const std::vector<uint8_t>& b) {
-  return b[4] | (b[5] << 8) | (b[6] << 16) | (static_cast<uint32_t>(b[7]) << 24);
+// Little-endian field of a block: colour 0 at byte 0, colour 1 at byte 2, the index word at 4.
+uint32_t field(const std::vector<uint8_t>& b, int at, int bytes = 2) {
+  uint32_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = v << 8 | b[at + i];
+  return v;
 }
 
 // One opaque 4x4 block from 16 RGB colours, through the compressor.
@@ -80,6 +77,26 @@ TEST(Dxt1Tables, EntriesMatchTheirDecodedError) {
   }
 }
 
+// The Fast/Normal pair table against a direct search: the index-2 value truncated as a whole,
+// a penalty of 3/100 of the pair's width, mn in the outer loop, the first strictly better pair.
+TEST(Dxt1Tables, PairTableIsItsSearch) {
+  for (int bits : {5, 6}) {
+    const auto& pair = bits == 5 ? kSingleColour5 : kSingleColour6;
+    for (int v = 0; v < 256; ++v) {
+      int best = 1 << 30, best_mx = 0, best_mn = 0;
+      for (int mn = 0; mn < (1 << bits); ++mn) {
+        for (int mx = 0; mx < (1 << bits); ++mx) {
+          const int a = expand(mx, bits), b = expand(mn, bits);
+          const int err = std::abs((2 * a + b) / 3 - v) + std::abs(a - b) * 3 / 100;
+          if (err < best) best = err, best_mx = mx, best_mn = mn;
+        }
+      }
+      EXPECT_EQ(pair[v].mx, best_mx) << bits << "-bit " << v;
+      EXPECT_EQ(pair[v].mn, best_mn) << bits << "-bit " << v;
+    }
+  }
+}
+
 class Dxt1Quality : public testing::TestWithParam<uint8_t> {};
 
 TEST_P(Dxt1Quality, SolidBlocks) {
@@ -88,7 +105,7 @@ TEST_P(Dxt1Quality, SolidBlocks) {
   EXPECT_EQ(encode_solid(255, 255, 255, q), (std::vector<uint8_t>{0xFF, 0xFF, 0, 0, 0, 0, 0, 0}));
   for (uint8_t v : {128, 77, 200}) {
     const auto b = encode_solid(v, v, v, q);
-    const uint32_t word = index_word(b);
+    const uint32_t word = field(b, 4, 4);
     EXPECT_TRUE(word == 0xAAAAAAAAu || word == 0xFFFFFFFFu || word == 0) << int{v};
     uint8_t px[64];
     orvex_test::decode_dxt1_block(b.data(), px);
@@ -115,7 +132,7 @@ TEST_P(Dxt1Quality, NeverWritesTransparentOrReversedBlocks) {
       }
     }
     const auto blk = encode_block(rgb, q);
-    EXPECT_TRUE(colour0(blk) >= colour1(blk) || index_word(blk) == 0) << "block " << n;
+    EXPECT_TRUE(field(blk, 0) >= field(blk, 2) || field(blk, 4, 4) == 0) << "block " << n;
     uint8_t px[64];
     orvex_test::decode_dxt1_block(blk.data(), px);
     for (int i = 0; i < 16; ++i) ASSERT_EQ(px[4 * i + 3], 255) << "block " << n;
@@ -133,8 +150,8 @@ TEST(Dxt1Block, NearTwoColourBlockUsesTheMeanPair) {
   dxt1_single_colour_pair(101, 101, 101, &c0, &c1);  // mean: (1608 + 8) >> 4 = 101
   for (uint8_t q : {1, 2}) {
     const auto b = encode_block(rgb, q);
-    EXPECT_EQ(colour0(b), std::max(c0, c1));
-    EXPECT_EQ(colour1(b), std::min(c0, c1));
+    EXPECT_EQ(field(b, 0), std::max(c0, c1));
+    EXPECT_EQ(field(b, 2), std::min(c0, c1));
     uint8_t px[64];
     orvex_test::decode_dxt1_block(b.data(), px);
     for (int i = 1; i < 16; ++i) EXPECT_EQ(px[4 * i], px[0]) << "one colour for the block";

@@ -92,19 +92,16 @@ INSTANTIATE_TEST_SUITE_P(Formats, FrontEnds,
                          testing::Values(ARGB_8, BGRA_8, BGRA_8_ALT, RGBA_8, ARGB_16, ARGB_16_HOST,
                                          RGBA_16, PLANAR_8, PLANAR_16));
 
+// Host 16-bit samples reduce with rounding: 32768, 32767 and 32640 give 255, 32639 gives 254.
 TEST(FrontEnds, HostSixteenBitReduction) {
-  // Alpha samples of a format-5 block, through the block reader.
   const uint16_t samples[5] = {32768, 32767, 32640, 32639, 0};
-  uint8_t px[4 * 32] = {};
-  for (int i = 0; i < 5; ++i) {
-    px[8 * i] = static_cast<uint8_t>(samples[i]);
-    px[8 * i + 1] = static_cast<uint8_t>(samples[i] >> 8);
-  }
-  const uint8_t* planes[4] = {px, nullptr, nullptr, nullptr};
+  const uint8_t expected[5] = {255, 255, 255, 254, 0};
+  uint16_t px[4 * 16] = {};  // A, R, G, B per pixel, native order; alpha of the first five pixels
+  for (int i = 0; i < 5; ++i) px[4 * i] = samples[i];
+  const uint8_t* planes[4] = {reinterpret_cast<const uint8_t*>(px), nullptr, nullptr, nullptr};
   const size_t strides[4] = {32, 0, 0, 0};
   uint8_t alpha[16], lo, hi;
   fetch_alpha_argb16_host(planes, strides, alpha, &lo, &hi);
-  const uint8_t expected[5] = {255, 255, 255, 254, 0};
   for (int i = 0; i < 5; ++i) {
     EXPECT_EQ(alpha[i], expected[i]) << samples[i];
     EXPECT_EQ(host16_to_8(samples[i]), expected[i]) << samples[i];

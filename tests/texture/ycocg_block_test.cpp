@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "tests/support/alpha_block_decoder.h"
 #include "tests/texture/texture_test_util.h"
 #include "texture/ycocg.h"
 
@@ -107,14 +108,11 @@ TEST(YCoCgBlock, FlatLumaEndpointsStraddleTheValueByHalfAStep) {
 
 TEST(YCoCgBlock, FullScaleHostSamplesConvertExactlyLikeEightBit) {
   // 16-bit host samples of 0 and 32768 must give the same floats as 8-bit 0 and 255.
-  std::vector<uint8_t> argb8(64), argb16(128);
-  for (int i = 0; i < 16; ++i) {
-    for (int c = 0; c < 3; ++c) {
-      const bool on = ((i >> c) & 1) != 0;
-      argb8[i * 4 + 1 + c] = on ? 255 : 0;
-      argb16[i * 8 + 3 + c * 2] = on ? 0x80 : 0;  // 32768 little-endian
-    }
-  }
+  std::vector<uint8_t> rgba(64, 255);
+  for (int i = 0; i < 16; ++i)
+    for (int c = 0; c < 3; ++c) rgba[i * 4 + c] = ((i >> c) & 1) ? 255 : 0;
+  const auto argb8 = orvex_test::rgba_to_argb8(rgba),
+             argb16 = orvex_test::rgba_to_argb16_host(rgba);
   YCoCgWorkBlock a, b;
   EXPECT_EQ(ycocg_from_block_argb8(argb8.data(), 16, &a),
             ycocg_from_block_argb16_host(argb16.data(), 32, &b));
