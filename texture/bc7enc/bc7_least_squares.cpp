@@ -42,16 +42,23 @@ void solve(const NormalMatrix& m, uint32_t qk, uint32_t tv, float& low, float& h
 
 void bc7_least_squares_sums(const Bc7CellParams& cell, const uint8_t* selectors,
                             Bc7LeastSquaresSums& sums) {
-  sums = Bc7LeastSquaresSums{};
+  // Locals, not `sums`: its stores could alias the pixel and selector bytes.
+  uint32_t kk = 0, ks = 0, q[4] = {}, t[4] = {};
   for (uint32_t i = 0; i < cell.m_num_pixels; ++i) {
     const uint32_t k = cell.m_selector_weights[selectors[i]];
-    sums.kk += k * k;
-    sums.k += k;
+    kk += k * k;
+    ks += k;
     for (uint32_t c = 0; c < 4; ++c) {
       const uint32_t v = cell.m_pixels[i].m_c[c];
-      sums.q[c] += k * v;
-      sums.t[c] += v;
+      q[c] += k * v;
+      t[c] += v;
     }
+  }
+  sums.kk = kk;
+  sums.k = ks;
+  for (uint32_t c = 0; c < 4; ++c) {
+    sums.q[c] = q[c];
+    sums.t[c] = t[c];
   }
 }
 

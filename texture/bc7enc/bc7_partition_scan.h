@@ -1,9 +1,11 @@
 #pragma once
 // The partition estimator's scan as header code, compiled once per instruction set: by
 // bc7_partition_estimate.cpp for baseline x86-64 and by bc7_partition_estimate_avx2.cpp with
-// -mavx2. Everything here is in an anonymous namespace and calls no out-of-line library template,
-// so each build keeps its own copy and no vector instruction reaches the baseline build. The
-// arithmetic is integer only, so every build gives the same partition.
+// -mavx2. Everything here is in an anonymous namespace, so each build keeps its own copy; the
+// code both builds instantiate calls no library template (those could be merged across builds
+// at link time and carry vector instructions into the baseline one). The arithmetic is integer
+// only, so every build gives the same partition.
+#include <algorithm>
 #include <cstdint>
 
 #include "texture/bc7enc/bc7_partitions.h"
@@ -135,32 +137,32 @@ uint64_t estimate_subset_all(const BlockPlanes& block, const int16_t in[16]) {
   for (uint32_t c = 0; c < 3; ++c) {
     int16_t lo = 255, hi = 0;
     for (uint32_t i = 0; i < 16; ++i) {
-      const int16_t below = static_cast<int16_t>(block.c[c][i] | (~in[i] & 255));
-      const int16_t above = static_cast<int16_t>(block.c[c][i] & in[i]);
-      lo = below < lo ? below : lo;
-      hi = above > hi ? above : hi;
+      lo = std::min<int16_t>(lo, static_cast<int16_t>(block.c[c][i] | (~in[i] & 255)));
+      hi = std::max<int16_t>(hi, block.c[c][i] & in[i]);
     }
     low[c] = lo;
     high[c] = hi;
   }
   if constexpr (comps == 4) {
     int16_t hi = 0;
-    for (uint32_t i = 0; i < 16; ++i) {
-      const int16_t above = static_cast<int16_t>(block.c[3][i] & in[i]);
-      hi = above > hi ? above : hi;
-    }
+    for (uint32_t i = 0; i < 16; ++i) hi = std::max<int16_t>(hi, block.c[3][i] & in[i]);
     high[3] = hi;
   }
 
-  int16_t v[comps], low_c[comps];
+  int16_t v[comps], lo16[comps];
   for (uint32_t c = 0; c < comps; ++c) {
     v[c] = static_cast<int16_t>(high[c] - low[c]);
-    low_c[c] = static_cast<int16_t>(low[c]);
+    lo16[c] = static_cast<int16_t>(low[c]);
   }
-  int32_t dots[num_entries] = {};
-  for (uint32_t c = 0; c < comps; ++c)
-    for (uint32_t e = 0; e < num_entries; ++e)
-      dots[e] += (low[c] + ((static_cast<int32_t>(entry_weights[e]) * v[c] + 32) >> 6)) * v[c];
+  int32_t dots[num_entries];
+  for (uint32_t e = 0; e < num_entries; ++e) {
+    dots[e] = 0;
+    for (uint32_t c = 0; c < comps; ++c)
+      dots[e] +=
+          static_cast<int32_t>(scan_interpolate(static_cast<uint32_t>(low[c]),
+                                                static_cast<uint32_t>(high[c]), entry_weights[e])) *
+          v[c];
+  }
   int32_t thresholds[num_entries - 1];
   int16_t steps[num_entries - 1];
   for (uint32_t e = 0; e + 1 < num_entries; ++e) {
@@ -182,7 +184,7 @@ uint64_t estimate_subset_all(const BlockPlanes& block, const int16_t in[16]) {
     int32_t err = 0;
     for (uint32_t c = 0; c < comps; ++c) {
       const int16_t entry =
-          static_cast<int16_t>(low_c[c] + (static_cast<int16_t>(w * v[c] + 32) >> 6));
+          static_cast<int16_t>(lo16[c] + (static_cast<int16_t>(w * v[c] + 32) >> 6));
       const int16_t diff = static_cast<int16_t>(block.c[c][i] - entry);
       err += static_cast<uint16_t>(diff * diff);
     }
