@@ -16,7 +16,7 @@ class DialogCallback : public orvex_test::HostTest {
   // Runs the dialog expecting `result` and no interaction reported.
   void run(RenderTarget* target, A_Err result) {
     A_Boolean user_interacted = 1;
-    EXPECT_EQ(fb().AEIO_UserOptionsDialog(basic(), spec(target), nullptr, &user_interacted),
+    EXPECT_EQ(fb().AEIO_UserOptionsDialog(basic(), out_spec(target), nullptr, &user_interacted),
               result);
     EXPECT_EQ(user_interacted, 0);
   }

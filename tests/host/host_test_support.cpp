@@ -25,7 +25,7 @@ void HostTest::TearDown() {
 orvex_sim::RenderTarget* HostTest::initialised_target(const orvex_sim::TargetValues& values) {
   orvex_sim::RenderTarget* target = host_->new_target(values);
   A_Boolean user_interacted = 1;
-  EXPECT_EQ(fb().AEIO_InitOutputSpec(basic(), spec(target), &user_interacted), 0);
+  EXPECT_EQ(fb().AEIO_InitOutputSpec(basic(), out_spec(target), &user_interacted), 0);
   EXPECT_EQ(user_interacted, 0);
   return target;
 }

@@ -25,7 +25,9 @@ class HostTest : public ::testing::Test {
   const AEIO_FunctionBlock4& fb() const { return host_->callbacks(); }
   AEIO_BasicData* basic() { return host_->basic_data(); }
   orvex_sim::Host& host() { return *host_; }
-  static AEIO_OutSpecH spec(orvex_sim::RenderTarget* t) { return orvex_sim::Host::handle_of(t); }
+  static AEIO_OutSpecH out_spec(orvex_sim::RenderTarget* t) {
+    return orvex_sim::Host::handle_of(t);
+  }
 
   // A new output target whose options were created by the module's InitOutputSpec.
   orvex_sim::RenderTarget* initialised_target(const orvex_sim::TargetValues& values = {});

@@ -106,14 +106,14 @@ class OptionsCallbacks : public orvex_test::HostTest {
  protected:
   AEIO_Handle flatten(RenderTarget* target, A_Err expected = 0) {
     AEIO_Handle flat = nullptr;
-    EXPECT_EQ(fb().AEIO_GetFlatOutputOptions(basic(), spec(target), &flat), expected);
+    EXPECT_EQ(fb().AEIO_GetFlatOutputOptions(basic(), out_spec(target), &flat), expected);
     return flat;
   }
   std::string describe(RenderTarget* target, A_Err expected = 0) {
     AEIO_Verbiage verbiage;
     std::memset(&verbiage, 'x', sizeof verbiage);
     verbiage.sub_type[sizeof verbiage.sub_type - 1] = 0;
-    EXPECT_EQ(fb().AEIO_GetOutputInfo(basic(), spec(target), &verbiage), expected);
+    EXPECT_EQ(fb().AEIO_GetOutputInfo(basic(), out_spec(target), &verbiage), expected);
     if (expected == 0) {
       EXPECT_STREQ(verbiage.name, "filename");
       EXPECT_STREQ(verbiage.type, "Orvex HAP Mov files");
@@ -122,7 +122,7 @@ class OptionsCallbacks : public orvex_test::HostTest {
   }
   A_Err init(RenderTarget* target) {
     A_Boolean user_interacted = 1;
-    return fb().AEIO_InitOutputSpec(basic(), spec(target), &user_interacted);
+    return fb().AEIO_InitOutputSpec(basic(), out_spec(target), &user_interacted);
   }
 };
 
@@ -192,16 +192,16 @@ TEST_F(OptionsCallbacks, HostFailuresPrintTheirLineAndLeaveNothingBehind) {
   host().faults.missing_suites = {kAEGPMemorySuite};
   AEIO_SupportedDepthFlags depths = 0;
   EXPECT_EQ(init(target), 516);
-  EXPECT_EQ(fb().AEIO_GetDepths(basic(), spec(target), &depths), 516);
+  EXPECT_EQ(fb().AEIO_GetDepths(basic(), out_spec(target), &depths), 516);
   host().faults.missing_suites = {kAEGPIOOutSuite};
-  EXPECT_EQ(fb().AEIO_OutputInfoChanged(basic(), spec(target)), 516);
+  EXPECT_EQ(fb().AEIO_OutputInfoChanged(basic(), out_spec(target)), 516);
   EXPECT_EQ(host().live_handles(), 1u);
 }
 
 TEST_F(OptionsCallbacks, OutputInfoAndDepthFlags) {
   RenderTarget* target = initialised_target({.depth = 48});
   AEIO_SupportedDepthFlags flags = -1;
-  EXPECT_EQ(fb().AEIO_GetDepths(basic(), spec(target), &flags), 0);
+  EXPECT_EQ(fb().AEIO_GetDepths(basic(), out_spec(target), &flags), 0);
   EXPECT_EQ(flags, 2112) << "24 and 48 bits for Hap";
   record_bytes(target)[8] = 6;  // an older record's "Hap or Hap Alpha"
   EXPECT_EQ(describe(target), "Mov HAP ; Normal ; 8 chunks\n");
@@ -224,7 +224,7 @@ TEST_F(OptionsCallbacks, OutputInfoChangedFixesUnknownDepths) {
                                        {48, 0, 48}}) {
     RenderTarget* target = initialised_target({.depth = depth, .missing = missing});
     AEIO_Handle options = target->options;
-    EXPECT_EQ(fb().AEIO_OutputInfoChanged(basic(), spec(target)), 0);
+    EXPECT_EQ(fb().AEIO_OutputInfoChanged(basic(), out_spec(target)), 0);
     EXPECT_EQ(target->values.depth, after) << depth << " missing " << int(missing);
     EXPECT_EQ(target->options, options);
     EXPECT_NE(host().block(options), nullptr) << "the record is installed again, not freed";
@@ -232,10 +232,10 @@ TEST_F(OptionsCallbacks, OutputInfoChangedFixesUnknownDepths) {
   // Host errors are returned; the record is never left locked.
   RenderTarget* target = initialised_target({.depth = 128});
   target->values.missing_err = 51;
-  EXPECT_EQ(fb().AEIO_OutputInfoChanged(basic(), spec(target)), 51);
+  EXPECT_EQ(fb().AEIO_OutputInfoChanged(basic(), out_spec(target)), 51);
   target->values.missing_err = 0;
   target->values.set_depth_err = 52;
-  EXPECT_EQ(fb().AEIO_OutputInfoChanged(basic(), spec(target)), 52);
+  EXPECT_EQ(fb().AEIO_OutputInfoChanged(basic(), out_spec(target)), 52);
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ class RenderFailures : public orvex_test::HostTest {
   Outcome start(RenderTarget* target) {
     host().user_messages.clear();
     CaptureStdout();
-    const A_Err code = fb().AEIO_StartAdding(basic(), spec(target), 0);
+    const A_Err code = fb().AEIO_StartAdding(basic(), out_spec(target), 0);
     const std::string out = GetCapturedStdout();
     return {code, out, host().user_messages};
   }
@@ -42,10 +42,10 @@ class RenderFailures : public orvex_test::HostTest {
         host().new_world(PF_PixelFormat_ARGB32, target->values.width, target->values.height);
     for (int i = 0; i < frames; ++i) {
       orvex_sim::draw_pattern(*world, PF_PixelFormat_ARGB32, i, false);
-      EXPECT_EQ(fb().AEIO_AddFrame(basic(), spec(target), i, frames, world, nullptr, 0, nullptr),
-                0);
+      EXPECT_EQ(
+          fb().AEIO_AddFrame(basic(), out_spec(target), i, frames, world, nullptr, 0, nullptr), 0);
     }
-    return fb().AEIO_EndAdding(basic(), spec(target), 0);
+    return fb().AEIO_EndAdding(basic(), out_spec(target), 0);
   }
 };
 
@@ -119,13 +119,13 @@ TEST_F(RenderFailures, SecondStartAndEndAdding) {
   EXPECT_EQ(finish_render(target, 2), 0);
 
   CaptureStdout();
-  EXPECT_EQ(fb().AEIO_EndAdding(basic(), spec(target), 0), 0);
+  EXPECT_EQ(fb().AEIO_EndAdding(basic(), out_spec(target), 0), 0);
   EXPECT_EQ(GetCapturedStdout(), "Erreur EndAdding, goutfiles introuvable\n");
 
   // A movie that cannot be completed (no frame at all) is a failure, and the target is released.
   ASSERT_EQ(start(target).code, 0);
   CaptureStdout();
-  EXPECT_EQ(fb().AEIO_EndAdding(basic(), spec(target), 0), 9997);
+  EXPECT_EQ(fb().AEIO_EndAdding(basic(), out_spec(target), 0), 9997);
   const std::string out = GetCapturedStdout();
   EXPECT_NE(out.find("Err enAdding runtime : "), std::string::npos) << out;
   EXPECT_EQ(start(target).code, 0);
@@ -134,7 +134,7 @@ TEST_F(RenderFailures, SecondStartAndEndAdding) {
 
 TEST_F(RenderFailures, AddFrameAndSoundRefusals) {
   RenderTarget* target = initialised_target(values());
-  const AEIO_OutSpecH out = spec(target);
+  const AEIO_OutSpecH out = out_spec(target);
   PF_EffectWorld* good = host().new_world(PF_PixelFormat_ARGB32, 16, 8);
   const int16_t samples[8] = {};
   CaptureStdout();
