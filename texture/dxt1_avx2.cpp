@@ -8,7 +8,9 @@
 
 #include <immintrin.h>
 
+#include "texture/block_rows_avx.h"
 #include "texture/dxt1.h"
+#include "texture/dxt1_axis.h"
 
 namespace {
 
@@ -22,20 +24,6 @@ inline int32_t lane_sum(__m256i v) {
   s = _mm_add_epi32(s, _mm_shuffle_epi32(s, 0x4E));
   s = _mm_add_epi32(s, _mm_shuffle_epi32(s, 0xB1));
   return _mm_cvtsi128_si32(s);
-}
-
-// Minimum and maximum of 16 bytes, as 32-bit values.
-inline void byte_range(__m128i v, int32_t* lo, int32_t* hi) {
-  __m128i mn = _mm_min_epu8(v, _mm_srli_si128(v, 8));
-  __m128i mx = _mm_max_epu8(v, _mm_srli_si128(v, 8));
-  mn = _mm_min_epu8(mn, _mm_srli_si128(mn, 4));
-  mx = _mm_max_epu8(mx, _mm_srli_si128(mx, 4));
-  mn = _mm_min_epu8(mn, _mm_srli_si128(mn, 2));
-  mx = _mm_max_epu8(mx, _mm_srli_si128(mx, 2));
-  mn = _mm_min_epu8(mn, _mm_srli_si128(mn, 1));
-  mx = _mm_max_epu8(mx, _mm_srli_si128(mx, 1));
-  *lo = _mm_cvtsi128_si32(mn) & 0xFF;
-  *hi = _mm_cvtsi128_si32(mx) & 0xFF;
 }
 
 inline int32_t byte_sum(__m128i v) {
@@ -92,10 +80,11 @@ void dxt1_estimate_endpoints_avx2(Dxt1WorkArea* work, uint16_t* c0, uint16_t* c1
   const __m128i r = _mm_load_si128(reinterpret_cast<const __m128i*>(work->r));
   const __m128i g = _mm_load_si128(reinterpret_cast<const __m128i*>(work->g));
   const __m128i b = _mm_load_si128(reinterpret_cast<const __m128i*>(work->b));
-  int32_t mn[3], mx[3];
-  byte_range(r, &mn[0], &mx[0]);
-  byte_range(g, &mn[1], &mx[1]);
-  byte_range(b, &mn[2], &mx[2]);
+  uint8_t lo8[3], hi8[3];
+  byte_min_max(r, &lo8[0], &hi8[0]);
+  byte_min_max(g, &lo8[1], &hi8[1]);
+  byte_min_max(b, &lo8[2], &hi8[2]);
+  const int32_t mn[3] = {lo8[0], lo8[1], lo8[2]}, mx[3] = {hi8[0], hi8[1], hi8[2]};
   work->sum[0] = byte_sum(r), work->sum[1] = byte_sum(g), work->sum[2] = byte_sum(b);
   for (int c = 0; c < 3; ++c) work->mean[c] = (work->sum[c] + 8) >> 4;
 
@@ -109,29 +98,9 @@ void dxt1_estimate_endpoints_avx2(Dxt1WorkArea* work, uint16_t* c0, uint16_t* c1
   const int32_t cov[6] = {lane_sum(_mm256_madd_epi16(dr, dr)), lane_sum(_mm256_madd_epi16(dr, dg)),
                           lane_sum(_mm256_madd_epi16(dr, db)), lane_sum(_mm256_madd_epi16(dg, dg)),
                           lane_sum(_mm256_madd_epi16(dg, db)), lane_sum(_mm256_madd_epi16(db, db))};
-  float m[6];
-  for (int k = 0; k < 6; ++k) m[k] = static_cast<float>(cov[k]) / 255.0f;
-
-  float vr = static_cast<float>(mx[0] - mn[0]);
-  float vg = static_cast<float>(mx[1] - mn[1]);
-  float vb = static_cast<float>(mx[2] - mn[2]);
-  for (int it = 0; it < 4; ++it) {
-    const float nr = vr * m[0] + vg * m[1] + vb * m[2];
-    const float ng = vr * m[1] + vg * m[3] + vb * m[4];
-    const float nb = vr * m[2] + vg * m[4] + vb * m[5];
-    vr = nr, vg = ng, vb = nb;
-  }
-  float big = vr < 0 ? -vr : vr;
-  big = (vg < 0 ? -vg : vg) > big ? (vg < 0 ? -vg : vg) : big;
-  big = (vb < 0 ? -vb : vb) > big ? (vb < 0 ? -vb : vb) : big;
-
-  int32_t ar = 299, ag = 587, ab = 114;
-  if (big >= 4.0f) {
-    const float s = 512.0f / big;
-    ar = static_cast<int32_t>(vr * s);
-    ag = static_cast<int32_t>(vg * s);
-    ab = static_cast<int32_t>(vb * s);
-  }
+  int32_t w[3];
+  dxt1_axis_weights(cov, mn, mx, w);
+  const int32_t ar = w[0], ag = w[1], ab = w[2];
 
   // The generic scan keeps the first pixel of smallest and the first of largest projection.
   __m256i lo, hi;

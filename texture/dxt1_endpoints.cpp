@@ -1,6 +1,7 @@
 // Fast/Normal DXT1 kernels: principal-axis endpoint estimate, index matching against the
 // four-colour palette, and least-squares refinement of the endpoints for a given index word.
 #include "texture/dxt1.h"
+#include "texture/dxt1_axis.h"
 
 namespace {
 
@@ -44,29 +45,9 @@ void dxt1_estimate_endpoints(Dxt1WorkArea* work, uint16_t* c0, uint16_t* c1) {
     cov[0] += r * r, cov[1] += r * g, cov[2] += r * b;
     cov[3] += g * g, cov[4] += g * b, cov[5] += b * b;
   }
-  float m[6];
-  for (int k = 0; k < 6; ++k) m[k] = static_cast<float>(cov[k]) / 255.0f;
-
-  float vr = static_cast<float>(mx[0] - mn[0]);
-  float vg = static_cast<float>(mx[1] - mn[1]);
-  float vb = static_cast<float>(mx[2] - mn[2]);
-  for (int it = 0; it < 4; ++it) {
-    const float r = vr * m[0] + vg * m[1] + vb * m[2];
-    const float g = vr * m[1] + vg * m[3] + vb * m[4];
-    const float b = vr * m[2] + vg * m[4] + vb * m[5];
-    vr = r, vg = g, vb = b;
-  }
-  float big = vr < 0 ? -vr : vr;
-  big = (vg < 0 ? -vg : vg) > big ? (vg < 0 ? -vg : vg) : big;
-  big = (vb < 0 ? -vb : vb) > big ? (vb < 0 ? -vb : vb) : big;
-
-  int32_t ar = 299, ag = 587, ab = 114;  // luma weights when the block has no clear axis
-  if (big >= 4.0f) {
-    const float s = 512.0f / big;
-    ar = static_cast<int32_t>(vr * s);
-    ag = static_cast<int32_t>(vg * s);
-    ab = static_cast<int32_t>(vb * s);
-  }
+  int32_t w[3];
+  dxt1_axis_weights(cov, mn, mx, w);
+  const int32_t ar = w[0], ag = w[1], ab = w[2];
 
   int32_t proj[16];
   for (int i = 0; i < 16; ++i) proj[i] = work->r[i] * ar + work->g[i] * ag + work->b[i] * ab;
