@@ -10,13 +10,9 @@
 
 #include "texture/block_rows_avx.h"
 #include "texture/dxt1.h"
-#include "texture/dxt1_axis.h"
+#include "texture/dxt1_endpoint_steps.h"
 
 namespace {
-
-inline uint16_t pack565(uint32_t r, uint32_t g, uint32_t b) {
-  return static_cast<uint16_t>((r << 11) | (g << 5) | b);
-}
 
 // Sum of the eight 32-bit lanes.
 inline int32_t lane_sum(__m256i v) {

@@ -6,11 +6,9 @@
 
 #include <immintrin.h>
 
-namespace {
+#include "texture/dxt1_endpoint_steps.h"
 
-inline uint16_t pack565(uint32_t r, uint32_t g, uint32_t b) {
-  return static_cast<uint16_t>((r << 11) | (g << 5) | b);
-}
+namespace {
 
 inline int32_t lane_sum(__m256i v) {
   __m128i s = _mm_add_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
@@ -49,23 +47,5 @@ void dxt1_refine_endpoints_avx2_fma(const Dxt1WorkArea* work, uint16_t* c0, uint
   const uint32_t sum = static_cast<uint32_t>(lane_sum(packed));
   const int32_t a[3] = {lane_sum(a_sum[0]), lane_sum(a_sum[1]), lane_sum(a_sum[2])};
 
-  const int32_t xx = static_cast<int32_t>(sum >> 16);
-  const int32_t yy = static_cast<int32_t>((sum >> 8) & 0xFF);
-  const int32_t xy = static_cast<int32_t>(sum & 0xFF);
-  const int32_t det = xx * yy - xy * xy;
-  if (det == 0) return;
-  const float f = 0.3647059f / static_cast<float>(det);
-  const float fs[3] = {f, f * 63.0f / 31.0f, f};
-  static constexpr int32_t kLimit[3] = {31, 63, 31};
-
-  int32_t q0[3], q1[3];
-  for (int c = 0; c < 3; ++c) {
-    const int32_t b = 3 * work->sum[c] - a[c];
-    int32_t v0 = static_cast<int32_t>(static_cast<float>(a[c] * yy - b * xy) * fs[c] + 0.5f);
-    int32_t v1 = static_cast<int32_t>(static_cast<float>(b * xx - a[c] * xy) * fs[c] + 0.5f);
-    q0[c] = v0 < 0 ? 0 : v0 > kLimit[c] ? kLimit[c] : v0;
-    q1[c] = v1 < 0 ? 0 : v1 > kLimit[c] ? kLimit[c] : v1;
-  }
-  *c0 = pack565(q0[0], q0[1], q0[2]);
-  *c1 = pack565(q1[0], q1[1], q1[2]);
+  dxt1_solve_endpoints(sum, a, work->sum, c0, c1);
 }

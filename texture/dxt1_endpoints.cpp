@@ -1,13 +1,9 @@
 // Fast/Normal DXT1 kernels: principal-axis endpoint estimate, index matching against the
 // four-colour palette, and least-squares refinement of the endpoints for a given index word.
 #include "texture/dxt1.h"
-#include "texture/dxt1_axis.h"
+#include "texture/dxt1_endpoint_steps.h"
 
 namespace {
-
-inline uint16_t pack565(uint32_t r, uint32_t g, uint32_t b) {
-  return static_cast<uint16_t>((r << 11) | (g << 5) | b);
-}
 
 inline void expand565(uint16_t c, const uint8_t expand[96], int32_t rgb[3]) {
   rgb[0] = expand[(c >> 11) & 31];
@@ -117,23 +113,5 @@ void dxt1_refine_endpoints(const Dxt1WorkArea* work, uint16_t* c0, uint16_t* c1,
     a[2] += w[i] * work->b[i];
     packed += products[i];
   }
-  const int32_t xx = static_cast<int32_t>(packed >> 16);
-  const int32_t yy = static_cast<int32_t>((packed >> 8) & 0xFF);
-  const int32_t xy = static_cast<int32_t>(packed & 0xFF);
-  const int32_t det = xx * yy - xy * xy;
-  if (det == 0) return;  // all indices equal: no line to fit, the caller uses the mean colour
-  const float f = 0.3647059f / static_cast<float>(det);  // (3 * 31 / 255) / det
-  const float fs[3] = {f, f * 63.0f / 31.0f, f};
-  static constexpr int32_t kLimit[3] = {31, 63, 31};
-
-  int32_t q0[3], q1[3];
-  for (int c = 0; c < 3; ++c) {
-    const int32_t b = 3 * work->sum[c] - a[c];
-    int32_t v0 = static_cast<int32_t>(static_cast<float>(a[c] * yy - b * xy) * fs[c] + 0.5f);
-    int32_t v1 = static_cast<int32_t>(static_cast<float>(b * xx - a[c] * xy) * fs[c] + 0.5f);
-    q0[c] = v0 < 0 ? 0 : v0 > kLimit[c] ? kLimit[c] : v0;
-    q1[c] = v1 < 0 ? 0 : v1 > kLimit[c] ? kLimit[c] : v1;
-  }
-  *c0 = pack565(q0[0], q0[1], q0[2]);
-  *c1 = pack565(q1[0], q1[1], q1[2]);
+  dxt1_solve_endpoints(packed, a, work->sum, c0, c1);
 }
