@@ -179,14 +179,7 @@ bool cluster_search_avx(const float weighted[16][4], const ClusterSplitList* lis
     }
   }
 
-  const uint8_t fallback[3] = {0, 0, 1};
-  const uint8_t* s = best < list->count ? list->splits + 3 * best : fallback;
-  for (int t = 0; t < N; ++t) {
-    result->order_index[t] = static_cast<uint8_t>(t < s[0] ? 0 : t < s[1] ? 2 : t < s[2] ? 3 : 1);
-  }
-  for (int c = 0; c < 3; ++c) result->start[c] = best_a[c], result->end[c] = best_b[c];
-  result->error = best_error;
-  return best < list->count;
+  return finish_split_search<N>(list, best, best_a, best_b, best_error, result);
 }
 
 // Ordering along the axis as the generic insertion sort leaves it: point i goes after every point

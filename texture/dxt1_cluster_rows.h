@@ -15,6 +15,22 @@ inline float snap(float v, float levels) {
   return static_cast<float>(static_cast<int32_t>(v * levels + 0.5f)) / levels;
 }
 
+// Writes the winning split (list position `best`; none when it equals the list's count) into the
+// result as per-point palette indices with its endpoints and error. Without any improvement the
+// first split (0, 0, 1) stands with both endpoints zero. Returns whether a split won.
+template <int N>
+inline bool finish_split_search(const ClusterSplitList* list, uint32_t best, const float best_a[3],
+                                const float best_b[3], float best_error, ClusterFitResult* result) {
+  const uint8_t fallback[3] = {0, 0, 1};
+  const uint8_t* s = best < list->count ? list->splits + 3 * best : fallback;
+  for (int t = 0; t < N; ++t) {
+    result->order_index[t] = static_cast<uint8_t>(t < s[0] ? 0 : t < s[1] ? 2 : t < s[2] ? 3 : 1);
+  }
+  for (int c = 0; c < 3; ++c) result->start[c] = best_a[c], result->end[c] = best_b[c];
+  result->error = best_error;
+  return best < list->count;
+}
+
 // A minimum, then a maximum; NaN passes through both.
 inline float clamp01(float v) {
   const float upper = v > 1.0f ? 1.0f : v;
@@ -129,15 +145,7 @@ bool cluster_search_rows(const float weighted[16][4], const ClusterSplitList* li
     }
   }
 
-  // Without any improvement the first split (0, 0, 1) stands with both endpoints zero.
-  const uint8_t fallback[3] = {0, 0, 1};
-  const uint8_t* s = best < list->count ? list->splits + 3 * best : fallback;
-  for (int t = 0; t < N; ++t) {
-    result->order_index[t] = static_cast<uint8_t>(t < s[0] ? 0 : t < s[1] ? 2 : t < s[2] ? 3 : 1);
-  }
-  for (int c = 0; c < 3; ++c) result->start[c] = best_a[c], result->end[c] = best_b[c];
-  result->error = best_error;
-  return best < list->count;
+  return finish_split_search<N>(list, best, best_a, best_b, best_error, result);
 }
 
 }  // namespace
