@@ -109,18 +109,9 @@ void dxt1_estimate_endpoints_avx2(Dxt1WorkArea* work, uint16_t* c0, uint16_t* c1
 
 uint32_t dxt1_match_indices_avx2(const Dxt1WorkArea* work, uint16_t c0, uint16_t c1,
                                  const uint8_t expand[96]) {
-  const int32_t e0[3] = {expand[(c0 >> 11) & 31], expand[32 + ((c0 >> 5) & 63)], expand[c0 & 31]};
-  const int32_t e1[3] = {expand[(c1 >> 11) & 31], expand[32 + ((c1 >> 5) & 63)], expand[c1 & 31]};
-  int32_t d[3];
-  int32_t s0 = 0, s1 = 0, s2 = 0, s3 = 0;
-  for (int c = 0; c < 3; ++c) {
-    const int32_t p2 =
-        static_cast<int32_t>((static_cast<uint32_t>(2 * e0[c] + e1[c]) * 43691u) >> 17);
-    const int32_t p3 =
-        static_cast<int32_t>((static_cast<uint32_t>(e0[c] + 2 * e1[c]) * 43691u) >> 17);
-    d[c] = e0[c] - e1[c];
-    s0 += e0[c] * d[c], s1 += e1[c] * d[c], s2 += p2 * d[c], s3 += p3 * d[c];
-  }
+  int32_t d[3], sp[4];
+  dxt1_palette_projections(c0, c1, expand, d, sp);
+  const int32_t s0 = sp[0], s1 = sp[1], s2 = sp[2], s3 = sp[3];
   // x >= t is x > t - 1 (no overflow: |t| stays far below 2^31).
   const __m256i a = _mm256_set1_epi32(((s2 + s0) >> 1) - 1);
   const __m256i bt = _mm256_set1_epi32(((s3 + s2) >> 1) - 1);

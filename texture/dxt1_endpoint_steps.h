@@ -43,6 +43,24 @@ inline void dxt1_axis_weights(const int32_t cov[6], const int32_t mn[3], const i
   }
 }
 
+// The index match's thresholds along c0 - c1: d = the expanded colour difference, s = the
+// projections on d of colour 0, colour 1 and the two interpolated colours (x / 3 for x < 2^16 as
+// x * 43691 >> 17).
+inline void dxt1_palette_projections(uint16_t c0, uint16_t c1, const uint8_t expand[96],
+                                     int32_t d[3], int32_t s[4]) {
+  const int32_t e0[3] = {expand[(c0 >> 11) & 31], expand[32 + ((c0 >> 5) & 63)], expand[c0 & 31]};
+  const int32_t e1[3] = {expand[(c1 >> 11) & 31], expand[32 + ((c1 >> 5) & 63)], expand[c1 & 31]};
+  s[0] = s[1] = s[2] = s[3] = 0;
+  for (int c = 0; c < 3; ++c) {
+    const int32_t p2 =
+        static_cast<int32_t>((static_cast<uint32_t>(2 * e0[c] + e1[c]) * 43691u) >> 17);
+    const int32_t p3 =
+        static_cast<int32_t>((static_cast<uint32_t>(e0[c] + 2 * e1[c]) * 43691u) >> 17);
+    d[c] = e0[c] - e1[c];
+    s[0] += e0[c] * d[c], s[1] += e1[c] * d[c], s[2] += p2 * d[c], s[3] += p3 * d[c];
+  }
+}
+
 // Least-squares endpoints from the index sums: `packed` holds the sums of w*w, (3-w)*(3-w) and
 // w*(3-w) in bits 16-23, 8-15 and 0-7, a[c] the sum of w times channel c (w: colour 0's weight
 // in thirds), sum[c] the channel's sum. Leaves c0 and c1 alone when all indices are equal.

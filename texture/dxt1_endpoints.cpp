@@ -3,16 +3,6 @@
 #include "texture/dxt1.h"
 #include "texture/dxt1_endpoint_steps.h"
 
-namespace {
-
-inline void expand565(uint16_t c, const uint8_t expand[96], int32_t rgb[3]) {
-  rgb[0] = expand[(c >> 11) & 31];
-  rgb[1] = expand[32 + ((c >> 5) & 63)];
-  rgb[2] = expand[c & 31];
-}
-
-}  // namespace
-
 // Sum, minimum and maximum of one 16-byte plane (plain loops the compiler vectorises).
 static void plane_stats(const uint8_t v[16], int32_t* sum, int32_t* lo, int32_t* hi) {
   int32_t s = 0, mn = 255, mx = 0;
@@ -66,19 +56,9 @@ void dxt1_estimate_endpoints(Dxt1WorkArea* work, uint16_t* c0, uint16_t* c1) {
 
 uint32_t dxt1_match_indices(const Dxt1WorkArea* work, uint16_t c0, uint16_t c1,
                             const uint8_t expand[96]) {
-  int32_t e0[3], e1[3], d[3];
-  expand565(c0, expand, e0);
-  expand565(c1, expand, e1);
-  int32_t s0 = 0, s1 = 0, s2 = 0, s3 = 0;
-  for (int c = 0; c < 3; ++c) {
-    // x / 3 for x < 2^16 as x * 43691 >> 17.
-    const int32_t p2 =
-        static_cast<int32_t>((static_cast<uint32_t>(2 * e0[c] + e1[c]) * 43691u) >> 17);
-    const int32_t p3 =
-        static_cast<int32_t>((static_cast<uint32_t>(e0[c] + 2 * e1[c]) * 43691u) >> 17);
-    d[c] = e0[c] - e1[c];
-    s0 += e0[c] * d[c], s1 += e1[c] * d[c], s2 += p2 * d[c], s3 += p3 * d[c];
-  }
+  int32_t d[3], sp[4];
+  dxt1_palette_projections(c0, c1, expand, d, sp);
+  const int32_t s0 = sp[0], s1 = sp[1], s2 = sp[2], s3 = sp[3];
   const int32_t a = (s2 + s0) >> 1;
   const int32_t b = (s3 + s2) >> 1;
   const int32_t c = (s3 + s1) >> 1;
