@@ -42,20 +42,17 @@ std::vector<uint8_t> encode(const std::vector<uint8_t>& pixels, PixelFormat fmt,
   return out;
 }
 
-// Args: quality (1..3), 16-bit input (0/1), threads (1, or 0 for every core).
-void BM_Dxt1(benchmark::State& state) {
-  const auto quality = static_cast<uint8_t>(state.range(0));
-  const PixelFormat fmt = state.range(1) ? ARGB_16_HOST : ARGB_8;
-  const auto threads = static_cast<uint32_t>(state.range(2));
-  const auto pixels = fmt == ARGB_8 ? orvex_test::rgba_to_argb8(rgba_frame(1))
-                                    : orvex_test::rgba_to_argb16_host(rgba_frame(1));
-  DxtEnc enc{};
-  if (dxtenc_open(&enc, kWidth, kHeight, DXTENC_DXT1, quality, 0, fmt, PAD_REPLICATE, threads,
-                  CPU_MASK_DEFAULT) != 0) {
+// Sets up `enc` and times whole-frame encodes of the host pixels, reporting megapixels per
+// second; false (and the benchmark skipped) when the set-up refuses.
+bool time_encodes(benchmark::State& state, DxtEnc& enc, DxtEncType type, uint8_t quality,
+                  PixelFormat fmt, uint32_t threads, CpuFeatureMask mask,
+                  const std::vector<uint8_t>& pixels) {
+  if (dxtenc_open(&enc, kWidth, kHeight, type, quality, 0, fmt, PAD_REPLICATE, threads, mask) !=
+      0) {
     state.SkipWithError("set-up refused");
-    return;
+    return false;
   }
-  std::vector<uint8_t> out(dxtenc_buffer_size(kWidth, kHeight, DXTENC_DXT1, PAD_REPLICATE));
+  std::vector<uint8_t> out(dxtenc_buffer_size(kWidth, kHeight, type, PAD_REPLICATE));
   const uint8_t* planes[4] = {pixels.data(), nullptr, nullptr, nullptr};
   const size_t strides[4] = {kWidth * (fmt == ARGB_8 ? 4u : 8u), 0, 0, 0};
   for (auto _ : state) {
@@ -65,6 +62,20 @@ void BM_Dxt1(benchmark::State& state) {
   state.counters["Mpx/s"] = benchmark::Counter(
       static_cast<double>(kWidth) * kHeight * static_cast<double>(state.iterations()) / 1e6,
       benchmark::Counter::kIsRate);
+  return true;
+}
+
+// Args: quality (1..3), 16-bit input (0/1), threads (1, or 0 for every core).
+void BM_Dxt1(benchmark::State& state) {
+  const auto quality = static_cast<uint8_t>(state.range(0));
+  const PixelFormat fmt = state.range(1) ? ARGB_16_HOST : ARGB_8;
+  const auto threads = static_cast<uint32_t>(state.range(2));
+  const auto pixels = fmt == ARGB_8 ? orvex_test::rgba_to_argb8(rgba_frame(1))
+                                    : orvex_test::rgba_to_argb16_host(rgba_frame(1));
+  DxtEnc enc{};
+  if (!time_encodes(state, enc, DXTENC_DXT1, quality, fmt, threads, CPU_MASK_DEFAULT, pixels)) {
+    return;
+  }
   state.counters["bands"] = enc.thread_count;
   state.SetLabel(std::string(fmt == ARGB_8 ? "8-bit" : "16-bit") +
                  (threads == 1 ? " 1 thread" : " all cores"));
@@ -105,20 +116,7 @@ void BM_Dxt1Level(benchmark::State& state, DxtEncType type, uint8_t quality, Cpu
                   bool noisy) {
   const auto pixels = orvex_test::rgba_to_argb8(noisy ? noisy_rgba() : rgba_frame(1));
   DxtEnc enc{};
-  if (dxtenc_open(&enc, kWidth, kHeight, type, quality, 0, ARGB_8, PAD_REPLICATE, 1, mask) != 0) {
-    state.SkipWithError("set-up refused");
-    return;
-  }
-  std::vector<uint8_t> out(dxtenc_buffer_size(kWidth, kHeight, type, PAD_REPLICATE));
-  const uint8_t* planes[4] = {pixels.data(), nullptr, nullptr, nullptr};
-  const size_t strides[4] = {kWidth * 4u, 0, 0, 0};
-  for (auto _ : state) {
-    dxtenc_encode(&enc, out.data(), planes, strides);
-    benchmark::DoNotOptimize(out.data());
-  }
-  state.counters["Mpx/s"] = benchmark::Counter(
-      static_cast<double>(kWidth) * kHeight * static_cast<double>(state.iterations()) / 1e6,
-      benchmark::Counter::kIsRate);
+  time_encodes(state, enc, type, quality, ARGB_8, 1, mask, pixels);
 }
 
 void register_level_benchmarks() {

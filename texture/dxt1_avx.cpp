@@ -204,14 +204,7 @@ void cluster_order_avx(const float points[][4], const float axis[3], uint8_t ord
            << (8 * r);
   }
   if ((nan & ((1u << N) - 1u)) != 0) {
-    for (int i = 0; i < N; ++i) {
-      int t = i;
-      while (t > 0 && proj[order[t - 1]] > proj[i]) {
-        order[t] = order[t - 1];
-        --t;
-      }
-      order[t] = static_cast<uint8_t>(i);
-    }
+    insertion_order(proj, N, order);
     return;
   }
 

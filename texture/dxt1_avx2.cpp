@@ -8,19 +8,12 @@
 
 #include <immintrin.h>
 
+#include "texture/bc7enc/lanes_avx2.h"
 #include "texture/block_rows_avx.h"
 #include "texture/dxt1.h"
 #include "texture/dxt1_endpoint_steps.h"
 
 namespace {
-
-// Sum of the eight 32-bit lanes.
-inline int32_t lane_sum(__m256i v) {
-  __m128i s = _mm_add_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
-  s = _mm_add_epi32(s, _mm_shuffle_epi32(s, 0x4E));
-  s = _mm_add_epi32(s, _mm_shuffle_epi32(s, 0xB1));
-  return _mm_cvtsi128_si32(s);
-}
 
 inline int32_t byte_sum(__m128i v) {
   const __m128i s = _mm_sad_epu8(v, _mm_setzero_si128());

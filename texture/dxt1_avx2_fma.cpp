@@ -6,18 +6,8 @@
 
 #include <immintrin.h>
 
+#include "texture/bc7enc/lanes_avx2.h"
 #include "texture/dxt1_endpoint_steps.h"
-
-namespace {
-
-inline int32_t lane_sum(__m256i v) {
-  __m128i s = _mm_add_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
-  s = _mm_add_epi32(s, _mm_shuffle_epi32(s, 0x4E));
-  s = _mm_add_epi32(s, _mm_shuffle_epi32(s, 0xB1));
-  return _mm_cvtsi128_si32(s);
-}
-
-}  // namespace
 
 void dxt1_refine_endpoints_avx2_fma(const Dxt1WorkArea* work, uint16_t* c0, uint16_t* c1,
                                     uint32_t indices) {

@@ -39,14 +39,7 @@ void order_kernel(const float points[][4], const float axis[3], uint8_t order[16
   for (int i = 0; i < N; ++i) {
     proj[i] = points[i][0] * axis[0] + points[i][1] * axis[1] + points[i][2] * axis[2];
   }
-  for (int i = 0; i < N; ++i) {
-    int t = i;
-    while (t > 0 && proj[order[t - 1]] > proj[i]) {
-      order[t] = order[t - 1];
-      --t;
-    }
-    order[t] = static_cast<uint8_t>(i);
-  }
+  insertion_order(proj, N, order);
 }
 
 // Four lanes: one SSE2 vector, the baseline of x86-64.

@@ -15,6 +15,19 @@ inline float snap(float v, float levels) {
   return static_cast<float>(static_cast<int32_t>(v * levels + 0.5f)) / levels;
 }
 
+// Stable insertion sort of the point indices 0..n-1 by ascending projection (a point goes after
+// every earlier point of equal projection).
+inline void insertion_order(const float* proj, int n, uint8_t order[16]) {
+  for (int i = 0; i < n; ++i) {
+    int t = i;
+    while (t > 0 && proj[order[t - 1]] > proj[i]) {
+      order[t] = order[t - 1];
+      --t;
+    }
+    order[t] = static_cast<uint8_t>(i);
+  }
+}
+
 // Writes the winning split (list position `best`; none when it equals the list's count) into the
 // result as per-point palette indices with its endpoints and error. Without any improvement the
 // first split (0, 0, 1) stands with both endpoints zero. Returns whether a split won.

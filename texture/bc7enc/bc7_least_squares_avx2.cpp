@@ -6,18 +6,7 @@
 #include <cstring>
 
 #include "texture/bc7enc/bc7_kernels.h"
-
-namespace {
-
-// Sum of eight 32-bit lanes.
-inline uint32_t lane_sum_u32(__m256i v) {
-  __m128i s = _mm_add_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
-  s = _mm_add_epi32(s, _mm_shuffle_epi32(s, 0x4E));
-  s = _mm_add_epi32(s, _mm_shuffle_epi32(s, 0xB1));
-  return static_cast<uint32_t>(_mm_cvtsi128_si32(s));
-}
-
-}  // namespace
+#include "texture/bc7enc/lanes_avx2.h"
 
 void bc7_least_squares_sums_avx2(const Bc7CellParams& cell, const uint8_t* selectors,
                                  Bc7LeastSquaresSums& sums) {

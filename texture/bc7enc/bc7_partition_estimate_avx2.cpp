@@ -11,6 +11,7 @@
 
 #include "texture/bc7enc/bc7_partition_estimate.h"
 #include "texture/bc7enc/bc7_partition_scan.h"
+#include "texture/bc7enc/lanes_avx2.h"
 
 namespace {
 
@@ -23,14 +24,6 @@ inline int32_t lane_min_u16(__m256i v) {
 // Largest of 16 unsigned 16-bit lanes.
 inline int32_t lane_max_u16(__m256i v) {
   return 0xFFFF - lane_min_u16(_mm256_xor_si256(v, _mm256_set1_epi16(-1)));
-}
-
-// Sum of eight 32-bit lanes.
-inline uint32_t lane_sum_u32(__m256i v) {
-  __m128i s = _mm_add_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
-  s = _mm_add_epi32(s, _mm_shuffle_epi32(s, 0x4E));
-  s = _mm_add_epi32(s, _mm_shuffle_epi32(s, 0xB1));
-  return static_cast<uint32_t>(_mm_cvtsi128_si32(s));
 }
 
 struct BlockRegs {

@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "texture/bc7enc/bc7_kernels.h"
+#include "texture/bc7enc/lanes_avx2.h"
 
 namespace {
 
@@ -26,14 +27,6 @@ inline __m256i look_up(const int32_t* table, __m256i idx, uint32_t entries) {
   const __m256i high8 = _mm256_permutevar8x32_epi32(
       _mm256_load_si256(reinterpret_cast<const __m256i*>(table + 8)), idx);
   return _mm256_blendv_epi8(low8, high8, _mm256_cmpgt_epi32(idx, _mm256_set1_epi32(7)));
-}
-
-// Sum of eight 32-bit lanes.
-inline uint32_t lane_sum_u32(__m256i v) {
-  __m128i s = _mm_add_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
-  s = _mm_add_epi32(s, _mm_shuffle_epi32(s, 0x4E));
-  s = _mm_add_epi32(s, _mm_shuffle_epi32(s, 0xB1));
-  return static_cast<uint32_t>(_mm_cvtsi128_si32(s));
 }
 
 }  // namespace
