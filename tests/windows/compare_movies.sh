@@ -10,19 +10,25 @@ linux_sim=$2
 out=$3
 mkdir -p "$out"
 
+# Every variant at 8 and at 16 bits with stereo 16-bit sound, then the other sound formats, a
+# layout the movie cannot hold (6 channels: no audio), a reserved file and the encoding modes.
 scenarios=(
-  "-c hap --depth 24 --audio stereo"
-  "-c hap-alpha --depth 32 --audio stereo"
-  "-c hap-q --depth 24 --audio stereo"
-  "-c hap-q-alpha --depth 32 --audio stereo"
-  "-c hap-alpha-only --depth 32 --audio stereo"
-  "-c hap-r --depth 24 --audio stereo"
-  "-c hap --depth 48 --audio mono --sample-format f32 --size 322x182"
+  "-c hap --depth 24"
+  "-c hap-alpha --depth 32"
+  "-c hap-q --depth 24"
+  "-c hap-q-alpha --depth 32"
+  "-c hap-alpha-only --depth 32"
+  "-c hap-r --depth 24"
+  "-c hap --depth 48"
   "-c hap-alpha --depth 64 -q slow"
   "-c hap-q --depth 48"
-  "-c hap --one-frame-at-a-time --size 640x360"
-  "-c hap --no-snappy -q fast"
-  "-c hap --chunks 1 --depth 64"
+  "-c hap-q-alpha --depth 64"
+  "-c hap-alpha-only --depth 64"
+  "-c hap-r --depth 64"
+  "-c hap --sample-format s32 --audio mono --size 322x182"
+  "-c hap --sample-format f32 --one-frame-at-a-time --size 640x360"
+  "-c hap --audio 6 --no-snappy -q fast"
+  "-c hap --reserved --chunks 1"
 )
 
 passed=0
