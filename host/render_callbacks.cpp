@@ -158,7 +158,7 @@ A_Err start_adding(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH) {
         path, static_cast<uint16_t>(width), static_cast<uint16_t>(height),
         sample_description_depth(depth), rate, 0u, settings.chunk_count, uint8_t{0}, 0u, uint8_t{0},
         pixel_aspect, settings.job_codec, settings.encoding_mode, settings.quality, uint8_t{0},
-        kCpuFeatureMask);
+        kCpuFeatureMask, RenderJobHooks{}, file_reserved != 0);
     if ((channels == 1 || channels == 2) && sound.bits != 0) {
       entry.job->set_audio_tracks(1, whole_hertz(sound_rate), sound.bits, channels,
                                   sound.float_flag, 0);

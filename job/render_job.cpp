@@ -43,7 +43,7 @@ RenderJob::RenderJob(const std::u16string& path, uint16_t width, uint16_t height
                      uint8_t timecode_switch, uint32_t timecode_start, uint8_t drop_frame,
                      float pixel_aspect_ratio, JobCodec codec, uint32_t encoding_mode,
                      uint8_t quality, uint8_t no_output, CpuFeatureMask cpu_mask,
-                     RenderJobHooks hooks)
+                     RenderJobHooks hooks, bool existing_file)
     : width_(width),
       height_(height),
       depth_(depth),
@@ -57,7 +57,7 @@ RenderJob::RenderJob(const std::u16string& path, uint16_t width, uint16_t height
   if (!no_output_) {
     writer_ = std::make_unique<Mov_Writer>(path, width, height, depth, frame_rate, entry.fourcc,
                                            creation_time, pixel_aspect_ratio, timecode_switch,
-                                           timecode_start, drop_frame);
+                                           timecode_start, drop_frame, existing_file);
   }
   uint8_t per_frame_mode = 0;
   if (encoding_mode == 1) {

@@ -50,14 +50,16 @@ class RenderJob {
   // encoding_mode 1: one frame at a time (one encoder, block-parallel); any other value: one
   // encoder per logical processor (at most 128), each frame encoded on its own thread.
   // quality is clamped to 1..3; chunk_count 0 = no Snappy. no_output nonzero: no file, encoded
-  // frames are discarded and audio ignored.
+  // frames are discarded and audio ignored. existing_file: `path` names a file made for this
+  // movie, which is written into in place and never created (see Mov_Writer).
   // Throws "Unsupported HAP Codec" (before the file is created), the movie writer's errors, and
   // "fail to init cpu encoding" when a frame encoder cannot be created (the file is then closed).
   RenderJob(const std::u16string& path, uint16_t width, uint16_t height, uint8_t depth,
             FrameRate frame_rate, uint32_t creation_time, uint16_t chunk_count,
             uint8_t timecode_switch, uint32_t timecode_start, uint8_t drop_frame,
             float pixel_aspect_ratio, JobCodec codec, uint32_t encoding_mode, uint8_t quality,
-            uint8_t no_output, CpuFeatureMask cpu_mask, RenderJobHooks hooks = {});
+            uint8_t no_output, CpuFeatureMask cpu_mask, RenderJobHooks hooks = {},
+            bool existing_file = false);
   ~RenderJob();
   RenderJob(const RenderJob&) = delete;
   RenderJob& operator=(const RenderJob&) = delete;

@@ -3,6 +3,7 @@
 // open file, no locked handle, no exception into the host).
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 #include "host/sim/sim_frames.h"
@@ -107,6 +108,14 @@ TEST_F(RenderFailures, StartAddingRefusals) {
   ASSERT_EQ(unwritable.messages.size(), 1u);
   EXPECT_EQ(unwritable.messages[0].rfind("Can't open target file : ", 0), 0u);
   EXPECT_LT(unwritable.messages[0].size(), 256u);
+  // The host says it created the file, but it is not there: it is not created behind its back.
+  target->values = values("gone.mov");
+  target->values.file_reserved = true;
+  const Outcome gone = start(target);
+  EXPECT_EQ(gone.code, 9995);
+  ASSERT_EQ(gone.messages.size(), 1u);
+  EXPECT_EQ(gone.messages[0].rfind("Can't open target file : ", 0), 0u);
+  EXPECT_FALSE(std::filesystem::exists(dir_.file("gone.mov")));
 }
 
 TEST_F(RenderFailures, SecondStartAndEndAdding) {
