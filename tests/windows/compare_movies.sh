@@ -9,6 +9,14 @@ win_sim=$1
 linux_sim=$2
 out=$3
 mkdir -p "$out"
+# The output folder's Windows name, asked once: winepath on a starved machine may print its own
+# error text instead of a path, so the answer must look like one.
+for _ in 1 2 3; do
+  win_out=$(winepath -w "$out" 2>/dev/null)
+  [[ "$win_out" =~ ^[A-Za-z]:\\ ]] && break
+  win_out=
+done
+[ -n "$win_out" ] || { echo "FAIL winepath gave no Windows name for $out"; exit 1; }
 
 # Every variant at 8 and at 16 bits with stereo 16-bit sound, then the other sound formats, a
 # layout the movie cannot hold (6 channels: no audio), a reserved file and the encoding modes.
@@ -45,7 +53,7 @@ for args in "${scenarios[@]}"; do
   for attempt in 1 2; do
     rm -f "$win.mov"
     # shellcheck disable=SC2086 # the scenario is a list of options
-    wine "$win_sim" render $args --frames 4 -o "$(winepath -w "$win.mov")" >"$win.raw" 2>&1
+    wine "$win_sim" render $args --frames 4 -o "$win_out\\win$name.mov" >"$win.raw" 2>&1
     status=$?
     tr -d '\r' <"$win.raw" >"$win.txt"
     [ -s "$win.txt" ] && break
