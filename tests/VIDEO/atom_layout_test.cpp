@@ -190,18 +190,16 @@ TEST(SampleTables, ChunkOffsetWidthFollowsTheLastOffset) {
 
 Bytes moov_bytes(FrameRate rate, uint8_t tc, uint32_t audio_tracks, float par = 1.0f,
                  uint16_t width = 1920) {
-  MoovVideoSettings s;
-  s.frame_rate = rate;
-  s.width = width;
-  s.height = 1080;
-  s.frame_count = 100;
-  s.sample_offsets.assign(100, 48);
-  s.sample_sizes.assign(100, 8);
-  s.pixel_aspect_ratio = par;
-  s.timecode_switch = tc;
-  s.timecode_sample_offset = 1000;
-  s.audio_track_count = audio_tracks;
-  Moov_Video_Writer moov(std::move(s));
+  Moov_Video_Writer moov({.frame_rate = rate,
+                          .width = width,
+                          .height = 1080,
+                          .frame_count = 100,
+                          .sample_offsets = std::vector<uint64_t>(100, 48),
+                          .sample_sizes = U32s(100, 8),
+                          .pixel_aspect_ratio = par,
+                          .timecode_switch = tc,
+                          .timecode_sample_offset = 1000,
+                          .audio_track_count = audio_tracks});
   for (uint32_t t = 0; t < audio_tracks; ++t)
     moov.add_audio_track(16, 48000, 192000, 2, {1, 2, 3, 4}, 0, 0);
   return serialise_atom(moov);
