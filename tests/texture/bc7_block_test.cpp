@@ -190,6 +190,26 @@ TEST(Bc7Facts, EstimatorScanBudgetFollowsQuality) {
   }
 }
 
+// Partition 0 splits this block into two subsets of two colours each, every component of one
+// colour at or below the other's, so each subset's min/max palette holds both colours: the
+// estimate of partition 0 is 0 and, scanned first, it wins at every quality and channel weighting.
+// Alpha spans from its minimum like the other channels; from 0 it would miss the lower alphas and
+// partition 2 would win.
+TEST(Bc7Facts, EstimatorSpansEveryChannelFromItsMinimum) {
+  const Bc7Color low[2] = {{{106, 131, 184, 119}}, {{107, 169, 138, 204}}};
+  const Bc7Color high[2] = {{{152, 249, 200, 137}}, {{202, 249, 149, 240}}};
+  Bc7Color pixels[16];
+  for (uint32_t i = 0; i < 16; ++i) {
+    const uint32_t s = orvex_test::bc7_subset_of(2, 0, i);
+    pixels[i] = (0x6846u >> i) & 1 ? high[s] : low[s];
+  }
+  const uint32_t unit[4] = {1, 1, 1, 1}, weighted[4] = {2, 3, 1, 4};
+  for (const Bc7BlockParams* params :
+       {&g_bc7_params_fast, &g_bc7_params_normal, &g_bc7_params_slow})
+    for (const uint32_t* weights : {unit, weighted})
+      EXPECT_EQ(bc7_estimate_partition(pixels, *params, weights, 7), 0u) << weights[0];
+}
+
 // Equal weights of 3 scale every estimate by 3, which keeps each strict comparison, so the
 // weighted path must pick the partition that the unit-weight path picks; on natural and noise
 // blocks and on two-colour blocks with grain (where the partition choice matters most).
