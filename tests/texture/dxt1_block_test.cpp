@@ -1,5 +1,6 @@
 // DXT1 block facts: single-colour tables, solid blocks, the degenerate two-colour block, the
-// Normal quality threshold and colour order, and the endpoint estimate step by step.
+// Normal quality threshold and colour order, the endpoint estimate step by step, and blocks of
+// pure hues (edges and ramps) that every quality must keep close.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -140,6 +141,21 @@ TEST_P(Dxt1Quality, NeverWritesTransparentOrReversedBlocks) {
     orvex_test::decode_dxt1_block(blk.data(), px);
     for (int i = 0; i < 16; ++i) ASSERT_EQ(px[4 * i + 3], 255) << "block " << n;
   }
+}
+
+// Edges and ramps between every two of the six pure hues. Pairs that differ by +d in one channel
+// and -d in another (red/green, cyan/magenta, ...) spread orthogonally to (1, 1, 1), which the
+// cluster fit's axis must still find; beside them a shared channel varies a little on its own.
+TEST_P(Dxt1Quality, PureHueEdgesAndRampsDecodeWithin8Levels) {
+  constexpr uint32_t w = 480, h = 128;
+  const auto rgba = orvex_test::pure_hues_rgba(w, h);
+  const auto decoded = orvex_test::decode_dxt1_texture(
+      texture_test::encode_rgba(rgba, w, h, {.quality = GetParam()}).data(), w, h);
+  size_t worst = 0;
+  for (size_t i = 0; i < rgba.size(); ++i)
+    if (std::abs(decoded[i] - rgba[i]) > std::abs(decoded[worst] - rgba[worst])) worst = i;
+  EXPECT_LE(std::abs(decoded[worst] - rgba[worst]), 8)
+      << "pixel " << worst / 4 % w << "," << worst / 4 / w << " channel " << worst % 4;
 }
 
 INSTANTIATE_TEST_SUITE_P(Qualities, Dxt1Quality, testing::Values(1, 2, 3));
