@@ -37,12 +37,9 @@ std::vector<uint8_t> encode_solid(uint8_t r, uint8_t g, uint8_t b, uint8_t quali
   return encode_block(rgb, quality);
 }
 
+// Known entries of the Slow fit table: which of the equally good pairs each one keeps (the
+// Fast/Normal pair table is checked whole against its search below).
 TEST(Dxt1Tables, KnownEntries) {
-  const int pairs[][3] = {{0, 0, 0}, {2, 0, 1}, {4, 1, 0}, {255, 31, 31}};  // value, max, min
-  for (const auto& [v, mx, mn] : pairs) {
-    EXPECT_EQ(kSingleColour5[v].mx, mx) << v;
-    EXPECT_EQ(kSingleColour5[v].mn, mn) << v;
-  }
   // value, candidate, start, end (-1: any), error
   const int fits[][5] = {{1, 0, 0, 0, 1},     {1, 1, 0, 1, 1},     {128, 0, 16, 0, 4},
                          {128, 1, 10, 27, 0}, {255, 0, 31, -1, 0}, {255, 1, 31, 31, 0}};
