@@ -3,7 +3,7 @@
 // masking rule can be tested anywhere) and the effective CpuFeatureMask they allow.
 #include <cstdint>
 
-#include "texture/dxtenc.h"
+#include "texture/cpu_levels.h"
 
 struct CpuFacts {
   bool osxsave = false;

@@ -1,9 +1,8 @@
-// The processor-specific builds of the BC7 encoder give the baseline build's answers: the AVX2
+// The processor-specific builds of the BC7 kernels give the baseline build's answers: the AVX2
 // partition estimator picks the same partition for every block, the AVX2 selector evaluation
-// picks the same selectors with the same error whenever the solution can win, the AVX2
-// least-squares sums equal the baseline's, and whole Hap R
-// textures set up with AVX2 allowed are byte-identical to those set up without it. Skipped
-// where the processor lacks AVX2.
+// picks the same selectors with the same error whenever the solution can win, and the AVX2
+// least-squares sums equal the baseline's. Whole Hap R textures at every level are checked with
+// the other texture types (slot_equivalence_test.cpp). Skipped where the processor lacks AVX2.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -11,23 +10,17 @@
 #include <random>
 #include <vector>
 
-#include "tests/support/test_frames.h"
-#include "tests/texture/texture_test_util.h"
 #include "texture/bc7enc/bc7_kernels.h"
 #include "texture/bc7enc/bc7_partition_estimate.h"
 #include "texture/bc7enc/bc7_partitions.h"
 #include "texture/bc7enc/bc7_presets.h"
 #include "texture/bc7enc/bc7_weights.h"
 #include "texture/cpu_probe.h"
-#include "texture/dxtenc.h"
 
 namespace {
 
-constexpr CpuFeatureMask kAvx2 = CPU_ALLOW_SPECIFIC | CPU_AVX | CPU_AVX2;
-constexpr CpuFeatureMask kGenericOnly = CPU_ALLOW_SPECIFIC;
-
 bool has_avx2() {
-  return effective_mask(kAvx2, probe_cpu_facts()) == kAvx2;
+  return cpu_level_allowed(effective_mask(CPU_MASK_DEFAULT, probe_cpu_facts()), CPU_LEVEL_AVX2);
 }
 
 using Block = std::array<Bc7Color, 16>;
@@ -145,59 +138,5 @@ TEST(Bc7VariantEquivalence, Avx2LeastSquaresSumsMatchBaseline) {
     ASSERT_EQ(0, std::memcmp(&base, &vec, sizeof base)) << trial;
   }
 }
-
-struct TextureCase {
-  const char* name;
-  uint8_t quality;
-  bool with_alpha;
-  bool noise;
-  PixelFormat fmt;
-};
-
-class Bc7TextureEquivalence : public testing::TestWithParam<TextureCase> {};
-
-std::vector<uint8_t> encode(const std::vector<uint8_t>& rgba, uint32_t w, uint32_t h,
-                            const TextureCase& tc, CpuFeatureMask mask) {
-  const std::vector<uint8_t> src = tc.fmt == ARGB_16_HOST ? orvex_test::rgba_to_argb16_host(rgba)
-                                                          : orvex_test::rgba_to_argb8(rgba);
-  DxtEnc enc{};
-  enc.source_without_alpha = tc.with_alpha ? 0 : 1;
-  EXPECT_EQ(dxtenc_open(&enc, w, h, DXTENC_BC7, tc.quality, 0, tc.fmt, PAD_REPLICATE, 2, mask), 0);
-  std::vector<uint8_t> out(dxtenc_buffer_size(w, h, DXTENC_BC7, PAD_REPLICATE));
-  const uint8_t* planes[4] = {src.data(), nullptr, nullptr, nullptr};
-  const size_t strides[4] = {size_t{w} * (tc.fmt == ARGB_16_HOST ? 8 : 4), 0, 0, 0};
-  dxtenc_encode(&enc, out.data(), planes, strides);
-  return out;
-}
-
-TEST_P(Bc7TextureEquivalence, Avx2TextureIsByteIdentical) {
-  if (!has_avx2()) GTEST_SKIP() << "this processor lacks avx2";
-  const TextureCase& tc = GetParam();
-  constexpr uint32_t w = 68, h = 36;  // partial blocks on both edges
-  const std::vector<uint8_t> rgba =
-      tc.noise
-          ? texture_test::noise_image(w, h, !tc.with_alpha, 5)
-          : texture_test::natural_image(
-                w, h,
-                tc.with_alpha ? texture_test::AlphaKind::Soft : texture_test::AlphaKind::Opaque, 3);
-  EXPECT_EQ(encode(rgba, w, h, tc, kAvx2), encode(rgba, w, h, tc, kGenericOnly));
-}
-
-std::vector<TextureCase> texture_cases() {
-  static const char* const names[3][2][2] = {
-      {{"fast_natural", "fast_noise"}, {"fast_alpha_natural", "fast_alpha_noise"}},
-      {{"normal_natural", "normal_noise"}, {"normal_alpha_natural", "normal_alpha_noise"}},
-      {{"slow_natural", "slow_noise"}, {"slow_alpha_natural", "slow_alpha_noise"}}};
-  std::vector<TextureCase> cases;
-  for (uint8_t q = 1; q <= 3; ++q)
-    for (int a = 0; a < 2; ++a)
-      for (int n = 0; n < 2; ++n)
-        cases.push_back(
-            {names[q - 1][a][n], q, a != 0, n != 0, (q + a) % 2 ? ARGB_16_HOST : ARGB_8});
-  return cases;
-}
-
-INSTANTIATE_TEST_SUITE_P(Bc7, Bc7TextureEquivalence, testing::ValuesIn(texture_cases()),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
