@@ -10,21 +10,9 @@ namespace {
 // Texture type of every slot for a codec; Hap Alpha-Only reads luma when the host frame has no
 // alpha channel (24 or 48 bits deep).
 DxtEncType texture_type(HapFrameCodec codec, bool source_without_alpha) {
-  switch (codec) {
-    case HapFrameCodec_Hap:
-      return DXTENC_DXT1;
-    case HapFrameCodec_Hap_Alpha:
-      return DXTENC_DXT5;
-    case HapFrameCodec_Hap_Q:
-      return DXTENC_YCOCG;
-    case HapFrameCodec_Hap_Q_Alpha:
-      return DXTENC_YCOCG_RGTC1_ALPHA;
-    case HapFrameCodec_Hap_Alpha_Only:
-      return source_without_alpha ? DXTENC_RGTC1_LUMA : DXTENC_RGTC1_ALPHA;
-    case HapFrameCodec_Hap_R:
-      return DXTENC_BC7;
-  }
-  throw std::runtime_error("Unsupported HAP Codec");
+  const HapVariant* variant = hap_variant(codec);
+  if (!variant) throw std::runtime_error("Unsupported HAP Codec");
+  return source_without_alpha ? variant->texture_type_without_alpha : variant->texture_type;
 }
 
 bool without_alpha(uint32_t host_depth) {
