@@ -1,13 +1,14 @@
-// The processor-specific builds of the BC7 kernels give the baseline build's answers: the AVX2
-// partition estimator picks the same partition for every block, the AVX2 selector evaluation
-// picks the same selectors with the same error whenever the solution can win, and the AVX2
-// least-squares sums equal the baseline's. Whole Hap R textures at every level are checked with
-// the other texture types (slot_equivalence_test.cpp). Skipped where the processor lacks AVX2.
+// The processor-specific builds of the BC7 kernels give the baseline build's answers: the
+// partition estimator picks the same partition for every block, the selector evaluation picks the
+// same selectors with the same error whenever the solution can win, and the least-squares sums
+// are equal. Skipped where the processor lacks the build's level. Whole Hap R textures at every
+// level are checked with the other texture types (slot_equivalence_test.cpp).
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "texture/bc7enc/bc7_kernels.h"
@@ -19,9 +20,23 @@
 
 namespace {
 
-bool has_avx2() {
-  return cpu_level_allowed(effective_mask(CPU_MASK_DEFAULT, probe_cpu_facts()), CPU_LEVEL_AVX2);
-}
+// The processor-specific builds of the BC7 kernels, each with the level that binds it.
+struct Bc7Build {
+  const char* name;
+  CpuFeatureMask level;
+  const Bc7Kernels* kernels;
+};
+const Bc7Build kBuilds[] = {{"avx2", CPU_LEVEL_AVX2, &g_bc7_kernels_avx2}};
+
+class Bc7VariantEquivalence : public testing::TestWithParam<Bc7Build> {
+ protected:
+  void SetUp() override {
+    if (!cpu_level_allowed(effective_mask(CPU_MASK_DEFAULT, probe_cpu_facts()), build.level))
+      GTEST_SKIP() << "this processor lacks " << build.name;
+  }
+  const Bc7Build& build = GetParam();
+  const Bc7Kernels& k = *build.kernels;
+};
 
 using Block = std::array<Bc7Color, 16>;
 
@@ -52,8 +67,7 @@ std::vector<Block> adversarial_blocks(bool with_alpha) {
   return blocks;
 }
 
-TEST(Bc7VariantEquivalence, Avx2EstimatorPicksTheBaselinePartition) {
-  if (!has_avx2()) GTEST_SKIP() << "this processor lacks avx2";
+TEST_P(Bc7VariantEquivalence, EstimatorPicksTheBaselinePartition) {
   // The presets, plus a full scan of all 64 partitions without the pre-filter, where the winner
   // depends on every partition's estimate.
   Bc7BlockParams full_scan = g_bc7_params_slow;
@@ -64,7 +78,7 @@ TEST(Bc7VariantEquivalence, Avx2EstimatorPicksTheBaselinePartition) {
     for (uint32_t mode : {1u, 7u})
       for (const Block& block : adversarial_blocks(mode == 7))
         for (const uint32_t* weights : {unit, weighted})
-          ASSERT_EQ(bc7_estimate_partition_avx2(block.data(), *params, weights, mode),
+          ASSERT_EQ(k.m_estimate_partition(block.data(), *params, weights, mode),
                     bc7_estimate_partition(block.data(), *params, weights, mode))
               << "mode " << mode << " partitions " << params->m_max_partitions << " pre-filter "
               << params->m_partition_prefilter << " weights " << weights[0];
@@ -72,10 +86,9 @@ TEST(Bc7VariantEquivalence, Avx2EstimatorPicksTheBaselinePartition) {
 
 // Every selector count, with and without alpha, every subset size, endpoints anywhere (equal,
 // reversed, at the limits), pixels from noise or from the limits. With no best error yet both
-// builds report the full error; with a best error the AVX2 build may only differ where the
+// builds report the full error; with a best error the vector build may only differ where the
 // solution loses anyway.
-TEST(Bc7VariantEquivalence, Avx2SelectorEvaluationMatchesBaseline) {
-  if (!has_avx2()) GTEST_SKIP() << "this processor lacks avx2";
+TEST_P(Bc7VariantEquivalence, SelectorEvaluationMatchesBaseline) {
   std::mt19937 rng(31);
   const uint32_t* weight_tables[3] = {g_bc7_weights2, g_bc7_weights3, g_bc7_weights4};
   const uint32_t unit[4] = {1, 1, 1, 1}, weighted[4] = {3, 1, 2, 5};
@@ -97,16 +110,16 @@ TEST(Bc7VariantEquivalence, Avx2SelectorEvaluationMatchesBaseline) {
       lo[c] = limits ? (rng() & 1) * 255 : rng() % 256;
       hi[c] = trial % 11 == 0 ? lo[c] : rng() % 256;
     }
-    uint8_t base_sel[16], avx2_sel[16];
+    uint8_t base_sel[16], vec_sel[16];
     const uint64_t base = bc7_evaluate_selectors(lo, hi, cell, UINT64_MAX, base_sel);
-    ASSERT_EQ(bc7_evaluate_selectors_avx2(lo, hi, cell, UINT64_MAX, avx2_sel), base) << trial;
-    ASSERT_EQ(0, std::memcmp(base_sel, avx2_sel, cell.m_num_pixels)) << trial;
+    ASSERT_EQ(k.m_evaluate_selectors(lo, hi, cell, UINT64_MAX, vec_sel), base) << trial;
+    ASSERT_EQ(0, std::memcmp(base_sel, vec_sel, cell.m_num_pixels)) << trial;
     for (const uint64_t best : {base + 1, base, base / 2}) {
       const uint64_t partial = bc7_evaluate_selectors(lo, hi, cell, best, base_sel);
-      const uint64_t vec = bc7_evaluate_selectors_avx2(lo, hi, cell, best, avx2_sel);
+      const uint64_t vec = k.m_evaluate_selectors(lo, hi, cell, best, vec_sel);
       if (partial < best) {
         ASSERT_EQ(vec, partial) << trial;
-        ASSERT_EQ(0, std::memcmp(base_sel, avx2_sel, cell.m_num_pixels)) << trial;
+        ASSERT_EQ(0, std::memcmp(base_sel, vec_sel, cell.m_num_pixels)) << trial;
       } else {
         ASSERT_GE(vec, best) << trial;
       }
@@ -114,8 +127,7 @@ TEST(Bc7VariantEquivalence, Avx2SelectorEvaluationMatchesBaseline) {
   }
 }
 
-TEST(Bc7VariantEquivalence, Avx2LeastSquaresSumsMatchBaseline) {
-  if (!has_avx2()) GTEST_SKIP() << "this processor lacks avx2";
+TEST_P(Bc7VariantEquivalence, LeastSquaresSumsMatchBaseline) {
   std::mt19937 rng(47);
   const uint32_t* weight_tables[3] = {g_bc7_weights2, g_bc7_weights3, g_bc7_weights4};
   for (int trial = 0; trial < 3000; ++trial) {
@@ -134,9 +146,12 @@ TEST(Bc7VariantEquivalence, Avx2LeastSquaresSumsMatchBaseline) {
     cell.m_selector_weights = weight_tables[table];
     Bc7LeastSquaresSums base, vec;
     bc7_least_squares_sums(cell, selectors, base);
-    bc7_least_squares_sums_avx2(cell, selectors, vec);
+    k.m_least_squares_sums(cell, selectors, vec);
     ASSERT_EQ(0, std::memcmp(&base, &vec, sizeof base)) << trial;
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Builds, Bc7VariantEquivalence, testing::ValuesIn(kBuilds),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
