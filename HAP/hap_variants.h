@@ -162,17 +162,23 @@ constexpr const HapVariant* hap_variant_named(std::string_view cli_name) {
 }
 
 // The table's entries agree with each other: indexed by frame codec, and each texture type writes
-// the textures of the frame, block for block.
+// the textures of the frame, block for block. (No pointers: sanitizer builds cannot compare them
+// in constant expressions.)
+constexpr uint32_t hap_format_block_bytes_or_0(HapTexFormat format) {
+  for (const HapTextureFormat& f : kHapTextureFormats) {
+    if (f.format == format) return hap_texture_block_bytes(f);
+  }
+  return 0;
+}
 constexpr bool hap_variant_consistent(const HapVariant& v, size_t index) {
   if (v.frame_codec != index || v.texture_count < 1 || v.texture_count > 2) return false;
   for (DxtEncType type : {v.texture_type, v.texture_type_without_alpha}) {
     const uint32_t written[2] = {kDxtEncTypes[type].block_bytes,
                                  kDxtEncTypes[type].second_block_bytes};
     for (uint32_t t = 0; t < 2; ++t) {
-      const HapTextureFormat* f = t < v.texture_count ? hap_texture_format(v.textures[t]) : nullptr;
-      if ((t < v.texture_count && !f) || written[t] != (f ? hap_texture_block_bytes(*f) : 0)) {
-        return false;
-      }
+      const uint32_t expected =
+          t < v.texture_count ? hap_format_block_bytes_or_0(v.textures[t]) : 0;
+      if (written[t] != expected || (t < v.texture_count && expected == 0)) return false;
     }
   }
   return true;
