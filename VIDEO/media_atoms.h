@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "VIDEO/atom_writer.h"
+#include "VIDEO/sample_descriptions.h"
 #include "job/frame_rate.h"
 
 // `mdhd`: time scale = rate numerator, duration = denominator x frame count.
@@ -63,7 +64,7 @@ class DINF_Writer : public Atom_Writer {
 // Children: vmhd, hdlr (data), dinf, stbl.
 class MINF_Video_Writer : public Fixed_Container<4> {
  public:
-  MINF_Video_Writer(uint16_t width, uint16_t height, uint8_t depth, FourCC code,
+  MINF_Video_Writer(uint16_t width, uint16_t height, const VideoSampleFormat& format,
                     uint32_t frame_count, FrameRate rate, std::vector<uint64_t> offsets,
                     std::vector<uint32_t> sizes, uint16_t display_width);
 };
@@ -86,8 +87,8 @@ class MINF_TC_Writer : public Fixed_Container<4> {
 // Children: mdhd, hdlr (media), minf.
 class MDIA_Video_Writer : public Fixed_Container<3> {
  public:
-  MDIA_Video_Writer(uint32_t creation_time, uint16_t width, uint16_t height, uint8_t depth,
-                    FourCC code, uint32_t frame_count, FrameRate rate,
+  MDIA_Video_Writer(uint32_t creation_time, uint16_t width, uint16_t height,
+                    const VideoSampleFormat& format, uint32_t frame_count, FrameRate rate,
                     std::vector<uint64_t> offsets, std::vector<uint32_t> sizes,
                     uint16_t display_width);
 };

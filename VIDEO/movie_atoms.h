@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "VIDEO/atom_writer.h"
+#include "VIDEO/sample_descriptions.h"
 #include "job/frame_rate.h"
 
 // `mvhd`; writes next_track_id + 1 as the next free ID.
@@ -86,8 +87,8 @@ uint16_t display_width_for(uint16_t width, float pixel_aspect_ratio);
 // Children: tkhd, tapt, load, edts, tref (only with a timecode track), mdia.
 class TRAK_Video_Writer : public Fixed_Container<6> {
  public:
-  TRAK_Video_Writer(uint32_t creation_time, uint16_t width, uint16_t height, uint8_t depth,
-                    FourCC code, uint32_t frame_count, FrameRate rate,
+  TRAK_Video_Writer(uint32_t creation_time, uint16_t width, uint16_t height,
+                    const VideoSampleFormat& format, uint32_t frame_count, FrameRate rate,
                     std::vector<uint64_t> offsets, std::vector<uint32_t> sizes,
                     float pixel_aspect_ratio, int32_t tc_track_id);
 };
@@ -115,8 +116,7 @@ struct MoovVideoSettings {
   uint32_t creation_time = 0;   // also the modification time of every header
   uint16_t width = 0;           // encoded frame size in pixels
   uint16_t height = 0;
-  uint8_t depth = 24;  // 24 or 32
-  FourCC code = fourcc("Hap1");
+  VideoSampleFormat format{};
   uint32_t frame_count = 0;
   std::vector<uint64_t> sample_offsets;  // file offset of each video sample
   std::vector<uint32_t> sample_sizes;
