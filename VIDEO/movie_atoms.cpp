@@ -27,13 +27,13 @@ void append_aperture(ByteVector& content, uint16_t width, uint16_t height) {
   append_be32(content, uint32_t{height} << 16);
 }
 
+}  // namespace
+
 bool timecode_rate_supported(FrameRate r) {
   if (r.denominator == 1) return r.numerator < 256;
   return r.denominator == 1001 &&
          (r.numerator == 24000 || r.numerator == 30000 || r.numerator == 60000);
 }
-
-}  // namespace
 
 MVHD_Writer::MVHD_Writer(uint32_t creation_time, uint32_t frame_count, FrameRate rate,
                          uint32_t next_track_id)

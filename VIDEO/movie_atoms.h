@@ -83,6 +83,10 @@ class LOAD_Writer : public Atom_Writer {
 // not a number, or too wide for 16 bits) prints a warning and keeps the width.
 uint16_t display_width_for(uint16_t width, float pixel_aspect_ratio);
 
+// Rates a timecode track can count: N/1 below 256, and 24000, 30000 or 60000 over 1001. At
+// other rates the movie is written without its timecode track.
+bool timecode_rate_supported(FrameRate rate);
+
 // Children: tkhd, tapt, load, edts, tref (only with a timecode track), mdia.
 class TRAK_Video_Writer : public Fixed_Container<6> {
  public:

@@ -63,8 +63,10 @@ std::string probe(const std::string& movie, const char* kind, const std::string&
 static std::vector<uint8_t> decode(const std::string& movie, const std::string& map,
                                    const std::string& format_args) {
   Scratch tmp;
-  const RunResult r = run("ffmpeg -v error -i " + quote(movie) + " -map " + map + " -f " +
-                          format_args + " " + tmp.file("decoded"));
+  // Accurate YUV conversion, as orvex-hap's: the default's chroma replication differs at edges.
+  const RunResult r = run("ffmpeg -v error -i " + quote(movie) + " -map " + map +
+                          " -sws_flags bicubic+accurate_rnd+full_chroma_int -f " + format_args +
+                          " " + tmp.file("decoded"));
   if (r.status != 0 || !r.err.empty()) throw std::runtime_error("ffmpeg decode: " + r.err);
   return read_file(tmp.file("decoded"));
 }
