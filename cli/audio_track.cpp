@@ -60,8 +60,7 @@ void AudioTrack::convert(const AVFrame& f) {
     SwrContext* ctx = nullptr;
     int err = swr_alloc_set_opts2(&ctx, &out_layout, swr_format(out_.layout),
                                   static_cast<int>(out_.rate_hz), &in_layout,
-                                  static_cast<AVSampleFormat>(f.format), f.sample_rate, 0,
-                                  nullptr);
+                                  static_cast<AVSampleFormat>(f.format), f.sample_rate, 0, nullptr);
     av_channel_layout_uninit(&in_layout);
     av_channel_layout_uninit(&out_layout);
     if (err >= 0) err = swr_init(ctx);
@@ -86,7 +85,8 @@ void AudioTrack::convert(const AVFrame& f) {
   }
 
   const int capacity = swr_get_out_samples(swr_.get(), f.nb_samples);
-  if (capacity < 0) throw std::runtime_error("cannot convert the audio: " + av_error_text(capacity));
+  if (capacity < 0)
+    throw std::runtime_error("cannot convert the audio: " + av_error_text(capacity));
   const size_t sample_bytes = out_.layout == PcmLayout::S16 ? 2 : 4;
   converted_.resize(size_t(capacity) * out_.channels * sample_bytes);
   uint8_t* dst[1] = {converted_.data()};

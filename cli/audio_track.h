@@ -57,7 +57,7 @@ class AudioTrack {
   int64_t first_sample_ = 0;   // the first decoded sample's time, in output sample frames
   int64_t origin_sample_ = 0;  // the video's start, in output sample frames
   double max_silence_s_ = 0;
-  int64_t trim_left_ = 0;      // sample frames still to drop
+  int64_t trim_left_ = 0;  // sample frames still to drop
   int64_t shift_frames_ = 0;
   int64_t decoded_end_ = AV_NOPTS_VALUE;  // end of the last decoded frame, in time_base_
   uint64_t damaged_packets_ = 0;

@@ -169,8 +169,8 @@ ParsedCommandLine parse_cli_options(int argc, char** argv) {
                                         "Encode INPUT (a file, or - for standard input) "
                                         "or the built-in pattern into OUT.mov");
 
-  std::string pattern_size, raw_size, rate, codec = "hap", quality = "normal", par, timecode,
-                                            start, duration, colorspace, range, audio_format;
+  std::string pattern_size, raw_size, rate, codec = "hap", quality = "normal", par, timecode, start,
+                                            duration, colorspace, range, audio_format;
   encode->add_option("INPUT", o.input, "Input file or stream; - reads standard input");
   CLI::Option* pattern_opt =
       encode
@@ -257,8 +257,9 @@ ParsedCommandLine parse_cli_options(int argc, char** argv) {
     usage(o.pattern ? "give either INPUT or --pattern, not both" : "no INPUT given (or --pattern)");
   }
   if (o.output == "-") {
-    usage("-o -: a movie cannot go to standard output (its index is written last, which needs "
-          "a seekable file); give a file name");
+    usage(
+        "-o -: a movie cannot go to standard output (its index is written last, which needs "
+        "a seekable file); give a file name");
   }
   if (!raw_size.empty()) parse_size(raw_size, "--size", o.raw_width_px, o.raw_height_px);
   if (!rate.empty()) o.rate = parse_rate(rate);

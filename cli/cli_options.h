@@ -46,8 +46,8 @@ struct CliOptions {
   std::optional<double> start_s;     // --start, file input
   std::optional<double> duration_s;  // --duration; the pattern's length (default 5 s)
   bool no_audio = false;
-  std::optional<uint32_t> audio_track;    // --audio-track N (0-based)
-  std::optional<PcmLayout> audio_format;  // --audio-format
+  std::optional<uint32_t> audio_track;         // --audio-track N (0-based)
+  std::optional<PcmLayout> audio_format;       // --audio-format
   ColourMatrix matrix = ColourMatrix::Source;  // --colorspace
   ColourRange range = ColourRange::Source;     // --range
   bool autorotate = true;                      // --no-autorotate clears it

@@ -112,7 +112,8 @@ TimecodeChoice choose_timecode(const CliOptions& o, const SourceInfo& info) {
     const size_t sep = info.timecode.find_last_of(":;.");
     tc.drop_frame = sep != std::string::npos && info.timecode[sep] != ':';
     try {
-      tc.start_frame = timecode_start_frame(parse_timecode(info.timecode), info.rate, tc.drop_frame);
+      tc.start_frame =
+          timecode_start_frame(parse_timecode(info.timecode), info.rate, tc.drop_frame);
     } catch (const UsageError&) {
       warn("the source's timecode " + info.timecode + " does not fit a " + rate_text(info.rate) +
            " fps movie; it is left out");
@@ -162,7 +163,8 @@ int run_encode(const CliOptions& o) {
   const std::string ext = ".mov";
   if (o.output.size() < ext.size() ||
       strcasecmp(o.output.c_str() + o.output.size() - ext.size(), ext.c_str()) != 0) {
-    warn("'" + o.output + "' does not end in .mov; it is written as a QuickTime movie all the same");
+    warn("'" + o.output +
+         "' does not end in .mov; it is written as a QuickTime movie all the same");
   }
   check_output_writable(o.output, o.overwrite);
   ProgressFile progress_file(o.progress_path);
@@ -252,8 +254,8 @@ int run_encode(const CliOptions& o) {
   const SourceReport report = source->report();
   for (const std::string& w : report.warnings) warn(w);
   if (report.duplicated != 0 || report.dropped != 0) {
-    warn("to keep the source's timing at " + rate_text(info.rate) + " fps: " +
-         count_text(report.duplicated, "frame", "frames") + " duplicated, " +
+    warn("to keep the source's timing at " + rate_text(info.rate) +
+         " fps: " + count_text(report.duplicated, "frame", "frames") + " duplicated, " +
          std::to_string(report.dropped) + " dropped");
   }
   const double seconds = progress.elapsed_s();

@@ -137,9 +137,9 @@ struct FfmpegSource::State {
   bool start_given = false;
   int64_t start_ts = 0;  // --start in video_tb
   bool have_origin = false;
-  int64_t origin = 0;          // the output's time 0 in video_tb
-  int64_t next_pts = 0;        // expected start of the next frame, for frames without one
-  int64_t pending_end = 0;     // end of the pending frame in video_tb
+  int64_t origin = 0;            // the output's time 0 in video_tb
+  int64_t next_pts = 0;          // expected start of the next frame, for frames without one
+  int64_t pending_end = 0;       // end of the pending frame in video_tb
   int64_t default_duration = 1;  // one frame at the source's rate, in video_tb
   double max_silence_s = 3600;
   bool demux_done = false, video_flushed = false, video_done = false, finished = false;
@@ -156,10 +156,10 @@ struct FfmpegSource::State {
   std::vector<std::string> warnings;
 
   int64_t to_slot(int64_t ticks) const {
-    return av_rescale_q_rnd(ticks, video_tb,
-                            AVRational{static_cast<int>(info.rate.denominator),
-                                       static_cast<int>(info.rate.numerator)},
-                            static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
+    return av_rescale_q_rnd(
+        ticks, video_tb,
+        AVRational{static_cast<int>(info.rate.denominator), static_cast<int>(info.rate.numerator)},
+        static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
   }
   uint64_t lost() const {
     uint64_t unread = 0;
@@ -287,9 +287,9 @@ FfmpegSource::FfmpegSource(const FfmpegInput& input) : state_(std::make_unique<S
   }
   s.first_width = vp->width;
   s.first_height = vp->height;
-  s.converter = std::make_unique<VideoConverter>(
-      static_cast<uint32_t>(vp->width), static_cast<uint32_t>(vp->height), s.info.deep, rotation,
-      colour_overrides(input));
+  s.converter = std::make_unique<VideoConverter>(static_cast<uint32_t>(vp->width),
+                                                 static_cast<uint32_t>(vp->height), s.info.deep,
+                                                 rotation, colour_overrides(input));
 
   // Timing: the output rate, one source frame's length, the expected output length.
   AVRational source_rate = vs->avg_frame_rate;
@@ -305,7 +305,8 @@ FfmpegSource::FfmpegSource(const FfmpegInput& input) : state_(std::make_unique<S
   if (input.max_frames != 0) s.limit = input.max_frames;
   if (input.duration_s) {
     s.limit = std::min<uint64_t>(
-        s.limit, std::max<uint64_t>(1, static_cast<uint64_t>(std::llround(*input.duration_s * rate))));
+        s.limit,
+        std::max<uint64_t>(1, static_cast<uint64_t>(std::llround(*input.duration_s * rate))));
   }
   double length_s = 0;
   if (vs->duration > 0 && vs->duration != AV_NOPTS_VALUE) {
@@ -325,7 +326,8 @@ FfmpegSource::FfmpegSource(const FfmpegInput& input) : state_(std::make_unique<S
   if (input.start_s) {
     s.start_given = true;
     const int64_t file_start = fc->start_time == AV_NOPTS_VALUE ? 0 : fc->start_time;
-    const int64_t target = file_start + static_cast<int64_t>(std::llround(*input.start_s * AV_TIME_BASE));
+    const int64_t target =
+        file_start + static_cast<int64_t>(std::llround(*input.start_s * AV_TIME_BASE));
     s.start_ts = av_rescale_q(target, AV_TIME_BASE_Q, s.video_tb);
     // Without a seekable input (or when seeking fails) the frames before are decoded and
     // left out.
@@ -343,9 +345,10 @@ FfmpegSource::FfmpegSource(const FfmpegInput& input) : state_(std::make_unique<S
     }
     if (input.audio_track) {
       if (*input.audio_track >= streams.size()) {
-        throw UsageError("--audio-track " + std::to_string(*input.audio_track) + ": '" +
-                         input.path + "' has " + plural(streams.size(), "audio track", "audio tracks") +
-                         (streams.empty() ? "" : " (0-" + std::to_string(streams.size() - 1) + ")"));
+        throw UsageError(
+            "--audio-track " + std::to_string(*input.audio_track) + ": '" + input.path + "' has " +
+            plural(streams.size(), "audio track", "audio tracks") +
+            (streams.empty() ? "" : " (0-" + std::to_string(streams.size() - 1) + ")"));
       }
       streams = {streams[*input.audio_track]};
     }
@@ -454,11 +457,10 @@ void FfmpegSource::State::set_origin(int64_t ts) {
 // After the last frame: decode the audio up to the end of the video.
 void FfmpegSource::State::drain_audio() {
   if (tracks.empty() || !have_origin) return;
-  const int64_t end =
-      origin + av_rescale_q(static_cast<int64_t>(emitted),
-                            AVRational{static_cast<int>(info.rate.denominator),
-                                       static_cast<int>(info.rate.numerator)},
-                            video_tb);
+  const int64_t end = origin + av_rescale_q(static_cast<int64_t>(emitted),
+                                            AVRational{static_cast<int>(info.rate.denominator),
+                                                       static_cast<int>(info.rate.numerator)},
+                                            video_tb);
   // Interleaving keeps streams within about a second; stop reading two seconds later.
   const int64_t stop = end + av_rescale_q(2, AVRational{1, 1}, video_tb);
   while (!demux_done) {

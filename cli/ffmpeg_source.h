@@ -27,8 +27,8 @@ struct FfmpegInput {
   std::optional<double> duration_s;  // stop after this much output
   uint64_t max_frames = 0;           // stop after this many output frames; 0 = all
   bool audio = true;
-  std::optional<uint32_t> audio_track;      // keep only this audio track (0-based)
-  std::optional<PcmLayout> audio_format;    // every track in this layout
+  std::optional<uint32_t> audio_track;    // keep only this audio track (0-based)
+  std::optional<PcmLayout> audio_format;  // every track in this layout
   ColourMatrix matrix = ColourMatrix::Source;
   ColourRange range = ColourRange::Source;
   bool autorotate = true;

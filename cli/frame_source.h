@@ -42,9 +42,9 @@ struct SourceInfo {
 
 // What happened to the source's frames on the way, for the warnings and the summary.
 struct SourceReport {
-  uint64_t duplicated = 0;  // frames repeated to keep the constant rate
-  uint64_t dropped = 0;     // frames left out to keep the constant rate
-  uint64_t lost = 0;        // frames that could not be read or decoded
+  uint64_t duplicated = 0;            // frames repeated to keep the constant rate
+  uint64_t dropped = 0;               // frames left out to keep the constant rate
+  uint64_t lost = 0;                  // frames that could not be read or decoded
   std::vector<std::string> warnings;  // one line each, without prefix
 };
 

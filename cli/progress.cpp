@@ -57,9 +57,9 @@ std::string count_text(uint64_t n, const char* one, const char* many) {
 }
 
 Progress::Progress(bool show, uint64_t total_frames, FrameRate rate, std::FILE* blocks)
-    : display_(!show                     ? Display::None
+    : display_(!show                   ? Display::None
                : isatty(STDERR_FILENO) ? Display::Line
-                                         : Display::Plain),
+                                       : Display::Plain),
       total_frames_(total_frames),
       rate_(rate),
       blocks_(blocks),
@@ -95,13 +95,12 @@ void Progress::update(const ProgressState& state) {
     eta = format_duration((total_frames_ - state.frames) / fps);
   }
   const bool line = display_ == Display::Line;
-  std::fprintf(stderr,
-               line ? "\rframe %" PRIu64 "%s  time %s  %.1f fps  %.2fx  elapsed %s  ETA %s  %s\033[K"
-                    : "orvex-hap: frame %" PRIu64
-                      "%s, time %s, %.1f fps, %.2fx, elapsed %s, ETA %s, %s\n",
-               state.frames, total, format_media_time(media_s).c_str(), fps, speed,
-               format_duration(elapsed).c_str(), eta.c_str(),
-               format_size(state.output_bytes).c_str());
+  std::fprintf(
+      stderr,
+      line ? "\rframe %" PRIu64 "%s  time %s  %.1f fps  %.2fx  elapsed %s  ETA %s  %s\033[K"
+           : "orvex-hap: frame %" PRIu64 "%s, time %s, %.1f fps, %.2fx, elapsed %s, ETA %s, %s\n",
+      state.frames, total, format_media_time(media_s).c_str(), fps, speed,
+      format_duration(elapsed).c_str(), eta.c_str(), format_size(state.output_bytes).c_str());
   std::fflush(stderr);
 }
 
@@ -113,10 +112,10 @@ void Progress::write_block(const ProgressState& state, bool end) {
                "frame=%" PRIu64 "\nfps=%.2f\ntotal_size=%" PRIu64 "\nout_time_us=%" PRId64
                "\nout_time=%02" PRId64 ":%02" PRId64 ":%02" PRId64 ".%06" PRId64
                "\ndup_frames=%" PRIu64 "\ndrop_frames=%" PRIu64 "\nspeed=%.3gx\nprogress=%s\n",
-               state.frames, elapsed > 0 ? state.frames / elapsed : 0.0, state.output_bytes,
-               out_us, out_us / 3600000000, out_us / 60000000 % 60, out_us / 1000000 % 60,
-               out_us % 1000000, state.duplicated, state.dropped,
-               elapsed > 0 ? media_s / elapsed : 0.0, end ? "end" : "continue");
+               state.frames, elapsed > 0 ? state.frames / elapsed : 0.0, state.output_bytes, out_us,
+               out_us / 3600000000, out_us / 60000000 % 60, out_us / 1000000 % 60, out_us % 1000000,
+               state.duplicated, state.dropped, elapsed > 0 ? media_s / elapsed : 0.0,
+               end ? "end" : "continue");
   std::fflush(blocks_);
 }
 

@@ -7,22 +7,65 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <new>
 #include <stdexcept>
 #include <string>
 
+#include "texture/parallel_for.h"
+
 namespace orvex_cli {
 namespace {
 
-// Accurate rounding and full horizontal chroma interpolation: the fast paths are off by up to
-// two levels on limited-range YUV (Y 235 gave 253). Bit-exact keeps the result independent
-// of the processor's vector code. The filter only matters for chroma upsampling and scaling.
+// Accurate rounding; bit-exact keeps the result independent of the processor's vector code.
+// The filter interpolates the chroma (and scales a frame whose size changed).
 constexpr int kSwsFlags = SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT | SWS_BITEXACT;
+constexpr uint32_t kBandRows = 16;  // rows per parallel band
+// The host's 16-bit samples are little-endian, as the processors this tool runs on.
+static_assert(std::endian::native == std::endian::little);
 
-int sws_matrix_for(AVColorSpace matrix) {
-  switch (matrix) {
+bool is_supported_matrix(AVColorSpace m) {
+  switch (m) {
+    case AVCOL_SPC_BT709:
+    case AVCOL_SPC_FCC:
+    case AVCOL_SPC_BT470BG:
+    case AVCOL_SPC_SMPTE170M:
+    case AVCOL_SPC_SMPTE240M:
+    case AVCOL_SPC_BT2020_NCL:
+    case AVCOL_SPC_BT2020_CL:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Luma weights Kr and Kb of a matrix (BT.2020 constant luminance is taken as the usual one).
+void luma_weights(AVColorSpace m, double& kr, double& kb) {
+  switch (m) {
+    case AVCOL_SPC_BT709:
+      kr = 0.2126, kb = 0.0722;
+      return;
+    case AVCOL_SPC_FCC:
+      kr = 0.30, kb = 0.11;
+      return;
+    case AVCOL_SPC_SMPTE240M:
+      kr = 0.212, kb = 0.087;
+      return;
+    case AVCOL_SPC_BT2020_NCL:
+    case AVCOL_SPC_BT2020_CL:
+      kr = 0.2627, kb = 0.0593;
+      return;
+    default:
+      kr = 0.299, kb = 0.114;
+      return;
+  }
+}
+
+int sws_matrix_for(AVColorSpace m) {
+  switch (m) {
     case AVCOL_SPC_BT709:
       return SWS_CS_ITU709;
     case AVCOL_SPC_FCC:
@@ -37,19 +80,9 @@ int sws_matrix_for(AVColorSpace matrix) {
   }
 }
 
-void noop_free(void*, uint8_t*) {}
-
-// Points `frame` at `buffer` (rows of row_bytes) without giving it ownership.
-void describe(AVFrame& frame, std::vector<uint8_t>& buffer, size_t row_bytes, int width,
-              int height, AVPixelFormat format) {
-  av_frame_unref(&frame);
-  frame.buf[0] = av_buffer_create(buffer.data(), buffer.size(), noop_free, nullptr, 0);
-  if (!frame.buf[0]) throw std::bad_alloc();
-  frame.data[0] = buffer.data();
-  frame.linesize[0] = static_cast<int>(row_bytes);
-  frame.width = width;
-  frame.height = height;
-  frame.format = format;
+bool is_yuv(const AVPixFmtDescriptor* desc) {
+  return desc && !(desc->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL)) &&
+         desc->nb_components >= 3;
 }
 
 uint16_t load16(const uint8_t* p) {
@@ -60,11 +93,54 @@ void store16(uint8_t* p, uint16_t v) {
   p[1] = static_cast<uint8_t>(v >> 8);
 }
 
+// Calls rows(first, end) over bands of rows on the task scheduler.
+template <class Rows>
+void for_row_bands(size_t height, const Rows& rows) {
+  const auto bands = static_cast<uint32_t>((height + kBandRows - 1) / kBandRows);
+  parallel_for_index(0u, bands, [&](uint32_t band) {
+    const size_t first = size_t{band} * kBandRows;
+    rows(first, std::min(height, first + kBandRows));
+  });
+}
+
+// Per-channel weights of the YUV to RGB step, in output units (255 or 32768).
+struct YuvCoefficients {
+  float y, r_v, r_0, g_u, g_v, g_0, b_u, b_0, a, top;
+};
+
+// One row of 16-bit Y, U, V (and A unless kAlpha is false) to host pixels of type T (uint8_t:
+// 8-bit ARGB, uint16_t: the host's 16-bit ARGB). The weights are copied to locals and all four
+// channels are stored in one pass, so that the loop vectorises.
+template <class T, bool kAlpha>
+void yuv_row_to_host(const uint16_t* py, const uint16_t* pu, const uint16_t* pv, const uint16_t* pa,
+                     T* out, size_t w, const YuvCoefficients& c) {
+  const YuvCoefficients k = c;
+  for (size_t x = 0; x < w; ++x) {
+    const float fy = k.y * float(py[x]), fu = float(pu[x]), fv = float(pv[x]);
+    const float r = fy + k.r_v * fv + k.r_0, g = fy + k.g_u * fu + k.g_v * fv + k.g_0,
+                b = fy + k.b_u * fu + k.b_0;
+    const float a = kAlpha ? std::min(k.a * float(pa[x]), k.top) : k.top;
+    out[4 * x + 0] = T(int(a + 0.5f));
+    out[4 * x + 1] = T(int(std::min(std::max(r, 0.0f), k.top) + 0.5f));
+    out[4 * x + 2] = T(int(std::min(std::max(g, 0.0f), k.top) + 0.5f));
+    out[4 * x + 3] = T(int(std::min(std::max(b, 0.0f), k.top) + 0.5f));
+  }
+}
+
+template <class T>
+void yuv_row_to_host(const uint16_t* py, const uint16_t* pu, const uint16_t* pv, const uint16_t* pa,
+                     T* out, size_t w, const YuvCoefficients& k) {
+  if (pa) {
+    yuv_row_to_host<T, true>(py, pu, pv, pa, out, w, k);
+  } else {
+    yuv_row_to_host<T, false>(py, pu, pv, pa, out, w, k);
+  }
+}
+
 }  // namespace
 
-ColourDetails colour_details(AVPixelFormat format, AVColorSpace matrix_tag,
-                             AVColorRange range_tag, uint32_t height_px,
-                             const ColourOverrides& overrides) {
+ColourDetails colour_details(AVPixelFormat format, AVColorSpace matrix_tag, AVColorRange range_tag,
+                             uint32_t height_px, const ColourOverrides& overrides) {
   const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(format);
   const bool rgb = desc && (desc->flags & AV_PIX_FMT_FLAG_RGB);
   const bool grey = desc && !rgb && desc->nb_components <= 2;
@@ -78,11 +154,10 @@ ColourDetails colour_details(AVPixelFormat format, AVColorSpace matrix_tag,
                     format == AV_PIX_FMT_YUVJ411P;
   d.full_range = overrides.full_range.value_or(range_tag == AVCOL_RANGE_JPEG || jpeg ||
                                                (grey && range_tag != AVCOL_RANGE_MPEG));
-  AVColorSpace matrix = overrides.matrix.value_or(matrix_tag);
-  if (matrix == AVCOL_SPC_UNSPECIFIED || matrix == AVCOL_SPC_RESERVED) {
-    matrix = height_px >= 720 ? AVCOL_SPC_BT709 : AVCOL_SPC_BT470BG;
-  }
-  d.sws_matrix = sws_matrix_for(matrix);
+  const AVColorSpace matrix = overrides.matrix.value_or(matrix_tag);
+  d.matrix = is_supported_matrix(matrix) ? matrix
+             : height_px >= 720          ? AVCOL_SPC_BT709
+                                         : AVCOL_SPC_BT470BG;
   return d;
 }
 
@@ -91,46 +166,129 @@ std::optional<Rotation> rotation_of(const int32_t* display_matrix) {
   // The matrix turns counter-clockwise by the angle it reports; players undo it clockwise.
   const double angle = -av_display_rotation_get(display_matrix);
   if (std::isnan(angle)) return std::nullopt;
-  double turns = angle / 90.0;
-  const double nearest = std::round(turns);
+  const double turns = angle / 90.0, nearest = std::round(turns);
   if (std::fabs(turns - nearest) > 0.01) return std::nullopt;
   const long quarter = ((std::lround(nearest) % 4) + 4) % 4;
   return static_cast<Rotation>(quarter);
 }
 
-VideoConverter::VideoConverter(uint32_t width_px, uint32_t height_px, bool deep,
-                               Rotation rotation, ColourOverrides overrides)
+VideoConverter::VideoConverter(uint32_t width_px, uint32_t height_px, bool deep, Rotation rotation,
+                               ColourOverrides overrides)
     : width_px_(width_px),
       height_px_(height_px),
       deep_(deep),
       rotation_(rotation),
       overrides_(overrides),
-      target_(alloc_frame()) {}
+      stage_(alloc_frame()) {}
 
 void VideoConverter::configure(const Key& key) {
+  const auto format = static_cast<AVPixelFormat>(key.format);
+  const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(format);
+  yuv_ = is_yuv(desc);
+  yuv_depth_ = desc ? static_cast<uint32_t>(desc->comp[0].depth) : 8;
+  const bool alpha = desc && (desc->flags & AV_PIX_FMT_FLAG_ALPHA);
+  const AVPixelFormat staged = yuv_    ? (alpha ? AV_PIX_FMT_YUVA444P16LE : AV_PIX_FMT_YUV444P16LE)
+                               : deep_ ? AV_PIX_FMT_RGBA64LE
+                                       : AV_PIX_FMT_ARGB;
   sws_.reset(sws_alloc_context());
   if (!sws_) throw std::bad_alloc();
   SwsContext* c = sws_.get();
   av_opt_set_int(c, "srcw", key.width, 0);
   av_opt_set_int(c, "srch", key.height, 0);
-  av_opt_set_int(c, "src_format", key.format, 0);
+  av_opt_set_int(c, "src_format", format, 0);
   av_opt_set_int(c, "dstw", width_px_, 0);
   av_opt_set_int(c, "dsth", height_px_, 0);
-  av_opt_set_int(c, "dst_format", deep_ ? AV_PIX_FMT_RGBA64LE : AV_PIX_FMT_ARGB, 0);
+  av_opt_set_int(c, "dst_format", staged, 0);
   av_opt_set_int(c, "sws_flags", kSwsFlags, 0);
-  av_opt_set_int(c, "threads", 0, 0);  // slices on every processor; the result is the same
+  // One slice: the upsampling is the cheap part, and the matrix below runs in parallel bands.
+  av_opt_set_int(c, "threads", 1, 0);
   int err = sws_init_context(c, nullptr, nullptr);
   if (err >= 0) {
-    err = sws_setColorspaceDetails(c, sws_getCoefficients(key.colour.sws_matrix),
-                                   key.colour.full_range ? 1 : 0,
-                                   sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
+    // YUV keeps its range on the way to 4:4:4 (the matrix below reads it); grey and RGB
+    // become full-range RGB here.
+    const int* coefficients = sws_getCoefficients(sws_matrix_for(key.colour.matrix));
+    const int src_range = key.colour.full_range ? 1 : 0;
+    err = sws_setColorspaceDetails(c, coefficients, src_range, coefficients, yuv_ ? src_range : 1,
+                                   0, 1 << 16, 1 << 16);
+  }
+  av_frame_unref(stage_.get());
+  if (err >= 0) {
+    stage_->width = static_cast<int>(width_px_);
+    stage_->height = static_cast<int>(height_px_);
+    stage_->format = staged;
+    err = av_frame_get_buffer(stage_.get(), 32);
   }
   if (err < 0) {
     sws_.reset();
-    const char* name = av_get_pix_fmt_name(static_cast<AVPixelFormat>(key.format));
+    const char* name = av_get_pix_fmt_name(format);
     throw std::runtime_error(std::string("cannot convert pixels from ") + (name ? name : "?"));
   }
   key_ = key;
+}
+
+// 4:4:4 16-bit YUV(A) planes to host ARGB. libswscale widens an n-bit sample by shifting it to
+// the top (v16 = v << (16 - n)), so v16 / 256 is the sample on the 8-bit scale: limited range
+// puts Y on 16..235 and C on 16..240 around 128; full range puts white (and opaque alpha) at
+// (2^n - 1) / 2^(n - 8), which is 255 for 8 bits.
+void VideoConverter::yuv_to_host(uint8_t* dst, size_t dst_row) const {
+  double kr = 0, kb = 0;
+  luma_weights(key_.colour.matrix, kr, kb);
+  const double kg = 1 - kr - kb;
+  const double full_white =
+      (std::ldexp(1.0, int(yuv_depth_)) - 1) / std::ldexp(1.0, int(yuv_depth_) - 8);
+  double ay, by, ac, bc;  // L = ay v16 + by (0..1), C = ac v16 + bc (-0.5..0.5)
+  if (key_.colour.full_range) {
+    ay = 1 / (256 * full_white), by = 0, ac = ay, bc = -128 / full_white;
+  } else {
+    ay = 1.0 / (256 * 219), by = -16.0 / 219, ac = 1.0 / (256 * 224), bc = -128.0 / 224;
+  }
+  const double out_max = deep_ ? 32768 : 255;
+  const double cr_r = 2 * (1 - kr), cb_b = 2 * (1 - kb);
+  const double cr_g = -2 * kr * (1 - kr) / kg, cb_g = -2 * kb * (1 - kb) / kg;
+  // Each channel is k_y v_y + k_u v_u + k_v v_v + k_0, in output units.
+  const float ky = float(out_max * ay);
+  const float r_v = float(out_max * ac * cr_r), r_0 = float(out_max * (by + bc * cr_r));
+  const float g_u = float(out_max * ac * cb_g), g_v = float(out_max * ac * cr_g),
+              g_0 = float(out_max * (by + bc * (cb_g + cr_g)));
+  const float b_u = float(out_max * ac * cb_b), b_0 = float(out_max * (by + bc * cb_b));
+  const float ka = float(out_max / (256 * full_white));
+  const YuvCoefficients k{ky, r_v, r_0, g_u, g_v, g_0, b_u, b_0, ka, float(out_max)};
+  const AVFrame& s = *stage_;
+  const size_t w = width_px_;
+  const bool deep = deep_;
+  for_row_bands(height_px_, [&s, &k, w, deep, dst, dst_row](size_t first, size_t end) {
+    for (size_t y = first; y < end; ++y) {
+      const auto row = [&](int plane) {
+        return s.data[plane]
+                   ? reinterpret_cast<const uint16_t*>(s.data[plane] + s.linesize[plane] * y)
+                   : nullptr;
+      };
+      if (deep) {
+        yuv_row_to_host(row(0), row(1), row(2), row(3),
+                        reinterpret_cast<uint16_t*>(dst + dst_row * y), w, k);
+      } else {
+        yuv_row_to_host(row(0), row(1), row(2), row(3), dst + dst_row * y, w, k);
+      }
+    }
+  });
+}
+
+// RGBA64LE to the host's A, R, G, B with 65535 -> 32768.
+void VideoConverter::rgba64_to_host(uint8_t* dst, size_t dst_row) const {
+  const AVFrame& s = *stage_;
+  const size_t w = width_px_;
+  for_row_bands(height_px_, [&](size_t first, size_t end) {
+    for (size_t y = first; y < end; ++y) {
+      const uint8_t* in = s.data[0] + s.linesize[0] * y;
+      uint8_t* out = dst + dst_row * y;
+      for (size_t x = 0; x < w; ++x, in += 8, out += 8) {
+        store16(out + 0, to_host16(load16(in + 6)));
+        store16(out + 2, to_host16(load16(in + 0)));
+        store16(out + 4, to_host16(load16(in + 2)));
+        store16(out + 6, to_host16(load16(in + 4)));
+      }
+    }
+  });
 }
 
 bool VideoConverter::convert(const AVFrame& frame, HostFrame& out) {
@@ -139,58 +297,52 @@ bool VideoConverter::convert(const AVFrame& frame, HostFrame& out) {
                 colour_details(format, frame.colorspace, frame.color_range,
                                static_cast<uint32_t>(frame.height), overrides_)};
   if (!sws_ || !(key == key_)) configure(key);
+  const int err = sws_scale_frame(sws_.get(), stage_.get(), &frame);
+  if (err < 0) throw std::runtime_error("cannot convert the video: " + av_error_text(err));
+  const bool same_size = frame.width == int(width_px_) && frame.height == int(height_px_);
 
   const size_t pixel_bytes = deep_ ? 8 : 4;
   const auto row_bytes_for = [&](size_t width) { return (width * pixel_bytes + 31) & ~size_t{31}; };
-  const size_t scaled_row = row_bytes_for(width_px_);
-  scaled_.resize(scaled_row * height_px_);
-  describe(*target_, scaled_, scaled_row, static_cast<int>(width_px_),
-           static_cast<int>(height_px_), deep_ ? AV_PIX_FMT_RGBA64LE : AV_PIX_FMT_ARGB);
-  const int err = sws_scale_frame(sws_.get(), target_.get(), &frame);
-  av_frame_unref(target_.get());
-  if (err < 0) throw std::runtime_error("cannot convert the video: " + av_error_text(err));
-
-  const bool same_size = frame.width == int(width_px_) && frame.height == int(height_px_);
-  if (!deep_ && rotation_ == Rotation::None) {
-    out.pixels = scaled_.data();
-    out.row_bytes = scaled_row;
+  const uint8_t* upright = stage_->data[0];
+  size_t upright_row = static_cast<size_t>(stage_->linesize[0]);
+  if (yuv_ || deep_) {
+    upright_row = row_bytes_for(width_px_);
+    upright_.resize(upright_row * height_px_);
+    if (yuv_) {
+      yuv_to_host(upright_.data(), upright_row);
+    } else {
+      rgba64_to_host(upright_.data(), upright_row);
+    }
+    upright = upright_.data();
+  }
+  if (rotation_ == Rotation::None) {
+    out.pixels = upright;
+    out.row_bytes = upright_row;
     return same_size;
   }
-  // Rotate and/or repack. Output pixel (x, y) reads source pixel (sx, sy).
+  // Output pixel (x, y) is upright pixel (sx, sy).
   const bool swap = rotation_ == Rotation::Quarter || rotation_ == Rotation::ThreeQuarters;
-  const size_t out_w = swap ? height_px_ : width_px_, out_h = swap ? width_px_ : height_px_;
+  const size_t w = width_px_, h = height_px_;
+  const size_t out_w = swap ? h : w, out_h = swap ? w : h;
   const size_t host_row = row_bytes_for(out_w);
   host_.resize(host_row * out_h);
-  const size_t w = width_px_, h = height_px_;
-  for (size_t y = 0; y < out_h; ++y) {
-    uint8_t* dst = host_.data() + host_row * y;
-    for (size_t x = 0; x < out_w; ++x, dst += pixel_bytes) {
-      size_t sx = x, sy = y;
-      switch (rotation_) {
-        case Rotation::None:
-          break;
-        case Rotation::Quarter:  // clockwise: the source's left column becomes the top row
+  const Rotation rotation = rotation_;
+  for_row_bands(out_h, [&](size_t first, size_t end) {
+    for (size_t y = first; y < end; ++y) {
+      uint8_t* dst = host_.data() + host_row * y;
+      for (size_t x = 0; x < out_w; ++x, dst += pixel_bytes) {
+        size_t sx = x, sy = y;
+        if (rotation == Rotation::Quarter) {  // clockwise: the left column becomes the top row
           sx = y, sy = h - 1 - x;
-          break;
-        case Rotation::Half:
+        } else if (rotation == Rotation::Half) {
           sx = w - 1 - x, sy = h - 1 - y;
-          break;
-        case Rotation::ThreeQuarters:
+        } else {
           sx = w - 1 - y, sy = x;
-          break;
+        }
+        std::memcpy(dst, upright + upright_row * sy + pixel_bytes * sx, pixel_bytes);
       }
-      const uint8_t* src = scaled_.data() + scaled_row * sy + pixel_bytes * sx;
-      if (!deep_) {
-        std::memcpy(dst, src, 4);
-        continue;
-      }
-      // RGBA64LE to the host's A, R, G, B with 65535 -> 32768.
-      store16(dst + 0, to_host16(load16(src + 6)));
-      store16(dst + 2, to_host16(load16(src + 0)));
-      store16(dst + 4, to_host16(load16(src + 2)));
-      store16(dst + 6, to_host16(load16(src + 4)));
     }
-  }
+  });
   out.pixels = host_.data();
   out.row_bytes = host_row;
   return same_size;

@@ -1,8 +1,10 @@
 #pragma once
-// Decoded video frames to the host layout: libswscale with accurate rounding and full chroma
-// interpolation into 8-bit ARGB, or RGBA64LE repacked to the host's 16-bit ARGB (0..32768);
-// the colour matrix and range from the frame's tags (or the user's choice), then the
-// rotation the source asks for. Frames whose size changed midway are scaled to the first size.
+// Decoded video frames to the host layout (8-bit ARGB, or 16-bit ARGB with maximum 32768).
+// YUV: libswscale upsamples the chroma to 4:4:4 at 16 bits (accurate rounding), then the
+// matrix and range from the frame's tags (or the user's choice) give RGB in floating point,
+// rounded once: libswscale's own accurate RGB output costs more and leaves 16-bit white 0.4 %
+// low. RGB, palette and grey: libswscale converts directly. Then the rotation the source asks
+// for. Frames whose size changed midway are scaled to the first size.
 
 extern "C" {
 #include <libavutil/frame.h>
@@ -34,17 +36,16 @@ struct ColourOverrides {
 
 // How a frame's YUV values become RGB.
 struct ColourDetails {
-  int sws_matrix = SWS_CS_ITU601;  // SWS_CS_* coefficients
-  bool full_range = false;         // source range (the output is always full range)
+  AVColorSpace matrix = AVCOL_SPC_BT470BG;  // BT.601 coefficients
+  bool full_range = false;                  // source range (the output is always full range)
   bool operator==(const ColourDetails&) const = default;
 };
 
 // The matrix and range of a frame of `format` `height_px` lines high with the given tags.
 // Untagged YUV is limited range, BT.709 from 720 lines up and BT.601 below, as players take it;
 // RGB is full range; grey without chroma is full range unless tagged limited.
-ColourDetails colour_details(AVPixelFormat format, AVColorSpace matrix_tag,
-                             AVColorRange range_tag, uint32_t height_px,
-                             const ColourOverrides& overrides);
+ColourDetails colour_details(AVPixelFormat format, AVColorSpace matrix_tag, AVColorRange range_tag,
+                             uint32_t height_px, const ColourOverrides& overrides);
 
 // Rotation from a display matrix (nullptr: none); nullopt when it is not a quarter turn.
 std::optional<Rotation> rotation_of(const int32_t* display_matrix);
@@ -67,16 +68,20 @@ class VideoConverter {
     bool operator==(const Key&) const = default;
   };
   void configure(const Key& key);
+  void yuv_to_host(uint8_t* dst, size_t dst_row) const;
+  void rgba64_to_host(uint8_t* dst, size_t dst_row) const;
 
   uint32_t width_px_, height_px_;  // as decoded, before the rotation
   bool deep_;
   Rotation rotation_;
   ColourOverrides overrides_;
   Key key_;
+  bool yuv_ = false;        // the configured source is YUV: staged as 4:4:4 16-bit planes
+  uint32_t yuv_depth_ = 8;  // bits of the source's YUV samples
   std::unique_ptr<SwsContext, SwsCloser> sws_;
-  FramePtr target_;           // describes `scaled_` to libswscale
-  std::vector<uint8_t> scaled_;  // swscale output: host ARGB, or RGBA64LE / unrotated
-  std::vector<uint8_t> host_;    // repacked or rotated host frame
+  FramePtr stage_;                // libswscale's output
+  std::vector<uint8_t> upright_;  // host layout before the rotation
+  std::vector<uint8_t> host_;     // host layout after the rotation
 };
 
 }  // namespace orvex_cli

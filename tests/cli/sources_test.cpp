@@ -11,6 +11,7 @@
 #include "cli/frame_timing.h"
 #include "cli/host_path.h"
 #include "tests/support/movie_probe.h"
+#include "tests/support/psnr.h"
 
 using namespace orvex_cli;
 
@@ -59,17 +60,18 @@ TEST(FfmpegSource, SixteenBitSourceGivesHostArgb16) {
 
 // More than 8 bits per channel: 16-bit host ARGB in slot 1; alpha: 32/64 bits, description 32.
 // The picture: ffmpeg's moving test picture with a grey ramp from Y 16 (top) to Y 235 (bottom
-// row) in its 16 left columns. The host's pixels are within one level of ffmpeg's accurate
-// conversion told the matrix we expect, and limited-range white reaches 255.
+// row) in its 16 left columns. Against ffmpeg's accurate conversion (16-bit for deep sources)
+// told the matrix we expect: the ramp within one level, limited-range white at 255, the colours
+// above 40 dB (a wrong matrix or range falls below 35).
 TEST(HostPaths, FollowTheSourcePixelFormatAndColourTags) {
   struct Case {
     const char* pix_fmt;
     bool deep, alpha;
     uint32_t w, h;
-    const char* tags;  // ffmpeg output options of a tagged FFV1 source; nullptr: raw, untagged
-    ColourMatrix matrix;      // --colorspace
-    const char* ref_matrix;   // ffmpeg's in_color_matrix for the reference; nullptr: its own
-    bool limited;             // limited-range white must become 255
+    const char* tags;     // ffmpeg output options of a tagged FFV1 source; nullptr: raw, untagged
+    ColourMatrix matrix;  // --colorspace
+    const char* ref_matrix;  // ffmpeg's in_color_matrix for the reference; nullptr: its own
+    bool limited;            // limited-range white must become 255
   };
   const Case cases[] = {
       {"rgb24", false, false, 96, 64, nullptr, ColourMatrix::Source, nullptr, false},
@@ -80,8 +82,8 @@ TEST(HostPaths, FollowTheSourcePixelFormatAndColourTags) {
        nullptr, true},
       {"nv12", false, false, 1280, 720, nullptr, ColourMatrix::Source, "bt709", true},
       {"yuv420p", false, false, 96, 64, nullptr, ColourMatrix::Bt2020, "bt2020", true},
-      {"yuv420p", false, false, 96, 64, "-colorspace bt470bg -color_range pc",
-       ColourMatrix::Source, nullptr, false},
+      {"yuv420p", false, false, 96, 64, "-colorspace bt470bg -color_range pc", ColourMatrix::Source,
+       nullptr, false},
       {"rgb48le", true, false, 96, 64, nullptr, ColourMatrix::Source, nullptr, false},
       {"yuv420p10le", true, false, 96, 64, "-colorspace bt709", ColourMatrix::Source, nullptr,
        true},
@@ -101,12 +103,13 @@ TEST(HostPaths, FollowTheSourcePixelFormatAndColourTags) {
         "ffmpeg -v error -f lavfi -i \"" + picture + "\" -frames:v 1 -pix_fmt " + c.pix_fmt +
         (c.tags ? std::string(" -c:v ffv1 ") + c.tags + " " : std::string(" -f rawvideo ")) + src;
     const std::string input =
-        c.tags ? src : "-f rawvideo -pix_fmt " + std::string(c.pix_fmt) + " -s " + size + " -i " + src;
+        c.tags ? src
+               : "-f rawvideo -pix_fmt " + std::string(c.pix_fmt) + " -s " + size + " -i " + src;
     const std::string reference =
         "ffmpeg -v error " + (c.tags ? "-i " + src : input) +
         " -sws_flags bicubic+accurate_rnd+full_chroma_int" +
         (c.ref_matrix ? std::string(" -vf scale=in_color_matrix=") + c.ref_matrix : "") +
-        " -f rawvideo -pix_fmt rgba " + ref;
+        " -f rawvideo -pix_fmt " + (c.deep ? "rgba64le " : "rgba ") + ref;
     ASSERT_EQ(std::system((make + " && " + reference).c_str()), 0) << make << "\n" << reference;
 
     FfmpegInput in = c.tags ? FfmpegInput{} : raw_input(src, c.pix_fmt, c.w, c.h);
@@ -121,23 +124,29 @@ TEST(HostPaths, FollowTheSourcePixelFormatAndColourTags) {
     HostFrame frame;
     ASSERT_TRUE(source.read_frame(frame));
     ASSERT_GE(frame.row_bytes, size_t{c.w} * (c.deep ? 8 : 4));
-    const std::vector<uint8_t> want = orvex_test::read_file(ref);
-    ASSERT_EQ(want.size(), size_t{c.w} * c.h * 4);
-    int worst = 0;
+    const std::vector<uint8_t> ref_pixels = orvex_test::read_file(ref);  // 8-bit or 16-bit RGBA
+    ASSERT_EQ(ref_pixels.size(), size_t{c.w} * c.h * (c.deep ? 8 : 4));
+    std::vector<uint8_t> got, want;  // R, G, B, A on the 8-bit scale, rounded
+    int ramp_worst = 0;
     for (size_t y = 0; y < c.h; ++y) {
       for (size_t x = 0; x < c.w; ++x) {
         for (int k : {1, 2, 3, 0}) {  // host A, R, G, B (16-bit: full scale 32768) to R, G, B, A
           const uint8_t* v =
               frame.pixels + y * frame.row_bytes + (c.deep ? 8 * x + 2 * k : 4 * x + k);
-          const int got = c.deep ? ((v[0] | v[1] << 8) * 255 + 16384) / 32768 : v[0];
-          worst = std::max(worst, std::abs(got - want[(y * c.w + x) * 4 + (k + 3) % 4]));
+          got.push_back(c.deep ? uint8_t(((v[0] | v[1] << 8) * 255 + 16384) / 32768) : v[0]);
+          const size_t at = (y * c.w + x) * 4 + (k + 3) % 4;
+          const uint8_t* r = ref_pixels.data() + 2 * at;
+          want.push_back(c.deep ? uint8_t(((r[0] | r[1] << 8) * 255 + 32767) / 65535)
+                                : ref_pixels[at]);
+          if (x < 16) ramp_worst = std::max(ramp_worst, std::abs(got.back() - want.back()));
           if (c.limited && x == 0 && y == c.h - 1 && k != 0) {
-            EXPECT_EQ(got, 255) << "white";
+            EXPECT_EQ(got.back(), 255) << "white";
           }
         }
       }
     }
-    EXPECT_LE(worst, 1);
+    EXPECT_LE(ramp_worst, 1);
+    EXPECT_GE(orvex_test::psnr(got.data(), want.data(), got.size()), 40.0);
   }
 }
 
@@ -145,8 +154,8 @@ TEST(HostPaths, FollowTheSourcePixelFormatAndColourTags) {
 TEST(FramePlacer, RepeatsAndDropsByStartTimes) {
   struct Case {
     const char* name;
-    std::vector<int64_t> starts;  // start slots of the frames, in order
-    int64_t end;                  // end slot of the last frame
+    std::vector<int64_t> starts;   // start slots of the frames, in order
+    int64_t end;                   // end slot of the last frame
     std::vector<uint64_t> counts;  // slots each frame fills
     uint64_t dropped;
   };

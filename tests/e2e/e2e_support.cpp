@@ -75,8 +75,7 @@ std::vector<uint8_t> decode_video(const std::string& movie, const std::string& p
   return decode(movie, "0:v:0", "rawvideo -pix_fmt " + pix_fmt);
 }
 
-std::vector<uint8_t> decode_audio(const std::string& movie, const std::string& format,
-                                  int track) {
+std::vector<uint8_t> decode_audio(const std::string& movie, const std::string& format, int track) {
   return decode(movie, "0:a:" + std::to_string(track), format);
 }
 

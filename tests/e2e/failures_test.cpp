@@ -22,7 +22,7 @@ struct BadCase {
   const char* name;
   const char* args;  // {dir} becomes the scratch folder
   int status;
-  const char* message;  // expected within the error line
+  const char* message;         // expected within the error line
   const char* make = nullptr;  // shell command making a source in {dir} first
 };
 

@@ -168,14 +168,14 @@ TEST(SourceFidelity, StartDurationAndRateOnAFile) {
     const char* first_frame_at;  // ffmpeg -ss of the source frame the movie starts with
   };
   Scratch dir;
-  const RunResult made = run(
-      "ffmpeg -v error -f lavfi -i testsrc2=size=320x240:rate=25:duration=4 -f lavfi -i "
-      "sine=frequency=440:sample_rate=48000:duration=4 -c:v ffv1 -c:a pcm_s16le " +
-      dir.file("in.mkv"));
+  const RunResult made =
+      run("ffmpeg -v error -f lavfi -i testsrc2=size=320x240:rate=25:duration=4 -f lavfi -i "
+          "sine=frequency=440:sample_rate=48000:duration=4 -c:v ffv1 -c:a pcm_s16le " +
+          dir.file("in.mkv"));
   ASSERT_EQ(made.status, 0) << made.err;
-  for (const Case& c : {Case{"--start 1 --duration 2", "50", 2.0, "1"},
-                        Case{"--start 00:00:01.6", "60", 2.4, "1.6"},
-                        Case{"--rate 50", "200", 4.0, "0"}}) {
+  for (const Case& c :
+       {Case{"--start 1 --duration 2", "50", 2.0, "1"},
+        Case{"--start 00:00:01.6", "60", 2.4, "1.6"}, Case{"--rate 50", "200", 4.0, "0"}}) {
     SCOPED_TRACE(c.args);
     const std::string out = dir.file("out.mov");
     const RunResult r =
@@ -184,8 +184,8 @@ TEST(SourceFidelity, StartDurationAndRateOnAFile) {
     EXPECT_EQ(probe(out, "v", "nb_frames"), c.frames);
     EXPECT_NEAR(std::stod(probe(out, "a", "duration")), c.duration_s, 0.001);
     const RunResult first = run("ffmpeg -v error -y -ss " + std::string(c.first_frame_at) + " -i " +
-                                dir.file("in.mkv") +
-                                " -frames:v 1 -f rawvideo -pix_fmt rgb24 " + dir.file("first.rgb"));
+                                dir.file("in.mkv") + " -frames:v 1 -f rawvideo -pix_fmt rgb24 " +
+                                dir.file("first.rgb"));
     ASSERT_EQ(first.status, 0) << first.err;
     const auto want = read_file(dir.file("first.rgb")), movie = decode_video(out);
     ASSERT_GE(movie.size(), want.size());
