@@ -229,8 +229,8 @@ int run_encode(const CliOptions& o) {
 
   HostFrame frame;
   try {
-    while ((o.max_frames == 0 || frames < o.max_frames) && !interrupt_requested() &&
-           source->read_frame(frame)) {
+    // The sources stop at --frames and --duration themselves (and then finish their audio).
+    while (!interrupt_requested() && source->read_frame(frame)) {
       job.add_frame(frame.pixels, frame.row_bytes, path.texture_slot);
       pass_audio();
       ++frames;

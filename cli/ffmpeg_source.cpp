@@ -122,7 +122,8 @@ struct FfmpegSource::State {
   int video_index = -1;
   AVRational video_tb{1, 1};
   std::vector<std::unique_ptr<AudioTrack>> tracks;
-  std::vector<int> track_of_stream;  // stream index -> track, -1 when discarded
+  std::vector<int> track_of_stream;     // stream index -> track, -1 when discarded
+  std::vector<uint32_t> track_numbers;  // the source's audio track number of each track
   std::unique_ptr<AVPacket, PacketCloser> packet{av_packet_alloc()};
   bool have_packet = false;  // `packet` holds a video packet the decoder did not take yet
   FramePtr decoded = alloc_frame();
@@ -380,6 +381,7 @@ FfmpegSource::FfmpegSource(const FfmpegInput& input) : state_(std::make_unique<S
           input.audio_format.value_or(pcm_layout_for(static_cast<AVSampleFormat>(p->format)));
       s.track_of_stream[streams[n]] = static_cast<int>(s.tracks.size());
       s.tracks.push_back(std::make_unique<AudioTrack>(as, streams[n], out));
+      s.track_numbers.push_back(number);
       s.info.audio.push_back(out);
     }
   }
@@ -507,7 +509,7 @@ void FfmpegSource::State::finish() {
   }
   for (size_t i = 0; i < tracks.size(); ++i) {
     const AudioTrack& t = *tracks[i];
-    const std::string name = "audio track " + std::to_string(i);
+    const std::string name = "audio track " + std::to_string(track_numbers[i]);
     if (t.damaged_packets() != 0) {
       warnings.push_back(name + ": " +
                          plural(t.damaged_packets(), "damaged packet", "damaged packets") +

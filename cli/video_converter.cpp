@@ -80,9 +80,11 @@ int sws_matrix_for(AVColorSpace m) {
   }
 }
 
+// YUV formats take the 4:4:4 path; XYZ (digital cinema) is left to libswscale's own conversion.
 bool is_yuv(const AVPixFmtDescriptor* desc) {
-  return desc && !(desc->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL)) &&
-         desc->nb_components >= 3;
+  return desc &&
+         !(desc->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL | AV_PIX_FMT_FLAG_BAYER)) &&
+         desc->nb_components >= 3 && std::strncmp(desc->name, "xyz", 3) != 0;
 }
 
 uint16_t load16(const uint8_t* p) {
