@@ -188,21 +188,34 @@ int run_encode(const CliOptions& o) {
     ~ClearCleanup() { set_abort_cleanup_path(nullptr); }
   } clear_cleanup;
 
-  RenderJob job(to_utf16(output.temp_path()), static_cast<uint16_t>(info.width_px),
-                static_cast<uint16_t>(info.height_px), path.description_depth, info.rate, 0,
-                chunk_count, tc.on ? 1 : 0, tc.start_frame, tc.drop_frame ? 1 : 0, pixel_aspect,
-                o.codec, o.one_frame_at_a_time ? 1 : 0, o.quality, 0, kCpuMask);
+  RenderJobSettings settings;
+  settings.path = to_utf16(output.temp_path());
+  settings.width = static_cast<uint16_t>(info.width_px);
+  settings.height = static_cast<uint16_t>(info.height_px);
+  settings.depth = path.description_depth;
+  settings.frame_rate = info.rate;
+  settings.chunk_count = chunk_count;
+  settings.timecode_switch = tc.on;
+  settings.timecode_start = tc.start_frame;
+  settings.drop_frame = tc.drop_frame;
+  settings.pixel_aspect_ratio = pixel_aspect;
+  settings.codec = o.codec;
+  settings.encoding_mode = o.one_frame_at_a_time ? kOneFrameAtATime : kSeveralFramesAtATime;
+  settings.quality = o.quality;
+  settings.cpu_mask = kCpuMask;
+  RenderJob job(settings);
   const uint32_t tracks = static_cast<uint32_t>(info.audio.size());
   if (tracks != 0) {
-    const AudioTrackInfo& a = info.audio[0];
+    std::vector<AudioTrackFormat> formats;
     for (const AudioTrackInfo& t : info.audio) {
-      if (t.channels != a.channels || t.rate_hz != a.rate_hz || t.layout != a.layout) {
-        throw std::runtime_error("the audio tracks differ in layout; keep one with --audio-track");
-      }
+      AudioTrackFormat f;
+      f.sample_rate_hz = static_cast<int32_t>(t.rate_hz);
+      f.bits_per_sample = static_cast<uint16_t>(pcm_bits(t.layout));
+      f.channels = static_cast<int32_t>(t.channels);
+      f.float_flag = t.layout == PcmLayout::F32 ? 1 : 0;
+      formats.push_back(f);
     }
-    job.set_audio_tracks(tracks, static_cast<int32_t>(a.rate_hz),
-                         static_cast<uint16_t>(pcm_bits(a.layout)),
-                         static_cast<int32_t>(a.channels), a.layout == PcmLayout::F32 ? 1 : 0, 0);
+    job.set_audio_tracks(formats);
   }
   job.open_encoders(ARGB_8, host_depth, PAD_REPLICATE, 0);
   job.open_extra_encoders(ARGB_16_HOST, host_depth, PAD_REPLICATE, 0, 1);
