@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "VIDEO/atom_writer.h"
+#include "VIDEO/sample_descriptions.h"
 #include "job/frame_rate.h"
 
 // `mvhd`; writes next_track_id + 1 as the next free ID.
@@ -93,7 +94,7 @@ class TRAK_Video_Writer : public Fixed_Container<6> {
   TRAK_Video_Writer(uint32_t creation_time, uint16_t width, uint16_t height, uint8_t depth,
                     FourCC code, uint32_t frame_count, FrameRate rate,
                     std::vector<uint64_t> offsets, std::vector<uint32_t> sizes,
-                    float pixel_aspect_ratio, int32_t tc_track_id);
+                    float pixel_aspect_ratio, int32_t tc_track_id, PixelSpacing exact_spacing = {});
 };
 
 // Children: tkhd, edts, tref (only with a timecode track), mdia.
@@ -125,6 +126,7 @@ struct MoovVideoSettings {
   std::vector<uint64_t> sample_offsets;  // file offset of each video sample
   std::vector<uint32_t> sample_sizes;
   float pixel_aspect_ratio = 1.0f;  // horizontal over vertical pixel size
+  PixelSpacing pixel_spacing{};     // the same as an exact ratio for `pasp`; zero: none
   uint8_t timecode_switch = 0;      // 1: a timecode track, when the rate allows one
   uint8_t drop_frame = 0;
   uint64_t timecode_sample_offset = 0;  // file offset of the 4-byte timecode sample

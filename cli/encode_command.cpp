@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <numeric>
 #include <sstream>
 #include <stdexcept>
 
@@ -171,12 +172,21 @@ int run_encode(const CliOptions& o) {
   std::unique_ptr<FrameSource> source = open_source(o);
   const SourceInfo& info = source->info();
   const TimecodeChoice tc = choose_timecode(o, info);
-  float pixel_aspect = 1.0f;
+  // The pixel aspect ratio: --par, else the source's; written exactly into `pasp`.
+  PixelSpacing pixel_spacing;
   if (o.par_num != 0) {
-    pixel_aspect = static_cast<float>(o.par_num) / static_cast<float>(o.par_den);
+    pixel_spacing = {o.par_num, o.par_den};
   } else if (info.par_num != 0) {
-    pixel_aspect = static_cast<float>(double(info.par_num) / info.par_den);
+    pixel_spacing = {info.par_num, info.par_den};
   }
+  if (pixel_spacing.h_spacing != 0) {
+    const uint32_t g = std::gcd(pixel_spacing.h_spacing, pixel_spacing.v_spacing);
+    pixel_spacing = {pixel_spacing.h_spacing / g, pixel_spacing.v_spacing / g};
+  }
+  const float pixel_aspect = pixel_spacing.h_spacing == 0
+                                 ? 1.0f
+                                 : static_cast<float>(pixel_spacing.h_spacing) /
+                                       static_cast<float>(pixel_spacing.v_spacing);
 
   const HostPixelPath path = host_pixel_path(info);
   const uint32_t host_depth = path.host_depth;
@@ -199,6 +209,7 @@ int run_encode(const CliOptions& o) {
   settings.timecode_start = tc.start_frame;
   settings.drop_frame = tc.drop_frame;
   settings.pixel_aspect_ratio = pixel_aspect;
+  if (pixel_aspect != 1.0f) settings.pixel_spacing = pixel_spacing;
   settings.codec = o.codec;
   settings.encoding_mode = o.one_frame_at_a_time ? kOneFrameAtATime : kSeveralFramesAtATime;
   settings.quality = o.quality;

@@ -105,8 +105,9 @@ TEST(SourceFidelity, GeometryAndTimecodeKept) {
     const char* want;
   };
   const Case cases[] = {
+      // 704 x 64/45 is not a whole width: only an exact ratio gives 64:45.
       {"pixel aspect 64:45",
-       "-f lavfi -i testsrc2=size=720x576:duration=0.2 -vf setsar=64/45 -c:v ffv1 {dir}/in.mkv",
+       "-f lavfi -i testsrc2=size=704x576:duration=0.2 -vf setsar=64/45 -c:v ffv1 {dir}/in.mkv",
        "in.mkv", "sample_aspect_ratio", "64:45"},
       {"rotation 90",
        "-f lavfi -i testsrc2=size=640x360:duration=0.2 -c:v libx264 -preset ultrafast "
