@@ -273,6 +273,7 @@ ParsedCommandLine parse_cli_options(int argc, char** argv) {
     if (!(*o.duration_s > 0)) usage("--duration: must be above 0 seconds");
   }
   if (track_opt->count() > 0 && o.no_audio) usage("--audio-track and --no-audio contradict");
+  if (track_opt->count() > 0 && o.pattern) usage("--audio-track applies to input files");
   if (!audio_format.empty()) {
     static constexpr const char* kFormats[] = {"s16", "s24", "f32"};
     o.audio_format = static_cast<PcmLayout>(pick(audio_format, kFormats, "--audio-format"));
