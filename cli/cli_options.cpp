@@ -8,6 +8,8 @@
 #include <iostream>
 #include <sstream>
 
+#include "HAP/hap_variants.h"
+
 namespace orvex_cli {
 namespace {
 
@@ -24,28 +26,19 @@ bool parse_u32(std::string_view text, uint32_t& value) {
   throw UsageError(message);
 }
 
-struct CodecName {
-  const char* name;
-  uint8_t job_codec;
-  const char* display;
-};
+// The command-line names of the variants and of the quality levels, in table order.
+std::string codec_names(const char* separator) {
+  std::string text;
+  for (const HapVariant& v : kHapVariants)
+    text += (text.empty() ? "" : separator) + std::string(v.cli_name);
+  return text;
+}
 
-// Command-line names and their JobCodec numbers.
-constexpr CodecName kCodecs[] = {
-    {"hap", 1, "Hap"},
-    {"hap-alpha", 2, "Hap Alpha"},
-    {"hap-q", 3, "Hap Q"},
-    {"hap-q-alpha", 4, "Hap Q Alpha"},
-    {"hap-alpha-only", 0, "Hap Alpha-Only"},
-    {"hap-r", 5, "Hap R"},
-};
-
-constexpr const char* kQualities[] = {"fast", "normal", "slow"};
-
-std::string codec_names() {
-  std::string names;
-  for (const CodecName& c : kCodecs) names += std::string(names.empty() ? "" : ", ") + c.name;
-  return names;
+std::string quality_names(const char* separator) {
+  std::string text;
+  for (const DxtQuality& q : kDxtQualities)
+    text += (text.empty() ? "" : separator) + std::string(q.name);
+  return text;
 }
 
 // One of `names` (index), or usage error listing them.
@@ -137,21 +130,19 @@ double parse_time(const std::string& text, const char* what) {
 
 std::optional<uint8_t> codec_by_name(std::string name) {
   std::replace(name.begin(), name.end(), '_', '-');  // ffmpeg writes hap_alpha, hap_q
-  for (const CodecName& c : kCodecs) {
-    if (name == c.name) return c.job_codec;
-  }
-  return std::nullopt;
+  const HapVariant* variant = hap_variant_named(name);
+  if (!variant) return std::nullopt;
+  return variant->job_codec;
 }
 
 const char* codec_display_name(uint8_t job_codec) {
-  for (const CodecName& c : kCodecs) {
-    if (c.job_codec == job_codec) return c.display;
-  }
-  return "?";
+  const HapVariant* variant = hap_variant_for_job_codec(job_codec);
+  return variant ? variant->compressor_name : "?";
 }
 
 const char* quality_name(uint8_t quality) {
-  return quality >= 1 && quality <= 3 ? kQualities[quality - 1] : "?";
+  const DxtQuality* level = dxt_quality_info(quality);
+  return level ? level->name : "?";
 }
 
 ParsedCommandLine parse_cli_options(int argc, char** argv) {
@@ -200,9 +191,8 @@ ParsedCommandLine parse_cli_options(int argc, char** argv) {
   bool no_autorotate = false;
   encode->add_flag("--no-autorotate", no_autorotate,
                    "Keep the frames as stored; ignore the source's rotation");
-  encode->add_option("-c,--codec", codec,
-                     "hap|hap-alpha|hap-q|hap-q-alpha|hap-alpha-only|hap-r (default hap)");
-  encode->add_option("-q,--quality", quality, "fast|normal|slow (default normal)");
+  encode->add_option("-c,--codec", codec, codec_names("|") + " (default hap)");
+  encode->add_option("-q,--quality", quality, quality_names("|") + " (default normal)");
   CLI::Option* chunks_opt =
       encode->add_option("--chunks", o.chunks, "Snappy chunks per frame, 1..64 (default 8)");
   bool no_snappy = false;
@@ -288,14 +278,16 @@ ParsedCommandLine parse_cli_options(int argc, char** argv) {
   }
   o.autorotate = !no_autorotate;
   const std::optional<uint8_t> job_codec = codec_by_name(codec);
-  if (!job_codec) usage("--codec: unknown codec '" + codec + "' (" + codec_names() + ")");
+  if (!job_codec) usage("--codec: unknown codec '" + codec + "' (" + codec_names(", ") + ")");
   o.codec = *job_codec;
-  o.codec_name = codec_display_name(o.codec);
+  o.codec_name = hap_variant_for_job_codec(o.codec)->cli_name;
   o.quality = 0;
-  for (uint8_t q = 1; q <= 3; ++q) {
-    if (quality == kQualities[q - 1]) o.quality = q;
+  for (const DxtQuality& q : kDxtQualities) {
+    if (quality == q.name) o.quality = q.value;
   }
-  if (o.quality == 0) usage("--quality: unknown quality '" + quality + "' (fast, normal, slow)");
+  if (o.quality == 0) {
+    usage("--quality: unknown quality '" + quality + "' (" + quality_names(", ") + ")");
+  }
   if (chunks_opt->count() > 0 && (o.chunks < 1 || o.chunks > 64)) {
     usage("--chunks: must be between 1 and 64");
   }
