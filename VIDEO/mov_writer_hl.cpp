@@ -122,6 +122,7 @@ void Mov_Writer::finalize() {
   movie.sample_offsets = video_offsets_;
   movie.sample_sizes = video_sizes_;
   movie.pixel_aspect_ratio = settings_.pixel_aspect_ratio;
+  movie.pixel_spacing = settings_.pixel_spacing;
   movie.timecode_switch = settings_.timecode ? 1 : 0;
   movie.drop_frame = settings_.drop_frame ? 1 : 0;
   movie.timecode_sample_offset = tc_sample_offset_;

@@ -31,6 +31,7 @@ struct MovWriterSettings {
   FrameRate frame_rate{25, 1};      // stored as given
   uint32_t creation_time = 0;       // movie creation and modification time
   float pixel_aspect_ratio = 1.0f;  // horizontal over vertical pixel size
+  PixelSpacing pixel_spacing{};     // the same as an exact ratio for `pasp`; zero: none
   bool timecode = false;            // a timecode track
   uint32_t timecode_start = 0;      // its first frame number
   bool drop_frame = false;          // drop-frame timecode

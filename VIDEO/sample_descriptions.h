@@ -22,6 +22,14 @@ class PASP_Writer : public Atom_Writer {
   PASP_Writer(uint32_t h_spacing, uint32_t v_spacing);
 };
 
+// An exact pixel aspect ratio for `pasp` (h_spacing : v_spacing). Zero (the default): none
+// given; the video track then writes (display width, encoded width), the ratio as rounded
+// into the display width.
+struct PixelSpacing {
+  uint32_t h_spacing = 0;
+  uint32_t v_spacing = 0;
+};
+
 // What the video sample description says of the samples' format; the caller knows the codec.
 struct VideoSampleFormat {
   FourCC code{};                // the description's type, e.g. "Hap1"

@@ -32,6 +32,7 @@ RenderJob::RenderJob(const RenderJobSettings& settings, RenderJobHooks hooks)
                           .frame_rate = settings.frame_rate,
                           .creation_time = settings.creation_time,
                           .pixel_aspect_ratio = settings.pixel_aspect_ratio,
+                          .pixel_spacing = settings.pixel_spacing,
                           .timecode = settings.timecode_switch,
                           .timecode_start = settings.timecode_start,
                           .drop_frame = settings.drop_frame});
