@@ -39,6 +39,10 @@ constexpr bool record_numbers_agree() {
   return true;
 }
 static_assert(record_numbers_agree(), "kHapVariants no longer matches the options record");
+// The record's codec is the frame codec, and 6 already means Hap or Hap Alpha by depth: a further
+// variant needs a record number of its own (and the dialog's list index mapped to it).
+static_assert(std::size(kHapVariants) <= kCodecHapByDepth,
+              "a further variant needs an options record codec number other than 6");
 
 const char* quality_name(uint32_t quality) {
   switch (quality) {
