@@ -26,7 +26,8 @@ struct Bc7Build {
   CpuFeatureMask level;
   const Bc7Kernels* kernels;
 };
-const Bc7Build kBuilds[] = {{"avx2", CPU_LEVEL_AVX2, &g_bc7_kernels_avx2}};
+const Bc7Build kBuilds[] = {{"avx2", CPU_LEVEL_AVX2, &g_bc7_kernels_avx2},
+                            {"avx512", CPU_LEVEL_AVX512, &g_bc7_kernels_avx512}};
 
 class Bc7VariantEquivalence : public testing::TestWithParam<Bc7Build> {
  protected:
@@ -148,6 +149,43 @@ TEST_P(Bc7VariantEquivalence, LeastSquaresSumsMatchBaseline) {
     bc7_least_squares_sums(cell, selectors, base);
     k.m_least_squares_sums(cell, selectors, vec);
     ASSERT_EQ(0, std::memcmp(&base, &vec, sizeof base)) << trial;
+  }
+}
+
+// Every cell shape the block search quantises for (modes 1, 5, 6 opaque and with alpha, 7), with
+// colours outside 0..1 (clamped), on the half steps of the code grid (ties of the rounding), and
+// nearly equal endpoints (the degenerate repair of mode 1).
+TEST_P(Bc7VariantEquivalence, QuantisationMatchesBaseline) {
+  struct Shape {
+    uint32_t mode, comp_bits;
+    bool pbits, share, alpha;
+  };
+  const Shape shapes[] = {{1, 6, true, true, false},
+                          {5, 7, false, false, false},
+                          {6, 7, true, false, false},
+                          {6, 7, true, false, true},
+                          {7, 5, true, false, true}};
+  std::mt19937 rng(53);
+  std::uniform_real_distribution<float> around(-0.2f, 1.2f);
+  for (const Shape& shape : shapes) {
+    Bc7CellParams cell{};
+    cell.m_comp_bits = shape.comp_bits;
+    cell.m_has_pbits = shape.pbits;
+    cell.m_endpoints_share_pbit = shape.share;
+    cell.m_has_alpha = shape.alpha;
+    const uint32_t half_steps = 2u << (shape.comp_bits + 1);
+    for (int trial = 0; trial < 4000; ++trial) {
+      Bc7Vec4 lo, hi;
+      for (uint32_t c = 0; c < 4; ++c) {
+        lo.m_c[c] = trial % 2 ? around(rng)
+                              : static_cast<float>(rng() % (half_steps + 1)) /
+                                    static_cast<float>(half_steps - 2);
+        hi.m_c[c] = trial % 5 == 0 ? lo.m_c[c] + 1e-4f : around(rng);
+      }
+      const Bc7EndpointCodes base = bc7_quantise_endpoints(shape.mode, lo, hi, cell);
+      const Bc7EndpointCodes vec = k.m_quantise_endpoints(shape.mode, lo, hi, cell);
+      ASSERT_EQ(0, std::memcmp(&base, &vec, sizeof base)) << "mode " << shape.mode << " " << trial;
+    }
   }
 }
 

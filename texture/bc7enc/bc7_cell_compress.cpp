@@ -85,7 +85,7 @@ class TriedSolutions {
 // Returns the best error so far.
 uint64_t try_endpoints(uint32_t mode, const Bc7CellParams& cell, Bc7CellResults& results,
                        TriedSolutions& tried, Bc7Vec4 low, Bc7Vec4 high) {
-  const Bc7EndpointCodes codes = bc7_quantise_endpoints(mode, low, high, cell);
+  const Bc7EndpointCodes codes = cell.m_quantise_endpoints(mode, low, high, cell);
   if (!tried.seen_or_add(codes))
     bc7_evaluate_solution(codes.m_low, codes.m_high, codes.m_pbits, cell, results);
   return results.m_best_overall_err;

@@ -118,7 +118,7 @@ bool bc7_is_stored_best(const Bc7EndpointCodes& codes, const Bc7CellResults& res
 
 uint64_t bc7_find_optimal_solution(uint32_t mode, Bc7Vec4 low, Bc7Vec4 high,
                                    const Bc7CellParams& cell, Bc7CellResults& results) {
-  const Bc7EndpointCodes codes = bc7_quantise_endpoints(mode, low, high, cell);
+  const Bc7EndpointCodes codes = cell.m_quantise_endpoints(mode, low, high, cell);
   if (!bc7_is_stored_best(codes, results))
     bc7_evaluate_solution(codes.m_low, codes.m_high, codes.m_pbits, cell, results);
   return results.m_best_overall_err;
