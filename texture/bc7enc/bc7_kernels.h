@@ -1,8 +1,9 @@
 #pragma once
 // The processor-specific kernels of the BC7 encoder as one set, chosen once at set-up: the
-// partition estimator, the selector evaluation, the least-squares sums and the quantisation, in
-// the baseline build, the AVX2 build (-mavx2) or the AVX-512 build (F, BW, DQ, VL); same results
-// for every input. The AVX2 set uses the baseline quantisation.
+// partition estimator, the selector evaluation, the least-squares sums and fit, and the
+// quantisation, in the baseline build, the AVX2 build (-mavx2) or the AVX-512 build (F, BW, DQ,
+// VL); same results for every input. The AVX2 set uses the baseline fit (on its own sums) and
+// quantisation.
 #include <cstdint>
 
 #include "texture/bc7enc/bc7_partition_estimate.h"
@@ -12,6 +13,7 @@ struct Bc7Kernels {
   Bc7EstimatePartitionFn m_estimate_partition;
   Bc7EvaluateSelectorsFn m_evaluate_selectors;
   Bc7LeastSquaresSumsFn m_least_squares_sums;
+  Bc7LeastSquaresFn m_least_squares;
   Bc7QuantiseEndpointsFn m_quantise_endpoints;
 };
 
@@ -32,14 +34,17 @@ uint64_t bc7_evaluate_selectors_avx512(const uint32_t lo[4], const uint32_t hi[4
                                        uint8_t selectors[16]);
 void bc7_least_squares_sums_avx512(const Bc7CellParams& cell, const uint8_t* selectors,
                                    Bc7LeastSquaresSums& sums);
-Bc7EndpointCodes bc7_quantise_endpoints_avx512(uint32_t mode, Bc7Vec4 low, Bc7Vec4 high,
-                                               const Bc7CellParams& cell);
+void bc7_least_squares_avx512(const Bc7CellParams& cell, const uint8_t* selectors, Bc7Vec4& low,
+                              Bc7Vec4& high);
+Bc7EndpointCodes bc7_quantise_endpoints_avx512(uint32_t mode, const Bc7Vec4& low,
+                                               const Bc7Vec4& high, const Bc7CellParams& cell);
 
 inline constexpr Bc7Kernels g_bc7_kernels_generic{bc7_estimate_partition, bc7_evaluate_selectors,
-                                                  bc7_least_squares_sums, bc7_quantise_endpoints};
-inline constexpr Bc7Kernels g_bc7_kernels_avx2{bc7_estimate_partition_avx2,
-                                               bc7_evaluate_selectors_avx2,
-                                               bc7_least_squares_sums_avx2, bc7_quantise_endpoints};
+                                                  bc7_least_squares_sums, bc7_least_squares,
+                                                  bc7_quantise_endpoints};
+inline constexpr Bc7Kernels g_bc7_kernels_avx2{
+    bc7_estimate_partition_avx2, bc7_evaluate_selectors_avx2, bc7_least_squares_sums_avx2,
+    bc7_least_squares, bc7_quantise_endpoints};
 inline constexpr Bc7Kernels g_bc7_kernels_avx512{
     bc7_estimate_partition_avx512, bc7_evaluate_selectors_avx512, bc7_least_squares_sums_avx512,
-    bc7_quantise_endpoints_avx512};
+    bc7_least_squares_avx512, bc7_quantise_endpoints_avx512};

@@ -58,19 +58,18 @@ inline float lane(__m512 v, int quarter) {
 
 }  // namespace
 
-Bc7EndpointCodes bc7_quantise_endpoints_avx512(uint32_t mode, Bc7Vec4 low, Bc7Vec4 high,
-                                               const Bc7CellParams& cell) {
+Bc7EndpointCodes bc7_quantise_endpoints_avx512(uint32_t mode, const Bc7Vec4& low,
+                                               const Bc7Vec4& high, const Bc7CellParams& cell) {
   if (!cell.m_has_pbits) return bc7_quantise_endpoints(mode, low, high, cell);
   const uint32_t bits = cell.m_comp_bits + 1;  // expanded code width, p-bit included
   const int32_t limit = (1 << bits) - 1;
 
-  // Inputs, clamped as std::clamp(v, 0, 1) does (a -0 stays -0).
-  const __m256 both = _mm256_setr_ps(low.m_c[0], low.m_c[1], low.m_c[2], low.m_c[3], high.m_c[0],
-                                     high.m_c[1], high.m_c[2], high.m_c[3]);
-  __m512 u = _mm512_broadcast_f32x8(both);
-  const __m512 zero = _mm512_setzero_ps(), one = _mm512_set1_ps(1.0f);
-  u = _mm512_mask_blend_ps(_mm512_cmp_ps_mask(u, zero, _CMP_LT_OQ), u, zero);
-  u = _mm512_mask_blend_ps(_mm512_cmp_ps_mask(one, u, _CMP_LT_OQ), u, one);
+  // Inputs clamped as std::clamp(v, 0, 1) does: max and min return their second operand when
+  // both are zeros or one is a NaN, so a -0 or a NaN stays as it is.
+  const __m256 both = _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(low.m_c)),
+                                           _mm_loadu_ps(high.m_c), 1);
+  const __m512 u = _mm512_min_ps(_mm512_set1_ps(1.0f),
+                                 _mm512_max_ps(_mm512_setzero_ps(), _mm512_broadcast_f32x8(both)));
   const __m512 x = _mm512_mul_ps(u, _mm512_set1_ps(static_cast<float>(limit)));
 
   // Codes 2k + p nearest to x within p .. limit - 1 + p, then expanded by bit replication.

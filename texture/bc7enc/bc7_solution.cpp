@@ -31,10 +31,10 @@ void bc7_fix_degenerate_endpoints(uint32_t mode, Bc7Color& low_codes, Bc7Color& 
   }
 }
 
-Bc7EndpointCodes bc7_quantise_endpoints(uint32_t mode, Bc7Vec4 low, Bc7Vec4 high,
-                                        const Bc7CellParams& cell) {
-  low = bc7_vec_clamp01(low);
-  high = bc7_vec_clamp01(high);
+Bc7EndpointCodes bc7_quantise_endpoints(uint32_t mode, const Bc7Vec4& low_in,
+                                        const Bc7Vec4& high_in, const Bc7CellParams& cell) {
+  const Bc7Vec4 low = bc7_vec_clamp01(low_in);
+  const Bc7Vec4 high = bc7_vec_clamp01(high_in);
   const uint32_t err_comps = cell.m_has_alpha ? 4 : 3;
   Bc7Color lo_codes{}, hi_codes{};
   uint32_t pbits[2] = {0, 0};

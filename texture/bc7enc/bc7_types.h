@@ -72,15 +72,29 @@ using Bc7LeastSquaresSumsFn = void (*)(const Bc7CellParams& cell, const uint8_t*
 void bc7_least_squares_sums(const Bc7CellParams& cell, const uint8_t* selectors,
                             Bc7LeastSquaresSums& sums);
 
+// Least-squares fit of two endpoints to a cell's pixels for given selectors (one per pixel):
+// component = (1 - w) * low + w * high, w being the weight of each pixel's selector
+// (cell.m_selector_weights / 64). Results are on the 0..255 scale and may lie outside it; a
+// component whose fit leaves 0..255 while all pixels share one value takes that value for both
+// endpoints. Without alpha (cell.m_has_alpha false) both alpha results are 255. Equal selectors
+// everywhere make the system singular: both endpoints then come out 0 (a poor pair the caller
+// discards). Builds for different instruction sets give the same floats.
+using Bc7LeastSquaresFn = void (*)(const Bc7CellParams& cell, const uint8_t* selectors,
+                                   Bc7Vec4& low, Bc7Vec4& high);
+
+// The baseline build (its sums through cell.m_least_squares_sums).
+void bc7_least_squares(const Bc7CellParams& cell, const uint8_t* selectors, Bc7Vec4& low,
+                       Bc7Vec4& high);
+
 // The quantisation step of the cell compressor: endpoint codes and p-bits for low/high colours
 // (0..1 per component, clamped first) with the cell's mode, the p-bits chosen by the error of the
 // expanded endpoints (first the lowest), repaired by bc7_fix_degenerate_endpoints
 // (bc7_solution.h). Builds for different instruction sets give the same codes.
-using Bc7QuantiseEndpointsFn = Bc7EndpointCodes (*)(uint32_t mode, Bc7Vec4 low, Bc7Vec4 high,
-                                                    const Bc7CellParams& cell);
+using Bc7QuantiseEndpointsFn = Bc7EndpointCodes (*)(uint32_t mode, const Bc7Vec4& low,
+                                                    const Bc7Vec4& high, const Bc7CellParams& cell);
 
 // The baseline build.
-Bc7EndpointCodes bc7_quantise_endpoints(uint32_t mode, Bc7Vec4 low, Bc7Vec4 high,
+Bc7EndpointCodes bc7_quantise_endpoints(uint32_t mode, const Bc7Vec4& low, const Bc7Vec4& high,
                                         const Bc7CellParams& cell);
 
 // One subset to compress with one mode's quantisation.
@@ -100,6 +114,7 @@ struct Bc7CellParams {
   // instruction sets the processor allows.
   Bc7EvaluateSelectorsFn m_evaluate_selectors = bc7_evaluate_selectors;
   Bc7LeastSquaresSumsFn m_least_squares_sums = bc7_least_squares_sums;
+  Bc7LeastSquaresFn m_least_squares = bc7_least_squares;
   Bc7QuantiseEndpointsFn m_quantise_endpoints = bc7_quantise_endpoints;
 };
 
