@@ -198,7 +198,10 @@ uint64_t Mov_Writer::expected_audio_length() const {
   if (video_sample_count_ == 0) return 0;
   const FrameRate r = audio_rate();
   const double fps = static_cast<double>(r.numerator) / r.denominator;
-  return static_cast<uint64_t>(std::round(chunk_length_ * (video_sample_count_ / fps)));
+  // A movie shorter than half an audio sample frame still gets one: an audio track without
+  // samples cannot be stored.
+  return std::max<uint64_t>(
+      1, static_cast<uint64_t>(std::round(chunk_length_ * (video_sample_count_ / fps))));
 }
 
 void Mov_Writer::finalize() {
@@ -255,6 +258,5 @@ void Mov_Writer::finalize() {
   write_bytes(file, index.data(), index.size());
   // The stream buffers the tail of the file: a failure to flush it must not pass as a
   // finished movie.
-  if (std::fflush(file) != 0) throw std::runtime_error("Error file write");
-  if (std::fclose(file_.release()) != 0) throw std::runtime_error("Error file write");
+  close_target_file(file_);
 }
