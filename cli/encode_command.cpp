@@ -3,12 +3,14 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
 
+#include "VIDEO/file_io.h"
 #include "cli/ffmpeg_source.h"
 #include "cli/host_path.h"
 #include "cli/interrupt.h"
@@ -21,27 +23,6 @@ namespace orvex_cli {
 namespace {
 
 constexpr CpuFeatureMask kCpuMask = 0xF8;
-
-// UTF-8 path to the UTF-16 path the movie writer takes (the writer converts it back).
-std::u16string to_utf16(const std::string& s) {
-  std::u16string out;
-  for (size_t i = 0; i < s.size();) {
-    const auto lead = static_cast<unsigned char>(s[i]);
-    size_t len = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    if (i + len > s.size()) len = 1;
-    char32_t cp = len == 1 ? lead : lead & (0x7F >> len);
-    for (size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-    i += len;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
-  }
-  return out;
-}
 
 uint64_t file_size(const std::string& path) {
   struct stat st;
@@ -71,12 +52,56 @@ std::unique_ptr<FrameSource> open_source(const CliOptions& o) {
   return std::make_unique<FfmpegSource>(in);
 }
 
+// Most frames the movie holds for this source: the sample tables count video frames, and audio
+// sample frames (round(rate_hz x frames x D / N) of them), in 32 bits.
+uint64_t movie_frame_limit(const SourceInfo& info) {
+  if (info.audio_channels == 0 || info.audio_rate_hz == 0 || info.rate.numerator == 0) {
+    return kMaxMovieFrames;
+  }
+  // round(hz x f x D / N) <= M  <=>  2 x hz x D x f < (2M + 1) x N.
+  using u128 = unsigned __int128;
+  const u128 per_frame = u128{2} * info.audio_rate_hz * info.rate.denominator;
+  const u128 room = (u128{2} * kMaxMovieFrames + 1) * info.rate.numerator;
+  return static_cast<uint64_t>(std::min<u128>(kMaxMovieFrames, (room - 1) / per_frame));
+}
+
+// Refuses, before anything is encoded, a length the movie cannot hold.
+void check_movie_capacity(const CliOptions& o, const SourceInfo& info, uint64_t limit) {
+  const uint64_t wanted = o.max_frames != 0 ? o.max_frames : o.pattern ? info.frame_count : 1;
+  if (wanted <= limit) return;
+  std::ostringstream s;
+  s << (o.max_frames != 0 ? "--frames"
+        : o.pattern       ? "--duration"
+                          : "--rate")
+    << ": " << wanted << (wanted == 1 ? " frame" : " frames") << " at " << info.rate.numerator
+    << "/" << info.rate.denominator << " fps";
+  if (info.audio_channels != 0) s << " with " << info.audio_rate_hz << " Hz audio";
+  s << " is more than a movie holds (at most " << limit
+    << " frames: video frames and audio sample frames are counted in 32 bits)";
+  throw UsageError(s.str());
+}
+
+int interrupted_before_the_first_frame() {
+  std::fprintf(stderr, "orvex-hap: interrupted before the first frame; no movie written\n");
+  return 130;
+}
+
 }  // namespace
 
 int run_encode(const CliOptions& o) {
-  check_output_writable(o.output, o.overwrite);
-  std::unique_ptr<FrameSource> source = open_source(o);
+  // The output is checked and its temporary file created before the input is touched, so that a
+  // name that cannot be written fails at once.
+  TempOutput output(o.output, o.overwrite);
+  std::unique_ptr<FrameSource> source;
+  try {
+    source = open_source(o);
+  } catch (const std::runtime_error&) {
+    if (interrupt_requested()) return interrupted_before_the_first_frame();
+    throw;
+  }
   const SourceInfo& info = source->info();
+  const uint64_t frame_limit = movie_frame_limit(info);
+  check_movie_capacity(o, info, frame_limit);
   const uint32_t timecode_start =
       o.timecode ? timecode_start_frame(*o.timecode, info.rate, o.drop_frame) : 0;
 
@@ -84,13 +109,7 @@ int run_encode(const CliOptions& o) {
   const uint32_t host_depth = path.host_depth;
   const uint16_t chunk_count = o.snappy ? o.chunks : 0;
 
-  TempOutput output(o.output, o.overwrite);
-  set_abort_cleanup_path(output.temp_path().c_str());
-  struct ClearCleanup {
-    ~ClearCleanup() { set_abort_cleanup_path(nullptr); }
-  } clear_cleanup;
-
-  RenderJob job(to_utf16(output.temp_path()), static_cast<uint16_t>(info.width_px),
+  RenderJob job(utf16_from_native_name(output.temp_path()), static_cast<uint16_t>(info.width_px),
                 static_cast<uint16_t>(info.height_px), path.description_depth, info.rate, 0,
                 chunk_count, o.timecode ? 1 : 0, timecode_start, o.drop_frame ? 1 : 0,
                 static_cast<float>(o.par_num) / static_cast<float>(o.par_den), o.codec,
@@ -120,20 +139,26 @@ int run_encode(const CliOptions& o) {
       job.add_sound(pcm.data(), static_cast<int64_t>(pcm.size() / pcm_frame_bytes), 0);
   };
 
+  const uint64_t last_frame = o.max_frames != 0 ? o.max_frames : frame_limit;
   uint64_t frames = 0;
   HostFrame frame;
   try {
-    while ((o.max_frames == 0 || frames < o.max_frames) && !interrupt_requested() &&
-           source->read_frame(frame)) {
+    while (frames < last_frame && !interrupt_requested() && source->read_frame(frame)) {
       job.add_frame(frame.pixels, frame.row_bytes, path.texture_slot);
       pass_audio();
       ++frames;
       progress.update(frames, file_size(output.temp_path()));
     }
     if (frames == 0) {
-      throw std::runtime_error(interrupt_requested()
-                                   ? "interrupted before the first frame; no movie written"
-                                   : "'" + o.input + "' has no video frames");
+      if (!interrupt_requested()) throw std::runtime_error("'" + o.input + "' has no video frames");
+      progress.clear();
+      return interrupted_before_the_first_frame();
+    }
+    if (frames == frame_limit && o.max_frames == 0 && info.frame_count != frame_limit) {
+      progress.clear();
+      std::fprintf(stderr,
+                   "orvex-hap: warning: stopped after %llu frames, the most a movie holds\n",
+                   static_cast<unsigned long long>(frames));
     }
     pass_audio();
     job.flush();
