@@ -53,6 +53,10 @@ struct BadCase {
   const char* message;  // expected within the error line
 };
 
+void PrintTo(const BadCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class BadInput : public testing::TestWithParam<BadCase> {};
 
 TEST_P(BadInput, OneErrorLineAndNothingWritten) {
@@ -91,7 +95,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"unknown_quality", "encode --pattern=16x16 -q best -o {dir}/o.mov", 2, "best"},
         BadCase{"chunks_zero", "encode --pattern=16x16 --chunks 0 -o {dir}/o.mov", 2, "--chunks"},
         BadCase{"chunks_65", "encode --pattern=16x16 --chunks 65 -o {dir}/o.mov", 2, "--chunks"},
-        BadCase{"no_folder", "encode --pattern=16x16 -o {dir}/no/such/o.mov", 1, "cannot create"},
+        // The output's folder is checked before the input is read.
+        BadCase{"no_folder", "encode {dir}/nothing.mkv -o {dir}/no/such/o.mov", 1, "cannot create"},
         BadCase{"no_input", "encode -o {dir}/o.mov", 2, "INPUT"},
         // Paths: only regular files are replaced; an existing name is refused before the input
         // is read; an empty name is a usage error.
@@ -127,6 +132,10 @@ struct NameCase {
   std::string file;
   const char* args;
 };
+
+void PrintTo(const NameCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class GoodOutput : public testing::TestWithParam<NameCase> {};
 
@@ -182,6 +191,10 @@ struct SignalCase {
   int status;               // exit status; minus the signal number when the signal ends the run
   bool movie;               // a playable movie under the output name, else no file at all
 };
+
+void PrintTo(const SignalCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class Signals : public testing::TestWithParam<SignalCase> {};
 
