@@ -25,8 +25,11 @@ TEST_P(SetupRefusal, PrintsItsLineAndReturnsOne) {
   DxtEnc enc{};
   int result = 0;
   const std::string out = captured_stdout([&] {
-    result = dxtenc_open(&enc, r.width, 64, r.type, r.quality, 0, static_cast<PixelFormat>(r.fmt),
-                         PAD_REPLICATE, 1, CPU_MASK_DEFAULT);
+    result = dxtenc_open(&enc, {.width = r.width,
+                                .height = 64,
+                                .type = r.type,
+                                .quality = r.quality,
+                                .pixel_format = static_cast<PixelFormat>(r.fmt)});
   });
   EXPECT_EQ(result, 1);
   EXPECT_EQ(out, r.line);
@@ -54,6 +57,8 @@ TEST(Setup, BufferSizeCountsPartialBlocksUnlessCropped) {
   EXPECT_EQ(dxtenc_buffer_size(5, 3, DXTENC_DXT5, PAD_OPAQUE_BLACK), 2u * 16);
   EXPECT_EQ(dxtenc_buffer_size(5, 3, DXTENC_DXT5, PAD_CROP), 0u);
   EXPECT_EQ(dxtenc_buffer_size(8, 4, DXTENC_YCOCG_RGTC1_ALPHA, PAD_REPLICATE), 2u * 24);
+  EXPECT_EQ(dxtenc_texture_size(8, 4, DXTENC_YCOCG_RGTC1_ALPHA, PAD_REPLICATE, 0), 2u * 16);
+  EXPECT_EQ(dxtenc_texture_size(8, 4, DXTENC_YCOCG_RGTC1_ALPHA, PAD_REPLICATE, 1), 2u * 8);
   EXPECT_EQ(dxtenc_buffer_size(8, 4, DXTENC_RGTC1_ALPHA, PAD_REPLICATE), 2u * 8);
   EXPECT_EQ(dxtenc_buffer_size(8, 4, DXTENC_BC7, PAD_REPLICATE), 2u * 16);
 }
