@@ -22,7 +22,7 @@
 namespace orvex_cli {
 namespace {
 
-constexpr CpuFeatureMask kCpuMask = 0xF8;
+constexpr CpuFeatureMask kCpuMask = CPU_MASK_DEFAULT;
 
 uint64_t file_size(const std::string& path) {
   struct stat st;

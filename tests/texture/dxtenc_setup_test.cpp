@@ -113,6 +113,17 @@ TEST(Setup, ProcessorMaskFollowsTheProcessorFacts) {
   CpuFacts old_leaf = all;
   old_leaf.max_leaf = 6;  // leaf 7 not available: AVX2 cannot be confirmed
   EXPECT_EQ(effective_mask(0xF8, old_leaf), 0x78u);
+  // AVX-512 needs its four features and the opmask/ZMM state (XCR0 bits 5-7) besides AVX's.
+  CpuFacts zmm = all;
+  zmm.avx512 = true;
+  zmm.xcr0 = 0xE7;
+  EXPECT_EQ(effective_mask(0x1F8, zmm), 0x1F8u);
+  EXPECT_EQ(effective_mask(0x1F8, all), 0xF8u);  // features missing
+  for (uint32_t xcr0 : {0x67u, 0xA7u, 0xC7u, 0xE1u}) {
+    CpuFacts part = zmm;
+    part.xcr0 = xcr0;
+    EXPECT_EQ(effective_mask(0x1F8, part) & 0x100u, 0u) << xcr0;
+  }
   // The live probe never grants more than it was asked.
   EXPECT_EQ(effective_mask(0x28, probe_cpu_facts()) & ~0x28u, 0u);
 }
