@@ -8,7 +8,10 @@
 #include <stdexcept>
 
 #ifdef _WIN32
+#include <io.h>
 #include <stdio.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace {
@@ -138,28 +141,52 @@ bool native_name_from_utf16(const std::u16string& text, std::string& name) {
   return true;
 }
 
-FileHandle open_target_file(const std::u16string& path) {
+namespace {
+
+[[noreturn]] void fail_to_open(const std::u16string& path, int err) {
+  std::ostringstream msg;
+  msg << "Can't open target file : " << utf16_to_utf8(path) << ". Error : " << err << ". "
+      << std::strerror(err);
+  fail(msg, err);
+}
+
+// fopen of `path` in `mode`. Elsewhere than on Windows the name opened is exactly the bytes the
+// caller's name stands for; a name that stands for no byte string is refused (EILSEQ) rather
+// than opened under a substitute.
+FileHandle open_path(const std::u16string& path, const char* mode, const wchar_t* wide_mode) {
   errno = 0;
 #ifdef _WIN32
-  FileHandle file(_wfopen(reinterpret_cast<const wchar_t*>(path.c_str()), L"wb"));
+  (void)mode;
+  FileHandle file(_wfopen(reinterpret_cast<const wchar_t*>(path.c_str()), wide_mode));
 #else
-  // The name opened is exactly the bytes the caller's name stands for; a name that stands for
-  // no byte string is refused rather than opened under a substitute.
+  (void)wide_mode;
   std::string name;
   FileHandle file;
   if (native_name_from_utf16(path, name)) {
-    file.reset(std::fopen(name.c_str(), "wb"));
+    file.reset(std::fopen(name.c_str(), mode));
   } else {
     errno = EILSEQ;
   }
 #endif
-  if (!file) {
-    const int err = errno;
-    std::ostringstream msg;
-    msg << "Can't open target file : " << utf16_to_utf8(path) << ". Error : " << err << ". "
-        << std::strerror(err);
-    fail(msg, err);
-  }
+  if (!file) fail_to_open(path, errno);
+  return file;
+}
+
+}  // namespace
+
+FileHandle open_target_file(const std::u16string& path) {
+  return open_path(path, "wb", L"wb");
+}
+
+FileHandle open_existing_target_file(const std::u16string& path) {
+  // "r+b" opens without creating; the file is then emptied where it stands.
+  FileHandle file = open_path(path, "r+b", L"r+b");
+#ifdef _WIN32
+  const int emptied = _chsize_s(_fileno(file.get()), 0);
+  if (emptied != 0) fail_to_open(path, emptied);
+#else
+  if (ftruncate(fileno(file.get()), 0) != 0) fail_to_open(path, errno);
+#endif
   return file;
 }
 

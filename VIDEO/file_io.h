@@ -33,7 +33,7 @@ std::string utf16_to_utf8(const std::u16string& text);
 // File names on systems whose names are byte strings. A name's well-formed UTF-8 sequences
 // become their UTF-16 code units; every other byte b (a stray continuation, a truncated or
 // overlong sequence, an encoded surrogate, 0xF5..0xFF) becomes the lone surrogate 0xDC00 + b,
-// so that native_name_from_utf16(utf16_from_native_name(s)) == s for every byte string s.
+// so that native_name_from_utf16(utf16_from_native_name(s)) == s for every name s (no NUL).
 std::u16string utf16_from_native_name(const std::string& name);
 // The inverse. Returns false for code units that stand for no byte (NUL, a lone surrogate
 // outside 0xDC80..0xDCFF); `name` is then unspecified.
@@ -41,6 +41,10 @@ bool native_name_from_utf16(const std::u16string& text, std::string& name);
 
 // Creates or truncates `path` for binary writing.
 FileHandle open_target_file(const std::u16string& path);
+// Opens the existing file `path` for binary writing from its start and empties it in place; never
+// creates, deletes or replaces it (a file made for the caller to write into). Fails like
+// open_target_file, with the system's reason, when the file is not there.
+FileHandle open_existing_target_file(const std::u16string& path);
 // Absolute 64-bit seek; offsets above INT64_MAX are refused without touching the stream.
 void seek_from_start(std::FILE* file, uint64_t offset);
 void seek_to_end(std::FILE* file);

@@ -33,7 +33,7 @@ ByteVector file_header() {
 Mov_Writer::Mov_Writer(const std::u16string& path, uint16_t width, uint16_t height, uint8_t depth,
                        FrameRate rate, FourCC code, uint32_t creation_time,
                        float pixel_aspect_ratio, uint8_t tc_switch, uint32_t tc_start,
-                       uint8_t drop_frame)
+                       uint8_t drop_frame, bool existing_file)
     : path_(path),
       width_(width),
       height_(height),
@@ -47,7 +47,7 @@ Mov_Writer::Mov_Writer(const std::u16string& path, uint16_t width, uint16_t heig
     tc_start_ = tc_start;
     drop_frame_ = drop_frame;
   }
-  file_ = open_target_file(path_);
+  file_ = existing_file ? open_existing_target_file(path_) : open_target_file(path_);
   const ByteVector header = file_header();
   write_bytes(file_.get(), header.data(), header.size());
   write_position_ = media_data_start;

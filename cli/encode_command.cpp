@@ -111,6 +111,7 @@ int run_encode(const CliOptions& o) {
 
   RenderJobSettings settings;
   settings.path = utf16_from_native_name(output.temp_path());
+  settings.existing_file = true;  // the temporary file: written in place, never another one made
   settings.width = static_cast<uint16_t>(info.width_px);
   settings.height = static_cast<uint16_t>(info.height_px);
   settings.depth = path.description_depth;

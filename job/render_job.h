@@ -64,6 +64,9 @@ struct RenderJobSettings {
   uint8_t quality = 2;     // 1 Fast, 2 Normal, 3 Slow; clamped to 1..3
   bool no_output = false;  // no file: encoded frames are discarded and audio ignored
   CpuFeatureMask cpu_mask = CPU_MASK_DEFAULT;
+  // `path` names a file made for this movie: it is written into in place and never created
+  // (see Mov_Writer).
+  bool existing_file = false;
 };
 
 class RenderJob {
