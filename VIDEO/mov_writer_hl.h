@@ -16,6 +16,7 @@
 #include "VIDEO/atom_writer.h"
 #include "VIDEO/audio_interleaver.h"
 #include "VIDEO/file_io.h"
+#include "VIDEO/sample_descriptions.h"
 #include "job/frame_rate.h"
 
 class Mov_Writer : private MediaData {
@@ -27,7 +28,8 @@ class Mov_Writer : private MediaData {
   // created (open_existing_target_file). Throws the file errors ("Can't open target file : ...").
   Mov_Writer(const std::u16string& path, uint16_t width, uint16_t height, uint8_t depth,
              FrameRate rate, FourCC code, uint32_t creation_time, float pixel_aspect_ratio,
-             uint8_t tc_switch, uint32_t tc_start, uint8_t drop_frame, bool existing_file = false);
+             uint8_t tc_switch, uint32_t tc_start, uint8_t drop_frame, bool existing_file = false,
+             PixelSpacing pixel_spacing = {});
   ~Mov_Writer() = default;
   Mov_Writer(const Mov_Writer&) = delete;
   Mov_Writer& operator=(const Mov_Writer&) = delete;
@@ -73,6 +75,7 @@ class Mov_Writer : private MediaData {
   FourCC code_;
   uint32_t creation_time_;
   float pixel_aspect_ratio_;
+  PixelSpacing pixel_spacing_;
   std::vector<uint64_t> video_offsets_;
   std::vector<uint32_t> video_sizes_;
   uint32_t video_sample_count_ = 0;

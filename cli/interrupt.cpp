@@ -26,6 +26,9 @@ extern "C" void on_interrupt(int) {
     return;
   }
   remove_temporary_file();
+  // Ends a progress line that may be drawn and says what happened.
+  static const char kAborted[] = "\norvex-hap: aborted, no movie written\n";
+  [[maybe_unused]] ssize_t n = write(STDERR_FILENO, kAborted, sizeof kAborted - 1);
   _exit(130);
 }
 

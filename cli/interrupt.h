@@ -1,12 +1,12 @@
 #pragma once
 // Signal handling of `orvex-hap`. The first SIGINT, SIGTERM or SIGHUP only raises a flag: the
 // encoder stops reading input and finishes a playable movie. The second removes the temporary
-// output file (if one is registered) and ends the process at once with status 130. Every other
-// signal that ends the process by default (SIGQUIT, SIGUSR1, SIGALRM, SIGABRT, SIGSEGV, ...)
-// removes the temporary file first and then takes its default action. SIGPIPE and SIGXFSZ are
-// ignored: a closed reader of standard error or a file-size limit becomes a write error that the
-// code sees, never the end of the process. Signals ignored when the process started (nohup,
-// background jobs) stay ignored.
+// output file (if one is registered), says so and ends the process at once with status 130.
+// Every other signal that ends the process by default (SIGQUIT, SIGUSR1, SIGALRM, SIGABRT,
+// SIGSEGV, ...) removes the temporary file first and then takes its default action. SIGPIPE and
+// SIGXFSZ are ignored: a closed reader of standard error or a file-size limit becomes a write
+// error that the code sees, never the end of the process. Signals ignored when the process
+// started (nohup, background jobs) stay ignored.
 
 namespace orvex_cli {
 

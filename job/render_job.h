@@ -59,6 +59,7 @@ struct RenderJobSettings {
   uint32_t timecode_start = 0;      // first frame number of the timecode track
   bool drop_frame = false;          // drop-frame timecode
   float pixel_aspect_ratio = 1.0f;  // horizontal over vertical pixel size
+  PixelSpacing pixel_spacing{};     // the same as an exact ratio for `pasp`; zero: none
   JobCodec codec = 1;               // Hap
   uint32_t encoding_mode = kSeveralFramesAtATime;
   uint8_t quality = 2;     // 1 Fast, 2 Normal, 3 Slow; clamped to 1..3

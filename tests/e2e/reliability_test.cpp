@@ -50,8 +50,14 @@ struct BadCase {
   const char* name;
   const char* args;  // {dir} becomes the scratch folder
   int status;
-  const char* message;  // expected within the error line
+  const char* message;         // expected within the error line
+  const char* make = nullptr;  // shell command making a source in {dir} first
 };
+
+std::string expand_dir(std::string s, const Scratch& dir) {
+  for (size_t at; (at = s.find("{dir}")) != std::string::npos;) s.replace(at, 5, dir.path());
+  return s;
+}
 
 void PrintTo(const BadCase& c, std::ostream* os) {
   *os << c.name;
@@ -67,15 +73,16 @@ TEST_P(BadInput, OneErrorLineAndNothingWritten) {
   ASSERT_EQ(mkfifo(dir.file("fifo.mov").c_str(), 0644), 0);
   ASSERT_EQ(symlink("/dev/null", dir.file("null.mov").c_str()), 0);
   ASSERT_EQ(symlink(dir.file("nowhere/x").c_str(), dir.file("dangling.mov").c_str()), 0);
-  std::string args = c.args;
-  for (size_t at; (at = args.find("{dir}")) != std::string::npos;) args.replace(at, 5, dir.path());
-  const RunResult r = orvex(args);
+  if (c.make) {
+    ASSERT_EQ(run(expand_dir(c.make, dir)).status, 0) << c.make;
+  }
+  const std::vector<std::string> before = entries(dir.path());
+  const RunResult r = orvex(expand_dir(c.args, dir));
   EXPECT_EQ(r.status, c.status) << r.err;
   EXPECT_EQ(r.err.rfind("orvex-hap: error: ", 0), 0u) << r.err;
   EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
   EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-  EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"dangling.mov", "empty.rgb", "fifo.mov",
-                                                           "null.mov", "text.mov"}));
+  EXPECT_EQ(entries(dir.path()), before);
   struct stat st;
   EXPECT_TRUE(lstat(dir.file("fifo.mov").c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
 }
@@ -91,13 +98,29 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"size_zero", "encode - -f rawvideo --pix-fmt rgb24 --size 0x8 -o {dir}/o.mov", 2,
                 "--size"},
         BadCase{"size_too_big", "encode --pattern=30001x16 -o {dir}/o.mov", 2, "--pattern"},
-        BadCase{"unknown_codec", "encode --pattern=16x16 -c hap-z -o {dir}/o.mov", 2, "hap-z"},
+        BadCase{"unknown_codec", "encode --pattern=16x16 -c hap-z -o {dir}/o.mov", 2,
+                "'hap-z' (hap, hap-alpha, hap-q, hap-q-alpha, hap-alpha-only, hap-r)"},
         BadCase{"unknown_quality", "encode --pattern=16x16 -q best -o {dir}/o.mov", 2, "best"},
         BadCase{"chunks_zero", "encode --pattern=16x16 --chunks 0 -o {dir}/o.mov", 2, "--chunks"},
         BadCase{"chunks_65", "encode --pattern=16x16 --chunks 65 -o {dir}/o.mov", 2, "--chunks"},
         // The output's folder is checked before the input is read.
         BadCase{"no_folder", "encode {dir}/nothing.mkv -o {dir}/no/such/o.mov", 1, "cannot create"},
         BadCase{"no_input", "encode -o {dir}/o.mov", 2, "INPUT"},
+        BadCase{"no_command", "{dir}/text.mov -o {dir}/o.mov", 2, "is not a command"},
+        // Sources the libraries refuse, said in the user's terms.
+        BadCase{"hardware_pix_fmt", "encode - -f rawvideo --pix-fmt cuda --size 8x8 -o {dir}/o.mov",
+                2, "hardware pixel format"},
+        BadCase{"over_decoder_limit",
+                "encode - -f rawvideo --pix-fmt gray --size 20000x20000 -o {dir}/o.mov", 1,
+                "about 16000x16000"},
+        BadCase{"channels_65", "encode {dir}/65.mkv -o {dir}/o.mov", 1, "65 channels",
+                "head -c 2080 /dev/zero > {dir}/65.pcm && ffmpeg -v error -f lavfi -i "
+                "testsrc2=size=32x32:duration=0.2 -f s16le -ar 8000 -ac 65 -i {dir}/65.pcm "
+                "-c:v ffv1 -c:a copy {dir}/65.mkv"},
+        BadCase{"index_at_end_on_stdin", "encode - -o {dir}/o.mov < <(cat {dir}/late.mp4)", 1,
+                "-movflags +faststart",
+                "ffmpeg -v error -f lavfi -i testsrc2=size=640x360:duration=1 -c:v libx264 -preset "
+                "ultrafast {dir}/late.mp4"},
         // Paths: only regular files are replaced; an existing name is refused before the input
         // is read; an empty name is a usage error.
         BadCase{"fifo_even_with_y", "encode --pattern=16x16 -y -o {dir}/fifo.mov", 1,
@@ -107,6 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"dangling_link_before_input", "encode {dir}/nothing.mkv -o {dir}/dangling.mov", 1,
                 "already exists"},
         BadCase{"empty_output", "encode --pattern=16x16 -o ''", 2, "-o"},
+        BadCase{"output_stdout", "encode --pattern=16x16 -o -", 2, "needs a seekable file"},
         // Input the movie cannot hold: time scale and frame duration are signed 32-bit, frame
         // and audio sample counts 32-bit.
         BadCase{"rate_over_time_scale", "encode --pattern=16x16 --rate 2147483648 -o {dir}/o.mov",
@@ -179,9 +203,10 @@ TEST(Overwrite, ExistingOutputKeptUnlessForced) {
 }
 
 // What each signal leaves: SIGINT, SIGHUP (and SIGTERM) finish a playable movie with status
-// 130, whatever standard error is; other fatal signals end the process by their default action
-// and leave nothing; an interrupt before the first frame leaves nothing with status 130.
-enum class ErrorStream { Null, Closed, ReaderGone };
+// 130, whatever standard error is; a second Ctrl-C aborts at once, says so and leaves nothing;
+// other fatal signals end the process by their default action and leave nothing; an interrupt
+// before the first frame leaves nothing with status 130.
+enum class ErrorStream { Null, Closed, ReaderGone, Log };
 
 struct SignalCase {
   const char* name;
@@ -190,6 +215,7 @@ struct SignalCase {
   bool before_first_frame;  // the input is a pipe that never delivers a frame
   int status;               // exit status; minus the signal number when the signal ends the run
   bool movie;               // a playable movie under the output name, else no file at all
+  bool twice = false;       // the signal again once the first is taken (its message is out)
 };
 
 void PrintTo(const SignalCase& c, std::ostream* os) {
@@ -200,8 +226,8 @@ class Signals : public testing::TestWithParam<SignalCase> {};
 
 TEST_P(Signals, LeaveAPlayableMovieOrNothing) {
   const SignalCase c = GetParam();
-  Scratch dir;
-  const std::string out = dir.file("o.mov");
+  Scratch dir, logs;
+  const std::string out = dir.file("o.mov"), log = logs.file("err");
   int feed[2], sink[2];
   ASSERT_EQ(pipe(feed), 0);
   ASSERT_EQ(pipe(sink), 0);
@@ -210,17 +236,24 @@ TEST_P(Signals, LeaveAPlayableMovieOrNothing) {
       c.before_first_frame
           ? std::vector<std::string>{"encode", "-",      "-f",  "rawvideo", "--pix-fmt",
                                      "rgb24",  "--size", "8x8", "-o",       out}
-          : std::vector<std::string>{"encode",
-                                     "--pattern=640x360",
-                                     c.signal ? "--duration" : "--frames",
-                                     c.signal ? "2000" : "2",
-                                     "-o",
-                                     out};
+      // The second interrupt must land while the movie is being finished: large Slow frames
+      // keep the frames in flight busy long enough.
+      : c.twice ? std::vector<std::string>{"encode",     "--pattern=1920x1080",
+                                           "-q",         "slow",
+                                           "--duration", "2000",
+                                           "-o",         out}
+                : std::vector<std::string>{"encode",
+                                           "--pattern=640x360",
+                                           c.signal ? "--duration" : "--frames",
+                                           c.signal ? "2000" : "2",
+                                           "-o",
+                                           out};
   const pid_t pid = spawn(args, [&] {
     dup2(feed[0], STDIN_FILENO);
     if (c.stderr_to == ErrorStream::Null) redirect(STDERR_FILENO, "/dev/null", O_WRONLY);
     if (c.stderr_to == ErrorStream::Closed) close(STDERR_FILENO);
     if (c.stderr_to == ErrorStream::ReaderGone) dup2(sink[1], STDERR_FILENO);
+    if (c.stderr_to == ErrorStream::Log) redirect(STDERR_FILENO, log, O_WRONLY | O_CREAT);
   });
   ASSERT_GE(pid, 0);
   close(feed[0]);
@@ -240,6 +273,18 @@ TEST_P(Signals, LeaveAPlayableMovieOrNothing) {
     EXPECT_TRUE(ready);
     kill(pid, c.signal);
   }
+  const auto logged = [&] {
+    const std::vector<uint8_t> text = read_file(log);
+    return std::string(text.begin(), text.end());
+  };
+  if (c.twice) {
+    const auto taken_by = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (logged().find("interrupted") == std::string::npos &&
+           std::chrono::steady_clock::now() < taken_by) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    kill(pid, c.signal);
+  }
   int raw = 0;
   ASSERT_EQ(waitpid(pid, &raw, 0), pid);
   close(feed[1]);
@@ -249,6 +294,10 @@ TEST_P(Signals, LeaveAPlayableMovieOrNothing) {
   } else {
     ASSERT_TRUE(WIFSIGNALED(raw)) << raw;
     EXPECT_EQ(WTERMSIG(raw), -c.status);
+  }
+  if (c.twice) {
+    EXPECT_NE(logged().find("\norvex-hap: aborted, no movie written\n"), std::string::npos)
+        << logged();
   }
   if (!c.movie) {
     EXPECT_TRUE(entries(dir.path()).empty());
@@ -264,6 +313,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, Signals,
     testing::Values(
         SignalCase{"sigint", SIGINT, ErrorStream::Null, false, 130, true},
+        SignalCase{"sigint_twice", SIGINT, ErrorStream::Log, false, 130, false, true},
         SignalCase{"sighup", SIGHUP, ErrorStream::Null, false, 130, true},
         SignalCase{"sigint_stderr_closed", SIGINT, ErrorStream::Closed, false, 130, true},
         SignalCase{"sigint_stderr_reader_gone", SIGINT, ErrorStream::ReaderGone, false, 130, true},
