@@ -61,7 +61,7 @@ struct RenderJobSettings {
   float pixel_aspect_ratio = 1.0f;  // horizontal over vertical pixel size
   JobCodec codec = 1;               // Hap
   uint32_t encoding_mode = kSeveralFramesAtATime;
-  uint8_t quality = 2;     // 1 Fast, 2 Normal, 3 Slow; clamped to 1..3
+  uint8_t quality = 2;     // 1 Fast, 2 Normal, 3 Slow, 4 Best (command line); clamped to 1..4
   bool no_output = false;  // no file: encoded frames are discarded and audio ignored
   CpuFeatureMask cpu_mask = CPU_MASK_DEFAULT;
 };

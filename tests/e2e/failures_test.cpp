@@ -54,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "--size"},
         BadCase{"size_too_big", "encode --pattern=30001x16 -o {dir}/o.mov", 2, "--pattern"},
         BadCase{"unknown_codec", "encode --pattern=16x16 -c hap-z -o {dir}/o.mov", 2, "hap-z"},
-        BadCase{"unknown_quality", "encode --pattern=16x16 -q best -o {dir}/o.mov", 2, "best"},
+        BadCase{"unknown_quality", "encode --pattern=16x16 -q ultra -o {dir}/o.mov", 2, "ultra"},
         BadCase{"chunks_zero", "encode --pattern=16x16 --chunks 0 -o {dir}/o.mov", 2, "--chunks"},
         BadCase{"chunks_65", "encode --pattern=16x16 --chunks 65 -o {dir}/o.mov", 2, "--chunks"},
         BadCase{"no_folder", "encode --pattern=16x16 -o {dir}/no/such/o.mov", 1, "cannot create"},
