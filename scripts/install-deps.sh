@@ -11,8 +11,6 @@ packages=(
   libcli11-dev
   ffmpeg
   libsquish-dev
-  # Real photographs for the benchmark's photographic content (bench/compare.sh).
-  mate-backgrounds
 )
 
 # The Windows cross build (`make windows`) needs more, and much larger, packages: the mingw-w64

@@ -186,13 +186,18 @@ void refit(const Points& p, Candidate& c) {
   if (err < c.error) c = {a, b, c.three, err};
 }
 
-// Walk, then a refit of the walked indices and a second walk when the refit moved the endpoints.
+// Walks and least-squares refits of the walked indices in turn, for as long as a refit moves the
+// endpoints (at most kPolishRounds refits).
+constexpr int kPolishRounds = 4;
 template <int L>
 void polish(const Points& p, Candidate& c) {
   walk<L>(p, c);
-  const Candidate walked = c;
-  refit<L>(p, c);
-  if (c.a != walked.a || c.b != walked.b) walk<L>(p, c);
+  for (int round = 0; round < kPolishRounds; ++round) {
+    const Candidate walked = c;
+    refit<L>(p, c);
+    if (c.a == walked.a && c.b == walked.b) return;
+    walk<L>(p, c);
+  }
 }
 
 // Per 8-bit value and channel width (0: 5 bits, 1: 6 bits), the codes that reproduce it best as

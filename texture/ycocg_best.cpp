@@ -446,10 +446,23 @@ struct SolidChroma {
   }
 };
 
+// Codes whose first third, (2 a + b) / 3, lands on 128 or 129 (red: 123 and 140 widened; green:
+// 130 and 125), whether a decoder widens the codes by rounding or by bit replication and whether
+// it truncates or rounds the third: at scale 4, Co and Cg are 0 in integer division and at most
+// 1/4 in exact division, so that every channel rounds back to the luma.
+constexpr uint8_t kGreyCo[2] = {15, 17}, kGreyCg[2] = {32, 31};
+
 ChromaCandidate solid_chroma(const Chroma& t) {
   static const SolidChroma tables;  // built once, read-only afterwards
   ChromaCandidate best{};
   best.error = 1e30f;
+  if (t.co[0] == 0.0f && t.cg[0] == 0.0f) {  // neutral grey
+    best.code[0][0] = kGreyCo[0], best.code[1][0] = kGreyCo[1];
+    best.code[0][1] = kGreyCg[0], best.code[1][1] = kGreyCg[1];
+    best.scale = 4;
+    best.error = 0.0f;
+    return best;
+  }
   for (int si = 2; si >= 0; --si) {
     for (int kind = 0; kind < 2; ++kind) {
       float e_co = 0.0f, e_cg = 0.0f;
@@ -514,9 +527,12 @@ void encode_hapq_block_best(const DxtEncOps& ops, uint8_t* out, const uint8_t* c
   encode_hapq_block(ops, out, planes, strides);
   const Pixels px = read_pixels<F>(planes[0], strides[0]);
   const float standard = block_error(out, px);
-  if (standard == 0.0f) return;
-  uint8_t best[16];
   const Chroma t = chroma_of(px);
+  // Neutral grey takes Best's exact chroma on a tie too: the standard block's may decode to zero
+  // only through the truncating division of one decoder.
+  const bool grey = t.n == 1 && t.co[0] == 0.0f && t.cg[0] == 0.0f;
+  if (standard == 0.0f && !grey) return;
+  uint8_t best[16];
   if (t.n <= 4) {
     encode_best<4>(px, t, best);
   } else if (t.n <= 8) {
@@ -524,7 +540,8 @@ void encode_hapq_block_best(const DxtEncOps& ops, uint8_t* out, const uint8_t* c
   } else {
     encode_best<16>(px, t, best);
   }
-  if (block_error(best, px) < standard) std::memcpy(out, best, 16);
+  const float error = block_error(best, px);
+  if (error < standard || (grey && error == standard)) std::memcpy(out, best, 16);
 }
 
 }  // namespace

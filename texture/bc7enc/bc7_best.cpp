@@ -44,7 +44,7 @@ const uint32_t* weights_of(uint32_t index_bits) {
 constexpr Bc7BlockParams kBestParams{64, {1, 1, 1, 1}, 6, false, true, true, true, true};
 
 // Two-subset partitions compressed in full per mode, the estimator's best first.
-constexpr uint32_t kPartitionsTried = 6;
+constexpr uint32_t kPartitionsTried = 4;
 
 Bc7CellParams mode_cell(uint32_t mode, bool has_alpha, const Bc7Kernels& kernels) {
   Bc7CellParams cell{};
