@@ -60,7 +60,7 @@ struct CliOptions {
   std::string output;
   uint8_t codec = 1;  // JobCodec numbering
   std::string codec_name = "hap";
-  uint8_t quality = 2;  // 1 fast, 2 normal, 3 slow
+  uint8_t quality = 2;  // 1 fast, 2 normal, 3 slow, 4 best
   uint16_t chunks = 8;  // 1..64
   bool snappy = true;
   bool one_frame_at_a_time = false;

@@ -30,7 +30,7 @@ RenderJob::RenderJob(const RenderJobSettings& settings, RenderJobHooks hooks)
       height_(settings.height),
       depth_(settings.depth),
       chunk_count_(settings.chunk_count),
-      quality_(std::clamp<uint8_t>(settings.quality, 1, 3)),
+      quality_(std::clamp<uint8_t>(settings.quality, DXT_QUALITY_FAST, DXT_QUALITY_BEST)),
       codec_(settings.codec),
       cpu_mask_(settings.cpu_mask),
       no_output_(settings.no_output ? 1 : 0),

@@ -5,15 +5,16 @@
 #include <cstddef>
 #include <utility>
 
+#include "texture/bc7enc/bc7_best.h"
 #include "texture/bc7enc/bc7_compress_block.h"
 #include "texture/bc7enc/bc7_presets.h"
 #include "texture/dxtenc_types.h"
 
 namespace {
 
-// Search effort of each quality level, in the order of kDxtQualities.
+// Search effort of each quality level, in the order of kDxtQualities; Best has its own driver.
 constexpr const Bc7BlockParams* kParams[] = {&g_bc7_params_fast, &g_bc7_params_normal,
-                                             &g_bc7_params_slow};
+                                             &g_bc7_params_slow, nullptr};
 static_assert(std::size(kParams) == std::size(kDxtQualities));
 
 template <size_t kQuality, const Bc7Kernels& kKernels>
@@ -21,7 +22,10 @@ void hapr_block(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
                 const size_t strides[4]) {
   Bc7Color pixels[16];
   ops.fetch_bc7(planes[0], strides[0], pixels[0].m_c);
-  bc7_compress_block(out, pixels, *kParams[kQuality], kKernels);
+  if constexpr (kParams[kQuality] == nullptr)
+    bc7_compress_block_best(out, pixels, kKernels);
+  else
+    bc7_compress_block(out, pixels, *kParams[kQuality], kKernels);
 }
 
 // One entry per quality level on the kernel build `kKernels`.

@@ -100,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"size_too_big", "encode --pattern=30001x16 -o {dir}/o.mov", 2, "--pattern"},
         BadCase{"unknown_codec", "encode --pattern=16x16 -c hap-z -o {dir}/o.mov", 2,
                 "'hap-z' (hap, hap-alpha, hap-q, hap-q-alpha, hap-alpha-only, hap-r)"},
-        BadCase{"unknown_quality", "encode --pattern=16x16 -q best -o {dir}/o.mov", 2, "best"},
+        BadCase{"unknown_quality", "encode --pattern=16x16 -q ultra -o {dir}/o.mov", 2, "ultra"},
         BadCase{"chunks_zero", "encode --pattern=16x16 --chunks 0 -o {dir}/o.mov", 2, "--chunks"},
         BadCase{"chunks_65", "encode --pattern=16x16 --chunks 65 -o {dir}/o.mov", 2, "--chunks"},
         // The output's folder is checked before the input is read.
