@@ -118,7 +118,11 @@ Bc7EndpointCodes bc7_quantise_endpoints_avx512(uint32_t mode, const Bc7Vec4& low
                        1);
   Bc7EndpointCodes out;
   _mm_storeu_si128(reinterpret_cast<__m128i*>(&out), result);
-  if (mode == 1) {
+  // The repair only touches a channel whose two codes are equal.
+  const bool shared_code = out.m_low.m_c[0] == out.m_high.m_c[0] ||
+                           out.m_low.m_c[1] == out.m_high.m_c[1] ||
+                           out.m_low.m_c[2] == out.m_high.m_c[2];
+  if (mode == 1 && shared_code) {
     alignas(32) float scaled[8];
     _mm256_store_ps(scaled, _mm512_castps512_ps256(x));
     Bc7Vec4 xl, xh;
