@@ -31,7 +31,7 @@ struct FrameEncoder {
   HapFrameCodec codec = HapFrameCodec_Hap;
   uint32_t snappy = 0;       // 1 when a chunk count was requested
   uint32_t chunk_count = 1;  // 1..64
-  uint8_t quality = 2;       // 1 fast, 2 normal, 3 slow
+  uint8_t quality = 2;       // 1 fast, 2 normal, 3 slow, 4 best
 
   // Texture 1 starts the buffer; texture 2 (Hap Q Alpha only) follows it in the same buffer.
   AlignedBuffer texture;

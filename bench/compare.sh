@@ -13,12 +13,14 @@
 #                      noisy     moving test picture with film-like noise
 #                      graphics  colour bars, test patterns and a card of text and boxes
 #                      gradient  smooth linear, radial and spiral gradients and a colour ramp
-#   -q "QUALITIES"   orvex qualities (default "fast normal slow")
+#   -q "QUALITIES"   orvex qualities (default "fast normal slow best")
 #   -v "VARIANTS"    orvex codecs (default "hap hap-alpha hap-q"); ffmpeg runs its counterpart
 #                    where it has one (hap, hap_alpha, hap_q)
 #   -b BINARY        a second orvex-hap (e.g. an earlier build) run on the same input: its CPU
 #                    seconds per frame, our speed-up over it and whether the movies are identical
 #   -o BINARY        the orvex-hap under test (default build/cli/orvex-hap)
+#   -d HAPCHECK      decoder of Hap R movies, which ffmpeg does not decode, for their PSNR (the
+#                    hapcheck checker; without it Hap R shows no PSNR)
 # Every input frame carries a horizontal alpha ramp (0 at the left edge, 255 at the right).
 # A new kind of content is one case in make_input; a new quality or variant is a word in the list.
 set -euo pipefail
@@ -26,11 +28,12 @@ cd "$(dirname "$0")/.."
 
 frames=5
 kinds="photo noisy graphics gradient"
-qualities="fast normal slow"
+qualities="fast normal slow best"
 variants="hap hap-alpha hap-q"
 orvex=build/cli/orvex-hap
 base=""
-while getopts "n:k:q:v:b:o:h" opt; do
+hapcheck=""
+while getopts "n:k:q:v:b:o:d:h" opt; do
   case $opt in
     n) frames=$OPTARG ;;
     k) kinds=$OPTARG ;;
@@ -38,7 +41,8 @@ while getopts "n:k:q:v:b:o:h" opt; do
     v) variants=$OPTARG ;;
     b) base=$OPTARG ;;
     o) orvex=$OPTARG ;;
-    *) sed -n '2,24p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+    d) hapcheck=$OPTARG ;;
+    *) sed -n '2,26p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
@@ -147,6 +151,16 @@ ffmpeg_format() {
   case $1 in hap) echo hap ;; hap-alpha) echo hap_alpha ;; hap-q) echo hap_q ;; *) echo "" ;; esac
 }
 decodable() { case $1 in hap-r | hap-alpha-only) return 1 ;; *) return 0 ;; esac; }
+# RGB PSNR of a Hap R movie decoded by hapcheck, or nothing without it.
+psnr_hapr() {
+  [ -n "$hapcheck" ] || return 1
+  "$hapcheck" decode "$1" "$work/decoded.rgba" >/dev/null 2>&1 || return 1
+  ffmpeg -v info "${raw[@]}" -i "$input" "${raw[@]}" -i "$work/decoded.rgba" \
+    -lavfi "[0:v]format=rgb24[ref];[1:v]format=rgb24[dec];[ref][dec]psnr" -f null - 2>&1 |
+    sed -n 's/.*PSNR.* average:\([0-9.inf]*\).*/\1/p' | tail -1 |
+    awk '{ if ($1 == "inf") print "inf"; else printf "%.2f", $1 }'
+  rm -f "$work/decoded.rgba"
+}
 
 # Encodes the input with an orvex-hap; prints the marginal "wall cpu" of a frame.
 encode_orvex() {  # binary codec quality movie
@@ -198,7 +212,8 @@ for kind in $kinds; do
         row=("$(fps "${t% *}")" "$(printf %.3f "$cpu")"
           "$(awk -v c="$cpu" -v p=$((w * h)) 'BEGIN { if (c <= 0) print "n/a"; else printf "%.1f", p / 1e6 / c }')"
           "$(awk -v a="${ff[1]}" -v b="$cpu" 'BEGIN { if (a == "n/a" || b <= 0) print "n/a"; else printf "%.2f", a / b }')"
-          "$(kib "$movie")" "$(decodable "$ours" && psnr "$movie" || echo n/a)")
+          "$(kib "$movie")" "$(if decodable "$ours"; then psnr "$movie"; elif [ "$ours" = hap-r ]; then
+            psnr_hapr "$movie" || echo n/a; else echo n/a; fi)")
       fi
       line=$(printf "%-9s %-14s %-7s %7s %8s %8s %7s %8s %6s %7s %7s %7s %7s" "$kind" "$ours" \
         "$quality" "${row[0]}" "${row[1]}" "${row[2]}" "${ff[0]}" "${ff[1]}" "${row[3]}" \

@@ -20,6 +20,10 @@ struct UsageError : std::runtime_error {
 
 // Largest frame side the encoder accepts (the movie and texture paths are 16-bit sized).
 constexpr uint32_t kMaxFrameSide_px = 30000;
+// Largest --rate numerator and denominator: the movie's time scale and frame duration.
+constexpr uint32_t kMaxRateTerm = 2147483647;
+// Most frames a movie holds: its sample tables count them in 32 bits.
+constexpr uint64_t kMaxMovieFrames = 4294967295;
 
 // Colour overrides of --colorspace and --range; Source keeps what the source's tags say.
 enum class ColourMatrix { Source, Bt601, Bt709, Bt2020 };
@@ -56,7 +60,7 @@ struct CliOptions {
   std::string output;
   uint8_t codec = 1;  // JobCodec numbering
   std::string codec_name = "hap";
-  uint8_t quality = 2;  // 1 fast, 2 normal, 3 slow
+  uint8_t quality = 2;  // 1 fast, 2 normal, 3 slow, 4 best
   uint16_t chunks = 8;  // 1..64
   bool snappy = true;
   bool one_frame_at_a_time = false;

@@ -142,6 +142,7 @@ struct FfmpegSource::State {
   int64_t next_pts = 0;          // expected start of the next frame, for frames without one
   int64_t pending_end = 0;       // end of the pending frame in video_tb
   int64_t default_duration = 1;  // one frame at the source's rate, in video_tb
+  int64_t still_end = 0;  // a still picture (cover art) lasts until here, in video_tb; 0: none
   double max_silence_s = 3600;
   bool demux_done = false, video_flushed = false, video_done = false, finished = false;
   // Damage accounting.
@@ -293,7 +294,10 @@ FfmpegSource::FfmpegSource(const FfmpegInput& input) : state_(std::make_unique<S
                                                  rotation, colour_overrides(input));
 
   // Timing: the output rate, one source frame's length, the expected output length.
-  AVRational source_rate = vs->avg_frame_rate;
+  // A still picture (an audio file's cover art) has no rate of its own: it is shown for as long
+  // as the file lasts, at 25 frames per second unless --rate says otherwise.
+  const bool still = (vs->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0;
+  AVRational source_rate = still ? AVRational{25, 1} : vs->avg_frame_rate;
   if (source_rate.num <= 0 || source_rate.den <= 0) source_rate = vs->r_frame_rate;
   if (source_rate.num <= 0 || source_rate.den <= 0) source_rate = AVRational{25, 1};
   av_reduce(&source_rate.num, &source_rate.den, source_rate.num, source_rate.den,
@@ -310,7 +314,11 @@ FfmpegSource::FfmpegSource(const FfmpegInput& input) : state_(std::make_unique<S
         std::max<uint64_t>(1, static_cast<uint64_t>(std::llround(*input.duration_s * rate))));
   }
   double length_s = 0;
-  if (vs->duration > 0 && vs->duration != AV_NOPTS_VALUE) {
+  if (still && fc->duration > 0) {
+    const int64_t file_start = fc->start_time == AV_NOPTS_VALUE ? 0 : fc->start_time;
+    s.still_end = av_rescale_q(file_start + fc->duration, AV_TIME_BASE_Q, s.video_tb);
+    length_s = fc->duration / double(AV_TIME_BASE);
+  } else if (vs->duration > 0 && vs->duration != AV_NOPTS_VALUE) {
     length_s = vs->duration * av_q2d(vs->time_base);
   } else if (fc->duration > 0) {
     length_s = fc->duration / double(AV_TIME_BASE);
@@ -549,7 +557,7 @@ bool FfmpegSource::read_frame(HostFrame& out) {
     } else {
       s.video_done = true;
       if (!s.have_pending) break;
-      count = s.placer.end(s.to_slot(s.pending_end - s.origin));
+      count = s.placer.end(s.to_slot(std::max(s.pending_end, s.still_end) - s.origin));
     }
     if (count > 0) {
       if (!s.converter->convert(*s.pending, s.current) && !s.size_changed) {

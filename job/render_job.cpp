@@ -14,7 +14,7 @@ RenderJob::RenderJob(const RenderJobSettings& settings, RenderJobHooks hooks)
     : width_(settings.width),
       height_(settings.height),
       chunk_count_(settings.chunk_count),
-      quality_(std::clamp<uint8_t>(settings.quality, 1, 3)),
+      quality_(std::clamp<uint8_t>(settings.quality, DXT_QUALITY_FAST, DXT_QUALITY_BEST)),
       cpu_mask_(settings.cpu_mask),
       no_output_(settings.no_output ? 1 : 0),
       hooks_(std::move(hooks)) {

@@ -64,7 +64,7 @@ struct RenderJobSettings {
   PixelSpacing pixel_spacing{};     // the same as an exact ratio for `pasp`; zero: none
   JobCodec codec = 1;               // Hap
   uint32_t encoding_mode = kSeveralFramesAtATime;
-  uint8_t quality = 2;     // 1 Fast, 2 Normal, 3 Slow; clamped to 1..3
+  uint8_t quality = 2;     // 1 Fast, 2 Normal, 3 Slow, 4 Best (command line); clamped to 1..4
   bool no_output = false;  // no file: encoded frames are discarded and audio ignored
   CpuFeatureMask cpu_mask = CPU_MASK_DEFAULT;
   // `path` names a file made for this movie: it is written into in place and never created

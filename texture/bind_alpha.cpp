@@ -1,6 +1,7 @@
 // Alpha/RGTC1 family: the block entries of DXT5 and RGTC1 (types 1, 2, 3; the second texture of
 // type 5), the channel fetch they read (alpha, or luma for type 2) and the two single-channel
 // kernels. A source without an alpha channel reads a constant opaque alpha.
+#include "texture/alpha_best.h"
 #include "texture/alpha_rgtc1.h"
 #include "texture/alpha_rgtc1_avx.h"
 #include "texture/kernel_binding.h"
@@ -14,21 +15,24 @@ bool fetches_alpha(const KernelBinding& b) {
 
 void bind_generic(DxtEncOps& ops, const KernelBinding& b) {
   const bool host16 = b.pixel_format == ARGB_16_HOST;
+  // The RGTC1 textures have one encoder for the first three levels and their own at Best.
+  const bool best = b.quality == DXT_QUALITY_BEST;
   switch (b.type) {
     case DXTENC_DXT5:
       ops.encode_block = b.quality == DXT_QUALITY_FAST     ? dxt5_encode_block_fast
                          : b.quality == DXT_QUALITY_NORMAL ? dxt5_encode_block_normal
-                                                           : dxt5_encode_block_slow;
+                         : b.quality == DXT_QUALITY_SLOW   ? dxt5_encode_block_slow
+                                                           : dxt5_encode_block_best;
       break;
     case DXTENC_RGTC1_LUMA:
-      ops.encode_block = rgtc1_block_from_luma;
+      ops.encode_block = best ? rgtc1_block_from_luma_best : rgtc1_block_from_luma;
       ops.fetch_luma = host16 ? fetch_luma_argb16_host : fetch_luma_argb8;
       break;
     case DXTENC_RGTC1_ALPHA:
-      ops.encode_block = rgtc1_block_from_alpha;
+      ops.encode_block = best ? rgtc1_block_from_alpha_best : rgtc1_block_from_alpha;
       break;
     case DXTENC_YCOCG_RGTC1_ALPHA:
-      ops.encode_block_second = rgtc1_block_from_alpha;
+      ops.encode_block_second = best ? rgtc1_block_from_alpha_best : rgtc1_block_from_alpha;
       break;
     default:
       break;

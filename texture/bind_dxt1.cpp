@@ -1,19 +1,27 @@
 // DXT1 colour family: the block entry of type 0 and the colour slots of types 0 and 1. Fast uses
-// the fetch/estimate/match/refine kernels, Slow the colour set and the cluster fit, Normal both.
+// the fetch/estimate/match/refine kernels, Slow the colour set and the cluster fit, Normal both;
+// Best runs Slow's path and improves its result.
 #include "texture/dxt1.h"
 #include "texture/dxt1_avx.h"
 #include "texture/dxt1_avx2.h"
 #include "texture/dxt1_avx2_fma.h"
+#include "texture/dxt1_best.h"
 #include "texture/kernel_binding.h"
 
 namespace {
+
+// Fast and Normal fit a line through the block with the estimate/match/refine kernels.
+bool uses_line_fit(uint8_t quality) {
+  return quality == DXT_QUALITY_FAST || quality == DXT_QUALITY_NORMAL;
+}
 
 void bind_generic(DxtEncOps& ops, const KernelBinding& b) {
   const bool host16 = b.pixel_format == ARGB_16_HOST;
   if (b.type == DXTENC_DXT1) {
     ops.encode_block = b.quality == DXT_QUALITY_FAST     ? dxt1_encode_block_fast
                        : b.quality == DXT_QUALITY_NORMAL ? dxt1_encode_block_normal
-                                                         : dxt1_encode_block_slow;
+                       : b.quality == DXT_QUALITY_SLOW   ? dxt1_encode_block_slow
+                                                         : dxt1_encode_block_best;
   }
   if (b.quality == DXT_QUALITY_FAST) {
     ops.fetch_rgb_fast = host16 ? dxt1_fetch_rgb_fast_argb16_host : dxt1_fetch_rgb_fast_argb8;
@@ -21,7 +29,7 @@ void bind_generic(DxtEncOps& ops, const KernelBinding& b) {
   if (b.quality == DXT_QUALITY_NORMAL) {
     ops.fetch_rgb_spread = host16 ? dxt1_fetch_rgb_spread_argb16_host : dxt1_fetch_rgb_spread_argb8;
   }
-  if (b.quality != DXT_QUALITY_SLOW) {
+  if (uses_line_fit(b.quality)) {
     ops.match_indices = dxt1_match_indices;
     ops.estimate_endpoints = dxt1_estimate_endpoints;
     ops.refine_endpoints = dxt1_refine_endpoints;
@@ -59,13 +67,13 @@ void bind_avx(DxtEncOps& ops, const KernelBinding& b) {
 }
 
 void bind_avx2(DxtEncOps& ops, const KernelBinding& b) {
-  if (b.quality == DXT_QUALITY_SLOW) return;
+  if (!uses_line_fit(b.quality)) return;
   ops.match_indices = dxt1_match_indices_avx2;
   ops.estimate_endpoints = dxt1_estimate_endpoints_avx2;
 }
 
 void bind_avx2_fma(DxtEncOps& ops, const KernelBinding& b) {
-  if (b.quality == DXT_QUALITY_SLOW) return;
+  if (!uses_line_fit(b.quality)) return;
   ops.refine_endpoints = dxt1_refine_endpoints_avx2_fma;
 }
 

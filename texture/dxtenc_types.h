@@ -52,10 +52,12 @@ constexpr const DxtEncTypeInfo* dxtenc_type_info(DxtEncType type) {
   return type < std::size(kDxtEncTypes) ? &kDxtEncTypes[type] : nullptr;
 }
 
-// Quality levels (the numbers of the options record), in rising effort.
+// Quality levels (the numbers of the options record), in rising effort. Best is the command
+// line's alone: the options record and the host keep the first three.
 constexpr uint8_t DXT_QUALITY_FAST = 1;
 constexpr uint8_t DXT_QUALITY_NORMAL = 2;
 constexpr uint8_t DXT_QUALITY_SLOW = 3;
+constexpr uint8_t DXT_QUALITY_BEST = 4;  // Slow's result improved block by block by exact error
 
 struct DxtQuality {
   uint8_t value;
@@ -65,6 +67,7 @@ inline constexpr DxtQuality kDxtQualities[] = {
     {DXT_QUALITY_FAST, "fast"},
     {DXT_QUALITY_NORMAL, "normal"},
     {DXT_QUALITY_SLOW, "slow"},
+    {DXT_QUALITY_BEST, "best"},
 };
 
 // The entry of `quality`, or null for a value that names no level.

@@ -5,15 +5,16 @@
 #include <cstddef>
 #include <utility>
 
+#include "texture/bc7enc/bc7_best.h"
 #include "texture/bc7enc/bc7_compress_block.h"
 #include "texture/bc7enc/bc7_presets.h"
 #include "texture/dxtenc_types.h"
 
 namespace {
 
-// Search effort of each quality level, in the order of kDxtQualities.
+// Search effort of each quality level, in the order of kDxtQualities; Best has its own driver.
 constexpr const Bc7BlockParams* kParams[] = {&g_bc7_params_fast, &g_bc7_params_normal,
-                                             &g_bc7_params_slow};
+                                             &g_bc7_params_slow, nullptr};
 static_assert(std::size(kParams) == std::size(kDxtQualities));
 
 template <size_t kQuality, const Bc7Kernels& kKernels>
@@ -21,7 +22,10 @@ void hapr_block(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
                 const size_t strides[4]) {
   Bc7Color pixels[16];
   ops.fetch_bc7(planes[0], strides[0], pixels[0].m_c);
-  bc7_compress_block(out, pixels, *kParams[kQuality], kKernels);
+  if constexpr (kParams[kQuality] == nullptr)
+    bc7_compress_block_best(out, pixels, kKernels);
+  else
+    bc7_compress_block(out, pixels, *kParams[kQuality], kKernels);
 }
 
 // One entry per quality level on the kernel build `kKernels`.
@@ -34,6 +38,7 @@ constexpr std::array<EncodeBlockFn*, sizeof...(kQuality)> entries(
 constexpr auto kQualityIndices = std::make_index_sequence<std::size(kDxtQualities)>();
 constexpr auto kGenericEntries = entries<g_bc7_kernels_generic>(kQualityIndices);
 constexpr auto kAvx2Entries = entries<g_bc7_kernels_avx2>(kQualityIndices);
+constexpr auto kAvx512Entries = entries<g_bc7_kernels_avx512>(kQualityIndices);
 
 }  // namespace
 
@@ -41,5 +46,12 @@ EncodeBlockFn* hapr_encode_block(uint8_t quality, HaprKernels kernels) {
   const DxtQuality* level = dxt_quality_info(quality);
   assert(level != nullptr);
   const size_t i = static_cast<size_t>(level - kDxtQualities);
-  return kernels == HaprKernels::avx2 ? kAvx2Entries[i] : kGenericEntries[i];
+  switch (kernels) {
+    case HaprKernels::avx2:
+      return kAvx2Entries[i];
+    case HaprKernels::avx512:
+      return kAvx512Entries[i];
+    default:
+      return kGenericEntries[i];
+  }
 }

@@ -1,8 +1,8 @@
 // Motion graphics of pure hues through orvex-hap and ffmpeg's Hap decoder: a 1920x1080 frame of hue
 // ramps and two-colour edges (every pair of red, green, blue, cyan, magenta, yellow) encoded as Hap
-// at every quality. Normal and Slow keep every pixel within 8 levels (ffmpeg's truncating decode
-// accounts for 1 or 2 of them), and Normal, whose low-contrast blocks take Fast's path, is at
-// least as good as Fast.
+// at every quality. Normal, Slow and Best keep every pixel within 8 levels (ffmpeg's truncating
+// decode accounts for 1 or 2 of them), Normal, whose low-contrast blocks take Fast's path, is at
+// least as good as Fast, and Best better than Slow.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,16 +15,16 @@ using namespace e2e;
 
 namespace {
 
-TEST(PureHues, EdgesAndRampsStayCloseAtNormalAndSlow) {
+TEST(PureHues, EdgesAndRampsStayCloseFromNormalUp) {
   constexpr uint32_t w = 1920, h = 1080;
   const std::vector<uint8_t> rgba = orvex_test::pure_hues_rgba(w, h);
   Scratch dir;
   const std::string input = dir.file("in.raw");
   write_file(input, rgba);
 
-  double psnr[3];
-  const char* qualities[3] = {"fast", "normal", "slow"};
-  for (int q = 0; q < 3; ++q) {
+  double psnr[4];
+  const char* qualities[4] = {"fast", "normal", "slow", "best"};
+  for (int q = 0; q < 4; ++q) {
     SCOPED_TRACE(qualities[q]);
     const std::string movie = dir.file(std::string(qualities[q]) + ".mov");
     const RunResult r =
@@ -45,6 +45,25 @@ TEST(PureHues, EdgesAndRampsStayCloseAtNormalAndSlow) {
   // 165 levels while the cluster fit ordered red/green edges along the blue noise beside them).
   EXPECT_GE(psnr[1], psnr[0]);
   EXPECT_GE(psnr[2], 44.0);
+  EXPECT_GT(psnr[3], psnr[2]);
+}
+
+// Hap Q at Best: a frame of every grey level 0..255 (a 4x4 block each) comes back exact through
+// ffmpeg's decoder.
+TEST(PureHues, NeutralGreyExactInHapQBest) {
+  constexpr uint32_t w = 64, h = 64;
+  std::vector<uint8_t> rgba(size_t{w} * h * 4, 255);
+  for (uint32_t i = 0; i < w * h; ++i)
+    for (int c = 0; c < 3; ++c)
+      rgba[i * 4 + c] = static_cast<uint8_t>((i / w / 4) * 16 + i % w / 4);
+  Scratch dir;
+  const std::string input = dir.file("in.raw"), movie = dir.file("q.mov");
+  write_file(input, rgba);
+  const RunResult r =
+      orvex("encode " + input + " -f rawvideo --pix-fmt rgba --size 64x64 -c hap-q" +
+            " -q best --no-audio --quiet -o " + movie);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(decode_video(movie, "rgba"), rgba);
 }
 
 }  // namespace

@@ -66,6 +66,21 @@ TEST(SourceFidelity, AudioKeepsItsStartRelativeToTheVideo) {
   }
 }
 
+// An audio file's cover art is a still picture without a rate: it is shown for the whole sound
+// at 25 fps, and every audio sample is kept (it used to become a one-frame movie of 11 us).
+TEST(SourceFidelity, CoverArtLastsAsLongAsTheSound) {
+  Scratch dir;
+  make_and_encode(dir,
+                  "-f lavfi -i sine=d=2:sample_rate=44100 -f lavfi -i testsrc=s=64x48:d=1 -map 0 "
+                  "-map 1 -frames:v 1 -c:v mjpeg -disposition:v attached_pic {dir}/in.mp3",
+                  "{dir}/in.mp3 --quiet -o {dir}/out.mov");
+  const int frames = std::stoi(probe(dir.file("out.mov"), "v", "nb_frames"));
+  EXPECT_NEAR(frames, 50, 2);
+  const size_t source_samples = decode_audio(dir.file("in.mp3"), "s16le").size() / 2;
+  const size_t movie_samples = decode_audio(dir.file("out.mov"), "s16le").size() / 2;
+  EXPECT_GE(movie_samples, source_samples);
+}
+
 // Frames at 30, then 10, then 30 per second: the movie runs at the average rate, keeps the
 // duration, and the white frame (source time 2.0 s) stays within one output frame of its time.
 TEST(SourceFidelity, VariableRateKeepsTimestamps) {

@@ -31,11 +31,11 @@ void PrintTo(const VariantCase& c, std::ostream* os) {
 // Every variant from 8- and 16-bit sources with and without alpha, the qualities taking turns.
 // BC7 is slow and its input path shared: Hap R takes 8-bit sources, at each quality.
 std::vector<VariantCase> variant_cases() {
-  const char* qualities[] = {"fast", "normal", "slow"};
+  const char* qualities[] = {"fast", "normal", "slow", "best"};
   std::vector<VariantCase> cases;
   for (const char* codec : {"hap-alpha", "hap-alpha-only", "hap-q", "hap-q-alpha"})
-    for (int k = 0; k < 4; ++k) cases.push_back({codec, qualities[k % 3], k >= 2, k % 2 == 1});
-  for (int k = 0; k < 3; ++k) cases.push_back({"hap-r", qualities[k], false, k > 0});
+    for (int k = 0; k < 4; ++k) cases.push_back({codec, qualities[k], k >= 2, k % 2 == 1});
+  for (int k = 0; k < 4; ++k) cases.push_back({"hap-r", qualities[k], false, k > 0});
   return cases;
 }
 

@@ -1,6 +1,6 @@
 // Registration through the entry point: the module description, which callback slots are
 // filled, the fixed answers of the stubs, failures of the host during registration, and the
-// simulated host's traps for the suite slots the module must not call.
+// symbols the library exports.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -84,55 +84,6 @@ TEST(Registration, HostFailuresAreReturnedAndStopRegistration) {
     EXPECT_EQ(host.suites_held(), 0);
     EXPECT_TRUE(host.misuse.empty());
   }
-}
-
-// Every slot of every suite table is served, and one the module must not call records its suite,
-// slot and name: a render that reaches it fails naming it.
-TEST(SimulatedHost, UnusedSuiteSlotsTrapByName) {
-  const struct {
-    const char* name;
-    int32_t version;
-    size_t bytes;
-    std::vector<size_t> used;
-  } suites[] = {
-      {"SPBasicSuite", 0, sizeof(SPBasicSuite), {0, 1}},
-      {kAEGPRegisterSuite, 6, sizeof(AEGP_RegisterSuite6), {2, 7}},
-      {kAEGPUtilitySuite, 13, sizeof(AEGP_UtilitySuite13), {0, 9}},
-      {kAEGPIOOutSuite,
-       7,
-       sizeof(AEGP_IOOutSuite7),
-       {0, 1, 2, 3, 5, 6, 13, 14, 16, 18, 20, 22, 28}},
-      {kAEGPMemorySuite, 1, sizeof(AEGP_MemorySuite1), {0, 1, 2, 3}},
-      {kPFANSISuite, 1, sizeof(PF_ANSICallbacksSuite1), {15, 16}},
-      {kPFWorldSuite, 2, sizeof(PF_WorldSuite2), {2}},
-  };
-  Host host;
-  const SPBasicSuite* basic = host.basic_data()->pica_basicP;
-  size_t unused = 0;
-  for (const auto& suite : suites) {
-    const void* table = basic;
-    if (suite.version) {
-      ASSERT_EQ(basic->AcquireSuite(suite.name, suite.version, &table), 0);
-    }
-    std::vector<void (*)()> slots(suite.bytes / sizeof(void (*)()));
-    std::memcpy(slots.data(), table, suite.bytes);
-    for (size_t i = 0; i < slots.size(); ++i) {
-      ASSERT_NE(slots[i], nullptr) << suite.name << " slot " << i;
-      if (std::count(suite.used.begin(), suite.used.end(), i)) continue;
-      reinterpret_cast<A_Err (*)()>(slots[i])();  // a trap takes no notice of its arguments
-      ASSERT_EQ(host.misuse.size(), ++unused);
-      const std::string where = std::string("trap: ") + suite.name + " slot " + std::to_string(i);
-      EXPECT_EQ(host.misuse.back().rfind(where + " ", 0), 0u) << host.misuse.back();
-    }
-    if (suite.version) basic->ReleaseSuite(suite.name, suite.version);
-  }
-  for (const char* expected :
-       {"trap: SPBasicSuite slot 6 Undefined",
-        "trap: AEGP Register Suite slot 0 AEGP_RegisterCommandHook",
-        "trap: AEGP IO Out Suite slot 4 AEGP_SetOutSpecNativeFPS",
-        "trap: AEGP IO Out Suite slot 27 AEGP_GetOutSpecPullDown",
-        "trap: PF ANSI Suite slot 0 atan", "trap: PF World Suite slot 0 PF_NewWorld"})
-    EXPECT_EQ(std::count(host.misuse.begin(), host.misuse.end(), expected), 1) << expected;
 }
 
 TEST(PluginLibrary, ExportsOnlyTheEntryPoint) {

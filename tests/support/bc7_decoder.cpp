@@ -16,11 +16,11 @@ struct ModeInfo {
   uint32_t index_bits, index2_bits;
 };
 
-// Modes 1, 5, 6 and 7; the others are not read.
+// Modes 1, 3, 5, 6 and 7; the others are not read.
 constexpr ModeInfo kModes[8] = {{},
                                 {2, 6, 0, 6, 0, 0, 1, 3, 0},
                                 {},
-                                {},
+                                {2, 6, 0, 7, 0, 1, 0, 2, 0},
                                 {},
                                 {1, 0, 2, 7, 8, 0, 0, 2, 2},
                                 {1, 0, 0, 7, 7, 1, 0, 4, 0},

@@ -8,8 +8,6 @@
 #include "tests/texture/texture_test_util.h"
 #include "texture/pad_block.h"
 
-using texture_test::captured_stdout;
-
 namespace {
 
 // A 4x4 block written in any format with an 8-bit front end, from RGBA8 pixels; 16-bit formats
@@ -106,35 +104,6 @@ TEST(FrontEnds, HostSixteenBitReduction) {
     EXPECT_EQ(alpha[i], expected[i]) << samples[i];
     EXPECT_EQ(host16_to_8(samples[i]), expected[i]) << samples[i];
   }
-}
-
-TEST(FrontEnds, UnknownFormatReportsAndLeavesOutputsAlone) {
-  uint8_t src[256] = {};
-  const uint8_t* planes[4] = {src, src, src, src};
-  const size_t strides[4] = {64, 64, 64, 64};
-  ColourSet set;
-  set.count = 99;
-  uint8_t values[16], lo = 7, hi = 9;
-  uint8_t padded[kMaxPaddedBlockBytes];
-  std::memset(padded, 0xCD, sizeof padded);
-  const std::string out = captured_stdout([&] {
-    to_rgba_colour_set(planes, strides, ARGB_FLOAT, &set);
-    to_rgba_single_channel(planes, strides, static_cast<PixelFormat>(12), ChannelSelect::alpha,
-                           values, &lo, &hi);
-    pad_partial_block(padded, planes, strides, 2, 2, static_cast<PixelFormat>(11),
-                      PAD_OPAQUE_BLACK);
-    pad_partial_block(padded, planes, strides, 2, 2, static_cast<PixelFormat>(11), PAD_ZERO);
-  });
-  EXPECT_EQ(out,
-            "ERROR : to_rgba_template : pix fmt non gere\n"
-            "ERROR : to_rgba_template : pix fmt non gere\n"
-            "ERROR : pad_partial_block : pix fmt non gerer 1 : 11\n"
-            "ERROR : pad_partial_block : pix fmt non gerer 2 : 11\n"
-            "ERROR : pad_partial_block : pix fmt non gerer 2 : 11\n");
-  EXPECT_EQ(set.count, 99u);
-  EXPECT_EQ(lo, 7);
-  EXPECT_EQ(hi, 9);
-  for (uint8_t b : padded) ASSERT_EQ(b, 0xCD);
 }
 
 using PadCase = std::tuple<PixelFormat, PadMode, int, int>;

@@ -182,10 +182,6 @@ TEST(DialogWindow, FollowsTheLayoutAtItsDpi) {
   if (const char* expected = std::getenv("ORVEX_EXPECT_DPI")) {
     EXPECT_EQ(dpi, std::atoi(expected));
   }
-  if (dpi == 144) {
-    EXPECT_EQ(window_rect.right - window_rect.left, 570);
-    EXPECT_EQ(window_rect.bottom - window_rect.top, 495);
-  }
   const DialogLayout layout = dialog_layout(dpi);
   EXPECT_EQ(window_rect.right - window_rect.left, layout.window_width);
   EXPECT_EQ(window_rect.bottom - window_rect.top, layout.window_height);

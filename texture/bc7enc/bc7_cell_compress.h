@@ -5,7 +5,7 @@
 
 #include "texture/bc7enc/bc7_types.h"
 
-// Compresses the cell for `mode` (1, 5, 6 or 7; alpha only with 6 and 7). Reads the refinement
+// Compresses the cell for `mode` (1, 3, 5, 6 or 7; alpha only with 6 and 7). Reads the refinement
 // level and the least-squares switch of `block`. Returns the best error, also left in
 // results.m_best_overall_err, with the selectors in results.m_selectors. Re-entrant; needs
 // bc7_init_tables for modes 1 and 7.

@@ -8,7 +8,7 @@
 
 namespace {
 
-// Field widths of the modes we write (index 1, 5, 6, 7 used).
+// Field widths of the modes we write (index 1, 3, 5, 6, 7 used).
 struct ModeLayout {
   uint32_t subsets;
   uint32_t partition_bits;
@@ -54,7 +54,7 @@ void bc7_encode_block(uint8_t* out, const Bc7BlockResult& result_in) {
   [[maybe_unused]] const Bc7BlockResult* pResults = &result_in;
   assert(pResults->m_index_selector <= 1);
   assert(pResults->m_rotation <= 3);
-  assert(pResults->m_mode == 1 || pResults->m_mode >= 5);
+  assert(pResults->m_mode == 1 || pResults->m_mode == 3 || pResults->m_mode >= 5);
 
   Bc7BlockResult r = result_in;
   const uint32_t mode = r.m_mode;

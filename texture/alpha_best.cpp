@@ -1,0 +1,200 @@
+// Best-quality interpolated single-channel blocks: endpoint search by exact decoded error.
+#include "texture/alpha_best.h"
+
+#include <cstring>
+
+#include "texture/alpha_rgtc1.h"
+#include "texture/dxt1_best.h"
+
+void alpha_decoded_palette(uint8_t a0, uint8_t a1, uint8_t palette[8]) {
+  const int x0 = a0, x1 = a1;
+  palette[0] = a0;
+  palette[1] = a1;
+  if (x0 > x1) {
+    for (int j = 2; j < 8; ++j)
+      palette[j] = static_cast<uint8_t>(((8 - j) * x0 + (j - 1) * x1) / 7);
+  } else {
+    for (int j = 2; j < 6; ++j)
+      palette[j] = static_cast<uint8_t>(((6 - j) * x0 + (j - 1) * x1) / 5);
+    palette[6] = 0;
+    palette[7] = 255;
+  }
+}
+
+namespace {
+
+// The 16 targets side by side (a GCC vector: one or two registers of any x86-64). Targets and
+// scaled palette values are at most 765, so differences fit in 16 bits.
+typedef int16_t I16x16 __attribute__((vector_size(32)));
+
+}  // namespace
+
+uint32_t alpha_palette_error(const AlphaTargets& t, const uint8_t palette[8]) {
+  I16x16 v;
+  std::memcpy(&v, t.value, sizeof v);
+  const int16_t scale = static_cast<int16_t>(t.scale);
+  I16x16 nearest = v - v + 0x7FFF;
+  for (int k = 0; k < 8; ++k) {
+    const I16x16 d = v - static_cast<int16_t>(palette[k] * scale);
+    const I16x16 magnitude = d < 0 ? -d : d;
+    nearest = magnitude < nearest ? magnitude : nearest;
+  }
+  int16_t n[16];
+  std::memcpy(n, &nearest, sizeof n);
+  int32_t sum = 0;
+  for (int i = 0; i < 16; ++i) sum += int32_t{n[i]} * n[i];
+  return static_cast<uint32_t>(sum);
+}
+
+namespace {
+
+int clamp_byte(int v) {
+  return v < 0 ? 0 : v > 255 ? 255 : v;
+}
+
+// The palettes as offsets from the lower endpoint, by span: a decoder's palette of (a0, a1) is
+// min(a0, a1) + offset[|a0 - a1|] entry by entry (the six-value mode's 0 and 255 apart), since
+// its divisions truncate sums that are multiples of the span plus 7 or 5 times the lower end.
+struct PaletteOffsets {
+  uint8_t eight[256][8];  // a0 = a1 + span > a1
+  uint8_t six[256][6];    // a0 <= a1 = a0 + span
+  PaletteOffsets() {
+    for (int d = 0; d < 256; ++d) {
+      uint8_t p[8];
+      alpha_decoded_palette(static_cast<uint8_t>(d), 0, p);
+      for (int j = 0; j < 8; ++j) eight[d][j] = p[j];
+      alpha_decoded_palette(0, static_cast<uint8_t>(d), p);
+      for (int j = 0; j < 6; ++j) six[d][j] = p[j];
+    }
+  }
+};
+const PaletteOffsets kOffsets;
+
+void palette_of(int a0, int a1, uint8_t palette[8]) {
+  if (a0 > a1) {
+    for (int j = 0; j < 8; ++j) palette[j] = static_cast<uint8_t>(a1 + kOffsets.eight[a0 - a1][j]);
+  } else {
+    for (int j = 0; j < 6; ++j) palette[j] = static_cast<uint8_t>(a0 + kOffsets.six[a1 - a0][j]);
+    palette[6] = 0;
+    palette[7] = 255;
+  }
+}
+
+// Scores the pairs (a0, a1) within `r` of (c0, c1) that select the wanted mode, keeping the
+// first of smallest error in `best`.
+void search_square(const AlphaTargets& t, int c0, int c1, bool eight_values, int r,
+                   AlphaEndpoints& best) {
+  for (int a0 = clamp_byte(c0 - r); a0 <= clamp_byte(c0 + r); ++a0) {
+    for (int a1 = clamp_byte(c1 - r); a1 <= clamp_byte(c1 + r); ++a1) {
+      if ((a0 > a1) != eight_values) continue;
+      uint8_t palette[8];
+      palette_of(a0, a1, palette);
+      const uint32_t error = alpha_palette_error(t, palette);
+      if (error < best.error) best = {static_cast<uint8_t>(a0), static_cast<uint8_t>(a1), error};
+    }
+  }
+}
+
+// A square of radius `r` around (c0, c1), then squares of radius 1 around the best pair for as
+// long as they improve on it.
+constexpr int kMaxSteps = 8;
+void search_around(const AlphaTargets& t, int c0, int c1, bool eight_values, int r,
+                   AlphaEndpoints& best) {
+  AlphaEndpoints before = best;
+  search_square(t, c0, c1, eight_values, r, best);
+  for (int step = 0; step < kMaxSteps; ++step) {
+    const int d0 = best.a0 - c0, d1 = best.a1 - c1;
+    const bool inside = d0 > -r && d0 < r && d1 > -r && d1 < r;
+    if ((best.a0 == before.a0 && best.a1 == before.a1) || (step == 0 && inside)) return;
+    before = best;
+    c0 = best.a0, c1 = best.a1, r = 1;
+    search_square(t, c0, c1, eight_values, 1, best);
+  }
+}
+
+}  // namespace
+
+AlphaEndpoints alpha_search_endpoints(const AlphaTargets& t, AlphaEndpoints start, int radius8,
+                                      int radius6) {
+  AlphaEndpoints best = start;
+  if (best.error == 0) return best;
+  int lo = 255, hi = 0;              // rounded range
+  int inner_lo = 255, inner_hi = 0;  // rounded range of the targets other than 0 and 255
+  for (int i = 0; i < 16; ++i) {
+    const int v = clamp_byte(static_cast<int>((t.value[i] + t.scale / 2) / t.scale));
+    lo = v < lo ? v : lo;
+    hi = v > hi ? v : hi;
+    if (v != 0 && v < inner_lo) inner_lo = v;
+    if (v != 255 && v > inner_hi) inner_hi = v;
+  }
+  // Eight values run from a1 (low) to a0 (high); six values from a0 (low) to a1 (high).
+  search_around(t, hi, lo, true, radius8, best);
+  search_around(t, lo, hi, false, radius6, best);
+  if ((inner_lo != lo || inner_hi != hi) && inner_lo <= inner_hi)
+    search_around(t, inner_lo, inner_hi, false, radius6, best);
+  return best;
+}
+
+void write_alpha_best(uint8_t out[8], const AlphaTargets& t, AlphaEndpoints e) {
+  uint8_t palette[8];
+  alpha_decoded_palette(e.a0, e.a1, palette);
+  I16x16 v;
+  std::memcpy(&v, t.value, sizeof v);
+  I16x16 nearest = v - v + 0x7FFF, index = v - v;
+  for (int k = 0; k < 8; ++k) {
+    const I16x16 d = v - static_cast<int16_t>(palette[k] * t.scale);
+    const I16x16 magnitude = d < 0 ? -d : d;
+    const I16x16 closer = magnitude < nearest;  // the lowest index stays on ties
+    index = closer ? static_cast<int16_t>(k) : index;
+    nearest = closer ? magnitude : nearest;
+  }
+  uint8_t indices[16];
+  for (int i = 0; i < 16; ++i) indices[i] = static_cast<uint8_t>(index[i]);
+  pack_alpha_block(out, e.a0, e.a1, indices);
+}
+
+// The squares of the alpha search: the eight-value mode gains from a wider one.
+constexpr int kAlphaRadius8 = 3, kAlphaRadius6 = 1;
+
+void encode_alpha_values_best(uint8_t out[8], const uint8_t values[16], uint8_t min, uint8_t max,
+                              AlphaRangeFn* range, EncodeAlphaBlockFn* fit) {
+  encode_alpha_values(out, values, min, max, range, fit);
+  if (min == max) return;
+  AlphaTargets t;
+  for (int i = 0; i < 16; ++i) t.value[i] = values[i];
+  t.scale = 1;
+  uint8_t palette[8];
+  alpha_decoded_palette(out[0], out[1], palette);
+  const AlphaEndpoints fitted{out[0], out[1], alpha_palette_error(t, palette)};
+  const AlphaEndpoints best = alpha_search_endpoints(t, fitted, kAlphaRadius8, kAlphaRadius6);
+  if (best.a0 != fitted.a0 || best.a1 != fitted.a1) write_alpha_best(out, t, best);
+}
+
+namespace {
+
+void encode_channel_best(const DxtEncOps& ops, FetchChannelFn* fetch, uint8_t* out,
+                         const uint8_t* const planes[4], const size_t strides[4]) {
+  uint8_t values[16];
+  uint8_t min = 0;
+  uint8_t max = 0;
+  fetch(planes, strides, values, &min, &max);
+  encode_alpha_values_best(out, values, min, max, ops.alpha_range, ops.encode_alpha_block);
+}
+
+}  // namespace
+
+void rgtc1_block_from_alpha_best(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
+                                 const size_t strides[4]) {
+  encode_channel_best(ops, ops.fetch_alpha, out, planes, strides);
+}
+
+void rgtc1_block_from_luma_best(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
+                                const size_t strides[4]) {
+  encode_channel_best(ops, ops.fetch_luma, out, planes, strides);
+}
+
+void dxt5_encode_block_best(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
+                            const size_t strides[4]) {
+  encode_channel_best(ops, ops.fetch_alpha, out, planes, strides);
+  dxt1_encode_colour_best(ops, out + 8, planes, strides, Dxt1Modes::four_colour_only);
+}

@@ -1,0 +1,217 @@
+#include "texture/bc7enc/bc7_best.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "texture/bc7enc/bc7_cell_compress.h"
+#include "texture/bc7enc/bc7_compress_block.h"
+#include "texture/bc7enc/bc7_mode5.h"
+#include "texture/bc7enc/bc7_pack.h"
+#include "texture/bc7enc/bc7_partition_scan.h"
+#include "texture/bc7enc/bc7_presets.h"
+#include "texture/bc7enc/bc7_weights.h"
+
+namespace {
+
+// Quantisation of the modes this file drives.
+struct ModeShape {
+  uint32_t comp_bits;  // colour bits (alpha alike in modes 6 and 7)
+  uint32_t alpha_bits;
+  uint32_t pbits;  // 0, 1 shared per subset, 2 one per endpoint
+  uint32_t index_bits;
+};
+
+ModeShape shape_of(uint32_t mode) {
+  switch (mode) {
+    case 1:
+      return {6, 0, 1, 3};
+    case 3:
+      return {7, 0, 2, 2};
+    case 5:
+      return {7, 8, 0, 2};
+    case 6:
+      return {7, 7, 2, 4};
+    default:  // 7
+      return {5, 5, 2, 2};
+  }
+}
+
+const uint32_t* weights_of(uint32_t index_bits) {
+  return index_bits == 2 ? g_bc7_weights2 : index_bits == 3 ? g_bc7_weights3 : g_bc7_weights4;
+}
+
+// Search effort at Best: Slow's settings with a deeper selector refinement.
+constexpr Bc7BlockParams kBestParams{64, {1, 1, 1, 1}, 6, false, true, true, true, true};
+
+// Two-subset partitions compressed in full per mode, the estimator's best first.
+constexpr uint32_t kPartitionsTried = 4;
+
+Bc7CellParams mode_cell(uint32_t mode, bool has_alpha, const Bc7Kernels& kernels) {
+  Bc7CellParams cell{};
+  const ModeShape shape = shape_of(mode);
+  cell.m_num_selector_weights = 1u << shape.index_bits;
+  cell.m_selector_weights = weights_of(shape.index_bits);
+  cell.m_selector_weightsx = shape.index_bits == 2   ? g_bc7_weights2x.data()
+                             : shape.index_bits == 3 ? g_bc7_weights3x.data()
+                                                     : g_bc7_weights4x.data();
+  cell.m_comp_bits = shape.comp_bits;
+  cell.m_has_pbits = true;
+  cell.m_endpoints_share_pbit = shape.pbits == 1;
+  cell.m_has_alpha = has_alpha;
+  std::memcpy(cell.m_weights, kBestParams.m_weights, sizeof cell.m_weights);
+  cell.m_evaluate_selectors = kernels.m_evaluate_selectors;
+  cell.m_least_squares_sums = kernels.m_least_squares_sums;
+  cell.m_least_squares = kernels.m_least_squares;
+  cell.m_quantise_endpoints = kernels.m_quantise_endpoints;
+  return cell;
+}
+
+// Two-subset mode (1, 3 or 7) with `partition`, abandoned once the running total reaches
+// `limit_err`. Fills `result` and returns the total.
+uint64_t try_two_subsets(uint32_t mode, uint32_t partition, const Bc7Color* pixels, bool has_alpha,
+                         const Bc7Kernels& kernels, uint64_t limit_err, Bc7BlockResult& result) {
+  Bc7Color subset_pixels[2][16];
+  uint8_t subset_index[2][16];
+  uint32_t counts[2] = {0, 0};
+  for (uint8_t i = 0; i < 16; ++i) {
+    const uint32_t s = bc7_partition_subset(partition, i);
+    subset_index[s][counts[s]] = i;
+    subset_pixels[s][counts[s]++] = pixels[i];
+  }
+  std::memset(&result, 0, sizeof result);
+  result.m_mode = mode;
+  result.m_partition = partition;
+  uint64_t total = 0;
+  for (uint32_t s = 0; s < 2; ++s) {
+    Bc7CellParams cell = mode_cell(mode, has_alpha, kernels);
+    cell.m_num_pixels = counts[s];
+    cell.m_pixels = subset_pixels[s];
+    uint8_t selectors[16], temp[16];
+    Bc7CellResults results{};
+    results.m_selectors = selectors;
+    results.m_selectors_temp = temp;
+    total += bc7_cell_compress(mode, cell, results, kBestParams);
+    if (total >= limit_err) return total;
+    result.m_low[s] = results.m_low_endpoint;
+    result.m_high[s] = results.m_high_endpoint;
+    result.m_pbits[s][0] = results.m_pbits[0];
+    result.m_pbits[s][1] = results.m_pbits[1];
+    for (uint32_t k = 0; k < counts[s]; ++k) result.m_selectors[subset_index[s][k]] = selectors[k];
+  }
+  return total;
+}
+
+// The `count` partitions of smallest estimated error for mode 1 (kMode 1) or for the two-bit
+// index modes (kMode 7, which also fits mode 3: an opaque block's alpha adds nothing).
+template <uint32_t kMode>
+void rank_partitions(const Bc7Color* pixels, uint32_t ranked[], uint32_t count) {
+  BlockPlanes planes;
+  for (uint32_t i = 0; i < 16; ++i)
+    for (uint32_t c = 0; c < 4; ++c) planes.c[c][i] = static_cast<int16_t>(pixels[i].m_c[c]);
+  uint64_t keys[64];
+  for (uint32_t q = 0; q < 64; ++q) {
+    const int16_t* in1 = kPartitionLaneMasks.in1[q];
+    int16_t in0[16];
+    for (uint32_t i = 0; i < 16; ++i) in0[i] = static_cast<int16_t>(~in1[i]);
+    const uint64_t err =
+        estimate_subset_all<kMode>(planes, in0) + estimate_subset_all<kMode>(planes, in1);
+    keys[q] = err << 6 | q;  // ties keep the lower partition
+  }
+  std::partial_sort(keys, keys + count, keys + 64);
+  for (uint32_t k = 0; k < count; ++k) ranked[k] = static_cast<uint32_t>(keys[k] & 63);
+}
+
+void keep_if_better(uint64_t err, const Bc7BlockResult& candidate, uint64_t& best_err,
+                    Bc7BlockResult& best) {
+  if (err < best_err) best_err = err, best = candidate;
+}
+
+}  // namespace
+
+uint64_t bc7_result_error(const Bc7BlockResult& r, const Bc7Color* pixels, bool has_alpha) {
+  const ModeShape shape = shape_of(r.m_mode);
+  const bool two_subsets = r.m_mode == 1 || r.m_mode == 3 || r.m_mode == 7;
+  const uint32_t* weights = weights_of(shape.index_bits);
+  uint32_t lo[2][4], hi[2][4];
+  for (uint32_t s = 0; s < (two_subsets ? 2u : 1u); ++s) {
+    for (uint32_t c = 0; c < 4; ++c) {
+      const bool alpha = c == 3;
+      if (alpha && shape.alpha_bits == 0) {
+        lo[s][c] = hi[s][c] = 255;
+        continue;
+      }
+      const uint32_t bits = alpha ? shape.alpha_bits : shape.comp_bits;
+      if (shape.pbits == 0) {
+        lo[s][c] = bc7_expand(r.m_low[s].m_c[c], bits);
+        hi[s][c] = bc7_expand(r.m_high[s].m_c[c], bits);
+      } else {
+        const uint32_t pl = r.m_pbits[s][0], ph = shape.pbits == 1 ? pl : r.m_pbits[s][1];
+        lo[s][c] = bc7_expand(r.m_low[s].m_c[c] << 1 | pl, bits + 1);
+        hi[s][c] = bc7_expand(r.m_high[s].m_c[c] << 1 | ph, bits + 1);
+      }
+    }
+  }
+  uint64_t total = 0;
+  for (uint32_t i = 0; i < 16; ++i) {
+    const uint32_t s = two_subsets ? bc7_partition_subset(r.m_partition, i) : 0;
+    const uint32_t w = weights[r.m_selectors[i]];
+    for (uint32_t c = 0; c < (has_alpha ? 4u : 3u); ++c) {
+      const uint32_t wc = c == 3 && r.m_mode == 5 ? g_bc7_weights2[r.m_alpha_selectors[i]] : w;
+      const int32_t d = static_cast<int32_t>(bc7_interpolate(lo[s][c], hi[s][c], wc)) -
+                        static_cast<int32_t>(pixels[i].m_c[c]);
+      total += static_cast<uint64_t>(d * d);
+    }
+  }
+  return total;
+}
+
+void bc7_compress_block_best(uint8_t* out, const Bc7Color* pixels, const Bc7Kernels& kernels) {
+  Bc7BlockResult best;
+  const bool has_alpha = bc7_choose_block(pixels, g_bc7_params_slow, best, kernels);
+  uint64_t best_err = bc7_result_error(best, pixels, has_alpha);
+
+  Bc7BlockResult candidate;
+  if (best_err > 0) {
+    // Mode 6 over the whole block, refined further.
+    Bc7CellParams cell = mode_cell(6, has_alpha, kernels);
+    cell.m_num_pixels = 16;
+    cell.m_pixels = pixels;
+    uint8_t temp[16];
+    Bc7CellResults results{};
+    std::memset(&candidate, 0, sizeof candidate);
+    results.m_selectors = candidate.m_selectors;
+    results.m_selectors_temp = temp;
+    const uint64_t err = bc7_cell_compress(6, cell, results, kBestParams);
+    candidate.m_mode = 6;
+    candidate.m_low[0] = results.m_low_endpoint;
+    candidate.m_high[0] = results.m_high_endpoint;
+    candidate.m_pbits[0][0] = results.m_pbits[0];
+    candidate.m_pbits[0][1] = results.m_pbits[1];
+    keep_if_better(err, candidate, best_err, best);
+  }
+  if (best_err > 0 && has_alpha) {
+    uint32_t alpha_min = 255, alpha_max = 0;
+    for (int i = 0; i < 16; ++i) {
+      alpha_min = std::min<uint32_t>(alpha_min, pixels[i].m_c[3]);
+      alpha_max = std::max<uint32_t>(alpha_max, pixels[i].m_c[3]);
+    }
+    const uint64_t err =
+        bc7_mode5_search(pixels, kBestParams, alpha_min, alpha_max, candidate, kernels);
+    keep_if_better(err, candidate, best_err, best);
+  }
+  for (const uint32_t mode : {1u, 3u, 7u}) {
+    if (best_err == 0 || (mode == 7) != has_alpha) continue;
+    uint32_t ranked[kPartitionsTried];
+    if (mode == 1)
+      rank_partitions<1>(pixels, ranked, kPartitionsTried);
+    else
+      rank_partitions<7>(pixels, ranked, kPartitionsTried);
+    for (const uint32_t p : ranked) {
+      const uint64_t err =
+          try_two_subsets(mode, p, pixels, has_alpha, kernels, best_err, candidate);
+      keep_if_better(err, candidate, best_err, best);
+      if (best_err == 0) break;
+    }
+  }
+  bc7_encode_block(out, best);
+}
