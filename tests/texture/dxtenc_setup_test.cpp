@@ -41,8 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
                     // The format is checked before the quality.
                     Refusal{DXTENC_DXT1, 9, 10, 64, "Pad invalid pix fmt : 10\n"},
                     Refusal{DXTENC_DXT1, 0, 0, 64, "DxtEnc DXT1 Qualite inconnu : 0\n"},
-                    Refusal{DXTENC_DXT5, 5, 5, 64, "DxtEnc DXT5 Qualite inconnu : 5
-"},
+                    Refusal{DXTENC_DXT5, 5, 5, 64, "DxtEnc DXT5 Qualite inconnu : 5\n"},
                     Refusal{DXTENC_BC7, 0, 0, 64, "BC7 invalid quality : 0\n"},
                     Refusal{DXTENC_DXT1, 2, 0, 70000, "DxtEnc invalid size : 70000x64\n"},
                     Refusal{static_cast<DxtEncType>(9), 2, 0, 64,
