@@ -7,8 +7,8 @@
 #include "cli/cli_options.h"
 #include "cli/ffmpeg_source.h"
 #include "cli/host_path.h"
+#include "inspect/psnr.h"
 #include "tests/support/movie_probe.h"
-#include "tests/support/psnr.h"
 
 using namespace orvex_cli;
 
@@ -97,7 +97,7 @@ TEST(HostPaths, FollowTheSourcePixelFormat) {
     }
     const std::vector<uint8_t> want = orvex_test::read_file(ref);
     ASSERT_EQ(want.size(), rgba.size());
-    EXPECT_GE(orvex_test::psnr(rgba.data(), want.data(), rgba.size()), 40.0);
+    EXPECT_GE(orvex_inspect::psnr(rgba.data(), want.data(), rgba.size()), 40.0);
   }
 }
 

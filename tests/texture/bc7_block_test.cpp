@@ -10,7 +10,8 @@
 #include <random>
 #include <string>
 
-#include "tests/support/bc7_decoder.h"
+#include "inspect/bc7_decoder.h"
+#include "inspect/bc7_partitions.h"
 #include "tests/texture/texture_test_util.h"
 #include "texture/bc7enc/bc7_cell_compress.h"
 #include "texture/bc7enc/bc7_compress_block.h"
@@ -98,7 +99,7 @@ TEST(Bc7Facts, OneColourMode1SubsetDecodesToTheReportedError) {
     }
     std::memcpy(block.m_selectors, sel, 16);
     bc7_encode_block(packed, block);
-    orvex_test::bc7_decode_block(packed, rgba);
+    orvex_inspect::bc7_decode_block(packed, rgba);
     uint64_t decoded_err = 0;
     for (int i = 0; i < 16; ++i) decoded_err += squared_error(rgba + i * 4, pixels[i].m_c, 3);
     EXPECT_EQ(decoded_err, err) << v;
@@ -140,8 +141,8 @@ TEST(Bc7Facts, ExactMode6BlockIsKeptAsMode6) {
   for (const Bc7BlockParams* params : {&g_bc7_params_fast, &g_bc7_params_slow}) {
     uint8_t out[16], rgba[64];
     EXPECT_FALSE(bc7_compress_block(out, pixels, *params));
-    EXPECT_EQ(orvex_test::bc7_parse_block(out).mode, 6u);
-    orvex_test::bc7_decode_block(out, rgba);
+    EXPECT_EQ(orvex_inspect::bc7_parse_block(out).mode, 6u);
+    orvex_inspect::bc7_decode_block(out, rgba);
     EXPECT_EQ(0, std::memcmp(rgba, pixels, 64));
   }
 }
@@ -171,8 +172,8 @@ TEST(Bc7Facts, EstimatorScanBudgetFollowsQuality) {
     const uint32_t q = g_bc7_partition_scan_order[k];
     Bc7Color pixels[16];
     for (uint32_t i = 0; i < 16; ++i)
-      pixels[i] = orvex_test::bc7_subset_of(2, q, i) ? Bc7Color{{250, 30, 40, 255}}
-                                                     : Bc7Color{{10, 90, 220, 255}};
+      pixels[i] = orvex_inspect::bc7_subset_of(2, q, i) ? Bc7Color{{250, 30, 40, 255}}
+                                                        : Bc7Color{{10, 90, 220, 255}};
     for (uint32_t mode : {1u, 7u}) {
       const uint32_t fast = bc7_estimate_partition(pixels, g_bc7_params_fast, weights, mode);
       EXPECT_TRUE(fast == 0 || fast == 13 || fast == 1 || fast == 2) << q << " -> " << fast;
@@ -184,8 +185,8 @@ TEST(Bc7Facts, EstimatorScanBudgetFollowsQuality) {
     if (k >= 14) continue;
     uint8_t out[16], rgba[64];
     bc7_compress_block(out, pixels, g_bc7_params_slow);
-    EXPECT_EQ(orvex_test::bc7_parse_block(out).mode, 1u);
-    orvex_test::bc7_decode_block(out, rgba);
+    EXPECT_EQ(orvex_inspect::bc7_parse_block(out).mode, 1u);
+    orvex_inspect::bc7_decode_block(out, rgba);
     EXPECT_LE(squared_error(rgba, pixels[0].m_c, 64), 16u * 3u) << q;
   }
 }
@@ -309,14 +310,14 @@ TEST_P(Bc7BlockFormat, ModesFollowAlphaAndBlocksAreWellFormed) {
   const std::vector<uint8_t> tex = texture_test::encode_rgba(
       img, kSize, kSize,
       {.type = DXTENC_BC7, .quality = uint8_t(quality), .without_alpha = without_alpha});
-  const std::vector<uint8_t> decoded = orvex_test::bc7_decode_texture(tex.data(), kSize, kSize);
+  const std::vector<uint8_t> decoded = orvex_inspect::bc7_decode_texture(tex.data(), kSize, kSize);
 
   for (uint32_t b = 0; b < tex.size() / 16; ++b) {
     SCOPED_TRACE("block " + std::to_string(b));
     const Block source = block_at(img, kSize, b), result = block_at(decoded, kSize, b);
     const bool any_alpha = !without_alpha && std::any_of(source.begin(), source.end(),
                                                          [](Bc7Color c) { return c.m_c[3] < 255; });
-    const orvex_test::Bc7Fields f = orvex_test::bc7_parse_block(&tex[b * 16]);
+    const orvex_inspect::Bc7Fields f = orvex_inspect::bc7_parse_block(&tex[b * 16]);
     ASSERT_TRUE(f.valid);
     EXPECT_EQ(f.end_bit, 128u);
     EXPECT_EQ(f.rotation, 0u);

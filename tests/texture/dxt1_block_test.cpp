@@ -108,7 +108,7 @@ TEST_P(Dxt1Quality, SolidBlocks) {
     const uint32_t word = field(b, 4, 4);
     EXPECT_TRUE(word == 0xAAAAAAAAu || word == 0xFFFFFFFFu || word == 0) << int{v};
     uint8_t px[64];
-    orvex_test::decode_dxt1_block(b.data(), px);
+    orvex_inspect::decode_dxt1_block(b.data(), px);
     for (int i = 0; i < 16; ++i) EXPECT_NEAR(px[4 * i], v, 2) << int{v};
   }
 }
@@ -134,7 +134,7 @@ TEST_P(Dxt1Quality, NeverWritesTransparentOrReversedBlocks) {
     const auto blk = encode_block(rgb, q);
     EXPECT_TRUE(field(blk, 0) >= field(blk, 2) || field(blk, 4, 4) == 0) << "block " << n;
     uint8_t px[64];
-    orvex_test::decode_dxt1_block(blk.data(), px);
+    orvex_inspect::decode_dxt1_block(blk.data(), px);
     for (int i = 0; i < 16; ++i) ASSERT_EQ(px[4 * i + 3], 255) << "block " << n;
   }
 }
@@ -153,7 +153,7 @@ TEST(Dxt1Block, NearTwoColourBlockUsesTheMeanPair) {
     EXPECT_EQ(field(b, 0), std::max(c0, c1));
     EXPECT_EQ(field(b, 2), std::min(c0, c1));
     uint8_t px[64];
-    orvex_test::decode_dxt1_block(b.data(), px);
+    orvex_inspect::decode_dxt1_block(b.data(), px);
     for (int i = 1; i < 16; ++i) EXPECT_EQ(px[4 * i], px[0]) << "one colour for the block";
   }
 }

@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "tests/support/alpha_block_decoder.h"
+#include "inspect/alpha_block_decoder.h"
 #include "tests/texture/texture_test_util.h"
 #include "texture/ycocg.h"
 
@@ -101,7 +101,7 @@ TEST(YCoCgBlock, FlatLumaEndpointsStraddleTheValueByHalfAStep) {
   EXPECT_EQ(b[0], 101);
   EXPECT_EQ(b[1], 100);
   uint8_t y[16];
-  orvex_test::decode_alpha_block(b.data(), y);
+  orvex_inspect::decode_alpha_block(b.data(), y);
   for (uint8_t v : y) EXPECT_EQ(v, y[0]);
   EXPECT_NEAR(y[0], 100.5, 0.5);
 }
