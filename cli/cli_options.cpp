@@ -112,6 +112,8 @@ ParsedCommandLine parse_cli_options(int argc, char** argv) {
       "  orvex-hap encode INPUT -o OUT.mov [options]   any file or stream FFmpeg opens; - reads "
       "standard input\n"
       "  orvex-hap encode --pattern[=WxH] -o OUT.mov   built-in moving test pattern\n"
+      "  orvex-hap info FILE.mov [--json]              describe a Hap movie\n"
+      "  orvex-hap verify FILE.mov [--reference SRC]   check and decode every frame, PSNR\n"
       "Run 'orvex-hap encode --help' for the options.");
   app.require_subcommand(0, 1);
   CLI::App* encode = app.add_subcommand("encode",

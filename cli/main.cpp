@@ -6,11 +6,13 @@
 
 #include "cli/cli_options.h"
 #include "cli/encode_command.h"
+#include "cli/inspect_commands.h"
 #include "cli/interrupt.h"
 
 int main(int argc, char** argv) {
   using namespace orvex_cli;
   try {
+    if (argc > 1 && is_inspect_command(argv[1])) return run_inspect_command(argc, argv);
     ParsedCommandLine parsed = parse_cli_options(argc, argv);
     if (!parsed.options) return parsed.exit_status;
     install_interrupt_handlers();
