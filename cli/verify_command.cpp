@@ -105,12 +105,12 @@ int run_verify(const VerifyOptions& o) {
   const Track* video = find_hap_track(movie, &variant);
   if (!video) throw std::runtime_error("'" + o.movie + "' has no Hap video track");
   const VideoFacts facts = video_facts(*video, variant);
-  std::printf("%s: %s %ux%u, %llu frames\n", o.movie.c_str(), variant->name, facts.width,
-              facts.height, static_cast<unsigned long long>(facts.frames));
   if (o.save_frame && *o.save_frame >= facts.frames) {
     throw UsageError("--save-frame: the movie has frames 0 to " +
                      std::to_string(facts.frames ? facts.frames - 1 : 0));
   }
+  std::printf("%s: %s %ux%u, %llu frames\n", o.movie.c_str(), variant->name, facts.width,
+              facts.height, static_cast<unsigned long long>(facts.frames));
 
   // The frames can be walked when the video's own tables are sound.
   const bool walkable =

@@ -250,6 +250,7 @@ MovieReader::MovieReader(const std::string& path) {
     } else if (size == 0) {
       size = left;  // to the end of the file
     }
+    if (pos == 0 && (size < header || size > left)) fail("not a QuickTime movie");
     if (size < header) {
       fail("atom '" + type + "' " + where.str() + " has size " + std::to_string(size) +
            (type == "mdat" ? " (an unfinished movie?)" : ""));
