@@ -1,13 +1,10 @@
-// The high-level movie writer: streaming media data, audio interleaving and the final index.
+// The high-level movie writer: the file layout, streaming media data and the final index.
 #include "VIDEO/mov_writer_hl.h"
 
 #include <algorithm>
 #include <cassert>
-#include <cmath>
-#include <cstring>
-#include <iostream>
-#include <sstream>
 #include <stdexcept>
+#include <utility>
 
 #include "VIDEO/movie_atoms.h"
 
@@ -59,69 +56,17 @@ Mov_Writer::Mov_Writer(const std::u16string& path, uint16_t width, uint16_t heig
 void Mov_Writer::set_audio_tracks(uint32_t track_count, int32_t sample_rate,
                                   uint16_t bits_per_sample, int32_t channels, uint8_t float_flag,
                                   uint32_t surround_order) {
-  if (audio_track_count_ != 0) throw std::runtime_error("Set audio tracks call multiple times");
-  if (track_count == 0) return;
-  if (track_count > max_audio_tracks)
-    throw std::runtime_error("Unsupported audio track count (max 64 supported)");
-  if (sample_rate == 0) throw std::runtime_error("Invalid 0 frequency");
-  if (sample_rate < 0) {
-    std::ostringstream msg;
-    msg << "Invalid negative frequency : " << sample_rate;
-    throw std::runtime_error(msg.str());
-  }
-  if (channels == 0) throw std::runtime_error("Invalid 0 nb channels by track");
-  if (channels < 0 || channels > 65535) {
-    // The sample descriptions and sample sizes hold the channel count in 16 bits.
-    std::ostringstream msg;
-    msg << "Invalid nb channels by track : " << channels << " (1 to 65535 supported)";
-    throw std::runtime_error(msg.str());
-  }
-  if (float_flag == 1) {
-    if (bits_per_sample != 32 && bits_per_sample != 64)
-      throw std::runtime_error("Unsupported audio quantif for float");
-  } else if (bits_per_sample != 8 && bits_per_sample != 16 && bits_per_sample != 24 &&
-             bits_per_sample != 32) {
-    throw std::runtime_error("Unsupported audio quantif for integer");
-  }
-  const uint16_t bytes_per_sample = bits_per_sample / 8;
-  // At most 8 x 2^31 x 65535 x 64 < 2^63: exact in 64 bits.
-  const uint64_t track_chunk = uint64_t{bytes_per_sample} * static_cast<uint64_t>(sample_rate) *
-                               static_cast<uint64_t>(channels);
-  const uint64_t group = track_chunk * track_count;
-  if (group > 0xFFFFFFFFull) {
-    std::ostringstream msg;
-    msg << "Audio group size too large : " << group
-        << " bytes (bytes per sample x rate x channels x tracks must fit in 32 bits)";
-    throw std::runtime_error(msg.str());
-  }
-
-  const uint8_t silence = bits_per_sample == 8 ? 128 : 0;  // 8-bit PCM is unsigned
-  std::vector<ByteVector> buffers;
-  for (uint32_t t = 0; t < track_count; ++t) buffers.emplace_back(track_chunk, silence);
-  ByteVector silence_block(group, silence);
-
-  audio_track_count_ = track_count;
-  chunk_length_ = static_cast<uint32_t>(sample_rate);
-  bits_per_sample_ = bits_per_sample;
-  channels_ = static_cast<uint32_t>(channels);
-  float_flag_ = float_flag == 1 ? 1 : 0;
-  surround_order_ = surround_order;
-  bytes_per_sample_ = bytes_per_sample;
-  track_chunk_size_ = static_cast<uint32_t>(track_chunk);
-  group_size_ = static_cast<uint32_t>(group);
-  fill_counts_.assign(track_count, 0);
-  chunk_counts_.assign(track_count, 0);
-  chunk_buffers_ = std::move(buffers);
-  silence_ = std::move(silence_block);
+  if (audio_) throw std::runtime_error("Set audio tracks call multiple times");
+  // The count is checked before one format per track is made.
+  const uint32_t formats = std::min(track_count, AudioInterleaver::max_tracks + 1);
+  const AudioTrackFormat format{sample_rate, bits_per_sample, channels, float_flag, surround_order};
+  set_audio_tracks(std::vector<AudioTrackFormat>(formats, format));
 }
 
-void Mov_Writer::check_track_index(uint32_t track) const {
-  if (track >= audio_track_count_) {
-    std::ostringstream msg;
-    msg << "Invalid audio track index : " << track << " Nb Audio tracks (" << audio_track_count_
-        << ")";
-    throw std::runtime_error(msg.str());
-  }
+void Mov_Writer::set_audio_tracks(const std::vector<AudioTrackFormat>& formats) {
+  if (audio_) throw std::runtime_error("Set audio tracks call multiple times");
+  if (formats.empty()) return;
+  audio_.emplace(formats, audio_rate());
 }
 
 std::FILE* Mov_Writer::file_or_throw() const {
@@ -129,48 +74,24 @@ std::FILE* Mov_Writer::file_or_throw() const {
   return file_.get();
 }
 
+uint64_t Mov_Writer::append(const uint8_t* data, size_t size) {
+  write_bytes(file_or_throw(), data, size);
+  const uint64_t offset = write_position_;
+  write_position_ += size;
+  return offset;
+}
+
+void Mov_Writer::overwrite(uint64_t offset, const uint8_t* data, size_t size) {
+  std::FILE* file = file_or_throw();
+  seek_from_start(file, offset);
+  write_bytes(file, data, size);
+  seek_to_end(file);
+}
+
 void Mov_Writer::add_audio_samples(const void* frames, int64_t count, uint32_t track) {
   if (count == 0) return;
-  check_track_index(track);
-  if (count < 0) return;
-  const size_t frame_bytes = size_t{channels_} * bytes_per_sample_;
-  const uint8_t* src = static_cast<const uint8_t*>(frames);
-  while (count > 0) {
-    uint32_t room = chunk_length_ - fill_counts_[track];
-    if (room < 1) {
-      flush_audio_track(track);
-      room = chunk_length_;
-    }
-    const uint32_t n = static_cast<uint32_t>(std::min<int64_t>(count, room));
-    std::memcpy(chunk_buffers_[track].data() + size_t{fill_counts_[track]} * frame_bytes, src,
-                n * frame_bytes);
-    fill_counts_[track] += n;
-    src += n * frame_bytes;
-    count -= n;
-  }
-}
-
-void Mov_Writer::flush_audio_track(uint32_t track) {
-  check_track_index(track);
-  std::FILE* file = file_or_throw();
-  const uint32_t g = chunk_counts_[track];
-  if (g >= group_count_) reserve_audio_group();
-  if (g >= group_count_) throw std::runtime_error("Error index audio buffer");
-  ByteVector& buffer = chunk_buffers_[track];
-  seek_from_start(file, group_offsets_[g] + uint64_t{track} * track_chunk_size_);
-  write_bytes(file, buffer.data(), buffer.size());
-  fill_counts_[track] = 0;
-  chunk_counts_[track] += 1;
-  seek_to_end(file);
-  std::fill(buffer.begin(), buffer.end(), silence_.empty() ? 0 : silence_[0]);
-}
-
-void Mov_Writer::reserve_audio_group() {
-  std::FILE* file = file_or_throw();
-  write_bytes(file, silence_.data(), silence_.size());
-  group_offsets_.push_back(write_position_);
-  write_position_ += group_size_;
-  group_count_ += 1;
+  if (!audio_) throw invalid_audio_track(track, 0);
+  audio_->add_samples(*this, frames, count, track);
 }
 
 FrameRate Mov_Writer::audio_rate() const {
@@ -179,44 +100,17 @@ FrameRate Mov_Writer::audio_rate() const {
 }
 
 void Mov_Writer::add_video_frame(const void* data, uint32_t size) {
-  std::FILE* file = file_or_throw();
-  if (audio_track_count_ != 0) {
-    // Reserve the audio group of second k just before the frame that ends second k-1. The
-    // product is taken in 64 bits so that long movies keep interleaving.
-    const FrameRate r = audio_rate();
-    const uint64_t second = (uint64_t{video_sample_count_} + 1) * r.denominator / r.numerator;
-    if (second >= group_count_) reserve_audio_group();
-  }
-  write_bytes(file, data, size);
-  video_offsets_.push_back(write_position_);
+  file_or_throw();
+  if (audio_) audio_->before_video_frame(*this, video_sample_count_);
+  video_offsets_.push_back(append(static_cast<const uint8_t*>(data), size));
   video_sizes_.push_back(size);
   video_sample_count_ += 1;
-  write_position_ += size;
-}
-
-uint64_t Mov_Writer::expected_audio_length() const {
-  if (video_sample_count_ == 0) return 0;
-  const FrameRate r = audio_rate();
-  const double fps = static_cast<double>(r.numerator) / r.denominator;
-  return static_cast<uint64_t>(std::round(chunk_length_ * (video_sample_count_ / fps)));
 }
 
 void Mov_Writer::finalize() {
   std::FILE* file = file_or_throw();
-  uint64_t expected = 0;
-  if (audio_track_count_ != 0) {
-    for (uint32_t t = 0; t < audio_track_count_; ++t) {
-      if (fill_counts_[t] != 0) flush_audio_track(t);
-    }
-    expected = expected_audio_length();
-    if (expected > 0xFFFFFFFFull) {
-      // The audio sample tables count sample frames in 32 bits.
-      std::ostringstream msg;
-      msg << "Audio track too long : " << expected << " sample frames (max 4294967295)";
-      throw std::runtime_error(msg.str());
-    }
-    while (group_count_ * chunk_length_ < expected) reserve_audio_group();
-  }
+  std::vector<AudioTrackIndex> audio_tracks;
+  if (audio_) audio_tracks = audio_->finish(*this, video_sample_count_);
 
   uint8_t size_bytes[8];
   put_be64(size_bytes, write_position_ - 32);
@@ -232,23 +126,27 @@ void Mov_Writer::finalize() {
     write_bytes(file, bytes.data(), bytes.size());
   }
 
-  Moov_Video_Writer moov(rate_, creation_time_, width_, height_, depth_, code_, video_sample_count_,
-                         video_offsets_, video_sizes_, pixel_aspect_ratio_, tc_switch_, tc_start_,
-                         drop_frame_, tc_sample_offset_, audio_track_count_);
-  for (uint32_t t = 0; t < audio_track_count_; ++t) {
-    std::vector<uint64_t> offsets;
-    int64_t remaining = static_cast<int64_t>(expected);
-    for (uint64_t i = 0; remaining > 0; ++i) {
-      if (i >= group_count_) {
-        std::cout << "Error, invalid audio buf index : " << i << "; Nb Offset : " << group_count_;
-        break;
-      }
-      offsets.push_back(group_offsets_[i] + uint64_t{t} * track_chunk_size_);
-      remaining -= chunk_length_;
-    }
-    moov.add_audio_track(bits_per_sample_, chunk_length_, static_cast<uint32_t>(expected),
-                         static_cast<uint16_t>(channels_), std::move(offsets), float_flag_,
-                         surround_order_);
+  MoovVideoSettings movie;
+  movie.frame_rate = rate_;
+  movie.creation_time = creation_time_;
+  movie.width = width_;
+  movie.height = height_;
+  movie.depth = depth_;
+  movie.code = code_;
+  movie.frame_count = video_sample_count_;
+  movie.sample_offsets = video_offsets_;
+  movie.sample_sizes = video_sizes_;
+  movie.pixel_aspect_ratio = pixel_aspect_ratio_;
+  movie.timecode_switch = tc_switch_;
+  movie.drop_frame = drop_frame_;
+  movie.timecode_sample_offset = tc_sample_offset_;
+  movie.audio_track_count = static_cast<uint32_t>(audio_tracks.size());
+  Moov_Video_Writer moov(std::move(movie));
+  for (AudioTrackIndex& track : audio_tracks) {
+    const AudioTrackFormat& f = track.format;
+    moov.add_audio_track(f.bits_per_sample, static_cast<uint32_t>(f.sample_rate_hz), track.length,
+                         static_cast<uint16_t>(f.channels), std::move(track.chunk_offsets),
+                         f.float_flag, f.surround_order);
   }
 
   const ByteVector index = serialise_atom(moov);

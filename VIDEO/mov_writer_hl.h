@@ -5,22 +5,21 @@
 //
 // File layout: 0 `ftyp` (32 bytes); 32 `mdat` header with a 64-bit size (16 bytes); 48 video
 // samples and audio groups in write order; [12-byte timecode `mdat`]; `moov`.
-// An audio group holds one chunk per track (track 0 first), each one second of interleaved
-// little-endian sample frames, exactly as appended, padded with silence.
+// Audio groups are laid out by AudioInterleaver (one second of every track per group).
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "VIDEO/atom_writer.h"
+#include "VIDEO/audio_interleaver.h"
 #include "VIDEO/file_io.h"
 #include "job/frame_rate.h"
 
-class Mov_Writer {
+class Mov_Writer : private MediaData {
  public:
-  static constexpr uint32_t max_audio_tracks = 64;
-
   // Creates the file and writes `ftyp` and the `mdat` header. `depth` (24 or 32) matters only
   // for Hap R. `rate` is stored as given. Timecode is on only when tc_switch is 1; then
   // tc_start is the first frame number and drop_frame the drop-frame request.
@@ -32,14 +31,17 @@ class Mov_Writer {
   Mov_Writer(const Mov_Writer&) = delete;
   Mov_Writer& operator=(const Mov_Writer&) = delete;
 
-  // Declares track_count tracks of the same layout; once, before any audio. A count of 0 does
+  // Declares track_count tracks of the same format; once, before any audio. A count of 0 does
   // nothing. float_flag 1: 32/64-bit float; otherwise 8 (unsigned), 16, 24 or 32-bit integer.
   // surround_order picks the 6-channel label order. On failure nothing changes.
+  // Throws "Set audio tracks call multiple times" and the format errors of AudioInterleaver.
   void set_audio_tracks(uint32_t track_count, int32_t sample_rate, uint16_t bits_per_sample,
                         int32_t channels, uint8_t float_flag, uint32_t surround_order);
+  // The same with a format of its own for each track (track i is formats[i]).
+  void set_audio_tracks(const std::vector<AudioTrackFormat>& formats);
 
   // Appends `count` interleaved sample frames to track `track`. REQUIRES: `frames` holds
-  // count x channels x bits/8 bytes. Counts of 0 or below do nothing.
+  // count x channels x bits/8 bytes of that track's format. Counts of 0 or below do nothing.
   void add_audio_samples(const void* frames, int64_t count, uint32_t track);
 
   // Appends one video sample; the bytes are read only during the call.
@@ -51,18 +53,15 @@ class Mov_Writer {
 
   uint64_t write_position() const { return write_position_; }
   uint32_t video_sample_count() const { return video_sample_count_; }
-  const std::vector<uint64_t>& audio_group_offsets() const { return group_offsets_; }
   bool is_open() const { return static_cast<bool>(file_); }
 
  private:
-  void flush_audio_track(uint32_t track);
-  void reserve_audio_group();
-  void check_track_index(uint32_t track) const;
+  uint64_t append(const uint8_t* data, size_t size) override;
+  void overwrite(uint64_t offset, const uint8_t* data, size_t size) override;
   std::FILE* file_or_throw() const;
   // The rate used for interleaving and the audio length: the given one, or 25/1 (as in the
   // index) when a term is zero.
   FrameRate audio_rate() const;
-  uint64_t expected_audio_length() const;
 
   std::u16string path_;
   FileHandle file_;
@@ -82,19 +81,5 @@ class Mov_Writer {
   uint8_t drop_frame_ = 0;
   uint64_t tc_sample_offset_ = 0;
 
-  uint32_t audio_track_count_ = 0;
-  uint32_t chunk_length_ = 0;  // sample frames per chunk = sample rate (one second)
-  uint16_t bits_per_sample_ = 0;
-  uint32_t channels_ = 0;
-  uint8_t float_flag_ = 0;
-  uint32_t surround_order_ = 0;
-  uint16_t bytes_per_sample_ = 0;
-  uint64_t group_count_ = 0;
-  uint32_t track_chunk_size_ = 0;  // bytes of one track's one-second chunk
-  uint32_t group_size_ = 0;        // track chunk size x track count
-  std::vector<uint32_t> fill_counts_;
-  std::vector<uint32_t> chunk_counts_;
-  std::vector<uint64_t> group_offsets_;
-  std::vector<ByteVector> chunk_buffers_;
-  ByteVector silence_;
+  std::optional<AudioInterleaver> audio_;  // empty until audio tracks are set
 };

@@ -180,33 +180,28 @@ TRAK_TC_Writer::TRAK_TC_Writer(uint32_t track_id, uint32_t creation_time, uint32
                                                   tc_sample_offset, drop_frame);
 }
 
-Moov_Video_Writer::Moov_Video_Writer(FrameRate rate, uint32_t creation_time, uint16_t width,
-                                     uint16_t height, uint8_t depth, FourCC code,
-                                     uint32_t frame_count, std::vector<uint64_t> offsets,
-                                     std::vector<uint32_t> sizes, float pixel_aspect_ratio,
-                                     uint8_t tc_switch, uint32_t /*tc_start: in the media data*/,
-                                     uint8_t drop_frame, uint64_t tc_sample_offset,
-                                     uint32_t audio_track_count)
+Moov_Video_Writer::Moov_Video_Writer(MoovVideoSettings s)
     : Atom_Writer(fourcc("moov")),
-      declared_audio_tracks_(audio_track_count),
-      creation_time_(creation_time),
-      frame_count_(frame_count) {
+      declared_audio_tracks_(s.audio_track_count),
+      creation_time_(s.creation_time),
+      frame_count_(s.frame_count) {
+  FrameRate rate = s.frame_rate;
   bool reduced_exactly = false;
-  fps_fit_duration(rate, frame_count, reduced_exactly);
+  fps_fit_duration(rate, s.frame_count, reduced_exactly);
   fps_num_ = rate.numerator;
   fps_den_ = rate.denominator;
 
-  next_track_id_ = audio_track_count + 1;
-  if (tc_switch == 1 && timecode_rate_supported(rate)) {
+  next_track_id_ = s.audio_track_count + 1;
+  if (s.timecode_switch == 1 && timecode_rate_supported(rate)) {
     next_track_id_ += 1;
     tc_track_id_ = static_cast<int32_t>(next_track_id_);
-    tc_trak_ = std::make_unique<TRAK_TC_Writer>(next_track_id_, creation_time, frame_count, rate,
-                                                tc_sample_offset, drop_frame);
+    tc_trak_ = std::make_unique<TRAK_TC_Writer>(next_track_id_, s.creation_time, s.frame_count,
+                                                rate, s.timecode_sample_offset, s.drop_frame);
   }
-  mvhd_ = std::make_unique<MVHD_Writer>(creation_time, frame_count, rate, next_track_id_);
+  mvhd_ = std::make_unique<MVHD_Writer>(s.creation_time, s.frame_count, rate, next_track_id_);
   video_trak_ = std::make_unique<TRAK_Video_Writer>(
-      creation_time, width, height, depth, code, frame_count, rate, std::move(offsets),
-      std::move(sizes), pixel_aspect_ratio, tc_track_id_);
+      s.creation_time, s.width, s.height, s.depth, s.code, s.frame_count, rate,
+      std::move(s.sample_offsets), std::move(s.sample_sizes), s.pixel_aspect_ratio, tc_track_id_);
 }
 
 void Moov_Video_Writer::add_audio_track(uint16_t bits_per_sample, uint32_t sample_rate,

@@ -108,16 +108,31 @@ class TRAK_TC_Writer : public Fixed_Container<3> {
                  uint64_t tc_sample_offset, uint8_t drop_frame);
 };
 
+// What the movie atom describes: the video track and its samples, the timecode track and how
+// many audio tracks will be added.
+struct MoovVideoSettings {
+  FrameRate frame_rate{25, 1};  // as the render gave it; normalised by the movie atom
+  uint32_t creation_time = 0;   // also the modification time of every header
+  uint16_t width = 0;           // encoded frame size in pixels
+  uint16_t height = 0;
+  uint8_t depth = 24;  // 24 or 32
+  FourCC code = fourcc("Hap1");
+  uint32_t frame_count = 0;
+  std::vector<uint64_t> sample_offsets;  // file offset of each video sample
+  std::vector<uint32_t> sample_sizes;
+  float pixel_aspect_ratio = 1.0f;  // horizontal over vertical pixel size
+  uint8_t timecode_switch = 0;      // 1: a timecode track, when the rate allows one
+  uint8_t drop_frame = 0;
+  uint64_t timecode_sample_offset = 0;  // file offset of the 4-byte timecode sample
+  uint32_t audio_track_count = 0;       // tracks add_audio_track must add before sizing
+};
+
 // `moov`: mvhd, the video trak, the audio traks in the order added, the timecode trak.
 // The frame rate is normalised for frame_count first (whole rates to N/1, durations to 32 bits).
 // Every declared audio track must be added before sizing ("Not enough audio track created").
 class Moov_Video_Writer : public Atom_Writer {
  public:
-  Moov_Video_Writer(FrameRate rate, uint32_t creation_time, uint16_t width, uint16_t height,
-                    uint8_t depth, FourCC code, uint32_t frame_count, std::vector<uint64_t> offsets,
-                    std::vector<uint32_t> sizes, float pixel_aspect_ratio, uint8_t tc_switch,
-                    uint32_t tc_start, uint8_t drop_frame, uint64_t tc_sample_offset,
-                    uint32_t audio_track_count);
+  explicit Moov_Video_Writer(MoovVideoSettings settings);
   Moov_Video_Writer(Moov_Video_Writer&&) = default;
 
   // Throws "Not enough audio track set at start" once every declared track was added.

@@ -90,11 +90,22 @@ int run_encode(const CliOptions& o) {
     ~ClearCleanup() { set_abort_cleanup_path(nullptr); }
   } clear_cleanup;
 
-  RenderJob job(to_utf16(output.temp_path()), static_cast<uint16_t>(info.width_px),
-                static_cast<uint16_t>(info.height_px), path.description_depth, info.rate, 0,
-                chunk_count, o.timecode ? 1 : 0, timecode_start, o.drop_frame ? 1 : 0,
-                static_cast<float>(o.par_num) / static_cast<float>(o.par_den), o.codec,
-                o.one_frame_at_a_time ? 1 : 0, o.quality, 0, kCpuMask);
+  RenderJobSettings settings;
+  settings.path = to_utf16(output.temp_path());
+  settings.width = static_cast<uint16_t>(info.width_px);
+  settings.height = static_cast<uint16_t>(info.height_px);
+  settings.depth = path.description_depth;
+  settings.frame_rate = info.rate;
+  settings.chunk_count = chunk_count;
+  settings.timecode_switch = o.timecode.has_value();
+  settings.timecode_start = timecode_start;
+  settings.drop_frame = o.drop_frame;
+  settings.pixel_aspect_ratio = static_cast<float>(o.par_num) / static_cast<float>(o.par_den);
+  settings.codec = o.codec;
+  settings.encoding_mode = o.one_frame_at_a_time ? kOneFrameAtATime : kSeveralFramesAtATime;
+  settings.quality = o.quality;
+  settings.cpu_mask = kCpuMask;
+  RenderJob job(settings);
   const uint32_t pcm_frame_bytes =
       info.audio_channels * (info.audio_layout == PcmLayout::S16   ? 2
                              : info.audio_layout == PcmLayout::S24 ? 3

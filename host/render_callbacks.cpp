@@ -135,11 +135,19 @@ A_Err start_adding(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH) {
   try {
     FrameRate rate{25, 1};
     fps_from_fixed(rate, host_fps);
-    entry.job = std::make_unique<RenderJob>(
-        path, static_cast<uint16_t>(width), static_cast<uint16_t>(height),
-        sample_description_depth(depth), rate, 0u, settings.chunk_count, uint8_t{0}, 0u, uint8_t{0},
-        pixel_aspect, settings.job_codec, settings.encoding_mode, settings.quality, uint8_t{0},
-        kCpuFeatureMask);
+    RenderJobSettings job_settings;
+    job_settings.path = path;
+    job_settings.width = static_cast<uint16_t>(width);
+    job_settings.height = static_cast<uint16_t>(height);
+    job_settings.depth = sample_description_depth(depth);
+    job_settings.frame_rate = rate;
+    job_settings.chunk_count = settings.chunk_count;
+    job_settings.pixel_aspect_ratio = pixel_aspect;
+    job_settings.codec = settings.job_codec;
+    job_settings.encoding_mode = settings.encoding_mode;
+    job_settings.quality = settings.quality;
+    job_settings.cpu_mask = kCpuFeatureMask;
+    entry.job = std::make_unique<RenderJob>(job_settings);
     if (channels == 1 || channels == 2)
       entry.job->set_audio_tracks(1, whole_hertz(sound_rate),
                                   static_cast<uint16_t>(8 * sample_size), channels,

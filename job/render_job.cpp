@@ -38,29 +38,25 @@ uint32_t job_pool_size(uint32_t processor_count) {
   return std::clamp<uint32_t>(processor_count, 1, RenderJob::kMaxEncoders);
 }
 
-RenderJob::RenderJob(const std::u16string& path, uint16_t width, uint16_t height, uint8_t depth,
-                     FrameRate frame_rate, uint32_t creation_time, uint16_t chunk_count,
-                     uint8_t timecode_switch, uint32_t timecode_start, uint8_t drop_frame,
-                     float pixel_aspect_ratio, JobCodec codec, uint32_t encoding_mode,
-                     uint8_t quality, uint8_t no_output, CpuFeatureMask cpu_mask,
-                     RenderJobHooks hooks)
-    : width_(width),
-      height_(height),
-      depth_(depth),
-      chunk_count_(chunk_count),
-      quality_(std::clamp<uint8_t>(quality, 1, 3)),
-      codec_(codec),
-      cpu_mask_(cpu_mask),
-      no_output_(no_output),
+RenderJob::RenderJob(const RenderJobSettings& settings, RenderJobHooks hooks)
+    : width_(settings.width),
+      height_(settings.height),
+      depth_(settings.depth),
+      chunk_count_(settings.chunk_count),
+      quality_(std::clamp<uint8_t>(settings.quality, 1, 3)),
+      codec_(settings.codec),
+      cpu_mask_(settings.cpu_mask),
+      no_output_(settings.no_output ? 1 : 0),
       hooks_(std::move(hooks)) {
-  const CodecEntry& entry = codec_entry(codec);  // before anything is created
+  const CodecEntry& entry = codec_entry(settings.codec);  // before anything is created
   if (!no_output_) {
-    writer_ = std::make_unique<Mov_Writer>(path, width, height, depth, frame_rate, entry.fourcc,
-                                           creation_time, pixel_aspect_ratio, timecode_switch,
-                                           timecode_start, drop_frame);
+    writer_ = std::make_unique<Mov_Writer>(
+        settings.path, settings.width, settings.height, settings.depth, settings.frame_rate,
+        entry.fourcc, settings.creation_time, settings.pixel_aspect_ratio,
+        settings.timecode_switch ? 1 : 0, settings.timecode_start, settings.drop_frame ? 1 : 0);
   }
   uint8_t per_frame_mode = 0;
-  if (encoding_mode == 1) {
+  if (settings.encoding_mode == kOneFrameAtATime) {
     encoder_count_ = 1;
   } else {
     per_frame_mode = 1;
@@ -68,8 +64,8 @@ RenderJob::RenderJob(const std::u16string& path, uint16_t width, uint16_t height
                                                              : std::thread::hardware_concurrency());
   }
   for (uint32_t i = 0; i < encoder_count_; ++i) {
-    slots_[i].encoder = frame_encoder_create(width, height, chunk_count, entry.frame_codec,
-                                             quality_, per_frame_mode, cpu_mask, 0);
+    slots_[i].encoder = frame_encoder_create(width_, height_, chunk_count_, entry.frame_codec,
+                                             quality_, per_frame_mode, cpu_mask_, 0);
     // On failure the members (movie writer, encoders made so far) are released as the exception
     // leaves the constructor, so the file is closed.
     if (!slots_[i].encoder) throw std::runtime_error("fail to init cpu encoding");
@@ -95,6 +91,10 @@ void RenderJob::set_audio_tracks(uint32_t track_count, int32_t sample_rate_hz,
     writer_->set_audio_tracks(track_count, sample_rate_hz, bits_per_sample, channels_per_track,
                               float_flag, surround_order);
   }
+}
+
+void RenderJob::set_audio_tracks(const std::vector<AudioTrackFormat>& formats) {
+  if (writer_) writer_->set_audio_tracks(formats);
 }
 
 void RenderJob::open_encoders(PixelFormat format, uint32_t host_depth, PadMode pad,

@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "HAP/frame_encoder.h"
 #include "VIDEO/mov_writer_hl.h"
@@ -43,28 +44,48 @@ struct RenderJobHooks {
   std::function<void(uint64_t frame_index)> before_encode;
 };
 
+// RenderJobSettings::encoding_mode values: one frame at a time (one encoder, the texture
+// compressor spreading each frame over the cores); any other value encodes several frames at
+// once, one encoder per logical processor (at most 128), each frame on its own thread.
+constexpr uint32_t kOneFrameAtATime = 1;
+constexpr uint32_t kSeveralFramesAtATime = 0;
+
+// Everything a render is made from. The defaults are those of a new output module (Hap,
+// Normal, 8 Snappy chunks, several frames at a time) without timecode.
+struct RenderJobSettings {
+  std::u16string path;  // output movie; read only while the job is constructed
+  uint16_t width = 0;   // frame size in pixels
+  uint16_t height = 0;
+  uint8_t depth = 24;  // 24 or 32, for the sample description
+  FrameRate frame_rate{25, 1};
+  uint32_t creation_time = 0;  // movie creation and modification time
+  uint16_t chunk_count = 8;    // Snappy chunks per frame; 0 = no Snappy
+  bool timecode_switch = false;
+  uint32_t timecode_start = 0;      // first frame number of the timecode track
+  bool drop_frame = false;          // drop-frame timecode
+  float pixel_aspect_ratio = 1.0f;  // horizontal over vertical pixel size
+  JobCodec codec = 1;               // Hap
+  uint32_t encoding_mode = kSeveralFramesAtATime;
+  uint8_t quality = 2;     // 1 Fast, 2 Normal, 3 Slow; clamped to 1..3
+  bool no_output = false;  // no file: encoded frames are discarded and audio ignored
+  CpuFeatureMask cpu_mask = CPU_MASK_DEFAULT;
+};
+
 class RenderJob {
  public:
   static constexpr uint32_t kMaxEncoders = 128;
 
-  // encoding_mode 1: one frame at a time (one encoder, block-parallel); any other value: one
-  // encoder per logical processor (at most 128), each frame encoded on its own thread.
-  // quality is clamped to 1..3; chunk_count 0 = no Snappy. no_output nonzero: no file, encoded
-  // frames are discarded and audio ignored.
   // Throws "Unsupported HAP Codec" (before the file is created), the movie writer's errors, and
   // "fail to init cpu encoding" when a frame encoder cannot be created (the file is then closed).
-  RenderJob(const std::u16string& path, uint16_t width, uint16_t height, uint8_t depth,
-            FrameRate frame_rate, uint32_t creation_time, uint16_t chunk_count,
-            uint8_t timecode_switch, uint32_t timecode_start, uint8_t drop_frame,
-            float pixel_aspect_ratio, JobCodec codec, uint32_t encoding_mode, uint8_t quality,
-            uint8_t no_output, CpuFeatureMask cpu_mask, RenderJobHooks hooks = {});
+  explicit RenderJob(const RenderJobSettings& settings, RenderJobHooks hooks = {});
   ~RenderJob();
   RenderJob(const RenderJob&) = delete;
   RenderJob& operator=(const RenderJob&) = delete;
 
-  // Forwarded to the movie writer unless no_output.
+  // Forwarded to the movie writer unless no_output: tracks of one format, or one format each.
   void set_audio_tracks(uint32_t track_count, int32_t sample_rate_hz, uint16_t bits_per_sample,
                         int32_t channels_per_track, uint8_t float_flag, uint32_t surround_order);
+  void set_audio_tracks(const std::vector<AudioTrackFormat>& formats);
 
   // Texture slot 0 of every encoder; slots 1 and 2. See frame_encoder_open(_extra).
   void open_encoders(PixelFormat format, uint32_t host_depth, PadMode pad, uint32_t threads);

@@ -83,5 +83,7 @@ void dxt1_write_solid_block(uint8_t out[8], uint32_t r, uint32_t g, uint32_t b);
 void dxt1_encode_colour_set(const DxtEncOps& ops, const ColourSet& set, uint8_t out[8]);
 
 // Principal axis of a weighted covariance (rr, rg, rb, gg, gb, bb): four multiplications of
-// (1, 1, 1) by the matrix, each result divided by its largest component.
+// (1, 1, 1) by the matrix, each result divided by its largest component. When the first product
+// collapses ((1, 1, 1) nearly orthogonal to the spread), the matrix row of the largest variance
+// replaces it.
 void dxt1_principal_axis(const float cov[6], float axis[3]);

@@ -36,10 +36,11 @@ inline void dxt1_axis_weights(const int32_t cov[6], const int32_t mn[3], const i
 
   w[0] = 299, w[1] = 587, w[2] = 114;  // luma weights when the block has no clear axis
   if (big >= 4.0f) {
-    const float s = 512.0f / big;
-    w[0] = static_cast<int32_t>(vr * s);
-    w[1] = static_cast<int32_t>(vg * s);
-    w[2] = static_cast<int32_t>(vb * s);
+    // x * 512 / big in that order: x * 512 is exact, so the largest component comes out as
+    // exactly +-512, which x * (512 / big) misses by one for some big (3.7: 511).
+    w[0] = static_cast<int32_t>(vr * 512.0f / big);
+    w[1] = static_cast<int32_t>(vg * 512.0f / big);
+    w[2] = static_cast<int32_t>(vb * 512.0f / big);
   }
 }
 

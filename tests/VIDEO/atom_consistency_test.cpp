@@ -26,9 +26,17 @@ Factory make(A... args) {
 }
 
 std::unique_ptr<Atom_Writer> full_moov() {
-  auto moov = std::make_unique<Moov_Video_Writer>(
-      fps25, 0, 720, 576, 24, fourcc("Hap1"), 3, std::vector<uint64_t>{48, 100, 200},
-      std::vector<uint32_t>{52, 100, 30}, 1.0926f, 1, 10, 0, 500, 2);
+  auto moov =
+      std::make_unique<Moov_Video_Writer>(MoovVideoSettings{.frame_rate = fps25,
+                                                            .width = 720,
+                                                            .height = 576,
+                                                            .frame_count = 3,
+                                                            .sample_offsets = {48, 100, 200},
+                                                            .sample_sizes = {52, 100, 30},
+                                                            .pixel_aspect_ratio = 1.0926f,
+                                                            .timecode_switch = 1,
+                                                            .timecode_sample_offset = 500,
+                                                            .audio_track_count = 2});
   moov->add_audio_track(16, 48000, 5760, 2, {300}, 0, 0);
   moov->add_audio_track(24, 96000, 11520, 6, {300 + 192000}, 0, 2);
   return moov;

@@ -190,9 +190,16 @@ TEST(SampleTables, ChunkOffsetWidthFollowsTheLastOffset) {
 
 Bytes moov_bytes(FrameRate rate, uint8_t tc, uint32_t audio_tracks, float par = 1.0f,
                  uint16_t width = 1920) {
-  Moov_Video_Writer moov(rate, 0, width, 1080, 24, fourcc("Hap1"), 100,
-                         std::vector<uint64_t>(100, 48), U32s(100, 8), par, tc, 0, 0, 1000,
-                         audio_tracks);
+  Moov_Video_Writer moov({.frame_rate = rate,
+                          .width = width,
+                          .height = 1080,
+                          .frame_count = 100,
+                          .sample_offsets = std::vector<uint64_t>(100, 48),
+                          .sample_sizes = U32s(100, 8),
+                          .pixel_aspect_ratio = par,
+                          .timecode_switch = tc,
+                          .timecode_sample_offset = 1000,
+                          .audio_track_count = audio_tracks});
   for (uint32_t t = 0; t < audio_tracks; ++t)
     moov.add_audio_track(16, 48000, 192000, 2, {1, 2, 3, 4}, 0, 0);
   return serialise_atom(moov);
@@ -241,7 +248,12 @@ TEST(MovieAtoms, DisplayWidthFromPixelAspect) {
 }
 
 TEST(MovieAtoms, TrackCountAndReferenceErrors) {
-  Moov_Video_Writer moov({25, 1}, 0, 16, 16, 24, fourcc("Hap1"), 1, {48}, {8}, 1.0f, 0, 0, 0, 0, 1);
+  Moov_Video_Writer moov({.width = 16,
+                          .height = 16,
+                          .frame_count = 1,
+                          .sample_offsets = {48},
+                          .sample_sizes = {8},
+                          .audio_track_count = 1});
   bool large = false;
   EXPECT_RUNTIME_ERROR(moov.get_atom_size(large), "Not enough audio track created");
   moov.add_audio_track(16, 48000, 1920, 2, {100}, 0, 0);

@@ -29,17 +29,23 @@ std::array<uint8_t, 3> frame_colour(int i) {
   return {uint8_t(20 + 23 * i), uint8_t(230 - 19 * i), uint8_t((60 + 97 * i) % 256)};
 }
 
-// A job writing `path` whose frame threads first run `before_encode`, if given.
-std::unique_ptr<RenderJob> make_job(const std::string& path, uint32_t pool,
-                                    std::function<void(uint64_t)> before_encode = {},
-                                    uint32_t mode = 0, uint16_t width = kWidth, uint8_t codec = 1,
-                                    uint8_t no_output = 0) {
+// Settings of a test job writing `path`; each test changes what it exercises.
+RenderJobSettings job_settings(const std::string& path) {
+  RenderJobSettings s;
+  s.path = std::u16string(path.begin(), path.end());
+  s.width = kWidth;
+  s.height = kHeight;
+  s.depth = 32;
+  return s;
+}
+
+// A job whose frame threads first run `before_encode`, if given.
+std::unique_ptr<RenderJob> make_job(const RenderJobSettings& settings, uint32_t pool,
+                                    std::function<void(uint64_t)> before_encode = {}) {
   RenderJobHooks hooks;
   hooks.encoder_count = pool;
   hooks.before_encode = std::move(before_encode);
-  auto job = std::make_unique<RenderJob>(std::u16string(path.begin(), path.end()), width, kHeight,
-                                         32, FrameRate{25, 1}, 0, 8, 0, 0, 0, 1.0f, codec, mode, 2,
-                                         no_output, 0xF8, std::move(hooks));
+  auto job = std::make_unique<RenderJob>(settings, std::move(hooks));
   job->open_encoders(ARGB_8, 32, PAD_REPLICATE, 0);
   return job;
 }
@@ -86,13 +92,12 @@ TEST_P(JobOrdering, MovieHoldsFramesInSubmissionOrder) {
   orvex_test::TempDir dir;
   const std::string path = dir.file("order.mov");
   {
-    auto job = make_job(
-        path, c.pool,
-        [&](uint64_t frame) {
-          if (c.reverse_finish)
-            std::this_thread::sleep_for(std::chrono::milliseconds(3 * (kFrames - frame)));
-        },
-        c.encoding_mode);
+    RenderJobSettings settings = job_settings(path);
+    settings.encoding_mode = c.encoding_mode;
+    auto job = make_job(settings, c.pool, [&](uint64_t frame) {
+      if (c.reverse_finish)
+        std::this_thread::sleep_for(std::chrono::milliseconds(3 * (kFrames - frame)));
+    });
     const uint32_t encoders = job->encoder_count();
     ASSERT_EQ(encoders, c.encoding_mode == 1 ? 1u : c.pool);
     for (int i = 0; i < kFrames; ++i) {
@@ -117,7 +122,7 @@ TEST(JobFailures, ThrowingEncoderSurfacesAtCollection) {
   orvex_test::TempDir dir;
   const std::string path = dir.file("throwing.mov");
   {
-    auto job = make_job(path, 4, [](uint64_t frame) {
+    auto job = make_job(job_settings(path), 4, [](uint64_t frame) {
       if (frame == 2) throw std::runtime_error("encoder failed");
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     });
@@ -131,7 +136,7 @@ TEST(JobFailures, ThrowingEncoderSurfacesAtCollection) {
   }
   EXPECT_EQ(movie_frame_numbers(path), (std::vector<int>{0, 1, 3, 4, 5, 6, 7, 8, 9}));
 
-  auto job = make_job(path, 4, [](uint64_t frame) {
+  auto job = make_job(job_settings(path), 4, [](uint64_t frame) {
     if (frame == 1) throw std::runtime_error("late failure");
   });
   for (int i = 0; i < 3; ++i) EXPECT_EQ(add(*job, i), 0);
@@ -154,13 +159,17 @@ bool process_has_open(const std::string& path) {
 TEST(JobLifecycle, ConstructionFailures) {
   orvex_test::TempDir dir;
   const std::string path = dir.file("construction.mov");
-  EXPECT_RUNTIME_ERROR(make_job(path, 0, {}, 0, kWidth, 6), "Unsupported HAP Codec");
+  RenderJobSettings settings = job_settings(path);
+  settings.codec = 6;
+  EXPECT_RUNTIME_ERROR(make_job(settings, 0), "Unsupported HAP Codec");
   EXPECT_FALSE(std::filesystem::exists(path)) << "refused before the file exists";
 
   // A frame encoder that cannot be created (width 0) fails the job after the movie writer made
   // the file; the writer is released with the job, so the file is closed.
   testing::internal::CaptureStdout();
-  EXPECT_RUNTIME_ERROR(make_job(path, 0, {}, 0, 0), "fail to init cpu encoding");
+  settings = job_settings(path);
+  settings.width = 0;
+  EXPECT_RUNTIME_ERROR(make_job(settings, 0), "fail to init cpu encoding");
   EXPECT_NE(testing::internal::GetCapturedStdout().find("ERR : dim invalide\n"), std::string::npos);
   ASSERT_TRUE(std::filesystem::exists(path));
   EXPECT_FALSE(process_has_open(path));
@@ -171,14 +180,15 @@ TEST(JobLifecycle, ConstructionFailures) {
 TEST(JobLifecycle, DestructionJoinsFramesInFlightAndBadSlotIsRefused) {
   orvex_test::TempDir dir;
   const std::string path = dir.file("inflight.mov");
-  for (uint32_t mode : {0u, 1u}) {
+  for (uint32_t mode : {kSeveralFramesAtATime, kOneFrameAtATime}) {
+    RenderJobSettings settings = job_settings(path);
+    settings.encoding_mode = mode;
     auto job = make_job(
-        path, 4, [](uint64_t) { std::this_thread::sleep_for(std::chrono::milliseconds(20)); },
-        mode);
+        settings, 4, [](uint64_t) { std::this_thread::sleep_for(std::chrono::milliseconds(20)); });
     for (int i = 0; i < 3; ++i) add(*job, i);
     // Leaving the scope would call std::terminate if a thread were still joinable.
   }
-  auto job = make_job(path, 2);
+  auto job = make_job(job_settings(path), 2);
   EXPECT_RUNTIME_ERROR(add(*job, 0, 3), "Invalid encodeur index");
   EXPECT_EQ(job->flush(), 0u);
   EXPECT_EQ(add(*job, 0), 0);
@@ -193,8 +203,9 @@ TEST(JobLifecycle, DestructionJoinsFramesInFlightAndBadSlotIsRefused) {
 TEST(JobLifecycle, NoOutputWritesNothing) {
   const std::string path = "/nonexistent-folder/orvex/no_output.mov";
   std::atomic<int> encoded = 0;
-  auto job = make_job(
-      path, 3, [&](uint64_t) { ++encoded; }, 0, kWidth, 1, 1);
+  RenderJobSettings settings = job_settings(path);
+  settings.no_output = true;
+  auto job = make_job(settings, 3, [&](uint64_t) { ++encoded; });
   job->set_audio_tracks(1, 48000, 16, 2, 0, 0);
   const int16_t audio[8] = {};
   for (int i = 0; i < 5; ++i) {

@@ -78,6 +78,47 @@ std::vector<uint8_t> natural_rgba(uint32_t width, uint32_t height, uint32_t seed
   return img;
 }
 
+std::vector<uint8_t> pure_hues_rgba(uint32_t width, uint32_t height) {
+  static const uint8_t kHues[6][3] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},
+                                      {0, 255, 255}, {255, 0, 255}, {255, 255, 0}};
+  uint8_t pairs[15][2];
+  for (int a = 0, k = 0; a < 6; ++a)
+    for (int b = a + 1; b < 6; ++b, ++k) pairs[k][0] = uint8_t(a), pairs[k][1] = uint8_t(b);
+
+  std::vector<uint8_t> img(static_cast<size_t>(width) * height * 4, 255);
+  const uint32_t half = height / 2, stripes = half + (height - half) / 2;
+  for (uint32_t y = 0; y < height; ++y) {
+    for (uint32_t x = 0; x < width; ++x) {
+      uint8_t* out = &img[(static_cast<size_t>(y) * width + x) * 4];
+      if (y < half && y * 16 < half) {  // hue sweep: one channel moves at a time
+        const uint32_t segment = x * 6 / width, t = (x * 6 % width) * 255 / width;
+        const uint32_t up = t, down = 255 - t;
+        const uint32_t sweep[6][3] = {{255, up, 0},   {down, 255, 0}, {0, 255, up},
+                                      {0, down, 255}, {up, 0, 255},   {255, 0, down}};
+        for (int c = 0; c < 3; ++c) out[c] = static_cast<uint8_t>(sweep[segment][c]);
+        continue;
+      }
+      const uint8_t* pair = y < half ? pairs[y * 16 / half - 1] : pairs[x * 15 / width];
+      uint32_t t, along;
+      if (y < half) {
+        t = x % 256 < 128 ? x % 128 * 2 : 255 - x % 128 * 2;
+        along = y;
+      } else {
+        const uint32_t u = y < stripes ? x - (x * 15 / width) * width / 15 : y - stripes;
+        t = u / 7 % 2 * 255;
+        along = y < stripes ? y : x;
+      }
+      for (int c = 0; c < 3; ++c) {
+        const uint32_t a = kHues[pair[0]][c], b = kHues[pair[1]][c];
+        out[c] = static_cast<uint8_t>(a != b   ? (a * (255 - t) + b * t + 127) / 255
+                                      : a == 0 ? 128 + along % 4
+                                               : 255 - along % 4);
+      }
+    }
+  }
+  return img;
+}
+
 std::vector<uint8_t> rgba_to_argb8(const std::vector<uint8_t>& rgba) {
   std::vector<uint8_t> out(rgba.size());
   for (size_t i = 0; i + 3 < rgba.size(); i += 4) {

@@ -11,6 +11,13 @@ namespace orvex_test {
 // with some hard-edged shapes, so the same frame serves colour and alpha tests.
 std::vector<uint8_t> natural_rgba(uint32_t width, uint32_t height, uint32_t seed = 1);
 
+// Motion-graphics content of the six pure hues (red, green, blue, cyan, magenta, yellow), opaque
+// RGBA8. Top half: a hue sweep, then a ramp band per pair of hues (2 levels a pixel, back and
+// forth). Bottom half: a tile per pair, vertical then horizontal stripes 7 pixels wide, so edges
+// fall at every offset within a block. A channel both hues share varies slowly along the ramp or
+// edge (0 as 128..131, 255 as 252..255), never across it.
+std::vector<uint8_t> pure_hues_rgba(uint32_t width, uint32_t height);
+
 // Host 8-bit ARGB (bytes A, R, G, B), rows of 4 x width bytes.
 std::vector<uint8_t> rgba_to_argb8(const std::vector<uint8_t>& rgba);
 

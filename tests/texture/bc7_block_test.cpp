@@ -131,19 +131,27 @@ TEST(Bc7Facts, FlatCellsKeepTheirColourAndMode7FitsAlphaOfEqualRgb) {
   EXPECT_FALSE(std::all_of(sel, sel + 8, [](uint8_t s) { return s == 1; }));
 }
 
-// Exactly representable in mode 6 (endpoints 1 and 255, weight 34 gives 136): kept losslessly.
+// Exactly representable in mode 6, kept losslessly: greys 1, 255 and 136 (endpoints 1 and 255,
+// weight 34 gives 136); two colours one step apart (from Normal on, where refits run), whose trial
+// endpoints (the mean colour, the mean / 255, plus the extent along the axis) quantise to codes
+// that hit both colours; with the mean times a rounded 1/255 they land one float step off.
 TEST(Bc7Facts, ExactMode6BlockIsKeptAsMode6) {
-  Bc7Color pixels[16];
+  const Bc7Color a{{153, 161, 168, 255}}, b{{154, 161, 167, 255}};
+  Bc7Color blocks[2][16];
   for (int i = 0; i < 16; ++i) {
     const uint8_t v = i % 3 == 0 ? 255 : i % 3 == 1 ? 1 : 136;
-    pixels[i] = Bc7Color{{v, v, v, 255}};
+    blocks[0][i] = Bc7Color{{v, v, v, 255}};
+    blocks[1][i] = (0x2C82u >> i) & 1 ? b : a;
   }
-  for (const Bc7BlockParams* params : {&g_bc7_params_fast, &g_bc7_params_slow}) {
-    uint8_t out[16], rgba[64];
-    EXPECT_FALSE(bc7_compress_block(out, pixels, *params));
-    EXPECT_EQ(orvex_inspect::bc7_parse_block(out).mode, 6u);
-    orvex_inspect::bc7_decode_block(out, rgba);
-    EXPECT_EQ(0, std::memcmp(rgba, pixels, 64));
+  for (int k = 0; k < 2; ++k) {
+    for (const Bc7BlockParams* params : {k ? &g_bc7_params_normal : &g_bc7_params_fast,
+                                         static_cast<const Bc7BlockParams*>(&g_bc7_params_slow)}) {
+      uint8_t out[16], rgba[64];
+      EXPECT_FALSE(bc7_compress_block(out, blocks[k], *params));
+      EXPECT_EQ(orvex_inspect::bc7_parse_block(out).mode, 6u) << "block " << k;
+      orvex_inspect::bc7_decode_block(out, rgba);
+      EXPECT_EQ(0, std::memcmp(rgba, blocks[k], 64)) << "block " << k;
+    }
   }
 }
 
@@ -189,6 +197,26 @@ TEST(Bc7Facts, EstimatorScanBudgetFollowsQuality) {
     orvex_inspect::bc7_decode_block(out, rgba);
     EXPECT_LE(squared_error(rgba, pixels[0].m_c, 64), 16u * 3u) << q;
   }
+}
+
+// Partition 0 splits this block into two subsets of two colours each, every component of one
+// colour at or below the other's, so each subset's min/max palette holds both colours: the
+// estimate of partition 0 is 0 and, scanned first, it wins at every quality and channel weighting.
+// Alpha spans from its minimum like the other channels; from 0 it would miss the lower alphas and
+// partition 2 would win.
+TEST(Bc7Facts, EstimatorSpansEveryChannelFromItsMinimum) {
+  const Bc7Color low[2] = {{{106, 131, 184, 119}}, {{107, 169, 138, 204}}};
+  const Bc7Color high[2] = {{{152, 249, 200, 137}}, {{202, 249, 149, 240}}};
+  Bc7Color pixels[16];
+  for (uint32_t i = 0; i < 16; ++i) {
+    const uint32_t s = orvex_inspect::bc7_subset_of(2, 0, i);
+    pixels[i] = (0x6846u >> i) & 1 ? high[s] : low[s];
+  }
+  const uint32_t unit[4] = {1, 1, 1, 1}, weighted[4] = {2, 3, 1, 4};
+  for (const Bc7BlockParams* params :
+       {&g_bc7_params_fast, &g_bc7_params_normal, &g_bc7_params_slow})
+    for (const uint32_t* weights : {unit, weighted})
+      EXPECT_EQ(bc7_estimate_partition(pixels, *params, weights, 7), 0u) << weights[0];
 }
 
 // Equal weights of 3 scale every estimate by 3, which keeps each strict comparison, so the

@@ -440,7 +440,13 @@ TEST_P(FrameEquivalence, TexturesMatchGeneric) {
   std::mt19937 rng(test_seed());
   std::vector<uint8_t> noisy(static_cast<size_t>(w) * h * 4);
   for (auto& v : noisy) v = static_cast<uint8_t>(rng());
-  const std::vector<uint8_t> rgba[2] = {orvex_test::natural_rgba(w, h, 3), noisy};
+  // Red/green and red/blue stripes from the bottom half of the pure-hue frame: their cluster-fit
+  // axis restarts from the widest channel.
+  const std::vector<uint8_t> hues = orvex_test::pure_hues_rgba(480, 128);
+  std::vector<uint8_t> stripes(static_cast<size_t>(w) * h * 4);
+  for (uint32_t y = 0; y < h; ++y)
+    std::memcpy(&stripes[y * w * 4], &hues[(64 + y) * 480 * 4], w * 4);
+  const std::vector<uint8_t> rgba[3] = {orvex_test::natural_rgba(w, h, 3), noisy, stripes};
   for (PixelFormat fmt : {ARGB_8, ARGB_16_HOST}) {
     for (size_t f = 0; f < std::size(rgba); ++f) {
       const auto pixels = fmt == ARGB_8 ? orvex_test::rgba_to_argb8(rgba[f])

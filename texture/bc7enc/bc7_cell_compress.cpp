@@ -116,11 +116,16 @@ uint64_t bc7_cell_compress(uint32_t mode, const Bc7CellParams& cell, Bc7CellResu
     return bc7_pack_mode7_one_colour(cell, results, first.m_c[0], first.m_c[1], first.m_c[2],
                                      first.m_c[3], results.m_selectors, n, cell.m_pixels);
 
-  Bc7Vec4 mean{{0, 0, 0, 0}};
+  // Sum / n and mean / 255 as divisions: a multiplication by the rounded reciprocal can land one
+  // float step off, which moves the rounding of the mean colour below.
+  Bc7Vec4 mean{{0, 0, 0, 0}}, mean_colour;
   for (uint32_t i = 0; i < n; ++i)
     for (int c = 0; c < 4; ++c) mean.m_c[c] += cell.m_pixels[i].m_c[c];
-  mean = bc7_vec_scale(mean, 1.0f / static_cast<float>(n));
-  const Bc7Vec4 mean_colour = bc7_vec_clamp01(bc7_vec_scale(mean, 1.0f / 255.0f));
+  for (int c = 0; c < 4; ++c) {
+    mean.m_c[c] /= static_cast<float>(n);
+    mean_colour.m_c[c] = mean.m_c[c] / 255.0f;
+  }
+  mean_colour = bc7_vec_clamp01(mean_colour);
 
   Bc7Vec4 axis =
       cell.m_has_alpha ? principal_axis_rgba(cell, mean) : principal_axis_rgb(cell, mean);

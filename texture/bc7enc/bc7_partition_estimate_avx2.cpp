@@ -37,14 +37,12 @@ uint32_t estimate_subset_avx2(const BlockRegs& block, __m256i in) {
   constexpr uint32_t num_entries = kMode == 7 ? 4 : 8;
   constexpr const uint32_t* entry_weights = kMode == 7 ? g_bc7_weights2 : g_bc7_weights3;
 
-  // Alpha's low end stays 0, as in the baseline estimator.
   const __m256i out255 = _mm256_andnot_si256(in, _mm256_set1_epi16(255));
-  int32_t low[4] = {255, 255, 255, 0}, high[4] = {0, 0, 0, 0};
-  for (uint32_t c = 0; c < 3; ++c) {
+  int32_t low[4] = {255, 255, 255, 255}, high[4] = {0, 0, 0, 0};
+  for (uint32_t c = 0; c < comps; ++c) {
     low[c] = lane_min_u16(_mm256_or_si256(block.c[c], out255));
     high[c] = lane_max_u16(_mm256_and_si256(block.c[c], in));
   }
-  if constexpr (comps == 4) high[3] = lane_max_u16(_mm256_and_si256(block.c[3], in));
 
   int32_t v[4] = {0, 0, 0, 0};
   for (uint32_t c = 0; c < comps; ++c) v[c] = high[c] - low[c];

@@ -61,8 +61,7 @@ uint64_t estimate_subset(const BlockChannels& block, const uint8_t* order, uint3
   constexpr uint32_t num_entries = kMode == 7 ? 4 : 8;
   constexpr const uint32_t* entry_weights = kMode == 7 ? g_bc7_weights2 : g_bc7_weights3;
 
-  // Alpha's low end starts at 0, not 255: the mode 7 estimate always spans alpha from 0.
-  int32_t low[4] = {255, 255, 255, 0}, high[4] = {0, 0, 0, 0};
+  int32_t low[4] = {255, 255, 255, 255}, high[4] = {0, 0, 0, 0};
   for (uint32_t k = 0; k < n; ++k) {
     const int32_t* px = block.c[order[k]];
     for (uint32_t c = 0; c < comps; ++c) {
@@ -132,9 +131,8 @@ uint64_t estimate_subset_all(const BlockPlanes& block, const int16_t in[16]) {
   constexpr uint32_t num_entries = kMode == 7 ? 4 : 8;
   constexpr const uint32_t* entry_weights = kMode == 7 ? g_bc7_weights2 : g_bc7_weights3;
 
-  // Alpha's low end stays 0, as in estimate_subset.
-  int32_t low[4] = {255, 255, 255, 0}, high[4] = {0, 0, 0, 0};
-  for (uint32_t c = 0; c < 3; ++c) {
+  int32_t low[4] = {255, 255, 255, 255}, high[4] = {0, 0, 0, 0};
+  for (uint32_t c = 0; c < comps; ++c) {
     int16_t lo = 255, hi = 0;
     for (uint32_t i = 0; i < 16; ++i) {
       lo = std::min<int16_t>(lo, static_cast<int16_t>(block.c[c][i] | (~in[i] & 255)));
@@ -142,11 +140,6 @@ uint64_t estimate_subset_all(const BlockPlanes& block, const int16_t in[16]) {
     }
     low[c] = lo;
     high[c] = hi;
-  }
-  if constexpr (comps == 4) {
-    int16_t hi = 0;
-    for (uint32_t i = 0; i < 16; ++i) hi = std::max<int16_t>(hi, block.c[3][i] & in[i]);
-    high[3] = hi;
   }
 
   int16_t v[comps], lo16[comps];
