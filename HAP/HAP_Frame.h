@@ -6,24 +6,7 @@
 #include <memory>
 
 #include "HAP/hap_builder.h"
-
-// Frame-level codec, in the numbering of the options record.
-enum HapFrameCodec : uint32_t {
-  HapFrameCodec_Hap = 0,             // one DXT1 texture
-  HapFrameCodec_Hap_Alpha = 1,       // one DXT5 texture
-  HapFrameCodec_Hap_Q = 2,           // one YCoCg DXT5 texture
-  HapFrameCodec_Hap_Q_Alpha = 3,     // YCoCg DXT5 texture, then RGTC1 alpha texture
-  HapFrameCodec_Hap_Alpha_Only = 4,  // one RGTC1 texture
-  HapFrameCodec_Hap_R = 5,           // one BPTC (BC7) texture
-};
-
-// Selector of the texture-length rule.
-enum DxtCodec : uint32_t {
-  DxtCodec_DXT1 = 0,   // 8 bytes a block
-  DxtCodec_DXT5 = 1,   // 16
-  DxtCodec_RGTC1 = 2,  // 8
-  DxtCodec_BC7 = 3,    // 16
-};
+#include "HAP/hap_variants.h"
 
 // Bytes of a texture of width x height pixels: ceil(width / 4) x ceil(height / 4) x block bytes.
 // Throws std::runtime_error "Unknown dxt codec" for an unknown selector and "Texture too large"
@@ -37,7 +20,7 @@ struct HapFrame {
   std::unique_ptr<uint8_t[]> buffer;
   uint64_t capacity = 0;      // bytes of `buffer`
   uint64_t length = 0;        // bytes of the last encoded frame; 0 after initialisation
-  uint8_t texture_count = 0;  // 2 for Hap Q Alpha, else 1
+  uint8_t texture_count = 0;  // of the variant: 2 for Hap Q Alpha, else 1
   uint32_t chunk_count_1 = 0;
   uint32_t chunk_count_2 = 0;
   HapFrameCodec codec = HapFrameCodec_Hap;
@@ -45,8 +28,9 @@ struct HapFrame {
 
 // Sets up `frame` for frames of width x height pixels of `codec` with up to `chunk_count` chunks
 // a texture, and allocates its buffer (hap_max_encoded_length bytes; a chunk count of 0 leaves no
-// buffer, and every encode then fails). Throws "Unknown codec" for a codec above 5, "Texture too
-// large" when the worst case does not fit in 32 bits, std::bad_alloc when allocation fails.
+// buffer, and every encode then fails). Throws "Unknown codec" for a codec that names no variant,
+// "Texture too large" when the worst case does not fit in 32 bits, std::bad_alloc when allocation
+// fails.
 void hap_frame_init(HapFrame& frame, uint32_t width, uint32_t height, HapFrameCodec codec,
                     uint32_t chunk_count);
 

@@ -10,21 +10,9 @@ namespace {
 // Texture type of every slot for a codec; Hap Alpha-Only reads luma when the host frame has no
 // alpha channel (24 or 48 bits deep).
 DxtEncType texture_type(HapFrameCodec codec, bool source_without_alpha) {
-  switch (codec) {
-    case HapFrameCodec_Hap:
-      return DXTENC_DXT1;
-    case HapFrameCodec_Hap_Alpha:
-      return DXTENC_DXT5;
-    case HapFrameCodec_Hap_Q:
-      return DXTENC_YCOCG;
-    case HapFrameCodec_Hap_Q_Alpha:
-      return DXTENC_YCOCG_RGTC1_ALPHA;
-    case HapFrameCodec_Hap_Alpha_Only:
-      return source_without_alpha ? DXTENC_RGTC1_LUMA : DXTENC_RGTC1_ALPHA;
-    case HapFrameCodec_Hap_R:
-      return DXTENC_BC7;
-  }
-  throw std::runtime_error("Unsupported HAP Codec");
+  const HapVariant* variant = hap_variant(codec);
+  if (!variant) throw std::runtime_error("Unsupported HAP Codec");
+  return source_without_alpha ? variant->texture_type_without_alpha : variant->texture_type;
 }
 
 bool without_alpha(uint32_t host_depth) {
@@ -39,12 +27,15 @@ size_t bytes_per_pixel(PixelFormat format) {
 int open_slot(FrameEncoder& enc, uint8_t slot, PixelFormat format, uint32_t host_depth, PadMode pad,
               uint32_t threads) {
   const bool no_alpha = without_alpha(host_depth);
-  const DxtEncType type = texture_type(enc.codec, no_alpha);
-  DxtEnc& dxt = enc.dxt[slot];
-  dxt.source_without_alpha = no_alpha ? 1 : 0;
-  const uint32_t thread_request = enc.per_frame_mode ? 1 : threads;
-  return dxtenc_open(&dxt, enc.width, enc.height, type, enc.quality, 0, format, pad, thread_request,
-                     enc.cpu_mask);
+  return dxtenc_open(&enc.dxt[slot], {.width = enc.width,
+                                      .height = enc.height,
+                                      .type = texture_type(enc.codec, no_alpha),
+                                      .quality = enc.quality,
+                                      .pixel_format = format,
+                                      .pad_mode = pad,
+                                      .threads = enc.per_frame_mode ? 1 : threads,
+                                      .cpu_mask = enc.cpu_mask,
+                                      .source_without_alpha = no_alpha});
 }
 
 void compress_texture(FrameEncoder& enc, const uint8_t* const planes[4], const size_t strides[4]) {
@@ -86,16 +77,11 @@ std::unique_ptr<FrameEncoder> frame_encoder_create(uint32_t width, uint32_t heig
 void frame_encoder_open(FrameEncoder& enc, PixelFormat format, uint32_t host_depth, PadMode pad,
                         uint32_t threads) {
   const DxtEncType type = texture_type(enc.codec, without_alpha(host_depth));
-  const size_t size = dxtenc_buffer_size(enc.width, enc.height, type, pad);
-  enc.texture.allocate(size);
-  enc.texture_1 = {enc.texture.data(), size};
-  enc.texture_2 = {};
-  if (type == DXTENC_YCOCG_RGTC1_ALPHA) {
-    const size_t colour = dxtenc_buffer_size(enc.width, enc.height, DXTENC_YCOCG, pad);
-    enc.texture_1.length = colour;
-    enc.texture_2 = {enc.texture.data() + colour,
-                     dxtenc_buffer_size(enc.width, enc.height, DXTENC_RGTC1_ALPHA, pad)};
-  }
+  enc.texture.allocate(dxtenc_buffer_size(enc.width, enc.height, type, pad));
+  const size_t first = dxtenc_texture_size(enc.width, enc.height, type, pad, 0);
+  const size_t second = dxtenc_texture_size(enc.width, enc.height, type, pad, 1);
+  enc.texture_1 = {enc.texture.data(), first};
+  enc.texture_2 = second != 0 ? TextureDesc{enc.texture.data() + first, second} : TextureDesc{};
   if (open_slot(enc, 0, format, host_depth, pad, threads) != 0) {
     throw std::runtime_error("Error opening encoder");
   }

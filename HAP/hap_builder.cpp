@@ -4,6 +4,7 @@
 #include <snappy-c.h>
 
 #include "HAP/hap_section_writer.h"
+#include "HAP/hap_variants.h"
 
 namespace {
 
@@ -38,32 +39,13 @@ const char* hap_result_name(HapResult result) {
 }
 
 uint8_t hap_format_nibble(HapTexFormat format) {
-  switch (format) {
-    case HapTexFormat_RGB_DXT1:
-      return 0xB;
-    case HapTexFormat_RGBA_DXT5:
-      return 0xE;
-    case HapTexFormat_YCoCg_DXT5:
-      return 0xF;
-    case HapTexFormat_A_RGTC1:
-      return 0x1;
-    case HapTexFormat_RGBA_BPTC:
-      return 0xC;
-  }
-  return 0;
+  const HapTextureFormat* f = hap_texture_format(format);
+  return f ? f->nibble : 0;
 }
 
 uint32_t hap_block_bytes(HapTexFormat format) {
-  switch (format) {
-    case HapTexFormat_RGB_DXT1:
-    case HapTexFormat_A_RGTC1:
-      return 8;
-    case HapTexFormat_RGBA_DXT5:
-    case HapTexFormat_YCoCg_DXT5:
-    case HapTexFormat_RGBA_BPTC:
-      return 16;
-  }
-  return 0;
+  const HapTextureFormat* f = hap_texture_format(format);
+  return f ? hap_texture_block_bytes(*f) : 0;
 }
 
 uint32_t hap_limit_chunk_count(uint32_t length, HapTexFormat format, uint32_t requested) {

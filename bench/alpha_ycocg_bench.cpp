@@ -54,9 +54,12 @@ void BM_texture(benchmark::State& state) {
   const std::vector<uint8_t>& frame = sixteen ? frame16 : frame8;
 
   auto enc = std::make_unique<DxtEnc>();
-  enc->source_without_alpha = 0;
-  if (dxtenc_open(enc.get(), kW, kH, type, quality, 0, sixteen ? ARGB_16_HOST : ARGB_8,
-                  PAD_REPLICATE, threads, CPU_MASK_DEFAULT) != 0) {
+  if (dxtenc_open(enc.get(), {.width = kW,
+                              .height = kH,
+                              .type = type,
+                              .quality = quality,
+                              .pixel_format = sixteen ? ARGB_16_HOST : ARGB_8,
+                              .threads = threads}) != 0) {
     state.SkipWithError("dxtenc_open refused");
     return;
   }

@@ -38,9 +38,12 @@ void BM_HapR(benchmark::State& state) {
   const bool with_alpha = state.range(1) != 0;
   const std::vector<uint8_t> frame = make_frame(with_alpha);
   DxtEnc enc{};
-  enc.source_without_alpha = with_alpha ? 0 : 1;
-  if (dxtenc_open(&enc, kWidth, kHeight, DXTENC_BC7, quality, 0, ARGB_8, PAD_REPLICATE, 0,
-                  CPU_MASK_DEFAULT) != 0) {
+  if (dxtenc_open(&enc, {.width = kWidth,
+                         .height = kHeight,
+                         .type = DXTENC_BC7,
+                         .quality = quality,
+                         .threads = 0,
+                         .source_without_alpha = !with_alpha}) != 0) {
     state.SkipWithError("dxtenc_open refused BC7");
     return;
   }

@@ -31,8 +31,11 @@ const std::vector<uint8_t>& rgba_frame(uint32_t seed) {
 std::vector<uint8_t> encode(const std::vector<uint8_t>& pixels, PixelFormat fmt, uint8_t quality,
                             uint32_t threads) {
   DxtEnc enc{};
-  if (dxtenc_open(&enc, kWidth, kHeight, DXTENC_DXT1, quality, 0, fmt, PAD_REPLICATE, threads,
-                  CPU_MASK_DEFAULT) != 0) {
+  if (dxtenc_open(&enc, {.width = kWidth,
+                         .height = kHeight,
+                         .quality = quality,
+                         .pixel_format = fmt,
+                         .threads = threads}) != 0) {
     return {};
   }
   std::vector<uint8_t> out(dxtenc_buffer_size(kWidth, kHeight, DXTENC_DXT1, PAD_REPLICATE));
@@ -47,8 +50,13 @@ std::vector<uint8_t> encode(const std::vector<uint8_t>& pixels, PixelFormat fmt,
 bool time_encodes(benchmark::State& state, DxtEnc& enc, DxtEncType type, uint8_t quality,
                   PixelFormat fmt, uint32_t threads, CpuFeatureMask mask,
                   const std::vector<uint8_t>& pixels) {
-  if (dxtenc_open(&enc, kWidth, kHeight, type, quality, 0, fmt, PAD_REPLICATE, threads, mask) !=
-      0) {
+  if (dxtenc_open(&enc, {.width = kWidth,
+                         .height = kHeight,
+                         .type = type,
+                         .quality = quality,
+                         .pixel_format = fmt,
+                         .threads = threads,
+                         .cpu_mask = mask}) != 0) {
     state.SkipWithError("set-up refused");
     return false;
   }
@@ -91,13 +99,17 @@ BENCHMARK(BM_Dxt1)
 // block goes through the cluster fit at Normal). Registered in main for the levels this processor
 // has; megapixels per second of CPU time, so a loaded machine shows in the wall time only.
 struct Level {
-  const char* name;
+  std::string name;
   CpuFeatureMask mask;
 };
-constexpr Level kLevels[] = {{"generic", CPU_ALLOW_SPECIFIC},
-                             {"avx", CPU_ALLOW_SPECIFIC | CPU_AVX},
-                             {"avx2", CPU_ALLOW_SPECIFIC | CPU_AVX | CPU_AVX2},
-                             {"avx2_fma", CPU_MASK_DEFAULT}};
+
+// Generic, then each processor level over the ones before it.
+std::vector<Level> levels() {
+  std::vector<Level> list{{"generic", CPU_ALLOW_SPECIFIC}};
+  for (const CpuLevel& level : kCpuLevels)
+    list.push_back({level.name, list.back().mask | level.bits});
+  return list;
+}
 
 const std::vector<uint8_t>& noisy_rgba() {
   static const std::vector<uint8_t> frame = [] {
@@ -121,10 +133,11 @@ void BM_Dxt1Level(benchmark::State& state, DxtEncType type, uint8_t quality, Cpu
 
 void register_level_benchmarks() {
   const CpuFeatureMask have = effective_mask(CPU_MASK_DEFAULT, probe_cpu_facts());
-  for (const Level& level : kLevels) {
+  for (const Level& level : levels()) {
     if ((have & level.mask) != level.mask) continue;
     for (DxtEncType type : {DXTENC_DXT1, DXTENC_DXT5}) {
-      for (uint8_t quality = 1; quality <= 3; ++quality) {
+      for (const DxtQuality& q : kDxtQualities) {
+        const uint8_t quality = q.value;
         for (bool noisy : {false, true}) {
           const std::string name =
               std::string("BM_Dxt1Level/") + (type == DXTENC_DXT1 ? "dxt1" : "dxt5") + "/q" +

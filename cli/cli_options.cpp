@@ -7,6 +7,8 @@
 #include <iostream>
 #include <sstream>
 
+#include "HAP/hap_variants.h"
+
 namespace orvex_cli {
 namespace {
 
@@ -23,23 +25,20 @@ bool parse_u32(std::string_view text, uint32_t& value) {
   throw UsageError(message);
 }
 
-struct CodecName {
-  const char* name;
-  uint8_t job_codec;
-  const char* display;
-};
+// The command-line names of the variants and of the quality levels, in table order.
+std::string codec_names(const char* separator) {
+  std::string text;
+  for (const HapVariant& v : kHapVariants)
+    text += (text.empty() ? "" : separator) + std::string(v.cli_name);
+  return text;
+}
 
-// Command-line names and their JobCodec numbers.
-constexpr CodecName kCodecs[] = {
-    {"hap", 1, "Hap"},
-    {"hap-alpha", 2, "Hap Alpha"},
-    {"hap-q", 3, "Hap Q"},
-    {"hap-q-alpha", 4, "Hap Q Alpha"},
-    {"hap-alpha-only", 0, "Hap Alpha-Only"},
-    {"hap-r", 5, "Hap R"},
-};
-
-constexpr const char* kQualities[] = {"fast", "normal", "slow"};
+std::string quality_names(const char* separator) {
+  std::string text;
+  for (const DxtQuality& q : kDxtQualities)
+    text += (text.empty() ? "" : separator) + std::string(q.name);
+  return text;
+}
 
 }  // namespace
 
@@ -93,14 +92,13 @@ Timecode parse_timecode(const std::string& text) {
 }
 
 const char* codec_display_name(uint8_t job_codec) {
-  for (const CodecName& c : kCodecs) {
-    if (c.job_codec == job_codec) return c.display;
-  }
-  return "?";
+  const HapVariant* variant = hap_variant_for_job_codec(job_codec);
+  return variant ? variant->compressor_name : "?";
 }
 
 const char* quality_name(uint8_t quality) {
-  return quality >= 1 && quality <= 3 ? kQualities[quality - 1] : "?";
+  const DxtQuality* level = dxt_quality_info(quality);
+  return level ? level->name : "?";
 }
 
 ParsedCommandLine parse_cli_options(int argc, char** argv) {
@@ -136,9 +134,8 @@ ParsedCommandLine parse_cli_options(int argc, char** argv) {
   CLI::Option* duration_opt =
       encode->add_option("--duration", o.duration_s, "Pattern length in seconds (default 5)");
   encode->add_flag("--no-audio", o.no_audio, "Leave the audio out");
-  encode->add_option("-c,--codec", codec,
-                     "hap|hap-alpha|hap-q|hap-q-alpha|hap-alpha-only|hap-r (default hap)");
-  encode->add_option("-q,--quality", quality, "fast|normal|slow (default normal)");
+  encode->add_option("-c,--codec", codec, codec_names("|") + " (default hap)");
+  encode->add_option("-q,--quality", quality, quality_names("|") + " (default normal)");
   CLI::Option* chunks_opt =
       encode->add_option("--chunks", o.chunks, "Snappy chunks per frame, 1..64 (default 8)");
   bool no_snappy = false;
@@ -178,20 +175,17 @@ ParsedCommandLine parse_cli_options(int argc, char** argv) {
   if (duration_opt->count() > 0 && !(o.duration_s > 0 && o.duration_s < 1e6)) {
     usage("--duration: must be above 0 seconds");
   }
-  bool codec_known = false;
-  for (const CodecName& c : kCodecs) {
-    if (codec == c.name) {
-      o.codec = c.job_codec;
-      o.codec_name = c.name;
-      codec_known = true;
-    }
-  }
-  if (!codec_known) usage("--codec: unknown codec '" + codec + "'");
+  const HapVariant* variant = hap_variant_named(codec);
+  if (!variant) usage("--codec: unknown codec '" + codec + "'");
+  o.codec = variant->job_codec;
+  o.codec_name = variant->cli_name;
   o.quality = 0;
-  for (uint8_t q = 1; q <= 3; ++q) {
-    if (quality == kQualities[q - 1]) o.quality = q;
+  for (const DxtQuality& q : kDxtQualities) {
+    if (quality == q.name) o.quality = q.value;
   }
-  if (o.quality == 0) usage("--quality: unknown quality '" + quality + "' (fast, normal, slow)");
+  if (o.quality == 0) {
+    usage("--quality: unknown quality '" + quality + "' (" + quality_names(", ") + ")");
+  }
   if (chunks_opt->count() > 0 && (o.chunks < 1 || o.chunks > 64)) {
     usage("--chunks: must be between 1 and 64");
   }

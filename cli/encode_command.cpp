@@ -20,7 +20,7 @@
 namespace orvex_cli {
 namespace {
 
-constexpr CpuFeatureMask kCpuMask = 0xF8;
+constexpr CpuFeatureMask kCpuMask = CPU_MASK_DEFAULT;
 
 // UTF-8 path to the UTF-16 path the movie writer takes (the writer converts it back).
 std::u16string to_utf16(const std::string& s) {

@@ -13,26 +13,13 @@ struct CodecEntry {
   FourCC fourcc;
 };
 
-// Indexed by JobCodec.
-const CodecEntry kCodecTable[] = {
-    {HapFrameCodec_Hap_Alpha_Only, fourcc("HapA")}, {HapFrameCodec_Hap, fourcc("Hap1")},
-    {HapFrameCodec_Hap_Alpha, fourcc("Hap5")},      {HapFrameCodec_Hap_Q, fourcc("HapY")},
-    {HapFrameCodec_Hap_Q_Alpha, fourcc("HapM")},    {HapFrameCodec_Hap_R, fourcc("Hap7")},
-};
-
-const CodecEntry& codec_entry(JobCodec codec) {
-  if (codec >= std::size(kCodecTable)) throw std::runtime_error("Unsupported HAP Codec");
-  return kCodecTable[codec];
+CodecEntry codec_entry(JobCodec codec) {
+  const HapVariant* variant = hap_variant_for_job_codec(codec);
+  if (!variant) throw std::runtime_error("Unsupported HAP Codec");
+  return {variant->frame_codec, fourcc(variant->sample_code)};
 }
 
 }  // namespace
-
-HapFrameCodec job_codec_frame_codec(JobCodec codec) {
-  return codec_entry(codec).frame_codec;
-}
-FourCC job_codec_fourcc(JobCodec codec) {
-  return codec_entry(codec).fourcc;
-}
 
 uint32_t job_pool_size(uint32_t processor_count) {
   return std::clamp<uint32_t>(processor_count, 1, RenderJob::kMaxEncoders);

@@ -23,14 +23,9 @@
 #include "VIDEO/mov_writer_hl.h"
 #include "job/frame_rate.h"
 
-// Codec argument of the job: 0 Hap Alpha-Only, 1 Hap, 2 Hap Alpha, 3 Hap Q, 4 Hap Q Alpha,
-// 5 Hap R.
+// Codec argument of the job: the job_codec of a variant in kHapVariants (0 Hap Alpha-Only, 1 Hap,
+// 2 Hap Alpha, 3 Hap Q, 4 Hap Q Alpha, 5 Hap R).
 using JobCodec = uint8_t;
-
-// HapFrameCodec and video sample four-character code of a JobCodec. Throws
-// "Unsupported HAP Codec" for values above 5.
-HapFrameCodec job_codec_frame_codec(JobCodec codec);
-FourCC job_codec_fourcc(JobCodec codec);
 
 // Encoder pool size for a processor count: at least 1, at most 128.
 uint32_t job_pool_size(uint32_t processor_count);

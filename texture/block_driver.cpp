@@ -9,17 +9,6 @@
 
 namespace {
 
-size_t block_bytes_of(DxtEncType type) {
-  switch (type) {
-    case DXTENC_DXT1:
-    case DXTENC_RGTC1_LUMA:
-    case DXTENC_RGTC1_ALPHA:
-      return 8;
-    default:
-      return 16;  // types 1, 4, 6, and the first texture of type 5
-  }
-}
-
 // Encodes one block padded from `planes` (w x h valid pixels) through `encode`.
 void encode_padded(const DxtEnc& enc, EncodeBlockFn* encode, uint8_t* out,
                    const uint8_t* const planes[4], const size_t strides[4], uint32_t w,
@@ -87,22 +76,23 @@ void dxtenc_encode(const DxtEnc* enc, uint8_t* out, const uint8_t* const planes[
                    const size_t strides[4]) {
   assert(enc->pixel_format == ARGB_8 || enc->pixel_format == ARGB_16_HOST);  // opened
   assert(enc->ops.encode_block != nullptr && enc->ops.pad_block != nullptr);
-  assert(enc->type != DXTENC_YCOCG_RGTC1_ALPHA || enc->ops.encode_block_second != nullptr);
+  const DxtEncTypeInfo& info = *dxtenc_type_info(enc->type);
+  const size_t block_bytes = info.block_bytes;
+  const size_t second_block_bytes = info.second_block_bytes;
+  assert(second_block_bytes == 0 || enc->ops.encode_block_second != nullptr);
   const bool pad = enc->pad_mode != PAD_CROP;
   const size_t across = enc->width / 4 + (pad && enc->width % 4 != 0 ? 1 : 0);
-  const size_t down = enc->height / 4 + (pad && enc->height % 4 != 0 ? 1 : 0);
-  const size_t block_bytes = block_bytes_of(enc->type);
   const size_t column_bytes = padded_row_pitch(enc->pixel_format);
-  const bool second = enc->type == DXTENC_YCOCG_RGTC1_ALPHA;
-  uint8_t* second_out = out + across * down * block_bytes;
+  uint8_t* second_out =
+      out + dxtenc_texture_size(enc->width, enc->height, enc->type, enc->pad_mode, 0);
 
   auto run_band = [&](uint32_t first_row, uint32_t rows) {
     const size_t block_row = first_row / 4;
     encode_band(*enc, out, planes, strides, rows, column_bytes, block_bytes, first_row,
                 across * block_bytes * block_row, 0);
-    if (second) {
-      encode_band(*enc, second_out, planes, strides, rows, column_bytes, 8, first_row,
-                  across * 8 * block_row, 1);
+    if (second_block_bytes != 0) {
+      encode_band(*enc, second_out, planes, strides, rows, column_bytes, second_block_bytes,
+                  first_row, across * second_block_bytes * block_row, 1);
     }
   };
 

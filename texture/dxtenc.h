@@ -5,33 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "texture/cpu_levels.h"
 #include "texture/dxtenc_slots.h"
+#include "texture/dxtenc_types.h"
 #include "texture/pixel_formats.h"
-
-// Texture produced, with its block size.
-enum DxtEncType : uint32_t {
-  DXTENC_DXT1 = 0,         // 8 bytes per block (Hap)
-  DXTENC_DXT5 = 1,         // 16: alpha block + DXT1 colour block (Hap Alpha)
-  DXTENC_RGTC1_LUMA = 2,   // 8: RGTC1 from luma (Hap Alpha-Only, source without alpha)
-  DXTENC_RGTC1_ALPHA = 3,  // 8: RGTC1 from alpha (Hap Alpha-Only)
-  DXTENC_YCOCG = 4,        // 16: scaled YCoCg DXT5 (Hap Q)
-  DXTENC_YCOCG_RGTC1_ALPHA =
-      5,           // 16 + 8: scaled YCoCg DXT5, then an RGTC1 alpha texture (Hap Q Alpha)
-  DXTENC_BC7 = 6,  // 16 (Hap R)
-};
-
-// Instruction sets the set-up may use.
-using CpuFeatureMask = uint32_t;
-constexpr CpuFeatureMask CPU_ALLOW_SPECIFIC = 0x08;  // processor-specific kernels allowed at all
-constexpr CpuFeatureMask CPU_AVX = 0x20;
-constexpr CpuFeatureMask CPU_FMA = 0x40;
-constexpr CpuFeatureMask CPU_AVX2 = 0x80;
-constexpr CpuFeatureMask CPU_MASK_DEFAULT = 0xF8;  // what the render job passes
-
-// Quality levels (same numbers as the options record).
-constexpr uint8_t DXT_QUALITY_FAST = 1;
-constexpr uint8_t DXT_QUALITY_NORMAL = 2;
-constexpr uint8_t DXT_QUALITY_SLOW = 3;
 
 constexpr uint32_t kMaxThreadBands = 64;
 
@@ -39,7 +16,7 @@ struct DxtEnc {
   DxtEncOps ops;
   uint8_t quality;
   uint8_t reserved;              // always 0
-  uint8_t source_without_alpha;  // 1 for 24/48-bit host frames; set by the owner BEFORE dxtenc_open
+  uint8_t source_without_alpha;  // 1 for 24/48-bit host frames
   DxtEncType type;
   PixelFormat pixel_format;  // PIXEL_FORMAT_UNSET until opened
   PadMode pad_mode;
@@ -50,26 +27,41 @@ struct DxtEnc {
   uint16_t band_rows[kMaxThreadBands];   // rows of each band
 };
 
-// Sets up `enc` for frames of width x height. Returns 0 on success, 1 on a refusal (one line
-// printed on standard output; `enc` is then unusable). Refusals: a pixel format other than
-// ARGB_8/ARGB_16_HOST, an unknown quality for DXT1/DXT5/BC7, a texture type not (yet) built, a
-// width or height above 65535. `threads` 0 asks for one band per processor (capped as for any
-// request: at most 64 and at most ceil(height / 32)). Reads enc->source_without_alpha; resets every
-// other field. Not thread-safe for the same `enc`.
-int dxtenc_open(DxtEnc* enc, uint32_t width, uint32_t height, DxtEncType type, uint8_t quality,
-                uint8_t reserved, PixelFormat fmt, PadMode pad, uint32_t threads,
-                CpuFeatureMask mask);
+// What a DxtEnc is set up for.
+struct DxtEncSettings {
+  uint32_t width = 0;   // pixels, at most 65535
+  uint32_t height = 0;  // pixels, at most 65535
+  DxtEncType type = DXTENC_DXT1;
+  uint8_t quality = DXT_QUALITY_NORMAL;  // one of kDxtQualities where the type checks it
+  uint8_t reserved = 0;                  // stored as is; always 0
+  PixelFormat pixel_format = ARGB_8;     // ARGB_8 or ARGB_16_HOST
+  PadMode pad_mode = PAD_REPLICATE;
+  uint32_t threads = 1;  // bands requested; 0 = one per processor (see dxtenc_bands.h for caps)
+  CpuFeatureMask cpu_mask = CPU_MASK_DEFAULT;  // before the processor probe
+  bool source_without_alpha = false;           // alpha reads as opaque (24/48-bit host frames)
+};
 
-// Bytes of compressed output for one frame: blocks across x blocks down x block bytes (8 for
-// types 0, 2, 3; 16 for 1, 4, 6; 24 for 5 and anything above). Partial blocks count unless
-// `pad` is PAD_CROP.
+// Sets up `enc` as `settings` say; every field of `enc` is reset. Returns 0 on success, 1 on a
+// refusal (one line printed on standard output; `enc` is then unusable). Refusals: a pixel format
+// other than ARGB_8/ARGB_16_HOST, a width or height above 65535, an unknown type, a quality not in
+// kDxtQualities for a type that checks it (kDxtEncTypes). Not thread-safe for the same `enc`.
+int dxtenc_open(DxtEnc* enc, const DxtEncSettings& settings);
+
+// Bytes of compressed output for one frame: blocks across x blocks down x the block bytes of the
+// type's texture and of its second texture (kDxtEncTypes; 24 for a value that names no type).
+// Partial blocks count unless `pad` is PAD_CROP.
 size_t dxtenc_buffer_size(uint32_t width, uint32_t height, DxtEncType type, PadMode pad);
+
+// Bytes of texture `texture` (0, or 1 for the second texture) of one frame; 0 when the type has no
+// such texture. The second texture starts dxtenc_texture_size(..., 0) bytes into the output.
+size_t dxtenc_texture_size(uint32_t width, uint32_t height, DxtEncType type, PadMode pad,
+                           uint32_t texture);
 
 // Compresses one frame. planes[0]/strides[0] address the interleaved source (the other entries may
 // be 0; planar formats use all four). REQUIRES: `enc` opened successfully; `out` holds
 // dxtenc_buffer_size(...) bytes and does not overlap the source; the source holds height rows of
-// width pixels. Blocks are written in row-major order; type 5 writes its RGTC1 texture right
-// behind the first. Runs the bands in parallel when the set-up gave more than one; returns when
-// done.
+// width pixels. Blocks are written in row-major order; a second texture (type 5's RGTC1 alpha)
+// right behind the first. Runs the bands in parallel when the set-up gave more than one; returns
+// when done.
 void dxtenc_encode(const DxtEnc* enc, uint8_t* out, const uint8_t* const planes[4],
                    const size_t strides[4]);

@@ -1,74 +1,45 @@
 #include "texture/hapr_block.h"
 
-#include <cstdio>
+#include <array>
+#include <cassert>
+#include <cstddef>
+#include <utility>
 
 #include "texture/bc7enc/bc7_compress_block.h"
 #include "texture/bc7enc/bc7_presets.h"
-#include "texture/bc7enc/bc7_tables.h"
+#include "texture/dxtenc_types.h"
 
 namespace {
 
-template <const Bc7BlockParams& kParams, const Bc7Kernels& kKernels>
-void hapr_encode_block(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
-                       const size_t strides[4]) {
+// Search effort of each quality level, in the order of kDxtQualities.
+constexpr const Bc7BlockParams* kParams[] = {&g_bc7_params_fast, &g_bc7_params_normal,
+                                             &g_bc7_params_slow};
+static_assert(std::size(kParams) == std::size(kDxtQualities));
+
+template <size_t kQuality, const Bc7Kernels& kKernels>
+void hapr_block(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
+                const size_t strides[4]) {
   Bc7Color pixels[16];
   ops.fetch_bc7(planes[0], strides[0], pixels[0].m_c);
-  bc7_compress_block(out, pixels, kParams, kKernels);
+  bc7_compress_block(out, pixels, *kParams[kQuality], kKernels);
 }
+
+// One entry per quality level on the kernel build `kKernels`.
+template <const Bc7Kernels& kKernels, size_t... kQuality>
+constexpr std::array<EncodeBlockFn*, sizeof...(kQuality)> entries(
+    std::index_sequence<kQuality...>) {
+  return {hapr_block<kQuality, kKernels>...};
+}
+
+constexpr auto kQualityIndices = std::make_index_sequence<std::size(kDxtQualities)>();
+constexpr auto kGenericEntries = entries<g_bc7_kernels_generic>(kQualityIndices);
+constexpr auto kAvx2Entries = entries<g_bc7_kernels_avx2>(kQualityIndices);
 
 }  // namespace
 
-void hapr_encode_block_fast(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
-                            const size_t strides[4]) {
-  hapr_encode_block<g_bc7_params_fast, g_bc7_kernels_generic>(ops, out, planes, strides);
-}
-
-void hapr_encode_block_normal(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
-                              const size_t strides[4]) {
-  hapr_encode_block<g_bc7_params_normal, g_bc7_kernels_generic>(ops, out, planes, strides);
-}
-
-void hapr_encode_block_slow(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
-                            const size_t strides[4]) {
-  hapr_encode_block<g_bc7_params_slow, g_bc7_kernels_generic>(ops, out, planes, strides);
-}
-
-void hapr_encode_block_fast_avx2(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
-                                 const size_t strides[4]) {
-  hapr_encode_block<g_bc7_params_fast, g_bc7_kernels_avx2>(ops, out, planes, strides);
-}
-
-void hapr_encode_block_normal_avx2(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
-                                   const size_t strides[4]) {
-  hapr_encode_block<g_bc7_params_normal, g_bc7_kernels_avx2>(ops, out, planes, strides);
-}
-
-void hapr_encode_block_slow_avx2(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
-                                 const size_t strides[4]) {
-  hapr_encode_block<g_bc7_params_slow, g_bc7_kernels_avx2>(ops, out, planes, strides);
-}
-
-bool hapr_bind_slots(DxtEncOps& ops, uint8_t quality, PixelFormat fmt, bool source_without_alpha,
-                     CpuFeatureMask effective) {
-  const bool avx2 = (effective & CPU_ALLOW_SPECIFIC) != 0 && (effective & CPU_AVX2) != 0;
-  switch (quality) {
-    case 1:
-      ops.encode_block = avx2 ? hapr_encode_block_fast_avx2 : hapr_encode_block_fast;
-      break;
-    case 2:
-      ops.encode_block = avx2 ? hapr_encode_block_normal_avx2 : hapr_encode_block_normal;
-      break;
-    case 3:
-      ops.encode_block = avx2 ? hapr_encode_block_slow_avx2 : hapr_encode_block_slow;
-      break;
-    default:
-      std::printf("BC7 invalid quality : %d\n", quality);
-      return false;
-  }
-  if (fmt == ARGB_16_HOST)
-    ops.fetch_bc7 = source_without_alpha ? rgba8_block_argb16_host_opaque : rgba8_block_argb16_host;
-  else
-    ops.fetch_bc7 = source_without_alpha ? rgba8_block_argb8_opaque : rgba8_block_argb8;
-  bc7_init_tables();
-  return true;
+EncodeBlockFn* hapr_encode_block(uint8_t quality, HaprKernels kernels) {
+  const DxtQuality* level = dxt_quality_info(quality);
+  assert(level != nullptr);
+  const size_t i = static_cast<size_t>(level - kDxtQualities);
+  return kernels == HaprKernels::avx2 ? kAvx2Entries[i] : kGenericEntries[i];
 }

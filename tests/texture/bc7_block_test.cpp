@@ -147,7 +147,7 @@ TEST(Bc7Facts, ExactMode6BlockIsKeptAsMode6) {
     for (const Bc7BlockParams* params : {k ? &g_bc7_params_normal : &g_bc7_params_fast,
                                          static_cast<const Bc7BlockParams*>(&g_bc7_params_slow)}) {
       uint8_t out[16], rgba[64];
-      EXPECT_FALSE(bc7_compress_block(out, blocks[k], *params));
+      EXPECT_FALSE(bc7_compress_block(out, blocks[k], *params, g_bc7_kernels_generic));
       EXPECT_EQ(orvex_inspect::bc7_parse_block(out).mode, 6u) << "block " << k;
       orvex_inspect::bc7_decode_block(out, rgba);
       EXPECT_EQ(0, std::memcmp(rgba, blocks[k], 64)) << "block " << k;
@@ -163,7 +163,7 @@ TEST(Bc7Facts, ConstantAlphaIsExactInMode5) {
     p = Bc7Color{{static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()),
                   static_cast<uint8_t>(rng()), 77}};
   Bc7BlockResult r;
-  bc7_mode5_search(pixels, g_bc7_params_normal, 77, 77, r);
+  bc7_mode5_search(pixels, g_bc7_params_normal, 77, 77, r, g_bc7_kernels_generic);
   EXPECT_EQ(r.m_low[0].m_c[3], 77);
   EXPECT_EQ(r.m_high[0].m_c[3], 77);
   EXPECT_TRUE(std::all_of(std::begin(r.m_alpha_selectors), std::end(r.m_alpha_selectors),
@@ -192,7 +192,7 @@ TEST(Bc7Facts, EstimatorScanBudgetFollowsQuality) {
     }
     if (k >= 14) continue;
     uint8_t out[16], rgba[64];
-    bc7_compress_block(out, pixels, g_bc7_params_slow);
+    bc7_compress_block(out, pixels, g_bc7_params_slow, g_bc7_kernels_generic);
     EXPECT_EQ(orvex_inspect::bc7_parse_block(out).mode, 1u);
     orvex_inspect::bc7_decode_block(out, rgba);
     EXPECT_LE(squared_error(rgba, pixels[0].m_c, 64), 16u * 3u) << q;

@@ -1,34 +1,42 @@
-// The processor-specific builds of the BC7 encoder give the baseline build's answers: the AVX2
-// partition estimator picks the same partition for every block, the AVX2 selector evaluation
-// picks the same selectors with the same error whenever the solution can win, the AVX2
-// least-squares sums equal the baseline's, and whole Hap R
-// textures set up with AVX2 allowed are byte-identical to those set up without it. Skipped
-// where the processor lacks AVX2.
+// The processor-specific builds of the BC7 kernels give the baseline build's answers: the
+// partition estimator picks the same partition for every block, the selector evaluation picks the
+// same selectors with the same error whenever the solution can win, and the least-squares sums
+// are equal. Skipped where the processor lacks the build's level. Whole Hap R textures at every
+// level are checked with the other texture types (slot_equivalence_test.cpp).
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
-#include "tests/support/test_frames.h"
-#include "tests/texture/texture_test_util.h"
 #include "texture/bc7enc/bc7_kernels.h"
 #include "texture/bc7enc/bc7_partition_estimate.h"
 #include "texture/bc7enc/bc7_partitions.h"
 #include "texture/bc7enc/bc7_presets.h"
 #include "texture/bc7enc/bc7_weights.h"
 #include "texture/cpu_probe.h"
-#include "texture/dxtenc.h"
 
 namespace {
 
-constexpr CpuFeatureMask kAvx2 = CPU_ALLOW_SPECIFIC | CPU_AVX | CPU_AVX2;
-constexpr CpuFeatureMask kGenericOnly = CPU_ALLOW_SPECIFIC;
+// The processor-specific builds of the BC7 kernels, each with the level that binds it.
+struct Bc7Build {
+  const char* name;
+  CpuFeatureMask level;
+  const Bc7Kernels* kernels;
+};
+const Bc7Build kBuilds[] = {{"avx2", CPU_LEVEL_AVX2, &g_bc7_kernels_avx2}};
 
-bool has_avx2() {
-  return effective_mask(kAvx2, probe_cpu_facts()) == kAvx2;
-}
+class Bc7VariantEquivalence : public testing::TestWithParam<Bc7Build> {
+ protected:
+  void SetUp() override {
+    if (!cpu_level_allowed(effective_mask(CPU_MASK_DEFAULT, probe_cpu_facts()), build.level))
+      GTEST_SKIP() << "this processor lacks " << build.name;
+  }
+  const Bc7Build& build = GetParam();
+  const Bc7Kernels& k = *build.kernels;
+};
 
 using Block = std::array<Bc7Color, 16>;
 
@@ -59,8 +67,7 @@ std::vector<Block> adversarial_blocks(bool with_alpha) {
   return blocks;
 }
 
-TEST(Bc7VariantEquivalence, Avx2EstimatorPicksTheBaselinePartition) {
-  if (!has_avx2()) GTEST_SKIP() << "this processor lacks avx2";
+TEST_P(Bc7VariantEquivalence, EstimatorPicksTheBaselinePartition) {
   // The presets, plus a full scan of all 64 partitions without the pre-filter, where the winner
   // depends on every partition's estimate.
   Bc7BlockParams full_scan = g_bc7_params_slow;
@@ -71,7 +78,7 @@ TEST(Bc7VariantEquivalence, Avx2EstimatorPicksTheBaselinePartition) {
     for (uint32_t mode : {1u, 7u})
       for (const Block& block : adversarial_blocks(mode == 7))
         for (const uint32_t* weights : {unit, weighted})
-          ASSERT_EQ(bc7_estimate_partition_avx2(block.data(), *params, weights, mode),
+          ASSERT_EQ(k.m_estimate_partition(block.data(), *params, weights, mode),
                     bc7_estimate_partition(block.data(), *params, weights, mode))
               << "mode " << mode << " partitions " << params->m_max_partitions << " pre-filter "
               << params->m_partition_prefilter << " weights " << weights[0];
@@ -79,10 +86,9 @@ TEST(Bc7VariantEquivalence, Avx2EstimatorPicksTheBaselinePartition) {
 
 // Every selector count, with and without alpha, every subset size, endpoints anywhere (equal,
 // reversed, at the limits), pixels from noise or from the limits. With no best error yet both
-// builds report the full error; with a best error the AVX2 build may only differ where the
+// builds report the full error; with a best error the vector build may only differ where the
 // solution loses anyway.
-TEST(Bc7VariantEquivalence, Avx2SelectorEvaluationMatchesBaseline) {
-  if (!has_avx2()) GTEST_SKIP() << "this processor lacks avx2";
+TEST_P(Bc7VariantEquivalence, SelectorEvaluationMatchesBaseline) {
   std::mt19937 rng(31);
   const uint32_t* weight_tables[3] = {g_bc7_weights2, g_bc7_weights3, g_bc7_weights4};
   const uint32_t unit[4] = {1, 1, 1, 1}, weighted[4] = {3, 1, 2, 5};
@@ -104,16 +110,16 @@ TEST(Bc7VariantEquivalence, Avx2SelectorEvaluationMatchesBaseline) {
       lo[c] = limits ? (rng() & 1) * 255 : rng() % 256;
       hi[c] = trial % 11 == 0 ? lo[c] : rng() % 256;
     }
-    uint8_t base_sel[16], avx2_sel[16];
+    uint8_t base_sel[16], vec_sel[16];
     const uint64_t base = bc7_evaluate_selectors(lo, hi, cell, UINT64_MAX, base_sel);
-    ASSERT_EQ(bc7_evaluate_selectors_avx2(lo, hi, cell, UINT64_MAX, avx2_sel), base) << trial;
-    ASSERT_EQ(0, std::memcmp(base_sel, avx2_sel, cell.m_num_pixels)) << trial;
+    ASSERT_EQ(k.m_evaluate_selectors(lo, hi, cell, UINT64_MAX, vec_sel), base) << trial;
+    ASSERT_EQ(0, std::memcmp(base_sel, vec_sel, cell.m_num_pixels)) << trial;
     for (const uint64_t best : {base + 1, base, base / 2}) {
       const uint64_t partial = bc7_evaluate_selectors(lo, hi, cell, best, base_sel);
-      const uint64_t vec = bc7_evaluate_selectors_avx2(lo, hi, cell, best, avx2_sel);
+      const uint64_t vec = k.m_evaluate_selectors(lo, hi, cell, best, vec_sel);
       if (partial < best) {
         ASSERT_EQ(vec, partial) << trial;
-        ASSERT_EQ(0, std::memcmp(base_sel, avx2_sel, cell.m_num_pixels)) << trial;
+        ASSERT_EQ(0, std::memcmp(base_sel, vec_sel, cell.m_num_pixels)) << trial;
       } else {
         ASSERT_GE(vec, best) << trial;
       }
@@ -121,8 +127,7 @@ TEST(Bc7VariantEquivalence, Avx2SelectorEvaluationMatchesBaseline) {
   }
 }
 
-TEST(Bc7VariantEquivalence, Avx2LeastSquaresSumsMatchBaseline) {
-  if (!has_avx2()) GTEST_SKIP() << "this processor lacks avx2";
+TEST_P(Bc7VariantEquivalence, LeastSquaresSumsMatchBaseline) {
   std::mt19937 rng(47);
   const uint32_t* weight_tables[3] = {g_bc7_weights2, g_bc7_weights3, g_bc7_weights4};
   for (int trial = 0; trial < 3000; ++trial) {
@@ -141,63 +146,12 @@ TEST(Bc7VariantEquivalence, Avx2LeastSquaresSumsMatchBaseline) {
     cell.m_selector_weights = weight_tables[table];
     Bc7LeastSquaresSums base, vec;
     bc7_least_squares_sums(cell, selectors, base);
-    bc7_least_squares_sums_avx2(cell, selectors, vec);
+    k.m_least_squares_sums(cell, selectors, vec);
     ASSERT_EQ(0, std::memcmp(&base, &vec, sizeof base)) << trial;
   }
 }
 
-struct TextureCase {
-  const char* name;
-  uint8_t quality;
-  bool with_alpha;
-  bool noise;
-  PixelFormat fmt;
-};
-
-class Bc7TextureEquivalence : public testing::TestWithParam<TextureCase> {};
-
-std::vector<uint8_t> encode(const std::vector<uint8_t>& rgba, uint32_t w, uint32_t h,
-                            const TextureCase& tc, CpuFeatureMask mask) {
-  const std::vector<uint8_t> src = tc.fmt == ARGB_16_HOST ? orvex_test::rgba_to_argb16_host(rgba)
-                                                          : orvex_test::rgba_to_argb8(rgba);
-  DxtEnc enc{};
-  enc.source_without_alpha = tc.with_alpha ? 0 : 1;
-  EXPECT_EQ(dxtenc_open(&enc, w, h, DXTENC_BC7, tc.quality, 0, tc.fmt, PAD_REPLICATE, 2, mask), 0);
-  std::vector<uint8_t> out(dxtenc_buffer_size(w, h, DXTENC_BC7, PAD_REPLICATE));
-  const uint8_t* planes[4] = {src.data(), nullptr, nullptr, nullptr};
-  const size_t strides[4] = {size_t{w} * (tc.fmt == ARGB_16_HOST ? 8 : 4), 0, 0, 0};
-  dxtenc_encode(&enc, out.data(), planes, strides);
-  return out;
-}
-
-TEST_P(Bc7TextureEquivalence, Avx2TextureIsByteIdentical) {
-  if (!has_avx2()) GTEST_SKIP() << "this processor lacks avx2";
-  const TextureCase& tc = GetParam();
-  constexpr uint32_t w = 68, h = 36;  // partial blocks on both edges
-  const std::vector<uint8_t> rgba =
-      tc.noise
-          ? texture_test::noise_image(w, h, !tc.with_alpha, 5)
-          : texture_test::natural_image(
-                w, h,
-                tc.with_alpha ? texture_test::AlphaKind::Soft : texture_test::AlphaKind::Opaque, 3);
-  EXPECT_EQ(encode(rgba, w, h, tc, kAvx2), encode(rgba, w, h, tc, kGenericOnly));
-}
-
-std::vector<TextureCase> texture_cases() {
-  static const char* const names[3][2][2] = {
-      {{"fast_natural", "fast_noise"}, {"fast_alpha_natural", "fast_alpha_noise"}},
-      {{"normal_natural", "normal_noise"}, {"normal_alpha_natural", "normal_alpha_noise"}},
-      {{"slow_natural", "slow_noise"}, {"slow_alpha_natural", "slow_alpha_noise"}}};
-  std::vector<TextureCase> cases;
-  for (uint8_t q = 1; q <= 3; ++q)
-    for (int a = 0; a < 2; ++a)
-      for (int n = 0; n < 2; ++n)
-        cases.push_back(
-            {names[q - 1][a][n], q, a != 0, n != 0, (q + a) % 2 ? ARGB_16_HOST : ARGB_8});
-  return cases;
-}
-
-INSTANTIATE_TEST_SUITE_P(Bc7, Bc7TextureEquivalence, testing::ValuesIn(texture_cases()),
+INSTANTIATE_TEST_SUITE_P(Builds, Bc7VariantEquivalence, testing::ValuesIn(kBuilds),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

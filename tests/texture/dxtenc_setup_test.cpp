@@ -25,8 +25,11 @@ TEST_P(SetupRefusal, PrintsItsLineAndReturnsOne) {
   DxtEnc enc{};
   int result = 0;
   const std::string out = captured_stdout([&] {
-    result = dxtenc_open(&enc, r.width, 64, r.type, r.quality, 0, static_cast<PixelFormat>(r.fmt),
-                         PAD_REPLICATE, 1, CPU_MASK_DEFAULT);
+    result = dxtenc_open(&enc, {.width = r.width,
+                                .height = 64,
+                                .type = r.type,
+                                .quality = r.quality,
+                                .pixel_format = static_cast<PixelFormat>(r.fmt)});
   });
   EXPECT_EQ(result, 1);
   EXPECT_EQ(out, r.line);
@@ -54,6 +57,8 @@ TEST(Setup, BufferSizeCountsPartialBlocksUnlessCropped) {
   EXPECT_EQ(dxtenc_buffer_size(5, 3, DXTENC_DXT5, PAD_OPAQUE_BLACK), 2u * 16);
   EXPECT_EQ(dxtenc_buffer_size(5, 3, DXTENC_DXT5, PAD_CROP), 0u);
   EXPECT_EQ(dxtenc_buffer_size(8, 4, DXTENC_YCOCG_RGTC1_ALPHA, PAD_REPLICATE), 2u * 24);
+  EXPECT_EQ(dxtenc_texture_size(8, 4, DXTENC_YCOCG_RGTC1_ALPHA, PAD_REPLICATE, 0), 2u * 16);
+  EXPECT_EQ(dxtenc_texture_size(8, 4, DXTENC_YCOCG_RGTC1_ALPHA, PAD_REPLICATE, 1), 2u * 8);
   EXPECT_EQ(dxtenc_buffer_size(8, 4, DXTENC_RGTC1_ALPHA, PAD_REPLICATE), 2u * 8);
   EXPECT_EQ(dxtenc_buffer_size(8, 4, DXTENC_BC7, PAD_REPLICATE), 2u * 16);
 }
@@ -108,6 +113,17 @@ TEST(Setup, ProcessorMaskFollowsTheProcessorFacts) {
   CpuFacts old_leaf = all;
   old_leaf.max_leaf = 6;  // leaf 7 not available: AVX2 cannot be confirmed
   EXPECT_EQ(effective_mask(0xF8, old_leaf), 0x78u);
+  // AVX-512 needs its four features and the opmask/ZMM state (XCR0 bits 5-7) besides AVX's.
+  CpuFacts zmm = all;
+  zmm.avx512 = true;
+  zmm.xcr0 = 0xE7;
+  EXPECT_EQ(effective_mask(0x1F8, zmm), 0x1F8u);
+  EXPECT_EQ(effective_mask(0x1F8, all), 0xF8u);  // features missing
+  for (uint32_t xcr0 : {0x67u, 0xA7u, 0xC7u, 0xE1u}) {
+    CpuFacts part = zmm;
+    part.xcr0 = xcr0;
+    EXPECT_EQ(effective_mask(0x1F8, part) & 0x100u, 0u) << xcr0;
+  }
   // The live probe never grants more than it was asked.
   EXPECT_EQ(effective_mask(0x28, probe_cpu_facts()) & ~0x28u, 0u);
 }

@@ -25,18 +25,29 @@ namespace {
 constexpr CpuFeatureMask kGenericOnly = CPU_ALLOW_SPECIFIC;
 
 struct Level {
-  const char* name;
+  std::string name;
   CpuFeatureMask mask;
   CpuFeatureMask below;  // the level under it, also compared against
 };
-const Level kLevels[] = {
-    {"avx", CPU_ALLOW_SPECIFIC | CPU_AVX, kGenericOnly},
-    {"avx2", CPU_ALLOW_SPECIFIC | CPU_AVX | CPU_AVX2, CPU_ALLOW_SPECIFIC | CPU_AVX},
-    {"avx2_fma", CPU_ALLOW_SPECIFIC | CPU_AVX | CPU_AVX2 | CPU_FMA,
-     CPU_ALLOW_SPECIFIC | CPU_AVX | CPU_AVX2},
-    // A mask may allow AVX2 without AVX: the AVX2 kernels then sit among generic ones.
-    {"avx2_without_avx", CPU_ALLOW_SPECIFIC | CPU_AVX2, kGenericOnly},
-};
+void PrintTo(const Level& level, std::ostream* os) {
+  *os << level.name;
+}
+
+// Each processor level over the ones below it, as set-up walks them; then each level above the
+// first over the generic kernels alone (a mask may allow AVX2 without AVX).
+std::vector<Level> levels() {
+  std::vector<Level> list;
+  CpuFeatureMask below = kGenericOnly;
+  for (const CpuLevel& level : kCpuLevels) {
+    list.push_back({level.name, below | level.bits, below});
+    below |= level.bits;
+  }
+  for (size_t i = 1; i < std::size(kCpuLevels); ++i) {
+    list.push_back({std::string(kCpuLevels[i].name) + "_alone", kGenericOnly | kCpuLevels[i].bits,
+                    kGenericOnly});
+  }
+  return list;
+}
 
 uint32_t test_seed() {
   const int flag = GTEST_FLAG_GET(random_seed);
@@ -46,7 +57,13 @@ uint32_t test_seed() {
 DxtEncOps table_for(CpuFeatureMask mask, uint8_t quality, PixelFormat fmt = ARGB_8,
                     DxtEncType type = DXTENC_DXT1) {
   DxtEnc enc{};
-  EXPECT_EQ(dxtenc_open(&enc, 64, 64, type, quality, 0, fmt, PAD_REPLICATE, 1, mask), 0);
+  EXPECT_EQ(dxtenc_open(&enc, {.width = 64,
+                               .height = 64,
+                               .type = type,
+                               .quality = quality,
+                               .pixel_format = fmt,
+                               .cpu_mask = mask}),
+            0);
   return enc.ops;
 }
 
@@ -420,15 +437,16 @@ TEST_P(SlotEquivalence, MatchesGenericAndTheLevelBelow) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, SlotEquivalence,
-                         testing::Combine(testing::ValuesIn(kLevels),
+                         testing::Combine(testing::ValuesIn(levels()),
                                           testing::Range<size_t>(0, std::size(kSlotChecks))),
                          [](const auto& info) {
-                           return std::string(std::get<0>(info.param).name) + "_" +
+                           return std::get<0>(info.param).name + "_" +
                                   kSlotChecks[std::get<1>(info.param)].name;
                          });
 
-// Whole frames through encode_block, DXT1 and DXT5 at every quality and the RGTC1 alpha textures,
-// from both host layouts: catches slots wired to the wrong count, quality, format or type.
+// Whole frames through encode_block, every texture type at every quality, from both host layouts,
+// with and without the source's alpha: catches slots wired to the wrong count, quality, format,
+// type or level.
 class FrameEquivalence : public testing::TestWithParam<Level> {};
 
 TEST_P(FrameEquivalence, TexturesMatchGeneric) {
@@ -453,29 +471,36 @@ TEST_P(FrameEquivalence, TexturesMatchGeneric) {
                                         : orvex_test::rgba_to_argb16_host(rgba[f]);
       const uint8_t* planes[4] = {pixels.data(), nullptr, nullptr, nullptr};
       const size_t strides[4] = {w * (fmt == ARGB_8 ? 4u : 8u), 0, 0, 0};
-      for (DxtEncType type :
-           {DXTENC_DXT1, DXTENC_DXT5, DXTENC_RGTC1_ALPHA, DXTENC_YCOCG_RGTC1_ALPHA}) {
-        for (uint8_t quality : {DXT_QUALITY_FAST, DXT_QUALITY_NORMAL, DXT_QUALITY_SLOW}) {
-          if (quality != DXT_QUALITY_NORMAL && type != DXTENC_DXT1 && type != DXTENC_DXT5)
-            continue;  // the quality does not enter the other types
-          std::vector<uint8_t> textures[2];
-          const CpuFeatureMask masks[2] = {kGenericOnly, level.mask};
-          for (int t = 0; t < 2; ++t) {
-            DxtEnc enc{};
-            ASSERT_EQ(dxtenc_open(&enc, w, h, type, quality, 0, fmt, PAD_REPLICATE, 2, masks[t]),
-                      0);
-            textures[t].resize(dxtenc_buffer_size(w, h, type, PAD_REPLICATE));
-            dxtenc_encode(&enc, textures[t].data(), planes, strides);
+      for (uint32_t type = 0; type < std::size(kDxtEncTypes); ++type) {
+        for (const DxtQuality& quality : kDxtQualities) {
+          for (bool without_alpha : {false, true}) {
+            std::vector<uint8_t> textures[2];
+            const CpuFeatureMask masks[2] = {kGenericOnly, level.mask};
+            for (int t = 0; t < 2; ++t) {
+              DxtEnc enc{};
+              ASSERT_EQ(dxtenc_open(&enc, {.width = w,
+                                           .height = h,
+                                           .type = static_cast<DxtEncType>(type),
+                                           .quality = quality.value,
+                                           .pixel_format = fmt,
+                                           .threads = 2,
+                                           .cpu_mask = masks[t],
+                                           .source_without_alpha = without_alpha}),
+                        0);
+              textures[t].resize(dxtenc_buffer_size(w, h, enc.type, PAD_REPLICATE));
+              dxtenc_encode(&enc, textures[t].data(), planes, strides);
+            }
+            EXPECT_EQ(textures[0], textures[1])
+                << "type " << type << ", " << quality.name << ", format " << fmt << ", frame " << f
+                << (without_alpha ? ", without alpha" : "");
           }
-          EXPECT_EQ(textures[0], textures[1]) << "type " << type << ", quality " << int(quality)
-                                              << ", format " << fmt << ", frame " << f;
         }
       }
     }
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, FrameEquivalence, testing::ValuesIn(kLevels),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Levels, FrameEquivalence, testing::ValuesIn(levels()),
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -37,9 +37,14 @@ inline std::vector<uint8_t> encode_rgba(const std::vector<uint8_t>& rgba, uint32
   const auto pixels =
       host16 ? orvex_test::rgba_to_argb16_host(rgba) : orvex_test::rgba_to_argb8(rgba);
   DxtEnc enc{};
-  enc.source_without_alpha = run.without_alpha ? 1 : 0;
-  if (dxtenc_open(&enc, width, height, run.type, run.quality, 0, run.format, run.pad, run.threads,
-                  CPU_MASK_DEFAULT) != 0) {
+  if (dxtenc_open(&enc, {.width = width,
+                         .height = height,
+                         .type = run.type,
+                         .quality = run.quality,
+                         .pixel_format = run.format,
+                         .pad_mode = run.pad,
+                         .threads = run.threads,
+                         .source_without_alpha = run.without_alpha}) != 0) {
     ADD_FAILURE() << "set-up refused type " << run.type << " quality " << int{run.quality};
     return {};
   }

@@ -7,12 +7,12 @@
 #include "texture/bc7enc/bc7_types.h"
 
 // Chooses and fills the block solution for 16 RGBA8 pixels (raster order). Returns true when
-// the block was treated as a block with alpha. Needs bc7_init_tables. `kernels`: any build (they
-// give the same result).
+// the block was treated as a block with alpha. Needs bc7_init_tables. `kernels`: any build the
+// processor runs (they give the same result).
 bool bc7_choose_block(const Bc7Color* pixels, const Bc7BlockParams& block, Bc7BlockResult& result,
-                      const Bc7Kernels& kernels = g_bc7_kernels_generic);
+                      const Bc7Kernels& kernels);
 
 // Compresses 16 RGBA8 pixels (raster order) into one 16-byte BC7 block at `out`. Returns true
 // when the block was treated as a block with alpha. Re-entrant; needs bc7_init_tables.
 bool bc7_compress_block(uint8_t* out, const Bc7Color* pixels, const Bc7BlockParams& block,
-                        const Bc7Kernels& kernels = g_bc7_kernels_generic);
+                        const Bc7Kernels& kernels);

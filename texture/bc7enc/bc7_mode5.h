@@ -7,7 +7,7 @@
 #include "texture/bc7enc/bc7_types.h"
 
 // Fills `result` as a mode 5 solution for the 16 pixels whose alpha spans
-// alpha_min..alpha_max, and returns its error (colour + alpha). `kernels`: any build.
+// alpha_min..alpha_max, and returns its error (colour + alpha). `kernels`: any build the
+// processor runs (they give the same result).
 uint64_t bc7_mode5_search(const Bc7Color* pixels, const Bc7BlockParams& block, uint32_t alpha_min,
-                          uint32_t alpha_max, Bc7BlockResult& result,
-                          const Bc7Kernels& kernels = g_bc7_kernels_generic);
+                          uint32_t alpha_max, Bc7BlockResult& result, const Bc7Kernels& kernels);
