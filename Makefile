@@ -36,6 +36,7 @@ test-large: build
 	cd build && ctest -L large --output-on-failure
 
 bench: build
+	@bash scripts/install-deps.sh --bench
 	@bash bench/compare.sh
 
 windows:

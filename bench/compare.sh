@@ -1,30 +1,140 @@
 #!/usr/bin/env bash
-# Side-by-side comparison of orvex-hap and FFmpeg's Hap encoder on the same raw 1080p input:
-# per variant and quality, frames per second of both, their ratio, output sizes and the RGB PSNR
-# of each movie after decoding with ffmpeg. Usage: bench/compare.sh [FRAMES] (default 30).
+# Side-by-side comparison of orvex-hap and FFmpeg's Hap encoder on the same raw 1080p RGBA input,
+# per kind of content: per variant and quality, frames per second and CPU seconds per frame of
+# both (ffmpeg's hap, hap_alpha and hap_q with 8 Snappy chunks, in the same run), the CPU ratio,
+# the output size per frame and the RGB PSNR of each movie after decoding with ffmpeg.
+#
+# Usage: bench/compare.sh [options] [FRAMES]
+#   -n FRAMES        frames per kind of content (default 5); the figures per frame are those of
+#                    the frames after the first (each encode also runs once on the first frame
+#                    alone, whose cost is taken off), so that start-up is not counted
+#   -k "KINDS"       kinds of content (default "photo noisy graphics gradient"):
+#                      photo     photographs (mate-backgrounds), scaled and cropped to 1920x1080
+#                      noisy     moving test picture with film-like noise
+#                      graphics  colour bars, test patterns and a card of text and boxes
+#                      gradient  smooth linear, radial and spiral gradients and a colour ramp
+#   -q "QUALITIES"   orvex qualities (default "fast normal slow")
+#   -v "VARIANTS"    orvex codecs (default "hap hap-alpha hap-q"); ffmpeg runs its counterpart
+#                    where it has one (hap, hap_alpha, hap_q)
+#   -b BINARY        a second orvex-hap (e.g. an earlier build) run on the same input: its CPU
+#                    seconds per frame, our speed-up over it and whether the movies are identical
+#   -o BINARY        the orvex-hap under test (default build/cli/orvex-hap)
+# Every input frame carries a horizontal alpha ramp (0 at the left edge, 255 at the right).
+# A new kind of content is one case in make_input; a new quality or variant is a word in the list.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-frames=${1:-30}
+frames=5
+kinds="photo noisy graphics gradient"
+qualities="fast normal slow"
+variants="hap hap-alpha hap-q"
 orvex=build/cli/orvex-hap
-if [ ! -x "$orvex" ]; then
-  echo "compare: $orvex is not built (run make)" >&2
-  exit 1
-fi
+base=""
+while getopts "n:k:q:v:b:o:h" opt; do
+  case $opt in
+    n) frames=$OPTARG ;;
+    k) kinds=$OPTARG ;;
+    q) qualities=$OPTARG ;;
+    v) variants=$OPTARG ;;
+    b) base=$OPTARG ;;
+    o) orvex=$OPTARG ;;
+    *) sed -n '2,24p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+  esac
+done
+shift $((OPTIND - 1))
+frames=${1:-$frames}
+
+for bin in "$orvex" ${base:+"$base"}; do
+  if [ ! -x "$bin" ]; then
+    echo "compare: $bin is not built (run make)" >&2
+    exit 1
+  fi
+done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-input=$work/input.rgba
 size=1920x1080
-
-# Moving test picture with film-like noise and a horizontal alpha ramp, as raw RGBA.
-ffmpeg -v error -f lavfi \
-  -i "testsrc2=size=$size:rate=25,noise=alls=10:allf=t,format=rgba,geq=r='r(X,Y)':g='g(X,Y)':b='b(X,Y)':a='255*X/W'" \
-  -frames:v "$frames" -f rawvideo -pix_fmt rgba "$input"
+w=1920
+h=1080
 raw=(-f rawvideo -pix_fmt rgba -s "$size" -framerate 25)
+alpha_ramp="format=rgba,geq=r='r(X,Y)':g='g(X,Y)':b='b(X,Y)':a='255*X/W'"
+photos=/usr/share/backgrounds/mate/nature
 
-now() { date +%s.%N; }
-fps() { awk -v f="$frames" -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", f / (b - a) }'; }
-mib() { awk -v s="$(stat -c %s "$1")" 'BEGIN { printf "%.1f", s / 1048576 }'; }
+# One frame of a lavfi source graph (or of an image, with -i FILE) appended as raw RGBA.
+append_frame() {
+  ffmpeg -v error "$@" -frames:v 1 -f rawvideo -pix_fmt rgba - >>"$input"
+}
+
+# Writes $frames frames of the kind $1 to $input.
+make_input() {
+  : >"$input"
+  local i
+  case $1 in
+    photo)
+      local list=("$photos"/*.jpg)
+      if [ ! -e "${list[0]}" ]; then
+        echo "compare: no photographs in $photos (scripts/install-deps.sh --bench)" >&2
+        return 1
+      fi
+      for ((i = 0; i < frames; i++)); do
+        append_frame -i "${list[i % ${#list[@]}]}" -vf \
+          "scale=$w:$h:force_original_aspect_ratio=increase,crop=$w:$h,$alpha_ramp"
+      done
+      ;;
+    noisy)
+      ffmpeg -v error -y -f lavfi -i "testsrc2=size=$size:rate=25,noise=alls=10:allf=t,$alpha_ramp" \
+        -frames:v "$frames" -f rawvideo -pix_fmt rgba "$input"
+      ;;
+    graphics)
+      local text="drawbox=x=80:y=80:w=1760:h=140:color=0x3060c0:t=fill"
+      text+=",drawbox=x=80:y=880:w=560:h=120:color=0xe0a020:t=fill"
+      text+=",drawbox=x=1200:y=300:w=600:h=500:color=white:t=6"
+      text+=",drawtext=text='Orvex Hap encoder - render queue':fontsize=72:fontcolor=white:x=110:y=110"
+      text+=",drawtext=text='Frame 000123  1920x1080  25 fps':fontsize=40:fontcolor=0xd0d0d0:x=110:y=300"
+      text+=",drawtext=text='The quick brown fox jumps over the lazy dog.':fontsize=32:fontcolor=0x80ff80:x=110:y=400"
+      text+=",drawtext=text='Timecode 01\:00\:04\:23':fontsize=56:fontcolor=black:x=110:y=905"
+      local sources=("smptehdbars=size=$size" "testsrc2=size=$size" "testsrc=size=$size"
+        "color=c=0x1c2430:size=$size,$text" "rgbtestsrc=size=$size")
+      for ((i = 0; i < frames; i++)); do
+        append_frame -f lavfi -i "${sources[i % ${#sources[@]}]},$alpha_ramp"
+      done
+      ;;
+    gradient)
+      local sources=(
+        "gradients=size=$size:c0=0x102040:c1=0xf0c080:x0=0:y0=0:x1=$w:y1=$h"
+        "gradients=size=$size:type=radial:n=3:c0=0xffffff:c1=0x2080ff:c2=0x000010"
+        "gradients=size=$size:type=spiral:n=4:c0=red:c1=yellow:c2=0x00a0a0:c3=0x400080"
+        "color=c=black:size=$size,format=rgba,geq=r='255*X/W':g='255*Y/H':b='128+127*sin(X/300)'")
+      for ((i = 0; i < frames; i++)); do
+        append_frame -f lavfi -i "${sources[i % ${#sources[@]}]},$alpha_ramp"
+      done
+      ;;
+    *)
+      echo "compare: unknown kind of content $1" >&2
+      return 1
+      ;;
+  esac
+}
+
+# Runs a command; prints "wall cpu" seconds (CPU = user + system of it and its children).
+timed() {
+  local out=$work/time
+  (
+    TIMEFORMAT='%R %U %S'
+    { time "$@" >/dev/null 2>&1; } 2>"$out"
+  ) || return 1
+  awk '{ printf "%s %s", $1, $2 + $3 }' "$out"
+}
+# Marginal cost of a frame: (all frames - the first alone) / (frames - 1), so that start-up
+# (library and table set-up, opening files) is left out; with one frame, that frame's cost.
+# Arguments: "wall cpu" of the whole run, "wall cpu" of a one-frame run. Prints "wall cpu".
+marginal() {
+  awk -v f="$frames" -v all="$1" -v one="$2" 'BEGIN {
+    split(all, a, " "); split(one, o, " ")
+    if (f > 1) printf "%.4f %.4f", (a[1] - o[1]) / (f - 1), (a[2] - o[2]) / (f - 1)
+    else printf "%.4f %.4f", a[1], a[2] }'
+}
+fps() { awk -v t="$1" 'BEGIN { if (t <= 0) print "n/a"; else printf "%.1f", 1 / t }'; }
+kib() { awk -v f="$frames" -v s="$(stat -c %s "$1")" 'BEGIN { printf "%.0f", s / 1024 / f }'; }
 # RGB PSNR of a movie against the input (alpha left out: Hap has none).
 psnr() {
   ffmpeg -v info "${raw[@]}" -i "$input" -i "$1" \
@@ -32,37 +142,79 @@ psnr() {
     sed -n 's/.*PSNR.* average:\([0-9.inf]*\).*/\1/p' | tail -1 |
     awk '{ if ($1 == "inf") print "inf"; else printf "%.2f", $1 }'
 }
+# FFmpeg's Hap format for an orvex codec, if it has one; and whether ffmpeg decodes the codec.
+ffmpeg_format() {
+  case $1 in hap) echo hap ;; hap-alpha) echo hap_alpha ;; hap-q) echo hap_q ;; *) echo "" ;; esac
+}
+decodable() { case $1 in hap-r | hap-alpha-only) return 1 ;; *) return 0 ;; esac; }
 
-printf "%d frames %s RGBA, %s, %d logical processors\n" "$frames" "$size" \
+# Encodes the input with an orvex-hap; prints the marginal "wall cpu" of a frame.
+encode_orvex() {  # binary codec quality movie
+  local args=(encode "$input" -f rawvideo --pix-fmt rgba --size "$size" --rate 25 -c "$2" -q "$3"
+    --chunks 8 --no-audio --quiet -y)
+  local all one
+  all=$(timed "$1" "${args[@]}" -o "$4") || return 1
+  one=$(timed "$1" "${args[@]}" --frames 1 -o "$work/one.mov") || return 1
+  marginal "$all" "$one"
+}
+# Encodes the input with ffmpeg's Hap encoder in format $1; prints the marginal "wall cpu".
+encode_ffmpeg() {  # format movie
+  local args=(-v error -y "${raw[@]}" -i "$input" -c:v hap -format "$1" -chunks 8
+    -compressor snappy)
+  local all one
+  all=$(timed ffmpeg "${args[@]}" "$2") || return 1
+  one=$(timed ffmpeg "${args[@]}" -frames:v 1 "$work/one.mov") || return 1
+  marginal "$all" "$one"
+}
+
+printf "%d frames %s RGBA per kind, %s, %d logical processors\n" "$frames" "$size" \
   "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')" "$(nproc)"
-printf "%-10s %-7s %10s %10s %7s %10s %10s %10s %10s\n" variant quality "orvex fps" "ffmpeg fps" \
-  ratio "orvex MiB" "ffmpeg MiB" "orvex dB" "ffmpeg dB"
+header=$(printf "%-9s %-14s %-7s %7s %8s %8s %7s %8s %6s %7s %7s %7s %7s" kind variant quality \
+  "fps" "CPU s/f" "Mpx/s/c" "ff fps" "ffCPU/f" "CPU x" "KiB/f" "ff KiB" "dB" "ff dB")
+[ -n "$base" ] && header+=$(printf " %8s %6s %5s" "bCPU s/f" "speed" "same")
+echo "$header"
+echo "(per frame after the first, start-up left out. CPU s/f: CPU seconds per frame; Mpx/s/c: megapixels"
+echo " per CPU second; CPU x: ffmpeg's CPU over ours; bCPU: the -b binary's; speed: its CPU over ours)"
 
-for variant in hap:hap hap-alpha:hap_alpha hap-q:hap_q; do
-  ours=${variant%%:*}
-  theirs=${variant##*:}
-  ff_movie=$work/ffmpeg_$theirs.mov
-  t0=$(now)
-  ffmpeg -v error -y "${raw[@]}" -i "$input" -c:v hap -format "$theirs" -chunks 8 \
-    -compressor snappy "$ff_movie"
-  t1=$(now)
-  ff_fps=$(fps "$t0" "$t1")
-  ff_mib=$(mib "$ff_movie")
-  ff_db=$(psnr "$ff_movie")
-  for quality in fast normal slow; do
-    movie=$work/orvex_${ours}_$quality.mov
-    t0=$(now)
-    if "$orvex" encode "$input" -f rawvideo --pix-fmt rgba --size "$size" --rate 25 \
-      -c "$ours" -q "$quality" --chunks 8 --quiet -y -o "$movie" >/dev/null 2>&1; then
-      t1=$(now)
-      our_fps=$(fps "$t0" "$t1")
-      ratio=$(awk -v a="$our_fps" -v b="$ff_fps" 'BEGIN { printf "%.2f", a / b }')
-      printf "%-10s %-7s %10s %10s %7s %10s %10s %10s %10s\n" "$ours" "$quality" "$our_fps" \
-        "$ff_fps" "$ratio" "$(mib "$movie")" "$ff_mib" "$(psnr "$movie")" "$ff_db"
-    else
-      printf "%-10s %-7s %10s %10s %7s %10s %10s %10s %10s\n" "$ours" "$quality" n/a "$ff_fps" \
-        n/a n/a "$ff_mib" n/a "$ff_db"
+input=$work/input.rgba
+for kind in $kinds; do
+  make_input "$kind"
+  for ours in $variants; do
+    theirs=$(ffmpeg_format "$ours")
+    ff=(n/a n/a n/a n/a)  # fps, CPU s/f, KiB/f, dB
+    if [ -n "$theirs" ]; then
+      ff_movie=$work/ffmpeg_$theirs.mov
+      if t=$(encode_ffmpeg "$theirs" "$ff_movie"); then
+        ff=("$(fps "${t% *}")" "$(printf %.3f "${t#* }")" "$(kib "$ff_movie")" "$(psnr "$ff_movie")")
+      fi
+      rm -f "$ff_movie"
     fi
-    rm -f "$movie"
+    for quality in $qualities; do
+      movie=$work/orvex.mov
+      row=(n/a n/a n/a n/a n/a n/a)  # fps, CPU s/f, Mpx/s/c, CPU x, KiB/f, dB
+      cpu=""
+      if t=$(encode_orvex "$orvex" "$ours" "$quality" "$movie"); then
+        cpu=${t#* }
+        row=("$(fps "${t% *}")" "$(printf %.3f "$cpu")"
+          "$(awk -v c="$cpu" -v p=$((w * h)) 'BEGIN { if (c <= 0) print "n/a"; else printf "%.1f", p / 1e6 / c }')"
+          "$(awk -v a="${ff[1]}" -v b="$cpu" 'BEGIN { if (a == "n/a" || b <= 0) print "n/a"; else printf "%.2f", a / b }')"
+          "$(kib "$movie")" "$(decodable "$ours" && psnr "$movie" || echo n/a)")
+      fi
+      line=$(printf "%-9s %-14s %-7s %7s %8s %8s %7s %8s %6s %7s %7s %7s %7s" "$kind" "$ours" \
+        "$quality" "${row[0]}" "${row[1]}" "${row[2]}" "${ff[0]}" "${ff[1]}" "${row[3]}" \
+        "${row[4]}" "${ff[2]}" "${row[5]}" "${ff[3]}")
+      if [ -n "$base" ]; then
+        b=(n/a n/a n/a)
+        if bt=$(encode_orvex "$base" "$ours" "$quality" "$work/base.mov"); then
+          b[0]=$(printf %.3f "${bt#* }")
+          [ -n "$cpu" ] && b[1]=$(awk -v a="${bt#* }" -v c="$cpu" 'BEGIN { if (c <= 0) print "n/a"; else printf "%.2f", a / c }')
+          [ -n "$cpu" ] && { cmp -s "$movie" "$work/base.mov" && b[2]=yes || b[2]=NO; }
+        fi
+        line+=$(printf " %8s %6s %5s" "${b[@]}")
+        rm -f "$work/base.mov"
+      fi
+      echo "$line"
+      rm -f "$movie"
+    done
   done
 done

@@ -1,4 +1,6 @@
 // `orvex-hap info`: the index and a walk over every frame's sections, printed as text or JSON.
+#include <unistd.h>
+
 #include <cstdio>
 #include <memory>
 #include <sstream>
@@ -199,7 +201,11 @@ int run_info(const InfoOptions& o) {
     r.first_fault = "samples larger than the file";
   if (r.first_fault.empty()) {
     const std::vector<FileRange> samples = video_samples(*video);
-    Progress progress(true, samples.size());
+    // The walk shows its progress on a terminal only: the report is the output.
+    Progress progress(
+        isatty(STDERR_FILENO) != 0, samples.size(),
+        FrameRate{static_cast<uint32_t>(r.video.rate_num), static_cast<uint32_t>(r.video.rate_den)},
+        nullptr);
     std::vector<uint8_t> data;
     uint64_t bytes_read = 0;
     for (size_t i = 0; i < samples.size(); ++i) {
@@ -210,7 +216,7 @@ int run_info(const InfoOptions& o) {
         if (r.malformed++ == 0) r.first_fault = "frame " + std::to_string(i) + ": " + e.what();
       }
       bytes_read += samples[i].bytes;
-      progress.update(i + 1, bytes_read);
+      progress.update(ProgressState{i + 1, bytes_read, 0, 0});
     }
     progress.clear();
   }

@@ -1,5 +1,7 @@
 // `orvex-hap verify`: the index checked against the file, every frame parsed and decoded with
 // the product decoders, and with a reference the PSNR of the decoded frames against it.
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <limits>
@@ -46,6 +48,8 @@ std::unique_ptr<FrameSource> open_reference(const VerifyOptions& o, const VideoF
   in.pix_fmt = o.reference_pix_fmt;
   in.width_px = o.reference_width_px;
   in.height_px = o.reference_height_px;
+  // Frames placed at the movie's rate, as an encode at that rate would have taken them.
+  in.rate = FrameRate{static_cast<uint32_t>(video.rate_num), static_cast<uint32_t>(video.rate_den)};
   in.audio = false;
   return std::make_unique<FfmpegSource>(in);
 }
@@ -138,7 +142,11 @@ int run_verify(const VerifyOptions& o) {
   bool reference_ended = false, saved = false;
   std::vector<uint8_t> data;
   std::vector<float> expected;
-  Progress progress(true, samples.size());
+  // The walk shows its progress on a terminal only: the report is the output.
+  Progress progress(
+      isatty(STDERR_FILENO) != 0, samples.size(),
+      FrameRate{static_cast<uint32_t>(facts.rate_num), static_cast<uint32_t>(facts.rate_den)},
+      nullptr);
   try {
     for (size_t i = 0; i < samples.size(); ++i) {
       std::vector<uint8_t> picture;
@@ -165,7 +173,7 @@ int run_verify(const VerifyOptions& o) {
         saved = true;
       }
       bytes_read += samples[i].bytes;
-      progress.update(i + 1, bytes_read);
+      progress.update(ProgressState{i + 1, bytes_read, 0, 0});
     }
   } catch (...) {
     progress.clear();

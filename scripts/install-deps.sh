@@ -22,9 +22,15 @@ windows_packages=(
   wine wine64 fonts-wine
   xvfb x11-apps netpbm
 )
-if [ "${1:-}" = "--windows" ]; then
-  packages+=("${windows_packages[@]}")
-fi
+# bench/compare.sh (`make bench`) encodes photographs (mate-backgrounds, about 46 MB) and a card
+# of text (a font for ffmpeg's drawtext); installed with --bench.
+bench_packages=(mate-backgrounds fonts-dejavu-core)
+for option in "$@"; do
+  case $option in
+    --windows) packages+=("${windows_packages[@]}") ;;
+    --bench) packages+=("${bench_packages[@]}") ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
