@@ -21,7 +21,8 @@ int run_inspect_command(int argc, char** argv) {
   InfoOptions info;
   VerifyOptions verify;
   std::vector<std::string> save;
-  std::string size;
+  std::string size, start, colorspace, range;
+  bool no_autorotate = false;
   if (command == "info") {
     app.add_option("FILE", info.movie, "Hap movie (.mov)")->required();
     app.add_flag("--json", info.json, "Print JSON");
@@ -34,6 +35,10 @@ int run_inspect_command(int argc, char** argv) {
     app.add_option("-f", verify.reference_format, "Format of the reference, e.g. rawvideo");
     app.add_option("--pix-fmt", verify.reference_pix_fmt, "Pixel format of a raw reference");
     app.add_option("--size", size, "Frame size of a raw reference, WxH");
+    app.add_option("--start", start, "As given to encode: the reference's start time");
+    app.add_option("--colorspace", colorspace, "As given to encode: the reference's YUV matrix");
+    app.add_option("--range", range, "As given to encode: the reference's YUV range");
+    app.add_flag("--no-autorotate", no_autorotate, "As given to encode");
     app.add_option("--save-frame", save, "Write decoded frame N (from 0) as a PNG picture")
         ->expected(2)
         ->type_name("N OUT.png");
@@ -54,8 +59,15 @@ int run_inspect_command(int argc, char** argv) {
   if (!size.empty())
     parse_size(size, "--size", verify.reference_width_px, verify.reference_height_px);
   if (verify.reference.empty() &&
-      (!verify.reference_format.empty() || !verify.reference_pix_fmt.empty() || !size.empty()))
-    throw UsageError("-f, --pix-fmt and --size describe a --reference");
+      (!verify.reference_format.empty() || !verify.reference_pix_fmt.empty() || !size.empty() ||
+       !start.empty() || !colorspace.empty() || !range.empty() || no_autorotate))
+    throw UsageError(
+        "-f, --pix-fmt, --size, --start, --colorspace, --range and --no-autorotate "
+        "describe a --reference");
+  if (!start.empty()) verify.start_s = parse_time(start, "--start");
+  if (!colorspace.empty()) verify.matrix = parse_colour_matrix(colorspace);
+  if (!range.empty()) verify.range = parse_colour_range(range);
+  verify.autorotate = !no_autorotate;
   if (!save.empty()) {
     uint64_t n = 0;
     const std::string& text = save[0];

@@ -1,7 +1,8 @@
 #pragma once
 // `orvex-hap info` and `orvex-hap verify`: the readers of Hap movies on the command line.
 //   orvex-hap info FILE.mov [--json]
-//   orvex-hap verify FILE.mov [--reference SOURCE | --pattern] [--save-frame N OUT.png] [-y]
+//   orvex-hap verify FILE.mov [--reference SOURCE [encode's input options] | --pattern]
+//                    [--save-frame N OUT.png] [-y]
 // Both return the exit status; failures throw (std::runtime_error exit 1, UsageError exit 2).
 
 #include <cstdint>
@@ -25,7 +26,12 @@ struct VerifyOptions {
   std::string reference_format;                              // -f
   std::string reference_pix_fmt;                             // --pix-fmt, raw input
   uint32_t reference_width_px = 0, reference_height_px = 0;  // --size, raw input
-  std::optional<uint64_t> save_frame;                        // frame numbers count from 0
+  // As given to `encode`, so that the reference is read and converted as the movie's source was.
+  std::optional<double> start_s;
+  ColourMatrix matrix = ColourMatrix::Source;
+  ColourRange range = ColourRange::Source;
+  bool autorotate = true;
+  std::optional<uint64_t> save_frame;  // frame numbers count from 0
   std::string save_path;
   bool overwrite = false;
 };

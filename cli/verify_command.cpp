@@ -50,6 +50,10 @@ std::unique_ptr<FrameSource> open_reference(const VerifyOptions& o, const VideoF
   in.height_px = o.reference_height_px;
   // Frames placed at the movie's rate, as an encode at that rate would have taken them.
   in.rate = FrameRate{static_cast<uint32_t>(video.rate_num), static_cast<uint32_t>(video.rate_den)};
+  in.start_s = o.start_s;
+  in.matrix = o.matrix;
+  in.range = o.range;
+  in.autorotate = o.autorotate;
   in.audio = false;
   return std::make_unique<FfmpegSource>(in);
 }
