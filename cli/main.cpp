@@ -8,6 +8,7 @@
 #include "VIDEO/file_io.h"
 #include "cli/cli_options.h"
 #include "cli/encode_command.h"
+#include "cli/inspect_commands.h"
 #include "cli/interrupt.h"
 #include "cli/output_file.h"
 #include "cli/standard_streams.h"
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
   std::string output;
   try {
     open_closed_standard_streams();
+    if (argc > 1 && is_inspect_command(argv[1])) return run_inspect_command(argc, argv);
     ParsedCommandLine parsed = parse_cli_options(argc, argv);
     if (!parsed.options) return parsed.exit_status;
     output = parsed.options->output;
