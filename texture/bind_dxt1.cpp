@@ -4,6 +4,7 @@
 #include "texture/dxt1_avx.h"
 #include "texture/dxt1_avx2.h"
 #include "texture/dxt1_avx2_fma.h"
+#include "texture/dxt1_avx512.h"
 #include "texture/kernel_binding.h"
 
 namespace {
@@ -69,6 +70,13 @@ void bind_avx2_fma(DxtEncOps& ops, const KernelBinding& b) {
   ops.refine_endpoints = dxt1_refine_endpoints_avx2_fma;
 }
 
+void bind_avx512(DxtEncOps& ops, const KernelBinding& b) {
+  if (b.quality != DXT_QUALITY_FAST) {
+    for (size_t i = 0; i < kClusterKernelCount; ++i)
+      ops.cluster_search[i] = kClusterSearchAvx512[i];
+  }
+}
+
 }  // namespace
 
 void bind_dxt1_kernels(DxtEncOps& ops, const KernelBinding& b) {
@@ -76,4 +84,5 @@ void bind_dxt1_kernels(DxtEncOps& ops, const KernelBinding& b) {
   if (b.allows(CPU_LEVEL_AVX)) bind_avx(ops, b);
   if (b.allows(CPU_LEVEL_AVX2)) bind_avx2(ops, b);
   if (b.allows(CPU_LEVEL_AVX2_FMA)) bind_avx2_fma(ops, b);
+  if (b.allows(CPU_LEVEL_AVX512)) bind_avx512(ops, b);
 }
