@@ -19,6 +19,7 @@ void bind_generic(DxtEncOps& ops, const KernelBinding& b) {
       ops.encode_block = b.quality == DXT_QUALITY_FAST     ? dxt5_encode_block_fast
                          : b.quality == DXT_QUALITY_NORMAL ? dxt5_encode_block_normal
                                                            : dxt5_encode_block_slow;
+      ops.encode_row = dxt5_encode_row_kernel(b.quality, b.pixel_format);
       break;
     case DXTENC_RGTC1_LUMA:
       ops.encode_block = rgtc1_block_from_luma;

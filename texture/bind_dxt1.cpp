@@ -15,6 +15,7 @@ void bind_generic(DxtEncOps& ops, const KernelBinding& b) {
     ops.encode_block = b.quality == DXT_QUALITY_FAST     ? dxt1_encode_block_fast
                        : b.quality == DXT_QUALITY_NORMAL ? dxt1_encode_block_normal
                                                          : dxt1_encode_block_slow;
+    ops.encode_row = dxt1_encode_row_kernel(b.quality, b.pixel_format);
   }
   if (b.quality == DXT_QUALITY_FAST) {
     ops.fetch_rgb_fast = host16 ? dxt1_fetch_rgb_fast_argb16_host : dxt1_fetch_rgb_fast_argb8;
