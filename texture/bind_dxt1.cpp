@@ -72,6 +72,9 @@ void bind_avx2_fma(DxtEncOps& ops, const KernelBinding& b) {
 }
 
 void bind_avx512(DxtEncOps& ops, const KernelBinding& b) {
+  if (b.type == DXTENC_DXT1 && b.quality == DXT_QUALITY_FAST && b.pixel_format == ARGB_8) {
+    ops.encode_row = dxt1_encode_row_fast_argb8_avx512;
+  }
   if (b.quality != DXT_QUALITY_FAST) {
     for (size_t i = 0; i < kClusterKernelCount; ++i)
       ops.cluster_search[i] = kClusterSearchAvx512[i];

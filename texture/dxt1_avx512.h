@@ -6,3 +6,6 @@
 
 // Cluster-fit split search per point count (index count - 2).
 extern ClusterSearchFn* const kClusterSearchAvx512[kClusterKernelCount];
+
+// Fast DXT1 blocks of a row of the host's 8-bit ARGB, sixteen at a time (slot encode_row).
+EncodeRowFn dxt1_encode_row_fast_argb8_avx512;
