@@ -8,7 +8,10 @@
 #include <stdexcept>
 
 #ifdef _WIN32
+#include <io.h>
 #include <stdio.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace {
@@ -58,19 +61,39 @@ std::string utf16_to_utf8(const std::u16string& text) {
   return out;
 }
 
+namespace {
+
+[[noreturn]] void fail_to_open(const std::u16string& path, int err) {
+  std::ostringstream msg;
+  msg << "Can't open target file : " << utf16_to_utf8(path) << ". Error : " << err << ". "
+      << std::strerror(err);
+  fail(msg);
+}
+
+}  // namespace
+
 FileHandle open_target_file(const std::u16string& path) {
 #ifdef _WIN32
   FileHandle file(_wfopen(reinterpret_cast<const wchar_t*>(path.c_str()), L"wb"));
 #else
   FileHandle file(std::fopen(utf16_to_utf8(path).c_str(), "wb"));
 #endif
-  if (!file) {
-    const int err = errno;
-    std::ostringstream msg;
-    msg << "Can't open target file : " << utf16_to_utf8(path) << ". Error : " << err << ". "
-        << std::strerror(err);
-    fail(msg);
-  }
+  if (!file) fail_to_open(path, errno);
+  return file;
+}
+
+FileHandle open_existing_target_file(const std::u16string& path) {
+  // "r+b" opens without creating; the file is then emptied where it stands.
+#ifdef _WIN32
+  FileHandle file(_wfopen(reinterpret_cast<const wchar_t*>(path.c_str()), L"r+b"));
+  if (!file) fail_to_open(path, errno);
+  const int emptied = _chsize_s(_fileno(file.get()), 0);
+  if (emptied != 0) fail_to_open(path, emptied);
+#else
+  FileHandle file(std::fopen(utf16_to_utf8(path).c_str(), "r+b"));
+  if (!file) fail_to_open(path, errno);
+  if (ftruncate(fileno(file.get()), 0) != 0) fail_to_open(path, errno);
+#endif
   return file;
 }
 

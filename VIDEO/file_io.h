@@ -18,6 +18,10 @@ std::string utf16_to_utf8(const std::u16string& text);
 
 // Creates or truncates `path` for binary writing.
 FileHandle open_target_file(const std::u16string& path);
+// Opens the existing file `path` for binary writing from its start and empties it in place; never
+// creates, deletes or replaces it (a file made for the caller to write into). Fails like
+// open_target_file, with the system's reason, when the file is not there.
+FileHandle open_existing_target_file(const std::u16string& path);
 // Absolute 64-bit seek; offsets above INT64_MAX are refused without touching the stream.
 void seek_from_start(std::FILE* file, uint64_t offset);
 void seek_to_end(std::FILE* file);

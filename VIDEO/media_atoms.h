@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "VIDEO/atom_writer.h"
+#include "VIDEO/sample_descriptions.h"
 #include "job/frame_rate.h"
 
 // `mdhd`: time scale = rate numerator, duration = denominator x frame count.
@@ -65,7 +66,8 @@ class MINF_Video_Writer : public Fixed_Container<4> {
  public:
   MINF_Video_Writer(uint16_t width, uint16_t height, uint8_t depth, FourCC code,
                     uint32_t frame_count, FrameRate rate, std::vector<uint64_t> offsets,
-                    std::vector<uint32_t> sizes, uint16_t display_width);
+                    std::vector<uint32_t> sizes, uint16_t display_width,
+                    PixelSpacing exact_spacing = {});
 };
 
 // Children: smhd, hdlr (data), dinf, stbl.
@@ -89,7 +91,7 @@ class MDIA_Video_Writer : public Fixed_Container<3> {
   MDIA_Video_Writer(uint32_t creation_time, uint16_t width, uint16_t height, uint8_t depth,
                     FourCC code, uint32_t frame_count, FrameRate rate,
                     std::vector<uint64_t> offsets, std::vector<uint32_t> sizes,
-                    uint16_t display_width);
+                    uint16_t display_width, PixelSpacing exact_spacing = {});
 };
 
 class MDIA_Audio_Writer : public Fixed_Container<3> {

@@ -33,7 +33,7 @@ ByteVector file_header() {
 Mov_Writer::Mov_Writer(const std::u16string& path, uint16_t width, uint16_t height, uint8_t depth,
                        FrameRate rate, FourCC code, uint32_t creation_time,
                        float pixel_aspect_ratio, uint8_t tc_switch, uint32_t tc_start,
-                       uint8_t drop_frame)
+                       uint8_t drop_frame, bool existing_file, PixelSpacing pixel_spacing)
     : path_(path),
       width_(width),
       height_(height),
@@ -41,13 +41,14 @@ Mov_Writer::Mov_Writer(const std::u16string& path, uint16_t width, uint16_t heig
       rate_(rate),
       code_(code),
       creation_time_(creation_time),
-      pixel_aspect_ratio_(pixel_aspect_ratio) {
+      pixel_aspect_ratio_(pixel_aspect_ratio),
+      pixel_spacing_(pixel_spacing) {
   if (tc_switch == 1) {
     tc_switch_ = 1;
     tc_start_ = tc_start;
     drop_frame_ = drop_frame;
   }
-  file_ = open_target_file(path_);
+  file_ = existing_file ? open_existing_target_file(path_) : open_target_file(path_);
   const ByteVector header = file_header();
   write_bytes(file_.get(), header.data(), header.size());
   write_position_ = media_data_start;
@@ -137,6 +138,7 @@ void Mov_Writer::finalize() {
   movie.sample_offsets = video_offsets_;
   movie.sample_sizes = video_sizes_;
   movie.pixel_aspect_ratio = pixel_aspect_ratio_;
+  movie.pixel_spacing = pixel_spacing_;
   movie.timecode_switch = tc_switch_;
   movie.drop_frame = drop_frame_;
   movie.timecode_sample_offset = tc_sample_offset_;

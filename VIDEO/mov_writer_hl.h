@@ -16,6 +16,7 @@
 #include "VIDEO/atom_writer.h"
 #include "VIDEO/audio_interleaver.h"
 #include "VIDEO/file_io.h"
+#include "VIDEO/sample_descriptions.h"
 #include "job/frame_rate.h"
 
 class Mov_Writer : private MediaData {
@@ -23,10 +24,12 @@ class Mov_Writer : private MediaData {
   // Creates the file and writes `ftyp` and the `mdat` header. `depth` (24 or 32) matters only
   // for Hap R. `rate` is stored as given. Timecode is on only when tc_switch is 1; then
   // tc_start is the first frame number and drop_frame the drop-frame request.
-  // Throws the file errors ("Can't open target file : ...").
+  // existing_file: `path` names a file made for this movie, written into in place and never
+  // created (open_existing_target_file). Throws the file errors ("Can't open target file : ...").
   Mov_Writer(const std::u16string& path, uint16_t width, uint16_t height, uint8_t depth,
              FrameRate rate, FourCC code, uint32_t creation_time, float pixel_aspect_ratio,
-             uint8_t tc_switch, uint32_t tc_start, uint8_t drop_frame);
+             uint8_t tc_switch, uint32_t tc_start, uint8_t drop_frame, bool existing_file = false,
+             PixelSpacing pixel_spacing = {});
   ~Mov_Writer() = default;
   Mov_Writer(const Mov_Writer&) = delete;
   Mov_Writer& operator=(const Mov_Writer&) = delete;
@@ -72,6 +75,7 @@ class Mov_Writer : private MediaData {
   FourCC code_;
   uint32_t creation_time_;
   float pixel_aspect_ratio_;
+  PixelSpacing pixel_spacing_;
   std::vector<uint64_t> video_offsets_;
   std::vector<uint32_t> video_sizes_;
   uint32_t video_sample_count_ = 0;

@@ -27,13 +27,13 @@ void append_aperture(ByteVector& content, uint16_t width, uint16_t height) {
   append_be32(content, uint32_t{height} << 16);
 }
 
+}  // namespace
+
 bool timecode_rate_supported(FrameRate r) {
   if (r.denominator == 1) return r.numerator < 256;
   return r.denominator == 1001 &&
          (r.numerator == 24000 || r.numerator == 30000 || r.numerator == 60000);
 }
-
-}  // namespace
 
 MVHD_Writer::MVHD_Writer(uint32_t creation_time, uint32_t frame_count, FrameRate rate,
                          uint32_t next_track_id)
@@ -141,7 +141,7 @@ TRAK_Video_Writer::TRAK_Video_Writer(uint32_t creation_time, uint16_t width, uin
                                      uint8_t depth, FourCC code, uint32_t frame_count,
                                      FrameRate rate, std::vector<uint64_t> offsets,
                                      std::vector<uint32_t> sizes, float pixel_aspect_ratio,
-                                     int32_t tc_track_id)
+                                     int32_t tc_track_id, PixelSpacing exact_spacing)
     : Fixed_Container(fourcc("trak")) {
   const uint16_t display_width = display_width_for(width, pixel_aspect_ratio);
   children_[0] =
@@ -150,9 +150,9 @@ TRAK_Video_Writer::TRAK_Video_Writer(uint32_t creation_time, uint16_t width, uin
   children_[2] = std::make_unique<LOAD_Writer>();
   children_[3] = std::make_unique<EDTS_Writer>(frame_count, rate);
   if (tc_track_id > 1) children_[4] = std::make_unique<TREF_Writer>(tc_track_id);
-  children_[5] = std::make_unique<MDIA_Video_Writer>(creation_time, width, height, depth, code,
-                                                     frame_count, rate, std::move(offsets),
-                                                     std::move(sizes), display_width);
+  children_[5] = std::make_unique<MDIA_Video_Writer>(
+      creation_time, width, height, depth, code, frame_count, rate, std::move(offsets),
+      std::move(sizes), display_width, exact_spacing);
 }
 
 TRAK_Audio_Writer::TRAK_Audio_Writer(uint32_t track_id, uint32_t creation_time,
@@ -201,7 +201,8 @@ Moov_Video_Writer::Moov_Video_Writer(MoovVideoSettings s)
   mvhd_ = std::make_unique<MVHD_Writer>(s.creation_time, s.frame_count, rate, next_track_id_);
   video_trak_ = std::make_unique<TRAK_Video_Writer>(
       s.creation_time, s.width, s.height, s.depth, s.code, s.frame_count, rate,
-      std::move(s.sample_offsets), std::move(s.sample_sizes), s.pixel_aspect_ratio, tc_track_id_);
+      std::move(s.sample_offsets), std::move(s.sample_sizes), s.pixel_aspect_ratio, tc_track_id_,
+      s.pixel_spacing);
 }
 
 void Moov_Video_Writer::add_audio_track(uint16_t bits_per_sample, uint32_t sample_rate,

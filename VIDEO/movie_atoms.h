@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "VIDEO/atom_writer.h"
+#include "VIDEO/sample_descriptions.h"
 #include "job/frame_rate.h"
 
 // `mvhd`; writes next_track_id + 1 as the next free ID.
@@ -83,13 +84,17 @@ class LOAD_Writer : public Atom_Writer {
 // not a number, or too wide for 16 bits) prints a warning and keeps the width.
 uint16_t display_width_for(uint16_t width, float pixel_aspect_ratio);
 
+// Rates a timecode track can count: N/1 below 256, and 24000, 30000 or 60000 over 1001. At
+// other rates the movie is written without its timecode track.
+bool timecode_rate_supported(FrameRate rate);
+
 // Children: tkhd, tapt, load, edts, tref (only with a timecode track), mdia.
 class TRAK_Video_Writer : public Fixed_Container<6> {
  public:
   TRAK_Video_Writer(uint32_t creation_time, uint16_t width, uint16_t height, uint8_t depth,
                     FourCC code, uint32_t frame_count, FrameRate rate,
                     std::vector<uint64_t> offsets, std::vector<uint32_t> sizes,
-                    float pixel_aspect_ratio, int32_t tc_track_id);
+                    float pixel_aspect_ratio, int32_t tc_track_id, PixelSpacing exact_spacing = {});
 };
 
 // Children: tkhd, edts, tref (only with a timecode track), mdia.
@@ -121,6 +126,7 @@ struct MoovVideoSettings {
   std::vector<uint64_t> sample_offsets;  // file offset of each video sample
   std::vector<uint32_t> sample_sizes;
   float pixel_aspect_ratio = 1.0f;  // horizontal over vertical pixel size
+  PixelSpacing pixel_spacing{};     // the same as an exact ratio for `pasp`; zero: none
   uint8_t timecode_switch = 0;      // 1: a timecode track, when the rate allows one
   uint8_t drop_frame = 0;
   uint64_t timecode_sample_offset = 0;  // file offset of the 4-byte timecode sample

@@ -21,6 +21,14 @@ class PASP_Writer : public Atom_Writer {
   PASP_Writer(uint32_t h_spacing, uint32_t v_spacing);
 };
 
+// An exact pixel aspect ratio for `pasp` (h_spacing : v_spacing). Zero (the default): none
+// given; the video track then writes (display width, encoded width), the ratio as rounded
+// into the display width.
+struct PixelSpacing {
+  uint32_t h_spacing = 0;
+  uint32_t v_spacing = 0;
+};
+
 // Hap video description: 78 fixed bytes, the extension atoms in list order, 4 zero bytes.
 // Throws "Sample description, codec unsupported" unless `code` is Hap1/5/7/A/M/Y.
 class SampleDescription_Video : public Atom_Writer {

@@ -118,7 +118,7 @@ SDTP_Writer::SDTP_Writer(uint32_t frame_count) : Atom_Writer(fourcc("sdtp")) {
 STBL_Video_Writer::STBL_Video_Writer(uint16_t width, uint16_t height, uint8_t depth, FourCC code,
                                      uint32_t frame_count, FrameRate rate,
                                      std::vector<uint64_t> offsets, std::vector<uint32_t> sizes,
-                                     uint16_t display_width)
+                                     uint16_t display_width, PixelSpacing exact_spacing)
     : Fixed_Container(fourcc("stbl")) {
   if (frame_count == 0) {
     print_line_and_throw("STBL : Duration 0 invalid", "STBL : Duration 0 for the file");
@@ -130,7 +130,11 @@ STBL_Video_Writer::STBL_Video_Writer(uint16_t width, uint16_t height, uint8_t de
   }
   std::vector<Atom_Writer> extensions;
   extensions.push_back(GAMA_Writer(2, 0x3333));  // gamma 2.2
-  extensions.push_back(PASP_Writer(display_width, width));
+  if (exact_spacing.h_spacing != 0 && exact_spacing.v_spacing != 0) {
+    extensions.push_back(PASP_Writer(exact_spacing.h_spacing, exact_spacing.v_spacing));
+  } else {
+    extensions.push_back(PASP_Writer(display_width, width));
+  }
   children_[0] = std::make_unique<STSD_Writer>(
       SampleDescription_Video(width, height, depth, code, std::move(extensions)));
   children_[1] = std::make_unique<STTS_Writer>(frame_count, rate, 0);

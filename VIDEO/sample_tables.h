@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "VIDEO/atom_writer.h"
+#include "VIDEO/sample_descriptions.h"
 #include "job/frame_rate.h"
 
 // `stsd` with one entry: the given sample description, serialised into the content.
@@ -69,7 +70,8 @@ class STBL_Video_Writer : public Fixed_Container<6> {
  public:
   STBL_Video_Writer(uint16_t width, uint16_t height, uint8_t depth, FourCC code,
                     uint32_t frame_count, FrameRate rate, std::vector<uint64_t> offsets,
-                    std::vector<uint32_t> sizes, uint16_t display_width);
+                    std::vector<uint32_t> sizes, uint16_t display_width,
+                    PixelSpacing exact_spacing = {});
 };
 
 // Children: stsd, stts, stsc, stsz, stco/co64.

@@ -2,6 +2,7 @@
 #include "cli/cli_options.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <iostream>
@@ -38,6 +39,17 @@ std::string quality_names(const char* separator) {
   for (const DxtQuality& q : kDxtQualities)
     text += (text.empty() ? "" : separator) + std::string(q.name);
   return text;
+}
+
+// One of `names` (index), or usage error listing them.
+template <size_t N>
+size_t pick(const std::string& value, const char* const (&names)[N], const char* what) {
+  for (size_t i = 0; i < N; ++i) {
+    if (value == names[i]) return i;
+  }
+  std::string list;
+  for (const char* n : names) list += std::string(list.empty() ? "" : ", ") + n;
+  usage(std::string(what) + ": unknown value '" + value + "' (" + list + ")");
 }
 
 }  // namespace
@@ -91,6 +103,38 @@ Timecode parse_timecode(const std::string& text) {
   return tc;
 }
 
+double parse_time(const std::string& text, const char* what) {
+  // [[HH:]MM:]SS[.fraction]; every field a plain decimal number.
+  double total = 0;
+  std::string_view rest(text);
+  int fields = 0;
+  bool ok = !text.empty();
+  while (ok && !rest.empty()) {
+    const size_t colon = rest.find(':');
+    const std::string_view field = rest.substr(0, colon);
+    const bool last = colon == std::string_view::npos;
+    double v = 0;
+    const char* end = field.data() + field.size();
+    auto [ptr, ec] = std::from_chars(field.data(), end, v, std::chars_format::fixed);
+    ok = !field.empty() && ec == std::errc() && ptr == end && v >= 0 && ++fields <= 3 &&
+         (last || v == std::floor(v));
+    total = total * 60 + v;
+    rest = last ? std::string_view() : rest.substr(colon + 1);
+    if (!last && rest.empty()) ok = false;
+  }
+  if (!ok || !std::isfinite(total) || total > 1e7) {
+    usage(std::string(what) + ": expected seconds or [HH:]MM:SS[.fraction], got '" + text + "'");
+  }
+  return total;
+}
+
+std::optional<uint8_t> codec_by_name(std::string name) {
+  std::replace(name.begin(), name.end(), '_', '-');  // ffmpeg writes hap_alpha, hap_q
+  const HapVariant* variant = hap_variant_named(name);
+  if (!variant) return std::nullopt;
+  return variant->job_codec;
+}
+
 const char* codec_display_name(uint8_t job_codec) {
   const HapVariant* variant = hap_variant_for_job_codec(job_codec);
   return variant ? variant->compressor_name : "?";
@@ -116,7 +160,8 @@ ParsedCommandLine parse_cli_options(int argc, char** argv) {
                                         "Encode INPUT (a file, or - for standard input) "
                                         "or the built-in pattern into OUT.mov");
 
-  std::string pattern_size, raw_size, rate, codec = "hap", quality = "normal", par, timecode;
+  std::string pattern_size, raw_size, rate, codec = "hap", quality = "normal", par, timecode, start,
+                                            duration, colorspace, range, audio_format;
   encode->add_option("INPUT", o.input, "Input file or stream; - reads standard input");
   CLI::Option* pattern_opt =
       encode
@@ -127,11 +172,25 @@ ParsedCommandLine parse_cli_options(int argc, char** argv) {
   encode->add_option("-f", o.input_format, "Input format, e.g. rawvideo");
   encode->add_option("--pix-fmt", o.pix_fmt, "Pixel format of raw input, e.g. rgb24");
   encode->add_option("--size", raw_size, "Frame size of raw input, WxH");
-  encode->add_option("--rate", rate, "Frame rate N[/D] of raw and pattern input (default 25)");
+  encode->add_option("--rate", rate,
+                     "Frame rate N[/D]: of raw and pattern input (default 25); for other input "
+                     "the output rate (default the source's), frames repeated or dropped");
   CLI::Option* frames_opt = encode->add_option("--frames", o.max_frames, "Stop after N frames");
-  CLI::Option* duration_opt =
-      encode->add_option("--duration", o.duration_s, "Pattern length in seconds (default 5)");
+  encode->add_option("--start", start, "Start at this time of the input: seconds or HH:MM:SS.ss");
+  encode->add_option("--duration", duration,
+                     "Stop after this much time: seconds or HH:MM:SS.ss (pattern: default 5)");
   encode->add_flag("--no-audio", o.no_audio, "Leave the audio out");
+  CLI::Option* track_opt = encode->add_option(
+      "--audio-track", o.audio_track, "Keep only audio track N (0 is the first; default: all)");
+  encode->add_option("--audio-format", audio_format,
+                     "s16|s24|f32: PCM of every audio track (default: after the source)");
+  encode->add_option("--colorspace", colorspace,
+                     "bt601|bt709|bt2020: the source's YUV matrix (default: its tags; untagged: "
+                     "bt709 from 720 lines up, bt601 below)");
+  encode->add_option("--range", range, "tv|pc: the source's YUV range (default: its tags; tv)");
+  bool no_autorotate = false;
+  encode->add_flag("--no-autorotate", no_autorotate,
+                   "Keep the frames as stored; ignore the source's rotation");
   encode->add_option("-c,--codec", codec, codec_names("|") + " (default hap)");
   encode->add_option("-q,--quality", quality, quality_names("|") + " (default normal)");
   CLI::Option* chunks_opt =
@@ -140,12 +199,32 @@ ParsedCommandLine parse_cli_options(int argc, char** argv) {
   encode->add_flag("--no-snappy", no_snappy, "Store textures without Snappy");
   encode->add_flag("--one-frame-at-a-time", o.one_frame_at_a_time,
                    "Encode one frame at a time over all cores (default: several frames at once)");
-  encode->add_option("--par", par, "Pixel aspect ratio N:D");
-  encode->add_option("--timecode", timecode, "Timecode track starting at HH:MM:SS:FF");
+  encode->add_option("--par", par, "Pixel aspect ratio N:D (default: the source's)");
+  encode->add_option("--timecode", timecode,
+                     "Timecode track starting at HH:MM:SS:FF (default: the source's)");
   encode->add_flag("--drop-frame", o.drop_frame, "Drop-frame timecode");
   encode->add_flag("-y,--overwrite", o.overwrite, "Overwrite an existing output");
   encode->add_flag("--quiet", o.quiet, "No progress and no summary");
+  encode->add_option("--progress", o.progress_path,
+                     "Write progress as key=value blocks to FILE (- for standard output)");
 
+  // A missing command would otherwise read as unexpected arguments.
+  bool has_command = false;
+  for (int i = 1; i < argc; ++i) {
+    for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; })) {
+      if (sub->get_name() == argv[i]) has_command = true;
+    }
+  }
+  if (!has_command && argc > 1) {
+    const std::string first = argv[1];
+    if (first.empty() || first[0] != '-') {
+      usage("'" + first + "' is not a command; to encode it: orvex-hap encode " + first +
+            " -o OUT.mov (see orvex-hap --help)");
+    }
+    if (first != "-h" && first != "--help" && first != "--version") {
+      usage("a command is required: orvex-hap encode INPUT -o OUT.mov (see orvex-hap --help)");
+    }
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -157,7 +236,7 @@ ParsedCommandLine parse_cli_options(int argc, char** argv) {
     usage(what.empty() ? "invalid command line" : what);
   }
   if (!encode->parsed()) {
-    usage("a command is required: orvex-hap encode INPUT -o OUT.mov (see --help)");
+    usage("a command is required: orvex-hap encode INPUT -o OUT.mov (see orvex-hap --help)");
   }
 
   o.pattern = pattern_opt->count() > 0;
@@ -167,16 +246,41 @@ ParsedCommandLine parse_cli_options(int argc, char** argv) {
   if (o.pattern == !o.input.empty()) {
     usage(o.pattern ? "give either INPUT or --pattern, not both" : "no INPUT given (or --pattern)");
   }
+  if (o.output == "-") {
+    usage(
+        "-o -: a movie cannot go to standard output (its index is written last, which needs "
+        "a seekable file); give a file name");
+  }
   if (!raw_size.empty()) parse_size(raw_size, "--size", o.raw_width_px, o.raw_height_px);
   if (!rate.empty()) o.rate = parse_rate(rate);
   if (frames_opt->count() > 0 && o.max_frames == 0) usage("--frames: must be at least 1");
-  if (duration_opt->count() > 0 && !(o.duration_s > 0 && o.duration_s < 1e6)) {
-    usage("--duration: must be above 0 seconds");
+  if (!start.empty()) {
+    if (o.pattern) usage("--start applies to input files, not to --pattern");
+    o.start_s = parse_time(start, "--start");
   }
-  const HapVariant* variant = hap_variant_named(codec);
-  if (!variant) usage("--codec: unknown codec '" + codec + "'");
-  o.codec = variant->job_codec;
-  o.codec_name = variant->cli_name;
+  if (!duration.empty()) {
+    o.duration_s = parse_time(duration, "--duration");
+    if (!(*o.duration_s > 0)) usage("--duration: must be above 0 seconds");
+  }
+  if (track_opt->count() > 0 && o.no_audio) usage("--audio-track and --no-audio contradict");
+  if (track_opt->count() > 0 && o.pattern) usage("--audio-track applies to input files");
+  if (!audio_format.empty()) {
+    static constexpr const char* kFormats[] = {"s16", "s24", "f32"};
+    o.audio_format = static_cast<PcmLayout>(pick(audio_format, kFormats, "--audio-format"));
+  }
+  if (!colorspace.empty()) {
+    static constexpr const char* kMatrices[] = {"bt601", "bt709", "bt2020"};
+    o.matrix = static_cast<ColourMatrix>(1 + pick(colorspace, kMatrices, "--colorspace"));
+  }
+  if (!range.empty()) {
+    static constexpr const char* kRanges[] = {"tv", "pc"};
+    o.range = static_cast<ColourRange>(1 + pick(range, kRanges, "--range"));
+  }
+  o.autorotate = !no_autorotate;
+  const std::optional<uint8_t> job_codec = codec_by_name(codec);
+  if (!job_codec) usage("--codec: unknown codec '" + codec + "' (" + codec_names(", ") + ")");
+  o.codec = *job_codec;
+  o.codec_name = hap_variant_for_job_codec(o.codec)->cli_name;
   o.quality = 0;
   for (const DxtQuality& q : kDxtQualities) {
     if (quality == q.name) o.quality = q.value;

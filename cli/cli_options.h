@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "cli/frame_source.h"
 #include "job/frame_rate.h"
 
 namespace orvex_cli {
@@ -19,6 +20,10 @@ struct UsageError : std::runtime_error {
 
 // Largest frame side the encoder accepts (the movie and texture paths are 16-bit sized).
 constexpr uint32_t kMaxFrameSide_px = 30000;
+
+// Colour overrides of --colorspace and --range; Source keeps what the source's tags say.
+enum class ColourMatrix { Source, Bt601, Bt709, Bt2020 };
+enum class ColourRange { Source, Tv, Pc };
 
 struct Timecode {
   uint32_t hours = 0, minutes = 0, seconds = 0, frames = 0;
@@ -34,10 +39,18 @@ struct CliOptions {
   std::string pix_fmt;        // --pix-fmt, raw input
   uint32_t raw_width_px = 0;  // --size, raw input; 0 = not given
   uint32_t raw_height_px = 0;
-  std::optional<FrameRate> rate;  // --rate; raw and pattern input, default 25
-  uint64_t max_frames = 0;        // --frames; 0 = all
-  double duration_s = 5.0;        // --duration, pattern
+  // --rate: the frames' rate of raw and pattern input (default 25); the output rate of other
+  // input (default the source's).
+  std::optional<FrameRate> rate;
+  uint64_t max_frames = 0;           // --frames; 0 = all
+  std::optional<double> start_s;     // --start, file input
+  std::optional<double> duration_s;  // --duration; the pattern's length (default 5 s)
   bool no_audio = false;
+  std::optional<uint32_t> audio_track;         // --audio-track N (0-based)
+  std::optional<PcmLayout> audio_format;       // --audio-format
+  ColourMatrix matrix = ColourMatrix::Source;  // --colorspace
+  ColourRange range = ColourRange::Source;     // --range
+  bool autorotate = true;                      // --no-autorotate clears it
 
   // Output.
   std::string output;
@@ -47,11 +60,12 @@ struct CliOptions {
   uint16_t chunks = 8;  // 1..64
   bool snappy = true;
   bool one_frame_at_a_time = false;
-  uint32_t par_num = 1, par_den = 1;
+  uint32_t par_num = 0, par_den = 0;  // --par; 0: the source's
   std::optional<Timecode> timecode;
   bool drop_frame = false;
   bool overwrite = false;
   bool quiet = false;
+  std::string progress_path;  // --progress FILE, "-" for standard output; empty: none
 };
 
 // Result of parsing: either options to run, or an exit status (help and version printed).
@@ -67,6 +81,10 @@ ParsedCommandLine parse_cli_options(int argc, char** argv);
 void parse_size(const std::string& text, const char* what, uint32_t& width_px, uint32_t& height_px);
 FrameRate parse_rate(const std::string& text);
 Timecode parse_timecode(const std::string& text);
+// Seconds ("12.5") or [HH:]MM:SS[.fraction]; at least 0.
+double parse_time(const std::string& text, const char* what);
+// A codec name (ffmpeg's spellings with '_' too) to its JobCodec number; nullopt if unknown.
+std::optional<uint8_t> codec_by_name(std::string name);
 
 // Human name of a codec / quality for the summary line ("Hap Alpha", "normal").
 const char* codec_display_name(uint8_t job_codec);

@@ -3,12 +3,16 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <numeric>
 #include <sstream>
 #include <stdexcept>
 
+#include "VIDEO/movie_atoms.h"
 #include "cli/ffmpeg_source.h"
 #include "cli/host_path.h"
 #include "cli/interrupt.h"
@@ -48,13 +52,24 @@ uint64_t file_size(const std::string& path) {
   return stat(path.c_str(), &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
 }
 
+void warn(const std::string& message) {
+  std::fprintf(stderr, "orvex-hap: warning: %s\n", message.c_str());
+}
+
+std::string rate_text(FrameRate r) {
+  std::ostringstream t;
+  t << r.numerator;
+  if (r.denominator != 1) t << '/' << r.denominator;
+  return t.str();
+}
+
 std::unique_ptr<FrameSource> open_source(const CliOptions& o) {
   if (o.pattern) {
     const FrameRate rate = o.rate.value_or(FrameRate{25, 1});
     uint64_t frames = o.max_frames;
     if (frames == 0) {
-      frames =
-          static_cast<uint64_t>(std::llround(o.duration_s * rate.numerator / rate.denominator));
+      frames = static_cast<uint64_t>(
+          std::llround(o.duration_s.value_or(5.0) * rate.numerator / rate.denominator));
       if (frames == 0) frames = 1;
     }
     return std::make_unique<PatternSource>(o.pattern_width_px, o.pattern_height_px, rate, frames,
@@ -67,18 +82,111 @@ std::unique_ptr<FrameSource> open_source(const CliOptions& o) {
   in.width_px = o.raw_width_px;
   in.height_px = o.raw_height_px;
   in.rate = o.rate;
+  in.start_s = o.start_s;
+  in.duration_s = o.duration_s;
+  in.max_frames = o.max_frames;
   in.audio = !o.no_audio;
+  in.audio_track = o.audio_track;
+  in.audio_format = o.audio_format;
+  in.matrix = o.matrix;
+  in.range = o.range;
+  in.autorotate = o.autorotate;
   return std::make_unique<FfmpegSource>(in);
 }
+
+// The timecode track's first frame number: --timecode, else the source's timecode (moved on
+// by --start), else none.
+struct TimecodeChoice {
+  bool on = false;
+  uint32_t start_frame = 0;
+  bool drop_frame = false;
+};
+
+TimecodeChoice choose_timecode(const CliOptions& o, const SourceInfo& info) {
+  TimecodeChoice tc;
+  if (o.timecode) {
+    tc.start_frame = timecode_start_frame(*o.timecode, info.rate, o.drop_frame);
+    tc.drop_frame = o.drop_frame;
+    tc.on = true;
+  } else if (!info.timecode.empty()) {
+    // Drop-frame timecodes separate the frames with ';' (or '.').
+    const size_t sep = info.timecode.find_last_of(":;.");
+    tc.drop_frame = sep != std::string::npos && info.timecode[sep] != ':';
+    try {
+      tc.start_frame =
+          timecode_start_frame(parse_timecode(info.timecode), info.rate, tc.drop_frame);
+    } catch (const UsageError&) {
+      warn("the source's timecode " + info.timecode + " does not fit a " + rate_text(info.rate) +
+           " fps movie; it is left out");
+      return tc;
+    }
+    if (o.start_s) {
+      const double fps = double(info.rate.numerator) / info.rate.denominator;
+      tc.start_frame += static_cast<uint32_t>(std::llround(*o.start_s * fps));
+    }
+    tc.on = true;
+  }
+  if (tc.on && !timecode_rate_supported(info.rate)) {
+    warn("a timecode track cannot count frames at " + rate_text(info.rate) +
+         " fps; the movie has none");
+    tc.on = false;
+  }
+  return tc;
+}
+
+// --progress FILE, or standard output for "-".
+struct ProgressFile {
+  std::FILE* file = nullptr;
+  bool owned = false;
+  explicit ProgressFile(const std::string& path) {
+    if (path.empty()) return;
+    if (path == "-") {
+      file = stdout;
+      return;
+    }
+    file = std::fopen(path.c_str(), "w");
+    if (!file) {
+      throw std::runtime_error("cannot write the progress to '" + path +
+                               "': " + std::strerror(errno));
+    }
+    owned = true;
+  }
+  ~ProgressFile() {
+    if (owned) std::fclose(file);
+  }
+  ProgressFile(const ProgressFile&) = delete;
+  ProgressFile& operator=(const ProgressFile&) = delete;
+};
 
 }  // namespace
 
 int run_encode(const CliOptions& o) {
+  const std::string ext = ".mov";
+  if (o.output.size() < ext.size() ||
+      strcasecmp(o.output.c_str() + o.output.size() - ext.size(), ext.c_str()) != 0) {
+    warn("'" + o.output +
+         "' does not end in .mov; it is written as a QuickTime movie all the same");
+  }
   check_output_writable(o.output, o.overwrite);
+  ProgressFile progress_file(o.progress_path);
   std::unique_ptr<FrameSource> source = open_source(o);
   const SourceInfo& info = source->info();
-  const uint32_t timecode_start =
-      o.timecode ? timecode_start_frame(*o.timecode, info.rate, o.drop_frame) : 0;
+  const TimecodeChoice tc = choose_timecode(o, info);
+  // The pixel aspect ratio: --par, else the source's; written exactly into `pasp`.
+  PixelSpacing pixel_spacing;
+  if (o.par_num != 0) {
+    pixel_spacing = {o.par_num, o.par_den};
+  } else if (info.par_num != 0) {
+    pixel_spacing = {info.par_num, info.par_den};
+  }
+  if (pixel_spacing.h_spacing != 0) {
+    const uint32_t g = std::gcd(pixel_spacing.h_spacing, pixel_spacing.v_spacing);
+    pixel_spacing = {pixel_spacing.h_spacing / g, pixel_spacing.v_spacing / g};
+  }
+  const float pixel_aspect = pixel_spacing.h_spacing == 0
+                                 ? 1.0f
+                                 : static_cast<float>(pixel_spacing.h_spacing) /
+                                       static_cast<float>(pixel_spacing.v_spacing);
 
   const HostPixelPath path = host_pixel_path(info);
   const uint32_t host_depth = path.host_depth;
@@ -97,24 +205,28 @@ int run_encode(const CliOptions& o) {
   settings.depth = path.description_depth;
   settings.frame_rate = info.rate;
   settings.chunk_count = chunk_count;
-  settings.timecode_switch = o.timecode.has_value();
-  settings.timecode_start = timecode_start;
-  settings.drop_frame = o.drop_frame;
-  settings.pixel_aspect_ratio = static_cast<float>(o.par_num) / static_cast<float>(o.par_den);
+  settings.timecode_switch = tc.on;
+  settings.timecode_start = tc.start_frame;
+  settings.drop_frame = tc.drop_frame;
+  settings.pixel_aspect_ratio = pixel_aspect;
+  if (pixel_aspect != 1.0f) settings.pixel_spacing = pixel_spacing;
   settings.codec = o.codec;
   settings.encoding_mode = o.one_frame_at_a_time ? kOneFrameAtATime : kSeveralFramesAtATime;
   settings.quality = o.quality;
   settings.cpu_mask = kCpuMask;
   RenderJob job(settings);
-  const uint32_t pcm_frame_bytes =
-      info.audio_channels * (info.audio_layout == PcmLayout::S16   ? 2
-                             : info.audio_layout == PcmLayout::S24 ? 3
-                                                                   : 4);
-  if (info.audio_channels != 0) {
-    job.set_audio_tracks(1, static_cast<int32_t>(info.audio_rate_hz),
-                         static_cast<uint16_t>(pcm_bits(info.audio_layout)),
-                         static_cast<int32_t>(info.audio_channels),
-                         info.audio_layout == PcmLayout::F32 ? 1 : 0, 0);
+  const uint32_t tracks = static_cast<uint32_t>(info.audio.size());
+  if (tracks != 0) {
+    std::vector<AudioTrackFormat> formats;
+    for (const AudioTrackInfo& t : info.audio) {
+      AudioTrackFormat f;
+      f.sample_rate_hz = static_cast<int32_t>(t.rate_hz);
+      f.bits_per_sample = static_cast<uint16_t>(pcm_bits(t.layout));
+      f.channels = static_cast<int32_t>(t.channels);
+      f.float_flag = t.layout == PcmLayout::F32 ? 1 : 0;
+      formats.push_back(f);
+    }
+    job.set_audio_tracks(formats);
   }
   job.open_encoders(ARGB_8, host_depth, PAD_REPLICATE, 0);
   job.open_extra_encoders(ARGB_16_HOST, host_depth, PAD_REPLICATE, 0, 1);
@@ -122,24 +234,31 @@ int run_encode(const CliOptions& o) {
 
   uint64_t total = info.frame_count;
   if (o.max_frames != 0 && (total == 0 || o.max_frames < total)) total = o.max_frames;
-  Progress progress(!o.quiet, total);
+  Progress progress(!o.quiet, total, info.rate, progress_file.file);
   std::vector<uint8_t> pcm;
   auto pass_audio = [&] {
-    if (info.audio_channels == 0) return;
-    source->take_audio(pcm);
-    if (!pcm.empty())
-      job.add_sound(pcm.data(), static_cast<int64_t>(pcm.size() / pcm_frame_bytes), 0);
+    for (uint32_t t = 0; t < tracks; ++t) {
+      source->take_audio(t, pcm);
+      if (!pcm.empty()) {
+        job.add_sound(pcm.data(), static_cast<int64_t>(pcm.size() / info.audio[t].frame_bytes()),
+                      t);
+      }
+    }
+  };
+  uint64_t frames = 0;
+  auto state = [&] {
+    const SourceReport r = source->report();
+    return ProgressState{frames, file_size(output.temp_path()), r.duplicated, r.dropped};
   };
 
-  uint64_t frames = 0;
   HostFrame frame;
   try {
-    while ((o.max_frames == 0 || frames < o.max_frames) && !interrupt_requested() &&
-           source->read_frame(frame)) {
+    // The sources stop at --frames and --duration themselves (and then finish their audio).
+    while (!interrupt_requested() && source->read_frame(frame)) {
       job.add_frame(frame.pixels, frame.row_bytes, path.texture_slot);
       pass_audio();
       ++frames;
-      progress.update(frames, file_size(output.temp_path()));
+      progress.update(state());
     }
     if (frames == 0) {
       throw std::runtime_error(interrupt_requested()
@@ -153,22 +272,31 @@ int run_encode(const CliOptions& o) {
     progress.clear();
     throw;
   }
-  progress.clear();
   output.commit();
+  progress.finish(state());
 
+  const SourceReport report = source->report();
+  for (const std::string& w : report.warnings) warn(w);
+  if (report.duplicated != 0 || report.dropped != 0) {
+    warn("to keep the source's timing at " + rate_text(info.rate) +
+         " fps: " + count_text(report.duplicated, "frame", "frames") + " duplicated, " +
+         std::to_string(report.dropped) + " dropped");
+  }
   const double seconds = progress.elapsed_s();
   if (!o.quiet) {
     std::ostringstream chunks;
     if (o.snappy) {
-      chunks << o.chunks << (o.chunks == 1 ? " chunk" : " chunks");
+      chunks << count_text(o.chunks, "chunk", "chunks");
     } else {
       chunks << "no Snappy";
     }
-    std::fprintf(
-        stderr, "orvex-hap: wrote %s: %llu frames %ux%u %s (%s, %s) in %.1f s (%.1f fps), %s\n",
-        o.output.c_str(), static_cast<unsigned long long>(frames), info.width_px, info.height_px,
-        codec_display_name(o.codec), quality_name(o.quality), chunks.str().c_str(), seconds,
-        seconds > 0 ? frames / seconds : 0.0, format_size(file_size(o.output)).c_str());
+    const std::string lost =
+        report.lost == 0 ? "" : ", " + count_text(report.lost, "frame", "frames") + " lost";
+    std::fprintf(stderr, "orvex-hap: wrote %s: %s %ux%u %s (%s, %s) in %.1f s (%.1f fps), %s%s\n",
+                 o.output.c_str(), count_text(frames, "frame", "frames").c_str(), info.width_px,
+                 info.height_px, codec_display_name(o.codec), quality_name(o.quality),
+                 chunks.str().c_str(), seconds, seconds > 0 ? frames / seconds : 0.0,
+                 format_size(file_size(o.output)).c_str(), lost.c_str());
   }
   return interrupt_requested() ? 130 : 0;
 }

@@ -1,13 +1,16 @@
 #pragma once
 // Input through FFmpeg's libraries: any file or stream libavformat opens (a path, "-" for
-// standard input, raw video with an explicit format), decoded with libavcodec, converted with
-// libswscale to the host's 8-bit ARGB or 16-bit ARGB (0..32768) and with libswresample to
-// interleaved PCM (16-bit, 24-bit or 32-bit float after the source's sample format).
+// standard input, raw video with an explicit format). The video is decoded, placed at a
+// constant output rate by its timestamps (frames repeated or dropped as a player would show
+// them), converted to the host layout (cli/video_converter) and rotated as the source asks; every
+// audio track is decoded, converted to PCM and aligned with the first frame (cli/audio_track).
+// Damaged input is read as far as it decodes: errors become warnings and counts in report().
 
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "cli/cli_options.h"
 #include "cli/frame_source.h"
 
 namespace orvex_cli {
@@ -17,23 +20,30 @@ struct FfmpegInput {
   std::string format;                    // demuxer name, empty to probe
   std::string pix_fmt;                   // raw video only
   uint32_t width_px = 0, height_px = 0;  // raw video only; 0 = not given
-  std::optional<FrameRate> rate;         // overrides the stream's rate
+  // Raw video: the frames' rate (default 25). Other input: the output rate (default: the
+  // source's average rate); frames are repeated or dropped, never retimed.
+  std::optional<FrameRate> rate;
+  std::optional<double> start_s;     // seek: the first frame shown at this time of the input
+  std::optional<double> duration_s;  // stop after this much output
+  uint64_t max_frames = 0;           // stop after this many output frames; 0 = all
   bool audio = true;
+  std::optional<uint32_t> audio_track;    // keep only this audio track (0-based)
+  std::optional<PcmLayout> audio_format;  // every track in this layout
+  ColourMatrix matrix = ColourMatrix::Source;
+  ColourRange range = ColourRange::Source;
+  bool autorotate = true;
 };
-
-// 16-bit sample (0..65535) to the host's 16-bit range (0..32768), rounded to nearest.
-inline uint16_t to_host16(uint16_t v) {
-  return static_cast<uint16_t>((uint32_t{v} * 32768u + 32767u) / 65535u);
-}
 
 class FfmpegSource : public FrameSource {
  public:
-  // Opens the input and its decoders. Throws std::runtime_error with a one-line message.
+  // Opens the input and its decoders. Throws UsageError for options that do not fit the input
+  // and std::runtime_error with a one-line message otherwise.
   explicit FfmpegSource(const FfmpegInput& input);
   ~FfmpegSource() override;
   const SourceInfo& info() const override;
   bool read_frame(HostFrame& frame) override;
-  void take_audio(std::vector<uint8_t>& pcm) override;
+  void take_audio(uint32_t track, std::vector<uint8_t>& pcm) override;
+  SourceReport report() const override;
 
  private:
   struct State;

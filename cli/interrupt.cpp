@@ -21,6 +21,9 @@ extern "C" void on_interrupt(int) {
     return;
   }
   if (const char* path = g_cleanup_path.load()) unlink(path);
+  // Ends a progress line that may be drawn and says what happened.
+  static const char kAborted[] = "\norvex-hap: aborted, no movie written\n";
+  [[maybe_unused]] ssize_t n = write(STDERR_FILENO, kAborted, sizeof kAborted - 1);
   _exit(130);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Ctrl-C handling of `orvex-hap`. The first SIGINT (or SIGTERM) only raises a flag: the encoder
 // stops reading input and finishes a playable movie. The second removes the temporary output
-// file (if one was registered) and ends the process at once with status 130.
+// file (if one was registered), says so and ends the process at once with status 130.
 
 namespace orvex_cli {
 

@@ -27,11 +27,7 @@ PatternSource::PatternSource(uint32_t width_px, uint32_t height_px, FrameRate ra
   info_.deep = false;
   info_.alpha = true;
   info_.frame_count = frame_count;
-  if (audio) {
-    info_.audio_channels = 2;
-    info_.audio_rate_hz = kAudioRate_hz;
-    info_.audio_layout = PcmLayout::S16;
-  }
+  if (audio) info_.audio.push_back(AudioTrackInfo{2, kAudioRate_hz, PcmLayout::S16});
   const size_t row_bytes = size_t{width_px} * 4;
   pixels_.assign(row_bytes * height_px, 0);
   // Rows: 40 % bars, 35 % gradient, the rest detail with the alpha ramp.
@@ -88,7 +84,7 @@ bool PatternSource::read_frame(HostFrame& frame) {
   ++next_frame_;
   frame.pixels = pixels_.data();
   frame.row_bytes = size_t{info_.width_px} * 4;
-  if (info_.audio_channels != 0) {
+  if (!info_.audio.empty()) {
     // Audio up to the end of the frames read so far, so that both streams end together.
     const auto target =
         static_cast<uint64_t>(static_cast<unsigned __int128>(next_frame_) * kAudioRate_hz *
@@ -106,7 +102,7 @@ bool PatternSource::read_frame(HostFrame& frame) {
   return true;
 }
 
-void PatternSource::take_audio(std::vector<uint8_t>& pcm) {
+void PatternSource::take_audio(uint32_t, std::vector<uint8_t>& pcm) {
   pcm.swap(audio_);
   audio_.clear();
 }

@@ -17,7 +17,7 @@ class PatternSource : public FrameSource {
                 bool audio);
   const SourceInfo& info() const override { return info_; }
   bool read_frame(HostFrame& frame) override;
-  void take_audio(std::vector<uint8_t>& pcm) override;
+  void take_audio(uint32_t track, std::vector<uint8_t>& pcm) override;
 
  private:
   void draw_bars(uint64_t frame_index);

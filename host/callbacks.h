@@ -10,8 +10,9 @@ A_Err ORVEX_HOST_CALL AEIO_InitOutputSpec(AEIO_BasicData* basic_dataP, AEIO_OutS
                                           A_Boolean* user_interacted) noexcept;
 A_Err ORVEX_HOST_CALL AEIO_GetFlatOutputOptions(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
                                                 AEIO_Handle* flat_optionsPH) noexcept;
+// `optionsPV` is the options handle (an AEIO_Handle) the host is done with.
 A_Err ORVEX_HOST_CALL AEIO_DisposeOutputOptions(AEIO_BasicData* basic_dataP,
-                                                AEIO_Handle optionsH) noexcept;
+                                                void* optionsPV) noexcept;
 A_Err ORVEX_HOST_CALL AEIO_GetOutputInfo(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
                                          AEIO_Verbiage* verbiageP) noexcept;
 A_Err ORVEX_HOST_CALL AEIO_GetDepths(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,

@@ -5,6 +5,7 @@
 
 #include "host/callbacks.h"
 #include "host/host_suites_access.h"
+#include "host/job_registry.h"
 
 namespace orvex_host {
 namespace {
@@ -15,13 +16,18 @@ template <A_Err Answer, class... Args>
 A_Err ORVEX_HOST_CALL stub_answer(Args...) {
   return Answer;
 }
-constexpr A_Err kNotImplemented = 9992;
+constexpr A_Err kNotImplemented = AEIO_Err_USE_DFLT_CALLBACK;
 
-A_Err ORVEX_HOST_CALL death_hook(AEGP_GlobalRefcon, AEGP_DeathRefcon) {
-  return A_Err_NONE;
+// The host is shutting down: renders it never ended are abandoned here, while every table their
+// worker threads read still exists.
+A_Err ORVEX_HOST_CALL death_hook(AEGP_GlobalRefcon, AEGP_DeathRefcon) noexcept {
+  return host_guard(A_Err_GENERIC, [] {
+    JobRegistry::instance().clear();
+    return A_Err_NONE;
+  });
 }
 
-A_Err ORVEX_HOST_CALL seq_options_dialog(AEIO_BasicData* basic_dataP, AEIO_OutSpecH,
+A_Err ORVEX_HOST_CALL seq_options_dialog(AEIO_BasicData* basic_dataP, AEIO_InSpecH,
                                          A_Boolean*) noexcept {
   return host_guard(A_Err_GENERIC, [&]() -> A_Err {
     if (basic_dataP && basic_dataP->msg_func)
@@ -43,15 +49,16 @@ void fill_module_info(AEIO_ModuleInfo& info, const PF_ANSICallbacksSuite1& ansi)
   std::memcpy(&info.sig, kSignature, 4);
   ansi.strcpy(info.name, "Orvex Hap Encoder");
   info.flags = AEIO_MFlag_OUTPUT | AEIO_MFlag_FILE | AEIO_MFlag_VIDEO | AEIO_MFlag_AUDIO;
-  info.flags2 = 64;
+  info.flags2 = AEIO_MFlag2_CAN_DO_AUDIO_32;
   info.max_width = 30000;
   info.max_height = 30000;
   info.num_filetypes = 1;
   info.num_extensions = 1;
   info.num_clips = 0;
   std::memcpy(&info.create_kind.type, kSignature, 4);
-  info.create_kind.creator = -1;  // any creator
-  std::memcpy(info.create_ext.extension, ".mov", 4);
+  info.create_kind.creator = AEIO_ANY_CREATOR;
+  info.create_ext.pad = '.';
+  std::memcpy(info.create_ext.extension, "mov", 3);
 }
 
 void fill_function_block(AEIO_FunctionBlock4& fb) {

@@ -1,7 +1,8 @@
 #pragma once
 // The output-module side of the host interface: the basic data handed to every callback, the
-// module description (AEIO_ModuleInfo), the text fields of the output description, the callback
-// signatures and the 49-slot callback table (AEIO_FunctionBlock4) in the host's order.
+// module description (AEIO_ModuleInfo, 396 bytes), the output description texts
+// (AEIO_Verbiage, 192 bytes), the sound layout values, the callback signatures and the 49-slot
+// callback table (AEIO_FunctionBlock4) in the host's order.
 #include "host/host_types.h"
 
 #ifdef __cplusplus
@@ -10,77 +11,166 @@ extern "C" {
 
 struct SPBasicSuite;
 
-typedef A_Err(ORVEX_HOST_CALL* AEIO_MessageFunc)(A_Err err_number, const A_char* msgA);
+// Shows a message; returns nothing.
+typedef void(ORVEX_HOST_CALL* AEIO_MessageFunc)(A_Err err_number, const A_char* msgA);
 
+// First argument of every callback (32 bytes).
 typedef struct {
+  AEIO_MessageFunc msg_func;
   const struct SPBasicSuite* pica_basicP;
   AEGP_PluginID aegp_plug_id;
-  AEIO_MessageFunc msg_func;
+  void* aegp_refconPV;  // the refcon given when the module was registered
 } AEIO_BasicData;
 
-typedef A_long AEIO_ModuleSignature;  // four bytes in memory order
+// Signatures, file types and creators are 32-bit integers. Our signature is stored as the bytes
+// 'Q', 'X', 'V', 'R' in memory order.
+typedef A_long AEIO_ModuleSignature;
+typedef A_long AEIO_FileType;
+typedef A_long AEIO_Creator;
 
 typedef struct {
-  A_long type;  // four bytes in memory order
-  A_long creator;
+  AEIO_FileType type;
+  AEIO_Creator creator;
+} PFILE_FileKind;
+
+// An extension: '.' in `pad`, then three letters without a terminator.
+typedef struct {
+  A_char pad;
+  A_char extension[3];
+} AEIO_FileExt;
+
+// One entry of the types a module reads: a type/creator pair, an extension or a clipboard type.
+typedef union {
+  PFILE_FileKind mac;
+  AEIO_FileExt ext;
+  A_long scrap;
 } AEIO_FileKind;
 
 typedef struct {
-  A_char extension[4];  // e.g. '.', 'm', 'o', 'v'; no terminator
-} AEIO_FileExt;
+  A_char extension[4];  // with the dot
+  A_long type;
+  A_long creator;
+} AEIO_AuxExt;
 
 enum {
   AEIO_MAX_MODULE_NAME_LEN = 31,
-  AEIO_MAX_READ_KINDS = 16,
+  AEIO_MAX_TYPES = 16,
+  AEIO_MAX_SEQ_NAME_LEN = 31,
+  AEIO_MAX_MESSAGE_LEN = 127,
   AEIO_MAX_AUX_EXT = 16,
-  AEIO_MAX_TYPE_NAME_LEN = 31,
-  AEIO_MAX_MESSAGE_LEN = 255,
+  AEIO_ANY_CREATOR = -1,
   AEGP_MAX_PATH_SIZE = 260,
+  AEGP_MAX_PLUGIN_NAME_SIZE = 32,  // terminator included
 };
 
 // Module capability flags (the module sets output, file, video and audio: 0x36).
-typedef A_long AEIO_ModuleFlags;
+typedef A_u_long AEIO_ModuleFlags;
 enum {
+  AEIO_MFlag_NONE = 0,
   AEIO_MFlag_OUTPUT = 1 << 1,
   AEIO_MFlag_FILE = 1 << 2,
   AEIO_MFlag_VIDEO = 1 << 4,
   AEIO_MFlag_AUDIO = 1 << 5,
 };
+typedef A_u_long AEIO_ModuleFlags2;
+enum { AEIO_MFlag2_NONE = 0, AEIO_MFlag2_CAN_DO_AUDIO_32 = 1 << 6 };
 
 typedef struct {
   AEIO_ModuleSignature sig;
   A_char name[AEIO_MAX_MODULE_NAME_LEN + 1];
   AEIO_ModuleFlags flags;
-  A_long flags2;
+  AEIO_ModuleFlags2 flags2;
   A_long max_width;
   A_long max_height;
-  A_short num_filetypes;
+  A_short num_filetypes;  // entries of read_kinds: types first, then extensions, then clips
   A_short num_extensions;
   A_short num_clips;
   A_short pad;
-  AEIO_FileKind create_kind;
+  PFILE_FileKind create_kind;
   AEIO_FileExt create_ext;
-  AEIO_FileKind read_kinds[AEIO_MAX_READ_KINDS];
-  AEIO_FileExt aux_ext[AEIO_MAX_AUX_EXT];
+  AEIO_FileKind read_kinds[AEIO_MAX_TYPES];
+  A_short num_aux_extensionsS;
+  AEIO_AuxExt aux_ext[AEIO_MAX_AUX_EXT];
 } AEIO_ModuleInfo;
 
-// Three lines the host shows for an output module.
+// The three lines the host shows for an output module, each zero-terminated.
 typedef struct {
-  A_char name[AEGP_MAX_PATH_SIZE];
-  A_char type[AEIO_MAX_TYPE_NAME_LEN + 1];
+  A_char name[AEIO_MAX_SEQ_NAME_LEN + 1];
+  A_char type[AEIO_MAX_SEQ_NAME_LEN + 1];
   A_char sub_type[AEIO_MAX_MESSAGE_LEN + 1];
 } AEIO_Verbiage;
 
-typedef struct _AEIO_InterruptFuncs AEIO_InterruptFuncs;
-typedef struct _AEIO_DrawSparseFramePB AEIO_DrawSparseFramePB;
-typedef struct _AEIO_DrawFramePB AEIO_DrawFramePB;
-typedef struct _PF_ChannelDesc PF_ChannelDesc;
-typedef struct _PF_ChannelChunk PF_ChannelChunk;
+// Sound layout of an output: encoding, bytes per sample, channels.
+typedef A_short AEIO_SndEncoding;
+typedef A_short AEIO_SndSampleSize;
+typedef A_short AEIO_SndChannels;
+enum { AEIO_E_UNSIGNED_PCM = 1, AEIO_E_SIGNED_PCM = 2, AEIO_E_SIGNED_FLOAT = 3 };
+enum { AEIO_SS_1 = 1, AEIO_SS_2 = 2, AEIO_SS_4 = 4 };
+enum { AEIO_SndChannels_MONO = 1, AEIO_SndChannels_STEREO = 2 };
 typedef A_long AEIO_SndQuality;
-typedef A_long AEIO_TimeDir;
+
+// Results of the module's callbacks.
+enum {
+  AEIO_Err_UNSUPPORTED_CALLBACK = 9985,
+  AEIO_Err_UNIMPLEMENTED = 9986,
+  AEIO_Err_UNSUPPORTED_FILETYPE = 9987,
+  AEIO_Err_INAPPROPRIATE_ACTION = 9988,
+  AEIO_Err_BAD_BMWORLD = 9989,
+  AEIO_Err_INCONSISTENT_PARAMETERS = 9990,
+  AEIO_Err_INVALID_TIME = 9991,
+  AEIO_Err_USE_DFLT_CALLBACK = 9992,  // the host does its default
+  AEIO_Err_USER_CANCEL = 9993,
+  AEIO_Err_DISK_FULL = 9994,
+  AEIO_Err_INITIALIZE_FAILED = 9995,
+  AEIO_Err_BAD_FILENAME = 9996,
+  AEIO_Err_PARSING = 9997,
+  AEIO_Err_NOT_SEQUENCE = 9998,
+  AEIO_Err_USE_DFLT_GETSIZES_FREESPACE = 9999,
+};
+
+typedef A_Err(ORVEX_HOST_CALL* AEIO_AbortProc)(void* refcon);
+typedef A_Err(ORVEX_HOST_CALL* AEIO_ProgressProc)(void* refcon, A_long count, A_long total);
+typedef struct {
+  void* refcon;
+  AEIO_AbortProc abort0;        // may be null
+  AEIO_ProgressProc progress0;  // may be null
+} AEIO_InterruptFuncs;
+
+typedef struct {
+  A_Ratio x, y;
+} AEIO_RationalScale;
+
+// Two-byte packed records that only the unused IO Out slots take.
+#pragma pack(push, 2)
+typedef struct {
+  A_short version;
+  A_long flags;
+  A_u_char red, green, blue, alpha;
+} AEIO_AlphaLabel;
+typedef struct {
+  A_long signature;
+  A_short version;
+  A_long type;
+  A_long order;
+  A_long reserved;
+} FIEL_Label;
+#pragma pack(pop)
+
+typedef A_short AEIO_TimeDir;
+typedef A_u_char AEIO_MarkerType;
 typedef A_long AEIO_LabelFlags;
 typedef A_long AEIO_IdleFlags;
-typedef A_long AEIO_MarkerType;
+typedef A_long AEIO_DrawingFlags;
+typedef A_long AEIO_RenderMarkerFlag;
+typedef A_long AEIO_Pulldown;
+
+// Records that only unused slots take, by pointer.
+typedef struct _AEIO_DrawSparseFramePB AEIO_DrawSparseFramePB;
+typedef struct _AEIO_DrawFramePB AEIO_DrawFramePB;
+typedef struct _AEIO_Marker AEIO_Marker;
+typedef struct _PF_ChannelDesc PF_ChannelDesc;
+typedef struct _PF_ChannelChunk PF_ChannelChunk;
+typedef const struct _AEGP_MarkerVal* AEGP_ConstMarkerValP;
 
 typedef AEIO_BasicData* AEIO_BasicDataP;
 
@@ -93,21 +183,22 @@ ORVEX_AEIO_FN(AEIO_DisposeInSpec, AEIO_InSpecH);
 ORVEX_AEIO_FN(AEIO_FlattenOptions, AEIO_InSpecH, AEIO_Handle* flat_optionsPH);
 ORVEX_AEIO_FN(AEIO_InflateOptions, AEIO_InSpecH, AEIO_Handle flat_optionsH);
 ORVEX_AEIO_FN(AEIO_SynchInSpec, AEIO_InSpecH, A_Boolean* changed0);
-ORVEX_AEIO_FN(AEIO_GetActiveExtent, AEIO_InSpecH, const A_Time* tr, A_LegacyRect* extent);
+ORVEX_AEIO_FN(AEIO_GetActiveExtent, AEIO_InSpecH, const A_Time* tr, A_LRect* extent);
 ORVEX_AEIO_FN(AEIO_GetInSpecInfo, AEIO_InSpecH, AEIO_Verbiage* verbiageP);
 ORVEX_AEIO_FN(AEIO_DrawSparseFrame, AEIO_InSpecH, const AEIO_DrawSparseFramePB*, PF_EffectWorld* wP,
-              A_Boolean* drew_frameP);
-ORVEX_AEIO_FN(AEIO_GetDimensions, AEIO_InSpecH, A_long* widthP, A_long* heightP);
+              AEIO_DrawingFlags* draw_flagsP);
+ORVEX_AEIO_FN(AEIO_GetDimensions, AEIO_InSpecH, const AEIO_RationalScale* rs0, A_long* width,
+              A_long* height);
 ORVEX_AEIO_FN(AEIO_GetDuration, AEIO_InSpecH, A_Time* trP);
 ORVEX_AEIO_FN(AEIO_GetTime, AEIO_InSpecH, A_Time* tdP);
-ORVEX_AEIO_FN(AEIO_GetSound, AEIO_InSpecH, AEIO_SndQuality, const AEIO_InterruptFuncs*,
-              const A_Time* start, const A_Time* duration, A_u_long start_sampL,
-              A_u_long num_samplesL, void* dataPV);
+ORVEX_AEIO_FN(AEIO_GetSound, AEIO_InSpecH, AEIO_SndQuality, const AEIO_InterruptFuncs* inter0,
+              const A_Time* start, const A_Time* duration, A_u_long start_sampLu,
+              A_u_long num_samplesLu, void* dataPV);
 ORVEX_AEIO_FN(AEIO_InqNextFrameTime, AEIO_InSpecH, const A_Time* base_time, AEIO_TimeDir,
               A_Boolean* found, A_Time* key_time);
 ORVEX_AEIO_FN(AEIO_InitOutputSpec, AEIO_OutSpecH, A_Boolean* user_interacted);
 ORVEX_AEIO_FN(AEIO_GetFlatOutputOptions, AEIO_OutSpecH, AEIO_Handle* flat_optionsPH);
-ORVEX_AEIO_FN(AEIO_DisposeOutputOptions, AEIO_Handle optionsH);
+ORVEX_AEIO_FN(AEIO_DisposeOutputOptions, void* optionsPV);
 ORVEX_AEIO_FN(AEIO_UserOptionsDialog, AEIO_OutSpecH, const PF_EffectWorld* sample0,
               A_Boolean* user_interacted);
 ORVEX_AEIO_FN(AEIO_GetOutputInfo, AEIO_OutSpecH, AEIO_Verbiage* verbiageP);
@@ -127,7 +218,7 @@ ORVEX_AEIO_FN(AEIO_AddSoundChunk, AEIO_OutSpecH, const A_Time* start, A_u_long n
 ORVEX_AEIO_FN(AEIO_Idle, AEIO_ModuleSignature, AEIO_IdleFlags* idle_flags0);
 ORVEX_AEIO_FN(AEIO_GetDepths, AEIO_OutSpecH, AEIO_SupportedDepthFlags* which);
 ORVEX_AEIO_FN(AEIO_GetOutputSuffix, AEIO_OutSpecH, A_char* suffix);
-ORVEX_AEIO_FN(AEIO_SeqOptionsDlg, AEIO_OutSpecH, A_Boolean* user_interacted);
+ORVEX_AEIO_FN(AEIO_SeqOptionsDlg, AEIO_InSpecH, A_Boolean* user_interacted);
 ORVEX_AEIO_FN(AEIO_GetNumAuxChannels, AEIO_InSpecH, A_long* num_channelsPL);
 ORVEX_AEIO_FN(AEIO_GetAuxChannelDesc, AEIO_InSpecH, A_long chan_indexL, PF_ChannelDesc* descP);
 ORVEX_AEIO_FN(AEIO_DrawAuxChannel, AEIO_InSpecH, A_long chan_indexL, const AEIO_DrawFramePB*,
@@ -148,11 +239,11 @@ ORVEX_AEIO_FN(AEIO_AddMarker, AEIO_OutSpecH, A_long frame_index, AEIO_MarkerType
 ORVEX_AEIO_FN(AEIO_VerifyFileImportable, AEIO_ModuleSignature, const A_UTF16Char* file_pathZ,
               A_Boolean* importablePB);
 ORVEX_AEIO_FN(AEIO_UserAudioOptionsDialog, AEIO_OutSpecH, A_Boolean* user_interacted);
-ORVEX_AEIO_FN(AEIO_AddMarker2, AEIO_OutSpecH, A_long frame_index, AEIO_MarkerType,
-              void* marker_dataPV, A_Boolean is_comp_marker, AEIO_InterruptFuncs* inter0);
-ORVEX_AEIO_FN(AEIO_AddMarker3, AEIO_OutSpecH, A_long frame_index, AEIO_MarkerType,
-              void* marker_dataPV, A_long reserved, AEIO_InterruptFuncs* inter0);
-ORVEX_AEIO_FN(AEIO_GetMimeType, AEIO_OutSpecH, A_long mime_type_sizeL, A_char* mime_typeZ);
+ORVEX_AEIO_FN(AEIO_AddMarker2, AEIO_OutSpecH, A_long frame_index, const AEIO_Marker* marker,
+              AEIO_InterruptFuncs* inter0);
+ORVEX_AEIO_FN(AEIO_AddMarker3, AEIO_OutSpecH, A_long frame_index, AEGP_ConstMarkerValP marker,
+              AEIO_RenderMarkerFlag, AEIO_InterruptFuncs* inter0);
+ORVEX_AEIO_FN(AEIO_GetMimeType, AEIO_OutSpecH, A_long mime_type_sizeL, char* mime_typeZ);
 #undef ORVEX_AEIO_FN
 
 // The callback table, 49 slots in the host's order (slot index in the comments). An empty slot

@@ -1,11 +1,16 @@
 #pragma once
 // Scoped access to the host's suites and memory handles. A suite is acquired by name and version
 // through the basic suite and released when the scope ends; one that cannot be acquired throws
-// HostError with the code the caller names (516 by default). HandleLock unlocks what it locked.
+// HostError with the code the caller names (kSuiteUnavailable by default). HandleLock unlocks
+// what it locked.
 #include "host/host_guard.h"
 #include "host/host_interface.h"
 
 namespace orvex_host {
+
+// The module's answer when a suite cannot be acquired; add frame answers A_Err_MISSING_SUITE
+// (13) for the world suite instead.
+inline constexpr A_Err kSuiteUnavailable = 516;
 
 template <class Suite>
 struct SuiteId;
@@ -43,7 +48,7 @@ struct SuiteId<PF_WorldSuite2> {
 template <class Suite>
 class AcquiredSuite {
  public:
-  explicit AcquiredSuite(const SPBasicSuite* basic, A_Err missing_code = A_Err_MISSING_SUITE)
+  explicit AcquiredSuite(const SPBasicSuite* basic, A_Err missing_code = kSuiteUnavailable)
       : basic_(basic) {
     const void* suite = nullptr;
     if (basic_ == nullptr || basic_->AcquireSuite == nullptr ||
@@ -52,7 +57,7 @@ class AcquiredSuite {
       throw HostError{missing_code};
     suite_ = static_cast<const Suite*>(suite);
   }
-  explicit AcquiredSuite(const AEIO_BasicData* basic_data, A_Err missing_code = A_Err_MISSING_SUITE)
+  explicit AcquiredSuite(const AEIO_BasicData* basic_data, A_Err missing_code = kSuiteUnavailable)
       : AcquiredSuite(basic_data ? basic_data->pica_basicP : nullptr, missing_code) {}
   ~AcquiredSuite() {
     if (basic_->ReleaseSuite) basic_->ReleaseSuite(SuiteId<Suite>::name, SuiteId<Suite>::version);

@@ -14,6 +14,7 @@ struct RegisteredJob {
   std::unique_ptr<RenderJob> job;
   int32_t width = 0;  // output size in pixels; a frame world must cover it
   int32_t height = 0;
+  bool audio = false;  // the movie has an audio track for the host's sound
 };
 
 class JobRegistry {
@@ -27,6 +28,8 @@ class JobRegistry {
   void insert(uintptr_t key, RegisteredJob entry);
   // Removes and destroys the entry, if any.
   void erase(uintptr_t key);
+  // Destroys every job: their threads are joined and their files closed, unfinished.
+  void clear() { jobs_.clear(); }
   size_t size() const { return jobs_.size(); }
 
  private:

@@ -118,11 +118,11 @@ A_Err AEIO_GetFlatOutputOptions(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
   });
 }
 
-A_Err AEIO_DisposeOutputOptions(AEIO_BasicData* basic_dataP, AEIO_Handle optionsH) noexcept {
+A_Err AEIO_DisposeOutputOptions(AEIO_BasicData* basic_dataP, void* optionsPV) noexcept {
   return host_guard(A_Err_GENERIC, [&]() -> A_Err {
-    if (optionsH == nullptr) return A_Err_NONE;
+    if (optionsPV == nullptr) return A_Err_NONE;
     Memory memory(basic_dataP);
-    return memory->AEGP_FreeMemHandle(optionsH);
+    return memory->AEGP_FreeMemHandle(static_cast<AEIO_Handle>(optionsPV));
   });
 }
 

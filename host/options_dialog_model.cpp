@@ -132,8 +132,8 @@ OptionsDialogModel::OptionsDialogModel(const DialogValues& stored) : stored_(sto
   chunk_text_ = std::to_string(chunk_valid ? stored.chunk_count : kDefaultChunkCount);
   snappy_checked_ = stored.snappy == 1;
 
-  // Follows the selected item, so an invalid stored codec shown as "HAP" gets Hap's slider.
-  slider_enabled_ = codec_has_quality(codec_selection_);
+  // Follows the stored codec: one outside the list is shown as "HAP" with the slider disabled.
+  slider_enabled_ = !codec_was_invalid_ && codec_has_quality(codec_selection_);
   quality_ = stored.quality;
   frame_mode_checked_ = stored.frame_mode != 2;
 }

@@ -77,7 +77,8 @@ A_Err start_adding(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH) {
   };
 
   AEGP_MemHandle path_handle = nullptr;
-  const A_Err path_err = io->AEGP_GetOutSpecFilePath(outH, &path_handle);
+  A_Boolean file_reserved = 0;  // the host created the (empty) file already
+  const A_Err path_err = io->AEGP_GetOutSpecFilePath(outH, &path_handle, &file_reserved);
   if (path_handle == nullptr) {
     log_line("ERR path");
     return kNoPath;
@@ -99,9 +100,14 @@ A_Err start_adding(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH) {
   io->AEGP_GetOutSpecDepth(outH, &depth);
   A_FpLong sound_rate = 0;
   io->AEGP_GetOutSpecSoundRate(outH, &sound_rate);
-  A_short sample_size = 0;
+  AEIO_SndSampleSize sample_size = 0;
   io->AEGP_GetOutSpecSoundSampleSize(outH, &sample_size);
-  A_short channels = 0;
+  AEIO_SndEncoding encoding = 0;
+  if (io->AEGP_GetOutSpecSoundEncoding(outH, &encoding) != 0)
+    encoding = sample_size == 4   ? AEIO_E_SIGNED_FLOAT
+               : sample_size == 1 ? AEIO_E_UNSIGNED_PCM
+                                  : AEIO_E_SIGNED_PCM;
+  AEIO_SndChannels channels = 0;
   const A_Err channels_err = io->AEGP_GetOutSpecSoundChannels(outH, &channels);
   // The job holds sizes in 16 bits: anything outside 1..65535 would be silently truncated.
   if (channels_err || record == nullptr || width <= 0 || height <= 0 || width > 0xFFFF ||
@@ -132,9 +138,22 @@ A_Err start_adding(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH) {
   RegisteredJob entry;
   entry.width = width;
   entry.height = height;
+  // Sound the movie cannot hold as it is gives a movie without audio, said once the render runs.
+  const SoundFormat sound = sound_format_from(encoding, sample_size);
+  char sound_problem[256] = "";
+  if ((channels == 1 || channels == 2) && sound.bits == 0)
+    ansi->sprintf(sound_problem,
+                  "No audio written: unsupported sound format (encoding %d, %d bytes per sample).",
+                  static_cast<int>(encoding), static_cast<int>(sample_size));
+  else if (channels != 0 && channels != 1 && channels != 2)
+    ansi->sprintf(sound_problem, "No audio written: %d channels (mono or stereo only).",
+                  static_cast<int>(channels));
   try {
     FrameRate rate{25, 1};
     fps_from_fixed(rate, host_fps);
+    // A rate that rounds to 0 frames per second cannot time a movie.
+    if (rate.numerator == 0)
+      throw std::runtime_error("Invalid fps value : " + std::to_string(host_fps));
     RenderJobSettings job_settings;
     job_settings.path = path;
     job_settings.width = static_cast<uint16_t>(width);
@@ -147,11 +166,13 @@ A_Err start_adding(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH) {
     job_settings.encoding_mode = settings.encoding_mode;
     job_settings.quality = settings.quality;
     job_settings.cpu_mask = kCpuFeatureMask;
+    job_settings.existing_file = file_reserved != 0;
     entry.job = std::make_unique<RenderJob>(job_settings);
-    if (channels == 1 || channels == 2)
-      entry.job->set_audio_tracks(1, whole_hertz(sound_rate),
-                                  static_cast<uint16_t>(8 * sample_size), channels,
-                                  sample_size == 4 ? 1 : 0, 0);
+    if ((channels == 1 || channels == 2) && sound.bits != 0) {
+      entry.job->set_audio_tracks(1, whole_hertz(sound_rate), sound.bits, channels,
+                                  sound.float_flag, 0);
+      entry.audio = true;
+    }
   } catch (const std::runtime_error& e) {
     report_plain(*utility.get(), plugin_id, e.what());
     return kStartFailed;  // a job already made is destroyed here and closes its file
@@ -172,6 +193,7 @@ A_Err start_adding(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH) {
     return kStartFailed;
   }
   registry.insert(key_of(outH), std::move(entry));
+  if (sound_problem[0] != '\0') utility->AEGP_ReportInfo(plugin_id, sound_problem);
   // The render is registered: an unlock complaint must not make the host think it failed.
   record_lock.unlock();
   return A_Err_NONE;
@@ -185,7 +207,7 @@ int world_pixel_bytes(PF_PixelFormat format) {
 }
 
 A_Err add_frame(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, const PF_EffectWorld* wP) {
-  AcquiredSuite<PF_WorldSuite2> world_suite(basic_dataP, A_Err_MISSING_SUITE_WORLD);
+  AcquiredSuite<PF_WorldSuite2> world_suite(basic_dataP, A_Err_MISSING_SUITE);
   PF_PixelFormat format = 0;
   if (wP == nullptr || world_suite->PF_GetPixelFormat(wP, &format) != 0) format = 0;
 
@@ -222,6 +244,7 @@ A_Err add_frame(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, const PF_Effect
 A_Err add_sound_chunk(AEIO_OutSpecH outH, A_u_long num_samples, const void* data) {
   RegisteredJob* entry = JobRegistry::instance().find(key_of(outH));
   if (entry == nullptr || !entry->job) return kFrameFailed;
+  if (!entry->audio) return A_Err_NONE;  // a movie without audio: the sound is dropped
   if (num_samples > 0 && data == nullptr) return kFrameFailed;
   try {
     entry->job->add_sound(data, static_cast<int64_t>(num_samples), 0);

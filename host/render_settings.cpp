@@ -44,4 +44,14 @@ uint8_t sample_description_depth(int depth_bits) {
   return (depth_bits == 24 || depth_bits == 48) ? 24 : 32;
 }
 
+SoundFormat sound_format_from(int encoding, int sample_bytes) {
+  constexpr int kUnsigned = 1, kSigned = 2, kFloat = 3;
+  // The movie writer's 8-bit PCM is unsigned and its wider integers signed.
+  const bool stored = (encoding == kUnsigned && sample_bytes == 1) ||
+                      (encoding == kSigned && sample_bytes >= 2 && sample_bytes <= 4) ||
+                      (encoding == kFloat && sample_bytes == 4);
+  if (!stored) return {};
+  return {static_cast<uint16_t>(8 * sample_bytes), static_cast<uint8_t>(encoding == kFloat)};
+}
+
 }  // namespace orvex_host

@@ -23,4 +23,15 @@ RenderSettings render_settings_from(const OutputOptions& record);
 // Depth of the video sample description: 24 for 24- and 48-bit output, 32 otherwise.
 uint8_t sample_description_depth(int depth_bits);
 
+// The movie's PCM format for the host's sound: bits per sample and the float flag of the movie
+// writer's audio track. bits 0: the movie writer cannot store these samples as they are.
+struct SoundFormat {
+  uint16_t bits = 0;
+  uint8_t float_flag = 0;
+};
+
+// From the host's sound encoding (1 unsigned PCM, 2 signed PCM, 3 float) and sample size in
+// bytes. Stored: unsigned 8-bit, signed 16-, 24- and 32-bit, 32-bit float.
+SoundFormat sound_format_from(int encoding, int sample_bytes);
+
 }  // namespace orvex_host

@@ -40,7 +40,8 @@ RenderJob::RenderJob(const RenderJobSettings& settings, RenderJobHooks hooks)
     writer_ = std::make_unique<Mov_Writer>(
         settings.path, settings.width, settings.height, settings.depth, settings.frame_rate,
         entry.fourcc, settings.creation_time, settings.pixel_aspect_ratio,
-        settings.timecode_switch ? 1 : 0, settings.timecode_start, settings.drop_frame ? 1 : 0);
+        settings.timecode_switch ? 1 : 0, settings.timecode_start, settings.drop_frame ? 1 : 0,
+        settings.existing_file, settings.pixel_spacing);
   }
   uint8_t per_frame_mode = 0;
   if (settings.encoding_mode == kOneFrameAtATime) {

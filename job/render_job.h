@@ -59,11 +59,15 @@ struct RenderJobSettings {
   uint32_t timecode_start = 0;      // first frame number of the timecode track
   bool drop_frame = false;          // drop-frame timecode
   float pixel_aspect_ratio = 1.0f;  // horizontal over vertical pixel size
+  PixelSpacing pixel_spacing{};     // the same as an exact ratio for `pasp`; zero: none
   JobCodec codec = 1;               // Hap
   uint32_t encoding_mode = kSeveralFramesAtATime;
   uint8_t quality = 2;     // 1 Fast, 2 Normal, 3 Slow; clamped to 1..3
   bool no_output = false;  // no file: encoded frames are discarded and audio ignored
   CpuFeatureMask cpu_mask = CPU_MASK_DEFAULT;
+  // `path` names a file made for this movie: it is written into in place and never created
+  // (see Mov_Writer).
+  bool existing_file = false;
 };
 
 class RenderJob {

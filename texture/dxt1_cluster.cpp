@@ -113,7 +113,9 @@ constexpr std::array<ClusterSearchFn*, kClusterKernelCount> kClusterSearchGeneri
     search_table(Counts{});
 
 void cluster_build_split_lists(ClusterSplitList lists[kClusterKernelCount]) {
-  static const SplitTables tables;  // built once, read-only afterwards
+  // Built once, read-only afterwards, and never destroyed: frame threads of a render that is
+  // still running when the process exits keep reading it during static destruction.
+  static const SplitTables& tables = *new SplitTables;
   for (size_t n = 0; n < kClusterKernelCount; ++n) {
     lists[n].splits = tables.lists[n].data();
     lists[n].count = static_cast<uint32_t>(tables.lists[n].size() / 3);

@@ -3,6 +3,9 @@
 //
 //   orvex-host-sim register
 //   orvex-host-sim render -c hap-q --depth 64 --frames 50 -o out.mov
+//
+// A render ends with the host's shutdown (the plug-in's death hook); --abandon leaves the render
+// open and exits without it, as a host that quits mid-render does.
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <iostream>
@@ -23,6 +26,11 @@ const std::map<std::string, uint32_t> kCodecs = {
     {"hap", 0},         {"hap-alpha", 1},      {"hap-q", 2},
     {"hap-q-alpha", 3}, {"hap-alpha-only", 4}, {"hap-r", 5}};
 const std::map<std::string, uint32_t> kQualities = {{"fast", 1}, {"normal", 2}, {"slow", 3}};
+// Sample formats: the host's sound encoding and bytes per sample.
+const std::map<std::string, std::pair<AEIO_SndEncoding, AEIO_SndSampleSize>> kSampleFormats = {
+    {"u8", {AEIO_E_UNSIGNED_PCM, 1}}, {"s8", {AEIO_E_SIGNED_PCM, 1}},
+    {"s16", {AEIO_E_SIGNED_PCM, 2}},  {"s24", {AEIO_E_SIGNED_PCM, 3}},
+    {"s32", {AEIO_E_SIGNED_PCM, 4}},  {"f32", {AEIO_E_SIGNED_FLOAT, 4}}};
 
 // Points a "--fail QUERY=CODE" option at the target field it sets.
 A_Err* query_error(TargetValues& target, const std::string& query) {
@@ -36,6 +44,7 @@ A_Err* query_error(TargetValues& target, const std::string& query) {
                                                 {"hsf", &target.hsf_err},
                                                 {"sound-rate", &target.sound_rate_err},
                                                 {"sample-size", &target.sample_size_err},
+                                                {"sound-encoding", &target.sound_encoding_err},
                                                 {"channels", &target.channels_err},
                                                 {"missing", &target.missing_err}};
   auto it = fields.find(query);
@@ -77,7 +86,8 @@ int run_register(const std::string& plugin_path) {
             << "module: " << info.name << " ("
             << std::string(reinterpret_cast<const char*>(&info.sig), 4) << "), flags " << info.flags
             << " / " << info.flags2 << ", max " << info.max_width << " x " << info.max_height
-            << ", extension " << std::string(info.create_ext.extension, 4) << "\n"
+            << ", extension " << info.create_ext.pad << std::string(info.create_ext.extension, 3)
+            << "\n"
             << "registered as: " << host.registration.aegp_name << "\n";
   const auto* slots = reinterpret_cast<void* const*>(&host.registration.callbacks);
   std::cout << "empty slots:";
@@ -104,7 +114,7 @@ int main(int argc, char** argv) {
   request.target.height = 240;
   std::string output = "out.mov", codec = "hap", quality = "normal", size, audio = "stereo";
   std::string sample_format = "s16", hsf, world_size, world_format;
-  std::vector<std::string> failures, missing_suites;
+  std::vector<std::string> failures, missing_suites, traps;
   int depth = 24;
   bool no_snappy = false, one_at_a_time = false, no_path = false;
   double rate = 25.0;
@@ -119,20 +129,25 @@ int main(int argc, char** argv) {
   render->add_option("--fps-fixed", fps_fixed, "frame rate as the host's raw 16.16 value");
   render->add_option("--hsf", hsf, "pixel aspect ratio N:D");
   render->add_option("--audio", audio, "none, mono, stereo or a channel count");
-  render->add_option("--sample-format", sample_format)->check(CLI::IsMember({"s16", "s24", "f32"}));
+  render->add_option("--sample-format", sample_format)->check(CLI::IsMember(kSampleFormats));
   render->add_option("--sound-rate", request.target.sound_rate);
   render->add_option("--chunks", request.chunks);
   render->add_flag("--no-snappy", no_snappy);
   render->add_flag("--one-frame-at-a-time", one_at_a_time);
   render->add_option("--fail", failures,
                      "QUERY=CODE: make a host query fail (path, options, "
-                     "dimensions, depth, fps, hsf, sound-rate, sample-size, "
-                     "channels, missing, set-options, set-depth)");
+                     "dimensions, depth, fps, hsf, sound-rate, sound-encoding, "
+                     "sample-size, channels, missing, set-options, set-depth)");
   render->add_option("--missing-suite", missing_suites, "suite name the host refuses");
   render->add_flag("--no-path", no_path, "the host gives no output path");
+  render->add_flag("--reserved", request.target.file_reserved,
+                   "the host creates the output file before the render (file reserved)");
+  render->add_option("--trap", traps, "\"SUITE NAME:SLOT\": serve that slot as a trap");
+  render->add_flag("--abandon", request.abandon,
+                   "exit after the last frame without ending the render or shutting down");
   render->add_option("--world", world_size, "WxH of the frame worlds (default: output size)");
   render->add_option("--world-format", world_format)
-      ->check(CLI::IsMember({"argb", "ae16", "argf"}));
+      ->check(CLI::IsMember({"argb", "ae16", "ae32"}));
   CLI11_PARSE(app, argc, argv);
 
   try {
@@ -163,10 +178,12 @@ int main(int argc, char** argv) {
                               : audio == "mono"   ? 1
                               : audio == "stereo" ? 2
                                                   : static_cast<A_short>(std::stoi(audio));
-    request.target.sample_size = sample_format == "f32" ? 4 : sample_format == "s24" ? 3 : 2;
+    request.target.sound_encoding = kSampleFormats.at(sample_format).first;
+    request.target.sample_size = kSampleFormats.at(sample_format).second;
+    request.keep_audio = false;
     if (world_format == "argb") request.world_format = PF_PixelFormat_ARGB32;
     if (world_format == "ae16") request.world_format = PF_PixelFormat_ARGB64;
-    if (world_format == "argf") request.world_format = PF_PixelFormat_ARGB128;
+    if (world_format == "ae32") request.world_format = PF_PixelFormat_ARGB128;
     for (const std::string& failure : failures) {
       const size_t eq = failure.find('=');
       A_Err* field = query_error(request.target, failure.substr(0, eq));
@@ -177,6 +194,11 @@ int main(int argc, char** argv) {
     orvex_sim::Plugin plugin(plugin_path);
     Host host;
     for (const std::string& name : missing_suites) host.faults.missing_suites.insert(name);
+    for (const std::string& trap : traps) {
+      const size_t colon = trap.rfind(':');
+      if (colon == std::string::npos) throw CLI::ValidationError("--trap", "expected SUITE:SLOT");
+      host.faults.trapped_slots.insert({trap.substr(0, colon), std::stoi(trap.substr(colon + 1))});
+    }
     const A_Err entry_err = host.enter(plugin.entry_point());
     if (entry_err) {
       std::cout << "EntryPointFunc: " << entry_err << "\n";
@@ -196,9 +218,11 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < result.sound_results.size(); ++i)
       if (result.sound_results[i])
         std::cout << "add sound chunk " << i << ": " << result.sound_results[i] << "\n";
-    if (result.started()) std::cout << "end adding: " << result.end << "\n";
+    if (result.started() && !request.abandon) std::cout << "end adding: " << result.end << "\n";
+    const A_Err death_err = request.abandon ? A_Err_NONE : host.call_death_hook();
+    if (death_err) std::cout << "death hook: " << death_err << "\n";
     print_host_state(host);
-    return result.all_ok() && host.misuse.empty() ? 0 : 1;
+    return result.all_ok() && death_err == 0 && host.misuse.empty() ? 0 : 1;
   } catch (const CLI::Error& e) {
     return app.exit(e);
   } catch (const std::exception& e) {

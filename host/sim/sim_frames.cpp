@@ -109,25 +109,27 @@ void fill_flat(PF_EffectWorld& world, PF_PixelFormat format) {
   }
 }
 
-std::vector<uint8_t> tone(int64_t first, int64_t frames, int channels, int sample_bytes,
-                          double rate_hz) {
+std::vector<uint8_t> tone(int64_t first, int64_t frames, int channels, int encoding,
+                          int sample_bytes, double rate_hz) {
   std::vector<uint8_t> data(static_cast<size_t>(frames) * channels * sample_bytes);
   uint8_t* out = data.data();
+  const bool is_float = encoding == AEIO_E_SIGNED_FLOAT && sample_bytes == 4;
+  const bool is_integer = (encoding == AEIO_E_SIGNED_PCM || encoding == AEIO_E_UNSIGNED_PCM) &&
+                          sample_bytes >= 1 && sample_bytes <= 4;
   for (int64_t i = 0; i < frames; ++i)
     for (int c = 0; c < channels; ++c, out += sample_bytes) {
       const double t = static_cast<double>(first + i) / rate_hz;
       const double value = 0.5 * sin_turns((440.0 + 220.0 * c) * t);
-      if (sample_bytes == 2) {
-        const auto v = static_cast<int16_t>(std::lround(value * 32767.0));
-        std::memcpy(out, &v, 2);
-      } else if (sample_bytes == 3) {
-        const auto v = static_cast<int32_t>(std::lround(value * 8388607.0));
-        const uint8_t bytes[3] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16)};
-        std::memcpy(out, bytes, 3);
-      } else if (sample_bytes == 4) {
+      if (is_float) {
         const auto v = static_cast<float>(value);
         std::memcpy(out, &v, 4);
-      }  // other sizes stay silent (zero)
+      } else if (is_integer) {
+        const int bits = 8 * sample_bytes;
+        const double full_scale = std::ldexp(1.0, bits - 1) - 1.0;
+        int64_t v = std::llround(value * full_scale);
+        if (encoding == AEIO_E_UNSIGNED_PCM) v += int64_t{1} << (bits - 1);
+        for (int b = 0; b < sample_bytes; ++b) out[b] = static_cast<uint8_t>(v >> (8 * b));
+      }
     }
   return data;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // What the simulated host renders: a smooth moving test picture drawn into 8-bit "argb",
 // 16-bit "ae16" (samples 0..32768) or 32-bit float worlds, its 8-bit RGBA reference for
-// comparisons, and a tone per channel as 16-bit integer or 32-bit float sample frames.
+// comparisons, and a tone per channel in any of the host's sample formats.
 #include <cstdint>
 #include <vector>
 
@@ -21,9 +21,9 @@ void draw_pattern(PF_EffectWorld& world, PF_PixelFormat format, int index, bool 
 void fill_flat(PF_EffectWorld& world, PF_PixelFormat format);
 
 // `frames` sample frames of interleaved audio for `channels` channels starting at sample frame
-// `first`: little-endian 16- or 24-bit integers (sample_bytes 2, 3) or 32-bit floats (4); any
-// other sample size gives silence of that size.
-std::vector<uint8_t> tone(int64_t first, int64_t frames, int channels, int sample_bytes,
-                          double rate_hz);
+// `first`, little-endian, in the host's sound encoding: unsigned (1) or signed (2) integers of
+// `sample_bytes` bytes, or 32-bit floats (3). Other combinations give zero bytes of that size.
+std::vector<uint8_t> tone(int64_t first, int64_t frames, int channels, int encoding,
+                          int sample_bytes, double rate_hz);
 
 }  // namespace orvex_sim

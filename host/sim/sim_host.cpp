@@ -3,14 +3,55 @@
 
 #include <cassert>
 #include <cstdarg>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
+#include <type_traits>
 
 namespace orvex_sim {
 namespace {
 
 Host* g_host = nullptr;
+
+// ---- traps
+
+template <size_t N>
+struct Text {
+  char chars[N];
+  constexpr Text(const char (&text)[N]) {  // NOLINT: implicit from a string literal
+    for (size_t i = 0; i < N; ++i) chars[i] = text[i];
+  }
+};
+
+// A slot the module must not call. The result type and parameters are those of the slot it
+// fills; the call is recorded as a misuse and answered with an error.
+template <Text Suite, size_t Slot, Text Name, class R, class... Args>
+R ORVEX_HOST_CALL trap(Args...) {
+  Host::current().misuse.push_back(std::string("trap: ") + Suite.chars + " slot " +
+                                   std::to_string(Slot) + " " + Name.chars);
+  if constexpr (std::is_floating_point_v<R>)
+    return 0.0;
+  else
+    return A_Err_GENERIC;
+}
+#define ORVEX_TRAP(suite_type, suite_name, slot) \
+  .slot = &trap<suite_name, offsetof(suite_type, slot) / sizeof(void*), #slot>
+
+// The table served: the host's functions, and the trap of the slot wherever the host has none or
+// was told to trap it. Slots are positions of function pointers, copied as such.
+template <class Suite>
+void serve(Suite& served, const Suite& functions, const Suite& traps, const char* suite_name,
+           const std::set<std::pair<std::string, int>>& trapped) {
+  constexpr size_t kSlots = sizeof(Suite) / sizeof(void (*)());
+  static_assert(sizeof(Suite) == kSlots * sizeof(void (*)()));
+  uintptr_t slots[kSlots], trap_slots[kSlots];
+  std::memcpy(slots, &functions, sizeof slots);
+  std::memcpy(trap_slots, &traps, sizeof trap_slots);
+  for (size_t i = 0; i < kSlots; ++i)
+    if (slots[i] == 0 || trapped.count({suite_name, static_cast<int>(i)})) slots[i] = trap_slots[i];
+  std::memcpy(&served, slots, sizeof slots);
+}
 
 constexpr A_Err kHostParameterError = 3;
 constexpr SPErr kSuiteNotFound = 0x53214664;  // any nonzero code
@@ -75,8 +116,15 @@ A_Err ORVEX_HOST_CALL unlock_mem_handle(AEGP_MemHandle handle) {
   return 0;
 }
 
-const AEGP_MemorySuite1 kMemorySuite = {new_mem_handle, free_mem_handle, lock_mem_handle,
-                                        unlock_mem_handle};
+// Slots the host implements; the others are traps (see serve).
+const AEGP_MemorySuite1 kMemorySuite = [] {
+  AEGP_MemorySuite1 s{};
+  s.AEGP_NewMemHandle = new_mem_handle;
+  s.AEGP_FreeMemHandle = free_mem_handle;
+  s.AEGP_LockMemHandle = lock_mem_handle;
+  s.AEGP_UnlockMemHandle = unlock_mem_handle;
+  return s;
+}();
 
 // ---- IO out suite
 
@@ -95,9 +143,14 @@ A_Err ORVEX_HOST_CALL set_options(AEIO_OutSpecH outH, AEIO_Handle optionsH, AEIO
   return 0;
 }
 
-A_Err ORVEX_HOST_CALL get_file_path(AEIO_OutSpecH outH, AEGP_MemHandle* pathPH) {
+A_Err ORVEX_HOST_CALL get_file_path(AEIO_OutSpecH outH, AEGP_MemHandle* pathPH,
+                                    A_Boolean* file_reservedPB) {
   RenderTarget* target = target_of(outH);
   *pathPH = nullptr;
+  if (file_reservedPB == nullptr)
+    Host::current().misuse.push_back("the path query without a file-reserved flag to write");
+  else
+    *file_reservedPB = target->values.file_reserved ? 1 : 0;
   if (!target->values.no_path) {
     const std::u16string& path = target->values.path;
     AEGP_MemHandle handle = Host::current().new_handle("path", (path.size() + 1) * 2);
@@ -150,14 +203,21 @@ A_Err ORVEX_HOST_CALL get_sound_rate(AEIO_OutSpecH outH, A_FpLong* rateP) {
   return 0;
 }
 
-A_Err ORVEX_HOST_CALL get_sample_size(AEIO_OutSpecH outH, A_short* sizeP) {
+A_Err ORVEX_HOST_CALL get_sound_encoding(AEIO_OutSpecH outH, AEIO_SndEncoding* encodingP) {
+  const TargetValues& v = target_of(outH)->values;
+  if (v.sound_encoding_err) return v.sound_encoding_err;
+  *encodingP = v.sound_encoding;
+  return 0;
+}
+
+A_Err ORVEX_HOST_CALL get_sample_size(AEIO_OutSpecH outH, AEIO_SndSampleSize* sizeP) {
   const TargetValues& v = target_of(outH)->values;
   if (v.sample_size_err) return v.sample_size_err;
   *sizeP = v.sample_size;
   return 0;
 }
 
-A_Err ORVEX_HOST_CALL get_channels(AEIO_OutSpecH outH, A_short* channelsP) {
+A_Err ORVEX_HOST_CALL get_channels(AEIO_OutSpecH outH, AEIO_SndChannels* channelsP) {
   const TargetValues& v = target_of(outH)->values;
   if (v.channels_err) return v.channels_err;
   *channelsP = v.channels;
@@ -171,9 +231,23 @@ A_Err ORVEX_HOST_CALL get_is_missing(AEIO_OutSpecH outH, A_Boolean* missingP) {
   return 0;
 }
 
-const AEGP_IOOutSuite7 kIoOutSuite = {
-    get_options,    set_options, get_file_path,  get_fps,         get_depth,    set_depth,
-    get_dimensions, get_hsf,     get_sound_rate, get_sample_size, get_channels, get_is_missing};
+const AEGP_IOOutSuite7 kIoOutSuite = [] {
+  AEGP_IOOutSuite7 s{};
+  s.AEGP_GetOutSpecOptionsHandle = get_options;
+  s.AEGP_SetOutSpecOptionsHandle = set_options;
+  s.AEGP_GetOutSpecFilePath = get_file_path;
+  s.AEGP_GetOutSpecFPS = get_fps;
+  s.AEGP_GetOutSpecDepth = get_depth;
+  s.AEGP_SetOutSpecDepth = set_depth;
+  s.AEGP_GetOutSpecDimensions = get_dimensions;
+  s.AEGP_GetOutSpecHSF = get_hsf;
+  s.AEGP_GetOutSpecSoundRate = get_sound_rate;
+  s.AEGP_GetOutSpecSoundEncoding = get_sound_encoding;
+  s.AEGP_GetOutSpecSoundSampleSize = get_sample_size;
+  s.AEGP_GetOutSpecSoundChannels = get_channels;
+  s.AEGP_GetOutSpecIsMissing = get_is_missing;
+  return s;
+}();
 
 // ---- utility and register suites
 
@@ -191,12 +265,17 @@ A_Err ORVEX_HOST_CALL register_with_aegp(AEGP_GlobalRefcon, const A_char* name,
   return 0;
 }
 
-const AEGP_UtilitySuite13 kUtilitySuite = {report_info, register_with_aegp};
+const AEGP_UtilitySuite13 kUtilitySuite = [] {
+  AEGP_UtilitySuite13 s{};
+  s.AEGP_ReportInfo = report_info;
+  s.AEGP_RegisterWithAEGP = register_with_aegp;
+  return s;
+}();
 
 A_Err ORVEX_HOST_CALL register_death_hook(AEGP_PluginID, AEGP_DeathHook hook, AEGP_DeathRefcon) {
   Host& host = Host::current();
   if (host.faults.death_hook) return host.faults.death_hook;
-  host.registration.death_hook = hook != nullptr;
+  host.registration.death_hook = hook;
   return 0;
 }
 
@@ -210,11 +289,16 @@ A_Err ORVEX_HOST_CALL register_io(AEGP_PluginID, AEGP_IORefcon, const AEIO_Modul
   return 0;
 }
 
-const AEGP_RegisterSuite6 kRegisterSuite = {register_death_hook, register_io};
+const AEGP_RegisterSuite6 kRegisterSuite = [] {
+  AEGP_RegisterSuite6 s{};
+  s.AEGP_RegisterDeathHook = register_death_hook;
+  s.AEGP_RegisterIO = register_io;
+  return s;
+}();
 
 // ---- ANSI and world suites
 
-A_long ORVEX_HOST_CALL ansi_sprintf(A_char* buffer, const A_char* format, ...) {
+int32_t ORVEX_HOST_CALL ansi_sprintf(A_char* buffer, const A_char* format, ...) {
   va_list args;
   va_start(args, format);
   const int written = std::vsprintf(buffer, format, args);
@@ -226,7 +310,12 @@ A_char* ORVEX_HOST_CALL ansi_strcpy(A_char* dest, const A_char* src) {
   return std::strcpy(dest, src);
 }
 
-const PF_ANSICallbacksSuite1 kAnsiSuite = {ansi_sprintf, ansi_strcpy};
+const PF_ANSICallbacksSuite1 kAnsiSuite = [] {
+  PF_ANSICallbacksSuite1 s{};
+  s.sprintf = ansi_sprintf;
+  s.strcpy = ansi_strcpy;
+  return s;
+}();
 
 PF_Err ORVEX_HOST_CALL get_pixel_format(const PF_EffectWorld* world, PF_PixelFormat* formatP) {
   const PF_PixelFormat format = Host::current().format_of(world);
@@ -235,26 +324,104 @@ PF_Err ORVEX_HOST_CALL get_pixel_format(const PF_EffectWorld* world, PF_PixelFor
   return 0;
 }
 
-const PF_WorldSuite2 kWorldSuite = {get_pixel_format};
+const PF_WorldSuite2 kWorldSuite = [] {
+  PF_WorldSuite2 s{};
+  s.PF_GetPixelFormat = get_pixel_format;
+  return s;
+}();
 
-A_Err ORVEX_HOST_CALL message_func(A_Err, const A_char* text) {
+void ORVEX_HOST_CALL message_func(A_Err, const A_char* text) {
   Host::current().dialog_messages.emplace_back(text ? text : "");
-  return 0;
 }
 
-struct SuiteEntry {
-  const char* name;
-  A_long version;
-  const void* table;
+// ---- every slot as a trap, in the host's order
+
+constexpr SPBasicSuite kBasicTraps = {
+    ORVEX_TRAP(SPBasicSuite, "SPBasicSuite", AcquireSuite),
+    ORVEX_TRAP(SPBasicSuite, "SPBasicSuite", ReleaseSuite),
+    ORVEX_TRAP(SPBasicSuite, "SPBasicSuite", IsEqual),
+    ORVEX_TRAP(SPBasicSuite, "SPBasicSuite", AllocateBlock),
+    ORVEX_TRAP(SPBasicSuite, "SPBasicSuite", FreeBlock),
+    ORVEX_TRAP(SPBasicSuite, "SPBasicSuite", ReallocateBlock),
+    ORVEX_TRAP(SPBasicSuite, "SPBasicSuite", Undefined),
 };
 
-const SuiteEntry kSuites[] = {
-    {kAEGPRegisterSuite, kAEGPRegisterSuiteVersion6, &kRegisterSuite},
-    {kAEGPUtilitySuite, kAEGPUtilitySuiteVersion13, &kUtilitySuite},
-    {kAEGPIOOutSuite, kAEGPIOOutSuiteVersion7, &kIoOutSuite},
-    {kAEGPMemorySuite, kAEGPMemorySuiteVersion1, &kMemorySuite},
-    {kPFANSISuite, kPFANSISuiteVersion1, &kAnsiSuite},
-    {kPFWorldSuite, kPFWorldSuiteVersion2, &kWorldSuite},
+#define REGISTER_TRAP(slot) ORVEX_TRAP(AEGP_RegisterSuite6, kAEGPRegisterSuite, slot)
+constexpr AEGP_RegisterSuite6 kRegisterTraps = {
+    REGISTER_TRAP(AEGP_RegisterCommandHook),     REGISTER_TRAP(AEGP_RegisterUpdateMenuHook),
+    REGISTER_TRAP(AEGP_RegisterDeathHook),       REGISTER_TRAP(AEGP_RegisterVersionHook),
+    REGISTER_TRAP(AEGP_RegisterAboutStringHook), REGISTER_TRAP(AEGP_RegisterAboutHook),
+    REGISTER_TRAP(AEGP_RegisterArtisan),         REGISTER_TRAP(AEGP_RegisterIO),
+};
+
+#define UTILITY_TRAP(slot) ORVEX_TRAP(AEGP_UtilitySuite13, kAEGPUtilitySuite, slot)
+constexpr AEGP_UtilitySuite13 kUtilityTraps = {
+    UTILITY_TRAP(AEGP_ReportInfo),
+    UTILITY_TRAP(AEGP_ReportInfoUnicode),
+    UTILITY_TRAP(AEGP_GetDriverPluginInitFuncVersion),
+    UTILITY_TRAP(AEGP_GetDriverImplementationVersion),
+    UTILITY_TRAP(AEGP_StartQuietErrors),
+    UTILITY_TRAP(AEGP_EndQuietErrors),
+    UTILITY_TRAP(AEGP_GetLastErrorMessage),
+    UTILITY_TRAP(AEGP_StartUndoGroup),
+    UTILITY_TRAP(AEGP_EndUndoGroup),
+    UTILITY_TRAP(AEGP_RegisterWithAEGP),
+};
+
+#define IO_OUT_TRAP(slot) ORVEX_TRAP(AEGP_IOOutSuite7, kAEGPIOOutSuite, slot)
+constexpr AEGP_IOOutSuite7 kIoOutTraps = {
+    IO_OUT_TRAP(AEGP_GetOutSpecOptionsHandle),
+    IO_OUT_TRAP(AEGP_SetOutSpecOptionsHandle),
+    IO_OUT_TRAP(AEGP_GetOutSpecFilePath),
+    IO_OUT_TRAP(AEGP_GetOutSpecFPS),
+    IO_OUT_TRAP(AEGP_SetOutSpecNativeFPS),
+    IO_OUT_TRAP(AEGP_GetOutSpecDepth),
+    IO_OUT_TRAP(AEGP_SetOutSpecDepth),
+    IO_OUT_TRAP(AEGP_GetOutSpecInterlaceLabel),
+    IO_OUT_TRAP(AEGP_SetOutSpecInterlaceLabel),
+    IO_OUT_TRAP(AEGP_GetOutSpecAlphaLabel),
+    IO_OUT_TRAP(AEGP_SetOutSpecAlphaLabel),
+    IO_OUT_TRAP(AEGP_GetOutSpecDuration),
+    IO_OUT_TRAP(AEGP_SetOutSpecDuration),
+    IO_OUT_TRAP(AEGP_GetOutSpecDimensions),
+    IO_OUT_TRAP(AEGP_GetOutSpecHSF),
+    IO_OUT_TRAP(AEGP_SetOutSpecHSF),
+    IO_OUT_TRAP(AEGP_GetOutSpecSoundRate),
+    IO_OUT_TRAP(AEGP_SetOutSpecSoundRate),
+    IO_OUT_TRAP(AEGP_GetOutSpecSoundEncoding),
+    IO_OUT_TRAP(AEGP_SetOutSpecSoundEncoding),
+    IO_OUT_TRAP(AEGP_GetOutSpecSoundSampleSize),
+    IO_OUT_TRAP(AEGP_SetOutSpecSoundSampleSize),
+    IO_OUT_TRAP(AEGP_GetOutSpecSoundChannels),
+    IO_OUT_TRAP(AEGP_SetOutSpecSoundChannels),
+    IO_OUT_TRAP(AEGP_GetOutSpecIsStill),
+    IO_OUT_TRAP(AEGP_GetOutSpecPosterTime),
+    IO_OUT_TRAP(AEGP_GetOutSpecStartFrame),
+    IO_OUT_TRAP(AEGP_GetOutSpecPullDown),
+    IO_OUT_TRAP(AEGP_GetOutSpecIsMissing),
+};
+
+#define MEMORY_TRAP(slot) ORVEX_TRAP(AEGP_MemorySuite1, kAEGPMemorySuite, slot)
+constexpr AEGP_MemorySuite1 kMemoryTraps = {
+    MEMORY_TRAP(AEGP_NewMemHandle),
+    MEMORY_TRAP(AEGP_FreeMemHandle),
+    MEMORY_TRAP(AEGP_LockMemHandle),
+    MEMORY_TRAP(AEGP_UnlockMemHandle),
+};
+
+#define ANSI_TRAP(slot) ORVEX_TRAP(PF_ANSICallbacksSuite1, kPFANSISuite, slot)
+constexpr PF_ANSICallbacksSuite1 kAnsiTraps = {
+    ANSI_TRAP(atan),    ANSI_TRAP(atan2),  ANSI_TRAP(ceil), ANSI_TRAP(cos),   ANSI_TRAP(exp),
+    ANSI_TRAP(fabs),    ANSI_TRAP(floor),  ANSI_TRAP(fmod), ANSI_TRAP(hypot), ANSI_TRAP(log),
+    ANSI_TRAP(log10),   ANSI_TRAP(pow),    ANSI_TRAP(sin),  ANSI_TRAP(sqrt),  ANSI_TRAP(tan),
+    .sprintf = nullptr, .strcpy = nullptr,  // variadic, and always served: no traps
+};
+
+#define WORLD_TRAP(slot) ORVEX_TRAP(PF_WorldSuite2, kPFWorldSuite, slot)
+constexpr PF_WorldSuite2 kWorldTraps = {
+    WORLD_TRAP(PF_NewWorld),
+    WORLD_TRAP(PF_DisposeWorld),
+    WORLD_TRAP(PF_GetPixelFormat),
 };
 
 }  // namespace
@@ -262,8 +429,10 @@ const SuiteEntry kSuites[] = {
 Host::Host() {
   if (g_host != nullptr) throw std::logic_error("one simulated host at a time");
   g_host = this;
-  basic_suite_.AcquireSuite = &Host::acquire_suite;
-  basic_suite_.ReleaseSuite = &Host::release_suite;
+  SPBasicSuite functions{};
+  functions.AcquireSuite = &Host::acquire_suite;
+  functions.ReleaseSuite = &Host::release_suite;
+  serve(basic_suite_, functions, kBasicTraps, "SPBasicSuite", {});
   basic_data_.pica_basicP = &basic_suite_;
   basic_data_.aegp_plug_id = 7;
   basic_data_.msg_func = &message_func;
@@ -278,20 +447,30 @@ Host& Host::current() {
   return *g_host;
 }
 
-SPErr Host::acquire_suite(const char* name, A_long version, const void** suite) {
+SPErr Host::acquire_suite(const char* name, int32_t version, const void** suite) {
   Host& host = current();
   if (host.faults.missing_suites.count(name)) return kSuiteNotFound;
-  for (const SuiteEntry& entry : kSuites) {
-    if (std::strcmp(entry.name, name) == 0 && entry.version == version) {
-      *suite = entry.table;
-      ++host.suites_held_;
-      return 0;
-    }
-  }
+  const auto offer = [&](const char* suite_name, int32_t suite_version, auto& served,
+                         const auto& functions, const auto& traps) {
+    if (std::strcmp(suite_name, name) != 0 || suite_version != version) return false;
+    serve(served, functions, traps, suite_name, host.faults.trapped_slots);
+    *suite = &served;
+    ++host.suites_held_;
+    return true;
+  };
+  if (offer(kAEGPRegisterSuite, kAEGPRegisterSuiteVersion6, host.register_, kRegisterSuite,
+            kRegisterTraps) ||
+      offer(kAEGPUtilitySuite, kAEGPUtilitySuiteVersion13, host.utility_, kUtilitySuite,
+            kUtilityTraps) ||
+      offer(kAEGPIOOutSuite, kAEGPIOOutSuiteVersion7, host.io_out_, kIoOutSuite, kIoOutTraps) ||
+      offer(kAEGPMemorySuite, kAEGPMemorySuiteVersion1, host.memory_, kMemorySuite, kMemoryTraps) ||
+      offer(kPFANSISuite, kPFANSISuiteVersion1, host.ansi_, kAnsiSuite, kAnsiTraps) ||
+      offer(kPFWorldSuite, kPFWorldSuiteVersion2, host.world_, kWorldSuite, kWorldTraps))
+    return 0;
   return kSuiteNotFound;
 }
 
-SPErr Host::release_suite(const char* name, A_long version) {
+SPErr Host::release_suite(const char* name, int32_t version) {
   Host& host = current();
   if (host.suites_held_ == 0)
     host.misuse.push_back(std::string("release of a suite not acquired: ") + name + " " +
@@ -305,6 +484,10 @@ A_Err Host::enter(EntryPointFunc_Fn entry, AEGP_PluginID plugin_id) {
   basic_data_.aegp_plug_id = plugin_id;
   AEGP_GlobalRefcon refcon = nullptr;
   return entry(&basic_suite_, 1, 0, plugin_id, &refcon);
+}
+
+A_Err Host::call_death_hook() {
+  return registration.death_hook ? registration.death_hook(nullptr, nullptr) : A_Err_NONE;
 }
 
 RenderTarget* Host::new_target(const TargetValues& values) {
@@ -348,13 +531,24 @@ PF_EffectWorld* Host::new_world(PF_PixelFormat format, A_long width, A_long heig
   const int pixel_bytes = format == PF_PixelFormat_ARGB32   ? 4
                           : format == PF_PixelFormat_ARGB64 ? 8
                                                             : 16;
-  // Rows padded to a multiple of 16 bytes beyond the pixels, as hosts often do.
+  // Rows padded to a multiple of 16 bytes beyond the pixels, as hosts often do; the padding
+  // holds junk that must never reach a movie.
   const A_long rowbytes = (width * pixel_bytes + 16 + 15) / 16 * 16;
-  world->pixels.assign(static_cast<size_t>(rowbytes) * height, 0);
-  world->world.data = world->pixels.data();
-  world->world.rowbytes = rowbytes;
-  world->world.width = width;
-  world->world.height = height;
+  world->pixels.assign(static_cast<size_t>(rowbytes) * height, 0xA5);
+  PF_EffectWorld& w = world->world;
+  std::memset(&w, 0, sizeof w);
+  w.reserved0 = reinterpret_cast<void*>(uintptr_t{0xBAD0F00D});
+  w.reserved1 = reinterpret_cast<void*>(uintptr_t{0xBAD1F00D});
+  w.world_flags = PF_WorldFlag_WRITEABLE | (pixel_bytes == 8 ? PF_WorldFlag_DEEP : 0);
+  w.data = world->pixels.data();
+  w.rowbytes = rowbytes;
+  w.width = width;
+  w.height = height;
+  w.extent_hint = {0, 0, width, height};
+  w.platform_ref = reinterpret_cast<void*>(uintptr_t{0xBAD2F00D});
+  w.reserved_long4 = reinterpret_cast<void*>(uintptr_t{0xBAD3F00D});
+  w.pix_aspect_ratio = {1, 1};
+  w.reserved_long2 = reinterpret_cast<void*>(uintptr_t{0xBAD4F00D});
   world->format = format;
   worlds_.push_back(std::move(world));
   return &worlds_.back()->world;

@@ -3,6 +3,10 @@
 // targets whose every query can be made to fail or answer a chosen value, frame worlds, captured
 // user messages, and the module registration the plug-in makes. One Host is active per process
 // at a time (the suites are plain C functions that reach it through a global).
+//
+// Every suite table is served in full, from slot 0 to the last slot the module may call; a slot
+// the module has no business calling is a trap that records "trap: <suite> slot <n> <name>" as a
+// misuse and answers an error, so a render that reaches one fails naming it.
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -17,7 +21,8 @@ namespace orvex_sim {
 // What an output target answers. Each *_err makes that query fail with the code.
 struct TargetValues {
   std::u16string path = u"out.mov";
-  bool no_path = false;  // the path query yields no handle
+  bool no_path = false;        // the path query yields no handle
+  bool file_reserved = false;  // the host created the file before start adding
   A_Err path_err = 0;
   A_Err options_get_err = 0, options_set_err = 0;
   A_long width = 64, height = 48;
@@ -29,9 +34,10 @@ struct TargetValues {
   A_Ratio hsf{1, 1};
   A_Err hsf_err = 0;
   A_FpLong sound_rate = 48000.0;
-  A_short sample_size = 2;
-  A_short channels = 0;
-  A_Err sound_rate_err = 0, sample_size_err = 0, channels_err = 0;
+  AEIO_SndEncoding sound_encoding = AEIO_E_SIGNED_PCM;
+  AEIO_SndSampleSize sample_size = 2;
+  AEIO_SndChannels channels = 0;
+  A_Err sound_rate_err = 0, sound_encoding_err = 0, sample_size_err = 0, channels_err = 0;
   A_Boolean missing = 0;
   A_Err missing_err = 0;
 };
@@ -48,7 +54,7 @@ struct MemBlock {
 };
 
 struct Registration {
-  bool death_hook = false;
+  AEGP_DeathHook death_hook = nullptr;
   bool io_registered = false;
   std::string aegp_name;
   AEIO_ModuleInfo info{};
@@ -62,6 +68,8 @@ struct HostFaults {
   std::map<std::string, A_Err> lock;        // handle name -> error of AEGP_LockMemHandle
   std::map<std::string, A_Err> unlock;      // handle name -> error of AEGP_UnlockMemHandle
   A_Err death_hook = 0, register_io = 0, register_with_aegp = 0;
+  // (suite name, slot) pairs served as traps although the host implements them.
+  std::set<std::pair<std::string, int>> trapped_slots;
 };
 
 class Host {
@@ -75,6 +83,8 @@ class Host {
 
   // Calls the plug-in's entry point with this host's basic suite.
   A_Err enter(EntryPointFunc_Fn entry, AEGP_PluginID plugin_id = 7);
+  // Host shutdown: calls the registered death hook (0 when there is none).
+  A_Err call_death_hook();
   AEIO_BasicData* basic_data() { return &basic_data_; }
   const AEIO_FunctionBlock4& callbacks() const { return registration.callbacks; }
 
@@ -91,7 +101,8 @@ class Host {
   size_t live_handles_named(const std::string& name) const;
   size_t locked_handles() const;
 
-  // Frame worlds: the host's memory, with a pixel format the world suite reports.
+  // Frame worlds: the host's memory, with a pixel format the world suite reports. Rows are
+  // padded beyond the pixels with junk, and the reserved pointers hold junk too.
   PF_EffectWorld* new_world(PF_PixelFormat format, A_long width, A_long height);
   PF_PixelFormat format_of(const PF_EffectWorld* world) const;
 
@@ -105,10 +116,18 @@ class Host {
   std::vector<std::string> misuse;           // host contract violations seen (double free, ...)
 
   // Suite entry points (static so that they fit the C tables).
-  static SPErr ORVEX_HOST_CALL acquire_suite(const char* name, A_long version, const void** suite);
-  static SPErr ORVEX_HOST_CALL release_suite(const char* name, A_long version);
+  static SPErr ORVEX_HOST_CALL acquire_suite(const char* name, int32_t version, const void** suite);
+  static SPErr ORVEX_HOST_CALL release_suite(const char* name, int32_t version);
 
  private:
+  // The tables handed out, rebuilt at each acquisition so that trapped_slots apply.
+  AEGP_RegisterSuite6 register_{};
+  AEGP_UtilitySuite13 utility_{};
+  AEGP_IOOutSuite7 io_out_{};
+  AEGP_MemorySuite1 memory_{};
+  PF_ANSICallbacksSuite1 ansi_{};
+  PF_WorldSuite2 world_{};
+
   std::map<AEGP_MemHandle, std::unique_ptr<MemBlock>> blocks_;
   std::vector<std::unique_ptr<RenderTarget>> targets_;
   struct World {

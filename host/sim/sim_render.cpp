@@ -1,13 +1,37 @@
 // The host's side of one render.
 #include "host/sim/sim_render.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <stdexcept>
+#include <string>
 
 #include "host/sim/sim_frames.h"
 
 namespace orvex_sim {
 namespace {
+
+// The empty file a host creates for a reserved output.
+bool create_empty_file(const std::u16string& path) {
+#if defined(_WIN32)
+  std::FILE* file = _wfopen(reinterpret_cast<const wchar_t*>(path.c_str()), L"wb");
+#else
+  std::string utf8;
+  for (size_t i = 0; i < path.size(); ++i) {
+    uint32_t c = path[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < path.size())
+      c = 0x10000 + ((c - 0xD800) << 10) + (path[++i] - 0xDC00u);
+    const int extra = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    constexpr uint32_t kLead[] = {0x00, 0xC0, 0xE0, 0xF0};
+    utf8 += static_cast<char>(kLead[extra] | (c >> (6 * extra)));
+    for (int k = extra - 1; k >= 0; --k) utf8 += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
+  }
+  std::FILE* file = std::fopen(utf8.c_str(), "wb");
+#endif
+  return file != nullptr && std::fclose(file) == 0;
+}
 
 void put_le32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<uint8_t>(value >> (8 * i));
@@ -16,6 +40,28 @@ void put_le32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value) {
 // First audio sample frame of video frame `index` at the target's rates.
 int64_t first_sample_of(int index, const TargetValues& target) {
   return std::llround(index * target.sound_rate * 65536.0 / target.fps);
+}
+
+// Hands the sound of frame `index` over in chunks of at most one second. Returns the first
+// error.
+A_Err add_frame_sound(Host& host, AEIO_OutSpecH out, int index, const RenderRequest& request,
+                      RenderResult& result) {
+  const TargetValues& v = request.target;
+  const int64_t end = first_sample_of(index + 1, v);
+  const int64_t chunk_limit = std::max<int64_t>(1, std::llround(v.sound_rate));
+  for (int64_t first = first_sample_of(index, v); first < end;) {
+    const int64_t count = std::min(end - first, chunk_limit);
+    const std::vector<uint8_t> chunk =
+        tone(first, count, v.channels, v.sound_encoding, v.sample_size, v.sound_rate);
+    const A_Time start{static_cast<A_long>(first), static_cast<A_u_long>(chunk_limit)};
+    const A_Err err = host.callbacks().AEIO_AddSoundChunk(
+        host.basic_data(), out, &start, static_cast<A_u_long>(count), chunk.data());
+    result.sound_results.push_back(err);
+    if (request.keep_audio) result.audio.insert(result.audio.end(), chunk.begin(), chunk.end());
+    if (err) return err;
+    first += count;
+  }
+  return A_Err_NONE;
 }
 
 }  // namespace
@@ -80,6 +126,8 @@ RenderResult run_render(Host& host, const RenderRequest& request) {
   result.depths = fb.AEIO_GetDepths(basic, out, &depth_flags);
   result.depth_flags = depth_flags;
 
+  if (request.target.file_reserved && !create_empty_file(request.target.path))
+    throw std::runtime_error("cannot create the reserved file");
   result.start = fb.AEIO_StartAdding(basic, out, 0);
   if (result.start == 0) {
     const TargetValues& values = request.target;
@@ -98,19 +146,11 @@ RenderResult run_render(Host& host, const RenderRequest& request) {
           fb.AEIO_AddFrame(basic, out, i, request.frames, world, nullptr, 0, nullptr);
       result.frame_results.push_back(frame_err);
       if (frame_err) break;
-      if (values.channels > 0 && values.sample_size > 0) {
-        const int64_t first = first_sample_of(i, values);
-        const int64_t count = first_sample_of(i + 1, values) - first;
-        std::vector<uint8_t> chunk =
-            tone(first, count, values.channels, values.sample_size, values.sound_rate);
-        const A_Time start{static_cast<A_long>(i), static_cast<A_u_long>(values.fps >> 16)};
-        const A_Err sound_err =
-            fb.AEIO_AddSoundChunk(basic, out, &start, static_cast<A_u_long>(count), chunk.data());
-        result.sound_results.push_back(sound_err);
-        result.audio.insert(result.audio.end(), chunk.begin(), chunk.end());
-        if (sound_err) break;
-      }
+      if (values.channels > 0 && values.sample_size > 0 &&
+          add_frame_sound(host, out, i, request, result))
+        break;
     }
+    if (request.abandon) return result;  // the host exits with the render still open
     result.end = fb.AEIO_EndAdding(basic, out, 0);
   }
   fb.AEIO_DisposeOutputOptions(basic, target->options);

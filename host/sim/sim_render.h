@@ -1,7 +1,8 @@
 #pragma once
 // One render as the host plays it: create the output target's options, set the user's choices,
-// flatten and re-inflate them as a project round trip does, describe, ask the depths, start
-// adding, hand over frames and sound chunks interleaved, end adding, dispose of the options.
+// flatten and re-inflate them as a project round trip does, describe, ask the depths, create the
+// file when it is reserved, start adding, hand over frames and sound interleaved (each frame's
+// sound in chunks of at most one second), end adding, dispose of the options.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,6 +24,8 @@ struct RenderRequest {
   A_long world_width = 0, world_height = 0;  // 0: the output size
   bool project_round_trip = true;
   bool flat_picture = false;  // one grey instead of the moving picture
+  bool keep_audio = true;     // keep a copy of every sample byte handed over
+  bool abandon = false;       // stop after the last frame without ending the render
 };
 
 struct RenderResult {
@@ -33,7 +36,7 @@ struct RenderResult {
   std::vector<A_Err> frame_results;
   std::vector<A_Err> sound_results;
   A_Err end = 0;
-  std::vector<uint8_t> audio;  // every sample byte handed over, in order
+  std::vector<uint8_t> audio;  // every sample byte handed over, in order (when kept)
   bool started() const { return start == 0; }
   bool all_ok() const;
 };

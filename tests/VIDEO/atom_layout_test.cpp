@@ -189,7 +189,7 @@ TEST(SampleTables, ChunkOffsetWidthFollowsTheLastOffset) {
 }
 
 Bytes moov_bytes(FrameRate rate, uint8_t tc, uint32_t audio_tracks, float par = 1.0f,
-                 uint16_t width = 1920) {
+                 uint16_t width = 1920, PixelSpacing spacing = {}) {
   Moov_Video_Writer moov({.frame_rate = rate,
                           .width = width,
                           .height = 1080,
@@ -197,6 +197,7 @@ Bytes moov_bytes(FrameRate rate, uint8_t tc, uint32_t audio_tracks, float par = 
                           .sample_offsets = std::vector<uint64_t>(100, 48),
                           .sample_sizes = U32s(100, 8),
                           .pixel_aspect_ratio = par,
+                          .pixel_spacing = spacing,
                           .timecode_switch = tc,
                           .timecode_sample_offset = 1000,
                           .audio_track_count = audio_tracks});
@@ -228,14 +229,23 @@ TEST(MovieAtoms, TrackIdsAndTimecodeReferences) {
   EXPECT_FALSE(has_atom(odd, "moov/trak:0/tref"));
 }
 
+// The apertures and `pasp`: (display width, width) from the float ratio, or the exact ratio
+// when one is given (the apertures keep the rounded display width).
 TEST(MovieAtoms, DisplayWidthFromPixelAspect) {
-  auto apertures = [](float par, uint16_t width) {
-    const Bytes m = moov_bytes({25, 1}, 0, 0, par, width);
+  auto apertures = [](float par, uint16_t width, PixelSpacing spacing = {}) {
+    const Bytes m = moov_bytes({25, 1}, 0, 0, par, width, spacing);
+    const size_t pasp = find_atom(m, "moov/trak/mdia/minf/stbl/stsd").end() - 4 - 16;
+    EXPECT_EQ(str(m, pasp + 4, 4), "pasp");
     return U32s{field(m, "moov/trak/tapt/clef", 4), field(m, "moov/trak/tapt/prof", 4),
-                field(m, "moov/trak/tapt/enof", 4), field(m, "moov/trak/tkhd", 76)};
+                field(m, "moov/trak/tapt/enof", 4), field(m, "moov/trak/tkhd", 76),
+                orvex_test::be32(&m[pasp + 8]),     orvex_test::be32(&m[pasp + 12])};
   };
-  EXPECT_EQ(apertures(1.0f, 1920), (U32s(4, 0x07800000)));
-  EXPECT_EQ(apertures(1.0926f, 720), (U32s{788u << 16, 788u << 16, 720u << 16, 720u << 16}));
+  EXPECT_EQ(apertures(1.0f, 1920),
+            (U32s{1920u << 16, 1920u << 16, 1920u << 16, 1920u << 16, 1920, 1920}));
+  EXPECT_EQ(apertures(1.0926f, 720),
+            (U32s{788u << 16, 788u << 16, 720u << 16, 720u << 16, 788, 720}));
+  EXPECT_EQ(apertures(12.0f / 11, 720, {12, 11}),
+            (U32s{786u << 16, 786u << 16, 720u << 16, 720u << 16, 12, 11}));
   ::testing::internal::CaptureStdout();
   EXPECT_EQ(apertures(0.0f, 720)[0], 720u << 16);
   // Too wide for the 16-bit width: kept instead of wrapping around.

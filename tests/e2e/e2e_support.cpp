@@ -63,8 +63,10 @@ std::string probe(const std::string& movie, const char* kind, const std::string&
 static std::vector<uint8_t> decode(const std::string& movie, const std::string& map,
                                    const std::string& format_args) {
   Scratch tmp;
-  const RunResult r = run("ffmpeg -v error -i " + quote(movie) + " -map " + map + " -f " +
-                          format_args + " " + tmp.file("decoded"));
+  // Accurate YUV conversion, as orvex-hap's: the default's chroma replication differs at edges.
+  const RunResult r = run("ffmpeg -v error -i " + quote(movie) + " -map " + map +
+                          " -sws_flags bicubic+accurate_rnd+full_chroma_int -f " + format_args +
+                          " " + tmp.file("decoded"));
   if (r.status != 0 || !r.err.empty()) throw std::runtime_error("ffmpeg decode: " + r.err);
   return read_file(tmp.file("decoded"));
 }
@@ -73,8 +75,8 @@ std::vector<uint8_t> decode_video(const std::string& movie, const std::string& p
   return decode(movie, "0:v:0", "rawvideo -pix_fmt " + pix_fmt);
 }
 
-std::vector<uint8_t> decode_audio(const std::string& movie, const std::string& format) {
-  return decode(movie, "0:a:0", format);
+std::vector<uint8_t> decode_audio(const std::string& movie, const std::string& format, int track) {
+  return decode(movie, "0:a:" + std::to_string(track), format);
 }
 
 std::vector<std::vector<uint8_t>> video_samples(const std::string& movie) {

@@ -34,8 +34,9 @@ std::string probe(const std::string& movie, const char* kind, const std::string&
 
 // Every frame of the first video stream decoded by ffmpeg as packed `pix_fmt` (throws on failure).
 std::vector<uint8_t> decode_video(const std::string& movie, const std::string& pix_fmt = "rgb24");
-// The audio of the first audio stream in raw form `format` (s16le, s24le, f32le).
-std::vector<uint8_t> decode_audio(const std::string& movie, const std::string& format);
+// The audio of audio stream `track` in raw form `format` (s16le, s24le, f32le).
+std::vector<uint8_t> decode_audio(const std::string& movie, const std::string& format,
+                                  int track = 0);
 
 // The video samples of a movie, cut out where ffprobe places its packets.
 std::vector<std::vector<uint8_t>> video_samples(const std::string& movie);

@@ -89,6 +89,27 @@ TEST(EncodePattern, MovieWithToneAndSummary) {
   EXPECT_NE(std::count(audio.begin(), audio.end(), 0), static_cast<long>(audio.size()));
 }
 
+// One frame is "1 frame"; a name without .mov is warned about; --progress - writes key=value
+// blocks on standard output, the last one ending the progress.
+TEST(EncodeMessages, SingularNameWarningAndProgressBlocks) {
+  Scratch dir;
+  const std::string out = dir.file("one.mp4");
+  const RunResult r = orvex("encode --pattern=64x32 --frames 1 --progress - -o " + quote(out));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err.rfind("orvex-hap: warning: '" + out + "' does not end in .mov", 0), 0u) << r.err;
+  EXPECT_NE(r.err.find("orvex-hap: wrote " + out + ": 1 frame 64x32 Hap"), std::string::npos)
+      << r.err;
+  const size_t last = r.out.rfind("frame=");
+  ASSERT_NE(last, std::string::npos) << r.out;
+  const std::string block = r.out.substr(last);
+  for (const char* line : {"frame=1\n", "\nout_time_us=40000\n", "\nout_time=00:00:00.040000\n",
+                           "\ndup_frames=0\n", "\ndrop_frames=0\n"}) {
+    EXPECT_NE(block.find(line), std::string::npos) << line << " in " << block;
+  }
+  EXPECT_EQ(block.substr(block.size() - 13), "progress=end\n");
+  EXPECT_EQ(probe(out, "v", "nb_frames"), "1");
+}
+
 // Several frames at a time and one frame at a time write the same bytes, with and without Snappy.
 TEST(EncodeModes, ByteIdenticalMovies) {
   Scratch dir;

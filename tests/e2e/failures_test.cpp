@@ -22,8 +22,14 @@ struct BadCase {
   const char* name;
   const char* args;  // {dir} becomes the scratch folder
   int status;
-  const char* message;  // expected within the error line
+  const char* message;         // expected within the error line
+  const char* make = nullptr;  // shell command making a source in {dir} first
 };
+
+std::string expand_dir(std::string s, const Scratch& dir) {
+  for (size_t at; (at = s.find("{dir}")) != std::string::npos;) s.replace(at, 5, dir.path());
+  return s;
+}
 
 class BadInput : public testing::TestWithParam<BadCase> {};
 
@@ -32,14 +38,16 @@ TEST_P(BadInput, OneErrorLineAndNoOutput) {
   Scratch dir;
   write_file(dir.file("text.mov"), std::vector<uint8_t>(300, 'x'));
   write_file(dir.file("empty.rgb"), {});
-  std::string args = c.args;
-  for (size_t at; (at = args.find("{dir}")) != std::string::npos;) args.replace(at, 5, dir.path());
-  const RunResult r = orvex(args);
+  if (c.make) {
+    ASSERT_EQ(run(expand_dir(c.make, dir)).status, 0) << c.make;
+  }
+  const std::vector<std::string> before = entries(dir.path());
+  const RunResult r = orvex(expand_dir(c.args, dir));
   EXPECT_EQ(r.status, c.status) << r.err;
   EXPECT_EQ(r.err.rfind("orvex-hap: error: ", 0), 0u) << r.err;
   EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
   EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-  EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"empty.rgb", "text.mov"}));
+  EXPECT_EQ(entries(dir.path()), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -53,12 +61,28 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"size_zero", "encode - -f rawvideo --pix-fmt rgb24 --size 0x8 -o {dir}/o.mov", 2,
                 "--size"},
         BadCase{"size_too_big", "encode --pattern=30001x16 -o {dir}/o.mov", 2, "--pattern"},
-        BadCase{"unknown_codec", "encode --pattern=16x16 -c hap-z -o {dir}/o.mov", 2, "hap-z"},
+        BadCase{"unknown_codec", "encode --pattern=16x16 -c hap-z -o {dir}/o.mov", 2,
+                "'hap-z' (hap, hap-alpha, hap-q, hap-q-alpha, hap-alpha-only, hap-r)"},
         BadCase{"unknown_quality", "encode --pattern=16x16 -q best -o {dir}/o.mov", 2, "best"},
         BadCase{"chunks_zero", "encode --pattern=16x16 --chunks 0 -o {dir}/o.mov", 2, "--chunks"},
         BadCase{"chunks_65", "encode --pattern=16x16 --chunks 65 -o {dir}/o.mov", 2, "--chunks"},
         BadCase{"no_folder", "encode --pattern=16x16 -o {dir}/no/such/o.mov", 1, "cannot create"},
-        BadCase{"no_input", "encode -o {dir}/o.mov", 2, "INPUT"}),
+        BadCase{"no_input", "encode -o {dir}/o.mov", 2, "INPUT"},
+        BadCase{"no_command", "{dir}/text.mov -o {dir}/o.mov", 2, "is not a command"},
+        BadCase{"output_stdout", "encode --pattern=16x16 -o -", 2, "needs a seekable file"},
+        BadCase{"hardware_pix_fmt", "encode - -f rawvideo --pix-fmt cuda --size 8x8 -o {dir}/o.mov",
+                2, "hardware pixel format"},
+        BadCase{"over_decoder_limit",
+                "encode - -f rawvideo --pix-fmt gray --size 20000x20000 -o {dir}/o.mov", 1,
+                "about 16000x16000"},
+        BadCase{"channels_65", "encode {dir}/65.mkv -o {dir}/o.mov", 1, "65 channels",
+                "head -c 2080 /dev/zero > {dir}/65.pcm && ffmpeg -v error -f lavfi -i "
+                "testsrc2=size=32x32:duration=0.2 -f s16le -ar 8000 -ac 65 -i {dir}/65.pcm "
+                "-c:v ffv1 -c:a copy {dir}/65.mkv"},
+        BadCase{"index_at_end_on_stdin", "encode - -o {dir}/o.mov < <(cat {dir}/late.mp4)", 1,
+                "-movflags +faststart",
+                "ffmpeg -v error -f lavfi -i testsrc2=size=640x360:duration=1 -c:v libx264 -preset "
+                "ultrafast {dir}/late.mp4"}),
     [](const testing::TestParamInfo<BadCase>& info) { return std::string(info.param.name); });
 
 TEST(Overwrite, ExistingOutputKeptUnlessForced) {
@@ -87,15 +111,19 @@ TEST(FullDisk, WriteFailureLeavesNothing) {
 }
 
 // The first Ctrl-C stops reading and finishes the movie: status 130, and a movie that ffmpeg
-// decodes completely with the frames done so far.
-TEST(Interrupt, CtrlCLeavesAPlayableMovie) {
-  Scratch dir;
-  const std::string out = dir.file("o.mov");
+// decodes completely with the frames done so far. A second one aborts: status 130, no file
+// left, and the progress line ended with a message.
+class Interrupt : public testing::TestWithParam<int> {};
+
+TEST_P(Interrupt, CtrlC) {
+  const int interrupts = GetParam();
+  Scratch dir, logs;
+  const std::string out = dir.file("o.mov"), log = logs.file("err");
   const pid_t pid = fork();
   ASSERT_GE(pid, 0);
   if (pid == 0) {
-    const int null_fd = open("/dev/null", O_WRONLY);
-    dup2(null_fd, STDERR_FILENO);
+    const int log_fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(log_fd, STDERR_FILENO);
     execl(ORVEX_HAP_BIN, ORVEX_HAP_BIN, "encode", "--pattern=640x360", "--duration", "2000", "-o",
           out.c_str(), static_cast<char*>(nullptr));
     _exit(127);
@@ -110,17 +138,29 @@ TEST(Interrupt, CtrlCLeavesAPlayableMovie) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  kill(pid, SIGINT);
+  for (int i = 0; i < interrupts; ++i) {
+    if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    kill(pid, SIGINT);
+  }
   int raw = 0;
   ASSERT_EQ(waitpid(pid, &raw, 0), pid);
   ASSERT_TRUE(growing);
   ASSERT_TRUE(WIFEXITED(raw));
   EXPECT_EQ(WEXITSTATUS(raw), 130);
+  const std::vector<uint8_t> err = read_file(log);
+  const std::string text(err.begin(), err.end());
+  if (interrupts == 2) {
+    EXPECT_TRUE(entries(dir.path()).empty());
+    EXPECT_NE(text.find("\norvex-hap: aborted, no movie written\n"), std::string::npos) << text;
+    return;
+  }
   ASSERT_EQ(entries(dir.path()), std::vector<std::string>{"o.mov"});
   const int frames = std::stoi(probe(out, "v", "nb_frames"));
   EXPECT_GE(frames, 1);
   EXPECT_LT(frames, 50000);
   EXPECT_EQ(decode_video(out).size(), size_t{640} * 360 * 3 * frames);
 }
+
+INSTANTIATE_TEST_SUITE_P(Count, Interrupt, testing::Values(1, 2));
 
 }  // namespace

@@ -35,8 +35,8 @@ TEST(DialogOpening, ShowsStoredValuesWithFallbacks) {
       {stored(2, 1, 64, 0, 0), "codec 2 snappy chunks 64 fixed 2 Normal frames"},
       {stored(0, 0, 1, 7, 1), "codec 0 off 1 slider 2 Normal frames"},
       {stored(0, 2, 8, 2, 1), "codec 0 off 8 slider 2 Normal frames"},  // only 1 means on
-      // An unknown codec falls back to "HAP", and the slider follows the item shown.
-      {stored(6, 1, 8, 2, 1), "codec 0! snappy chunks 8 slider 2 Normal frames"},
+      // An unknown codec falls back to "HAP"; the slider follows the stored codec.
+      {stored(6, 1, 8, 2, 1), "codec 0! snappy chunks 8 fixed 2 Normal frames"},
   };
   for (const auto& [values, text] : cases) EXPECT_EQ(shown(OptionsDialogModel(values)), text);
 }

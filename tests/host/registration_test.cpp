@@ -1,7 +1,10 @@
 // Registration through the entry point: the module description, which callback slots are
-// filled, the fixed answers of the stubs, and failures of the host during registration.
+// filled, the fixed answers of the stubs, failures of the host during registration, and the
+// simulated host's traps for the suite slots the module must not call.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <functional>
 #include <sstream>
@@ -15,20 +18,24 @@ using orvex_test::HostTest;
 
 TEST_F(HostTest, ModuleDescription) {
   const orvex_sim::Registration& r = host().registration;
-  EXPECT_TRUE(r.death_hook && r.io_registered);
+  EXPECT_TRUE(r.death_hook != nullptr && r.io_registered);
   EXPECT_EQ(r.aegp_name, "OrvexHapAeEncoder");
   const AEIO_ModuleInfo& info = r.info;
   EXPECT_EQ(std::memcmp(&info.sig, "QXVR", 4), 0);
   EXPECT_EQ(std::memcmp(&info.create_kind.type, "QXVR", 4), 0);
-  EXPECT_EQ(std::memcmp(info.create_ext.extension, ".mov", 4), 0);  // no terminator
+  EXPECT_EQ(info.create_kind.creator, -1);
+  EXPECT_EQ(std::memcmp(&info.create_ext, ".mov", 4), 0);  // pad '.', then no terminator
   EXPECT_STREQ(info.name, "Orvex Hap Encoder");
+  // Types read and auxiliary extensions, the tail of the description, stay zero.
+  const auto* tail = reinterpret_cast<const uint8_t*>(&info.read_kinds);
+  EXPECT_EQ(std::count(tail, reinterpret_cast<const uint8_t*>(&info + 1), 0),
+            sizeof info - offsetof(AEIO_ModuleInfo, read_kinds));
   EXPECT_EQ((std::vector<long>{info.flags, info.flags2, info.max_width, info.max_height,
                                info.num_filetypes, info.num_extensions, info.num_clips}),
             (std::vector<long>{54, 64, 30000, 30000, 1, 1, 0}));
 }
 
 TEST_F(HostTest, CallbackSlotsFilledExceptAuxiliaryAndLateOnes) {
-  static_assert(sizeof(AEIO_FunctionBlock4) == 49 * sizeof(void*));
   void* slots[49];
   std::memcpy(slots, &fb(), sizeof slots);
   for (int i = 0; i < 49; ++i) {
@@ -44,7 +51,7 @@ TEST_F(HostTest, StubsAndSequenceOptions) {
   A_Time time{};
   EXPECT_EQ(fb().AEIO_OutputFrame(b, nullptr, nullptr), 0);
   EXPECT_EQ(fb().AEIO_GetSound(b, nullptr, 0, nullptr, &time, &time, 0, 0, nullptr), 0);
-  EXPECT_EQ(fb().AEIO_GetDimensions(b, nullptr, &value, &value), 9992);
+  EXPECT_EQ(fb().AEIO_GetDimensions(b, nullptr, nullptr, &value, &value), 9992);
   EXPECT_EQ(fb().AEIO_GetOutputSuffix(b, nullptr, nullptr), 9992);
 
   EXPECT_EQ(fb().AEIO_SeqOptionsDlg(b, nullptr, &flag), 0);
@@ -77,6 +84,55 @@ TEST(Registration, HostFailuresAreReturnedAndStopRegistration) {
     EXPECT_EQ(host.suites_held(), 0);
     EXPECT_TRUE(host.misuse.empty());
   }
+}
+
+// Every slot of every suite table is served, and one the module must not call records its suite,
+// slot and name: a render that reaches it fails naming it.
+TEST(SimulatedHost, UnusedSuiteSlotsTrapByName) {
+  const struct {
+    const char* name;
+    int32_t version;
+    size_t bytes;
+    std::vector<size_t> used;
+  } suites[] = {
+      {"SPBasicSuite", 0, sizeof(SPBasicSuite), {0, 1}},
+      {kAEGPRegisterSuite, 6, sizeof(AEGP_RegisterSuite6), {2, 7}},
+      {kAEGPUtilitySuite, 13, sizeof(AEGP_UtilitySuite13), {0, 9}},
+      {kAEGPIOOutSuite,
+       7,
+       sizeof(AEGP_IOOutSuite7),
+       {0, 1, 2, 3, 5, 6, 13, 14, 16, 18, 20, 22, 28}},
+      {kAEGPMemorySuite, 1, sizeof(AEGP_MemorySuite1), {0, 1, 2, 3}},
+      {kPFANSISuite, 1, sizeof(PF_ANSICallbacksSuite1), {15, 16}},
+      {kPFWorldSuite, 2, sizeof(PF_WorldSuite2), {2}},
+  };
+  Host host;
+  const SPBasicSuite* basic = host.basic_data()->pica_basicP;
+  size_t unused = 0;
+  for (const auto& suite : suites) {
+    const void* table = basic;
+    if (suite.version) {
+      ASSERT_EQ(basic->AcquireSuite(suite.name, suite.version, &table), 0);
+    }
+    std::vector<void (*)()> slots(suite.bytes / sizeof(void (*)()));
+    std::memcpy(slots.data(), table, suite.bytes);
+    for (size_t i = 0; i < slots.size(); ++i) {
+      ASSERT_NE(slots[i], nullptr) << suite.name << " slot " << i;
+      if (std::count(suite.used.begin(), suite.used.end(), i)) continue;
+      reinterpret_cast<A_Err (*)()>(slots[i])();  // a trap takes no notice of its arguments
+      ASSERT_EQ(host.misuse.size(), ++unused);
+      const std::string where = std::string("trap: ") + suite.name + " slot " + std::to_string(i);
+      EXPECT_EQ(host.misuse.back().rfind(where + " ", 0), 0u) << host.misuse.back();
+    }
+    if (suite.version) basic->ReleaseSuite(suite.name, suite.version);
+  }
+  for (const char* expected :
+       {"trap: SPBasicSuite slot 6 Undefined",
+        "trap: AEGP Register Suite slot 0 AEGP_RegisterCommandHook",
+        "trap: AEGP IO Out Suite slot 4 AEGP_SetOutSpecNativeFPS",
+        "trap: AEGP IO Out Suite slot 27 AEGP_GetOutSpecPullDown",
+        "trap: PF ANSI Suite slot 0 atan", "trap: PF World Suite slot 0 PF_NewWorld"})
+    EXPECT_EQ(std::count(host.misuse.begin(), host.misuse.end(), expected), 1) << expected;
 }
 
 TEST(PluginLibrary, ExportsOnlyTheEntryPoint) {

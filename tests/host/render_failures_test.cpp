@@ -3,6 +3,7 @@
 // open file, no locked handle, no exception into the host).
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 #include "host/sim/sim_frames.h"
@@ -74,8 +75,8 @@ TEST_F(RenderFailures, StartAddingRefusals) {
        9995, "ERROR : invalid fps\n", "Unsupported aspect ratio : 0 ; 1."},
       unknown([](auto& v) { v.hsf_err = 3; }, "1_1"),
       {[](auto& v) { v.fps = -65536; }, 9995, "", "Invalid fps value : -65536"},
-      {[](auto& v) { v.channels = 2, v.sample_size = 5; }, 9995, "",
-       "Unsupported audio quantif for integer"},
+      // 1/65536 frames per second rounds to a rate of 0.
+      {[](auto& v) { v.fps = 1; }, 9995, "", "Invalid fps value : 1"},
   };
   const int files_before = orvex_test::open_file_count();
   for (const Case& c : cases) {
@@ -107,6 +108,14 @@ TEST_F(RenderFailures, StartAddingRefusals) {
   ASSERT_EQ(unwritable.messages.size(), 1u);
   EXPECT_EQ(unwritable.messages[0].rfind("Can't open target file : ", 0), 0u);
   EXPECT_LT(unwritable.messages[0].size(), 256u);
+  // The host says it created the file, but it is not there: it is not created behind its back.
+  target->values = values("gone.mov");
+  target->values.file_reserved = true;
+  const Outcome gone = start(target);
+  EXPECT_EQ(gone.code, 9995);
+  ASSERT_EQ(gone.messages.size(), 1u);
+  EXPECT_EQ(gone.messages[0].rfind("Can't open target file : ", 0), 0u);
+  EXPECT_FALSE(std::filesystem::exists(dir_.file("gone.mov")));
 }
 
 TEST_F(RenderFailures, SecondStartAndEndAdding) {
@@ -166,16 +175,22 @@ TEST_F(RenderFailures, AddFrameAndSoundRefusals) {
   EXPECT_EQ(fb().AEIO_EndAdding(basic(), out, 0), 0);
   EXPECT_EQ(orvex_test::ffprobe_stream(dir_.file("out.mov"), "v:0")["nb_read_packets"], "2")
       << "refused worlds write nothing";
+}
 
-  // Six channels give a movie without audio; the host's sound then has nowhere to go, and the
-  // movie writer's error comes back as 9988 instead of unwinding into the host.
-  target->values.channels = 6;
+// The host shuts down (its death hook) during a render it never ended: the job is abandoned, its
+// threads joined and its file closed, and the handle is free again.
+TEST_F(RenderFailures, ShutdownAbandonsOpenRenders) {
+  const int files_before = orvex_test::open_file_count();
+  RenderTarget* target = initialised_target(values());
   ASSERT_EQ(start(target).code, 0);
+  PF_EffectWorld* world = host().new_world(PF_PixelFormat_ARGB32, 16, 8);
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(fb().AEIO_AddFrame(basic(), out_spec(target), i, 3, world, nullptr, 0, nullptr), 0);
+  EXPECT_EQ(host().call_death_hook(), 0);
+  EXPECT_EQ(orvex_test::open_file_count(), files_before);
   CaptureStdout();
-  EXPECT_EQ(fb().AEIO_AddSoundChunk(basic(), out, nullptr, 1, samples), 9988);
-  GetCapturedStdout();
-  EXPECT_EQ(fb().AEIO_AddSoundChunk(basic(), out, nullptr, 0, samples), 0);
-  EXPECT_EQ(finish_render(target, 1), 0);
+  EXPECT_EQ(fb().AEIO_EndAdding(basic(), out_spec(target), 0), 0);
+  EXPECT_EQ(GetCapturedStdout(), "Erreur EndAdding, goutfiles introuvable\n");
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 // Whole renders through the simulated host: every variant from 8- and 16-bit worlds with mono or
-// stereo audio in 16-bit integer or 32-bit float samples. FFmpeg decodes the movies; pictures
-// must be close to what the host rendered and audio identical. The user's choices (Snappy,
-// chunk count, frame mode) must show in the frames written.
+// stereo audio in each sample format the movie stores (8-bit unsigned, 16- and 32-bit integer,
+// 32-bit float). FFmpeg decodes the movies; pictures must be close to what the host rendered and
+// audio identical. Sound the movie cannot hold gives a movie without audio and a message. The
+// user's choices (Snappy, chunk count, frame mode) must show in the frames written, and a file
+// the host reserved is written into as it stands.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "host/sim/sim_frames.h"
@@ -41,29 +45,45 @@ orvex_test::HapFrameLayout video_frame(const std::string& movie, size_t index) {
 class Renders : public orvex_test::HostTest {
  protected:
   // Renders `request` to `name` and checks that the render went through cleanly.
-  std::string render(RenderRequest request, const std::string& name, RenderResult* out = nullptr) {
+  std::string render(RenderRequest request, const std::string& name, RenderResult* out = nullptr,
+                     const std::vector<std::string>& messages = {}) {
     request.target.path = path_in_dir(name);
+    host().user_messages.clear();
     testing::internal::CaptureStdout();
     RenderResult result = orvex_sim::run_render(host(), request);
     const std::string log = testing::internal::GetCapturedStdout();
     EXPECT_TRUE(result.all_ok()) << "start " << result.start << ", end " << result.end << "\n"
                                  << log;
-    EXPECT_EQ(host().user_messages, std::vector<std::string>{});
+    EXPECT_EQ(host().user_messages, messages);
     EXPECT_EQ(host().live_handles(), 0u);
     if (out) *out = std::move(result);
     return dir_.file(name);
   }
 };
 
+// A sample format of the host, the movie's sample description for it and how FFmpeg writes it
+// out raw.
+struct SoundFormat {
+  AEIO_SndEncoding encoding;
+  AEIO_SndSampleSize bytes;
+  const char* tag;
+  const char* raw;
+};
+constexpr SoundFormat kU8{AEIO_E_UNSIGNED_PCM, 1, "raw ", "u8"},
+    kS16{AEIO_E_SIGNED_PCM, 2, "sowt", "s16le"}, kS32{AEIO_E_SIGNED_PCM, 4, "in32", "s32le"},
+    kF32{AEIO_E_SIGNED_FLOAT, 4, "fl32", "f32le"};
+
 struct MovieCase {
   uint32_t codec;
   A_short depth;
-  A_short channels, sample_size;
+  A_short channels;
+  SoundFormat sound;
   A_long width, height;
 };
 
 void PrintTo(const MovieCase& c, std::ostream* os) {
-  *os << "codec " << c.codec << ", depth " << c.depth << ", " << c.channels << " channels";
+  *os << "codec " << c.codec << ", depth " << c.depth << ", " << c.channels << " channels "
+      << c.sound.raw;
 }
 
 class MovieRenders : public Renders, public ::testing::WithParamInterface<MovieCase> {};
@@ -77,7 +97,8 @@ TEST_P(MovieRenders, DecodesCloseToTheRenderedFrames) {
                     .height = c.height,
                     .depth = c.depth,
                     .sound_rate = 8000,
-                    .sample_size = c.sample_size,
+                    .sound_encoding = c.sound.encoding,
+                    .sample_size = c.sound.bytes,
                     .channels = c.channels};
   RenderResult result;
   const std::string movie = render(request, "movie.mov", &result);
@@ -115,9 +136,15 @@ TEST_P(MovieRenders, DecodesCloseToTheRenderedFrames) {
     }
   }
 
-  const std::string format = c.sample_size == 4 ? "f32le" : "s16le";
+  if (c.channels) {
+    EXPECT_EQ(run_command("ffprobe -v error -select_streams a:0 -show_entries "
+                          "stream=codec_tag_string,channels -of default=nw=1 '" +
+                          movie + "'"),
+              "codec_tag_string=" + std::string(c.sound.tag) +
+                  "\nchannels=" + std::to_string(c.channels) + "\n");
+  }
   const std::string decoded =
-      run_command("ffmpeg -v error -i '" + movie + "' -map 0:a:0? -f " + format + " -");
+      run_command("ffmpeg -v error -i '" + movie + "' -map 0:a:0? -f " + c.sound.raw + " -");
   EXPECT_TRUE(std::vector<uint8_t>(decoded.begin(), decoded.end()) == result.audio)
       << "audio differs from the samples handed over";
 }
@@ -125,10 +152,61 @@ TEST_P(MovieRenders, DecodesCloseToTheRenderedFrames) {
 // Each variant once; 8- and 16-bit worlds, audio layouts and odd sizes spread over them.
 INSTANTIATE_TEST_SUITE_P(
     Variants, MovieRenders,
-    ::testing::Values(MovieCase{0, 24, 2, 2, 64, 48}, MovieCase{0, 48, 1, 4, 70, 38},
-                      MovieCase{1, 64, 2, 4, 70, 38}, MovieCase{2, 48, 1, 2, 70, 38},
-                      MovieCase{3, 32, 0, 2, 64, 48}, MovieCase{4, 64, 0, 2, 70, 38},
-                      MovieCase{5, 32, 2, 2, 64, 48}));
+    ::testing::Values(MovieCase{0, 24, 2, kS16, 64, 48}, MovieCase{0, 48, 1, kF32, 70, 38},
+                      MovieCase{1, 64, 2, kS32, 70, 38}, MovieCase{2, 48, 1, kU8, 70, 38},
+                      MovieCase{3, 32, 0, kS16, 64, 48}, MovieCase{4, 64, 2, kF32, 70, 38},
+                      MovieCase{5, 32, 2, kS16, 64, 48}));
+
+// The movie keeps every frame and has no audio track; the sound handed over is dropped.
+TEST_F(Renders, SoundTheMovieCannotHoldGivesAVideoOnlyMovie) {
+  const struct {
+    A_short channels;
+    AEIO_SndEncoding encoding;
+    AEIO_SndSampleSize bytes;
+    const char* message;
+  } cases[] = {
+      {6, AEIO_E_SIGNED_PCM, 2, "No audio written: 6 channels (mono or stereo only)."},
+      {2, AEIO_E_SIGNED_PCM, 1,
+       "No audio written: unsupported sound format (encoding 2, 1 bytes per sample)."},
+      {1, AEIO_E_SIGNED_FLOAT, 2,
+       "No audio written: unsupported sound format (encoding 3, 2 bytes per sample)."},
+  };
+  for (const auto& c : cases) {
+    RenderRequest request;
+    request.frames = 4;
+    request.target = {.width = 32,
+                      .height = 16,
+                      .sound_encoding = c.encoding,
+                      .sample_size = c.bytes,
+                      .channels = c.channels};
+    const std::string movie = render(request, "video_only.mov", nullptr, {c.message});
+    EXPECT_EQ(orvex_test::ffprobe_stream(movie, "v:0")["nb_read_packets"], "4") << c.message;
+    EXPECT_EQ(run_command("ffprobe -v error -select_streams a -show_entries stream=index -of csv "
+                          "'" +
+                          movie + "'"),
+              "")
+        << c.message;
+  }
+}
+
+// A reserved output file was created by the host: the movie goes into that very file (a second
+// name for it sees the movie).
+TEST_F(Renders, ReservedFileIsWrittenInPlace) {
+  RenderRequest request;
+  request.frames = 2;
+  request.target = {.file_reserved = true, .width = 32, .height = 16};
+  const std::string movie = dir_.file("reserved.mov");
+  const std::string other_name = dir_.file("reserved_link.mov");
+  request.target.path = path_in_dir("reserved.mov");
+  ASSERT_TRUE(std::ofstream(movie).good());
+  ASSERT_EQ(::link(movie.c_str(), other_name.c_str()), 0);
+  // run_render creates the file again (empty) as the host does before the render.
+  render(request, "reserved.mov");
+  const std::vector<uint8_t> written = orvex_test::read_file(other_name);
+  EXPECT_GT(written.size(), 48u);
+  EXPECT_EQ(written, orvex_test::read_file(movie));
+  EXPECT_EQ(orvex_test::ffprobe_stream(other_name, "v:0")["nb_read_packets"], "2");
+}
 
 TEST_F(Renders, ChoicesReachTheFrames) {
   RenderRequest request;
@@ -170,10 +248,33 @@ TEST(HostSimulatorCommand, RendersByHand) {
   EXPECT_NE(out.find("end adding: 0"), std::string::npos) << out;
   EXPECT_EQ(probe(movie, "stream=width,height,nb_frames"), "width=40\nheight=24\nnb_frames=4\n");
 
-  // A scenario option: the host refuses the frame rate query.
-  const std::string refused = run_command(sim + "--fail fps=3 -o '" + movie + "'", &status);
-  EXPECT_EQ(status, 1);
-  EXPECT_NE(refused.find("user message: Unknown Error 1_1"), std::string::npos) << refused;
+  // Scenario options: the host refuses the frame rate query; the host serves a slot the module
+  // calls as a trap; a rate that rounds to 0 is refused before any sound is made for it.
+  for (const auto& [options, expected] :
+       {std::pair{"--fail fps=3", "user message: Unknown Error 1_1"},
+        {"--trap 'AEGP IO Out Suite:18'",
+         "host misuse: trap: AEGP IO Out Suite slot 18 AEGP_GetOutSpecSoundEncoding"},
+        {"--fps-fixed 1", "user message: Invalid fps value : 1"}}) {
+    const std::string refused =
+        run_command(sim + options + " --frames 2 -o '" + movie + "'", &status);
+    EXPECT_EQ(status, 1) << options;
+    EXPECT_NE(refused.find(expected), std::string::npos) << refused;
+  }
+}
+
+// The host quits in the middle of a render (no end adding, no shutdown call): the process exits
+// while frames are still being compressed, and nothing the frame threads read is gone before
+// they are joined (the sanitized build reports any such read).
+TEST(HostSimulatorCommand, ExitDuringARender) {
+  orvex_test::TempDir dir;
+  int status = -1;
+  const std::string out =
+      run_command(std::string(ORVEX_HOST_SIM_PATH) +
+                      " render -c hap -q slow --size 640x360 --frames 2 --abandon -o '" +
+                      dir.file("abandoned.mov") + "' 2>&1",
+                  &status);
+  EXPECT_EQ(status, 0) << out;
+  EXPECT_EQ(out.find("ERROR"), std::string::npos) << out;
 }
 
 }  // namespace

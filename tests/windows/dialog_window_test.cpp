@@ -69,7 +69,7 @@ TEST(DialogWindow, OpensOnStoredValuesWithFallbacks) {
   EXPECT_TRUE(seen.snappy);
   EXPECT_TRUE(seen.frame_mode);
   EXPECT_TRUE(seen.chunk_enabled);
-  EXPECT_TRUE(seen.slider_enabled);
+  EXPECT_FALSE(seen.slider_enabled);  // the stored codec is none of 0, 1, 5
   EXPECT_EQ(seen.slider_position, 2);
   EXPECT_EQ(seen.quality_name, "Normal");
   // Ok: codec 6 becomes Hap, frame mode 0 becomes 1, the shown 8 chunks are stored, quality 0

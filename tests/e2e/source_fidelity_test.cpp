@@ -1,0 +1,220 @@
+// orvex-hap keeps what the source says, checked on sources made by ffmpeg: the audio's start
+// relative to the video, variable-rate timing, pixel aspect, rotation, timecode, every audio
+// track, --start/--duration/--rate on a file, and the frames of a file cut short.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "tests/e2e/e2e_support.h"
+#include "tests/support/psnr.h"
+
+using namespace e2e;
+
+namespace {
+
+// Runs `make` (ffmpeg) in `dir` with {dir} replaced, then orvex-hap on `args`; both succeed.
+RunResult make_and_encode(const Scratch& dir, const std::string& make, const std::string& args) {
+  auto expand = [&](std::string s) {
+    for (size_t at; (at = s.find("{dir}")) != std::string::npos;) s.replace(at, 5, dir.path());
+    return s;
+  };
+  const RunResult made = run("ffmpeg -v error -y " + expand(make));
+  EXPECT_EQ(made.status, 0) << made.err;
+  const RunResult r = orvex("encode " + expand(args));
+  EXPECT_EQ(r.status, 0) << r.err;
+  return r;
+}
+
+std::vector<float> as_floats(const std::vector<uint8_t>& bytes) {
+  std::vector<float> v(bytes.size() / 4);
+  std::memcpy(v.data(), bytes.data(), v.size() * 4);
+  return v;
+}
+
+// The audio plays at its own time relative to the first frame: a late start becomes leading
+// silence, an early one is trimmed. The tone is 1 + t/10 at source time t (32-bit float), so the
+// first sample written tells which source time it holds; 48 samples are 1 ms.
+TEST(SourceFidelity, AudioKeepsItsStartRelativeToTheVideo) {
+  struct Case {
+    const char* name;
+    const char* video_offset;  // -itsoffset of the inputs
+    const char* audio_offset;
+  };
+  for (const Case& c :
+       {Case{"audio 0.5 s late", "0", "0.5"}, Case{"audio 0.3 s early", "0.3", "0"}}) {
+    SCOPED_TRACE(c.name);
+    Scratch dir;
+    make_and_encode(dir,
+                    std::string("-itsoffset ") + c.video_offset +
+                        " -f lavfi -i testsrc2=size=96x64:rate=25:duration=2 -itsoffset " +
+                        c.audio_offset +
+                        " -f lavfi -i aevalsrc=1+t/10:s=48000:d=1.2 -c:v ffv1 -c:a pcm_f32le "
+                        "{dir}/in.mkv",
+                    "{dir}/in.mkv --quiet -o {dir}/out.mov");
+    // The source's start times as ffmpeg stores them (on its millisecond grid).
+    const double shift_s = std::stod(probe(dir.file("in.mkv"), "a", "start_time")) -
+                           std::stod(probe(dir.file("in.mkv"), "v", "start_time"));
+    EXPECT_NEAR(std::fabs(shift_s), 0.4, 0.1);
+    const std::vector<float> audio = as_floats(decode_audio(dir.file("out.mov"), "f32le"));
+    size_t first = 0;
+    while (first < audio.size() && audio[first] == 0.0f) ++first;
+    ASSERT_LT(first, audio.size());
+    const double source_time = (audio[first] - 1.0) * 10, movie_time = first / 48000.0;
+    EXPECT_NEAR(movie_time - source_time, shift_s, 0.001);
+    EXPECT_EQ(probe(dir.file("out.mov"), "v", "nb_frames"), "50");
+  }
+}
+
+// Frames at 30, then 10, then 30 per second: the movie runs at the average rate, keeps the
+// duration, and the white frame (source time 2.0 s) stays within one output frame of its time.
+TEST(SourceFidelity, VariableRateKeepsTimestamps) {
+  Scratch dir;
+  const RunResult r = make_and_encode(
+      dir,
+      "-f lavfi -i testsrc2=size=96x64:rate=30:duration=3 -vf "
+      "\"drawbox=c=white:t=fill:enable='eq(n,40)',setpts='if(lt(N,30),N/30,if(lt(N,60),"
+      "1+(N-30)/10,4+(N-60)/30))/TB'\" -fps_mode passthrough -c:v libx264 -preset ultrafast "
+      "{dir}/vfr.mp4",
+      "{dir}/vfr.mp4 -o {dir}/out.mov");
+  EXPECT_NE(r.err.find("warning: to keep the source's timing at 18 fps"), std::string::npos)
+      << r.err;
+  const std::string out = dir.file("out.mov");
+  EXPECT_EQ(probe(out, "v", "r_frame_rate"), "18/1");
+  EXPECT_NEAR(std::stod(probe(out, "v", "duration")), 5.0, 1.0 / 18);
+  const std::vector<uint8_t> frames = decode_video(out, "gray");
+  const size_t frame_bytes = 96 * 64;
+  size_t white = 0;
+  while ((white + 1) * frame_bytes <= frames.size()) {
+    uint64_t sum = 0;
+    for (size_t i = 0; i < frame_bytes; ++i) sum += frames[white * frame_bytes + i];
+    if (sum > 250 * frame_bytes) break;
+    ++white;
+  }
+  EXPECT_NEAR(white / 18.0, 2.0, 1.0 / 18 + 1e-9);
+}
+
+// Pixel aspect, rotation and timecode reach the movie; the pictures match ffmpeg's own decode of
+// the source (which rotates too).
+TEST(SourceFidelity, GeometryAndTimecodeKept) {
+  struct Case {
+    const char* name;
+    const char* make;  // writes {dir}/in.*
+    const char* input;
+    const char* entries;  // ffprobe entries of the movie's video stream
+    const char* want;
+  };
+  const Case cases[] = {
+      // 704 x 64/45 is not a whole width: only an exact ratio gives 64:45.
+      {"pixel aspect 64:45",
+       "-f lavfi -i testsrc2=size=704x576:duration=0.2 -vf setsar=64/45 -c:v ffv1 {dir}/in.mkv",
+       "in.mkv", "sample_aspect_ratio", "64:45"},
+      {"rotation 90",
+       "-f lavfi -i testsrc2=size=640x360:duration=0.2 -c:v libx264 -preset ultrafast "
+       "{dir}/flat.mp4 && ffmpeg -v error -i {dir}/flat.mp4 -c copy -metadata:s:v:0 rotate=90 "
+       "{dir}/in.mp4",
+       "in.mp4", "width,height", "360\n640"},
+      {"timecode 01:02:03:04",
+       "-f lavfi -i testsrc2=size=96x64:duration=0.2 -c:v ffv1 -timecode 01:02:03:04 "
+       "{dir}/in.mov",
+       "in.mov", "stream_tags=timecode", "01:02:03:04"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Scratch dir;
+    make_and_encode(dir, c.make, "{dir}/" + std::string(c.input) + " --quiet -o {dir}/out.mov");
+    const std::string out = dir.file("out.mov");
+    const std::string tags = std::strncmp(c.entries, "stream_tags", 11) == 0
+                                 ? run("ffprobe -v error -select_streams v:0 -show_entries " +
+                                       std::string(c.entries) + " -of csv=p=0 " + out)
+                                       .out
+                                 : probe(out, "v", c.entries) + "\n";
+    EXPECT_EQ(tags, std::string(c.want) + "\n");
+    const auto source = decode_video(dir.file(c.input)), movie = decode_video(out);
+    ASSERT_EQ(source.size(), movie.size());
+    EXPECT_GE(orvex_test::psnr(source.data(), movie.data(), source.size()), 25.0);
+  }
+}
+
+// Every audio track becomes its own track, each in its own layout, sample for sample.
+TEST(SourceFidelity, EveryAudioTrackKept) {
+  Scratch dir;
+  make_and_encode(dir,
+                  "-f lavfi -i testsrc2=size=96x64:duration=1 -f lavfi -i "
+                  "sine=frequency=440:sample_rate=48000:duration=1 -f lavfi -i "
+                  "sine=frequency=660:sample_rate=44100:duration=1 -map 0 -map 1 -map 2 -c:v "
+                  "ffv1 -c:a:0 pcm_s16le -ac:a:0 2 -c:a:1 pcm_f32le {dir}/in.mkv",
+                  "{dir}/in.mkv --quiet -o {dir}/out.mov");
+  const std::string in = dir.file("in.mkv"), out = dir.file("out.mov");
+  EXPECT_EQ(run("ffprobe -v error -select_streams a -show_entries "
+                "stream=codec_name,sample_rate,channels -of csv=p=0 " +
+                out)
+                .out,
+            "pcm_s16le,48000,2\npcm_f32le,44100,1\n");
+  for (const auto& [track, format] : {std::pair{0, "s16le"}, std::pair{1, "f32le"}}) {
+    SCOPED_TRACE(track);
+    const auto want = decode_audio(in, format, track);
+    ASSERT_FALSE(want.empty());
+    EXPECT_EQ(decode_audio(out, format, track), want);
+  }
+}
+
+// --start and --duration cut a file by time; --rate changes the output rate by repeating frames,
+// never the speed: the audio keeps its length.
+TEST(SourceFidelity, StartDurationAndRateOnAFile) {
+  struct Case {
+    const char* args;
+    const char* frames;
+    double duration_s;
+    const char* first_frame_at;  // ffmpeg -ss of the source frame the movie starts with
+  };
+  Scratch dir;
+  const RunResult made =
+      run("ffmpeg -v error -f lavfi -i testsrc2=size=320x240:rate=25:duration=4 -f lavfi -i "
+          "sine=frequency=440:sample_rate=48000:duration=4 -c:v ffv1 -c:a pcm_s16le " +
+          dir.file("in.mkv"));
+  ASSERT_EQ(made.status, 0) << made.err;
+  for (const Case& c :
+       {Case{"--start 1 --duration 2", "50", 2.0, "1"},
+        Case{"--start 00:00:01.6", "60", 2.4, "1.6"}, Case{"--rate 50", "200", 4.0, "0"}}) {
+    SCOPED_TRACE(c.args);
+    const std::string out = dir.file("out.mov");
+    const RunResult r =
+        orvex("encode " + dir.file("in.mkv") + " " + c.args + " -y --quiet -o " + out);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(probe(out, "v", "nb_frames"), c.frames);
+    EXPECT_NEAR(std::stod(probe(out, "a", "duration")), c.duration_s, 0.001);
+    const RunResult first = run("ffmpeg -v error -y -ss " + std::string(c.first_frame_at) + " -i " +
+                                dir.file("in.mkv") + " -frames:v 1 -f rawvideo -pix_fmt rgb24 " +
+                                dir.file("first.rgb"));
+    ASSERT_EQ(first.status, 0) << first.err;
+    const auto want = read_file(dir.file("first.rgb")), movie = decode_video(out);
+    ASSERT_GE(movie.size(), want.size());
+    // 28 dB for the right frame, 19 for its neighbours.
+    EXPECT_GE(orvex_test::psnr(want.data(), movie.data(), want.size()), 25.0);
+  }
+}
+
+// A faststart mp4 cut short: the frames that decode make the movie, with a warning, and the
+// summary counts the frames lost.
+TEST(SourceFidelity, TruncatedFileKeepsDecodableFrames) {
+  Scratch dir;
+  const std::string full = dir.file("full.mp4"), cut = dir.file("cut.mp4");
+  const RunResult made =
+      run("ffmpeg -v error -f lavfi -i testsrc2=size=320x240:rate=25:duration=4 -f lavfi -i "
+          "sine=duration=4 -c:v libx264 -preset ultrafast -c:a aac -movflags +faststart " +
+          full + " && head -c $(( $(stat -c %s " + full + ") * 2 / 5 )) " + full + " > " + cut);
+  ASSERT_EQ(made.status, 0) << made.err;
+  const std::string decodable =
+      run("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+          "stream=nb_read_frames -of csv=p=0 " +
+          cut)
+          .out;
+  const RunResult r = orvex("encode " + cut + " -o " + dir.file("out.mov"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("warning: the input is damaged: "), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(" frames lost\n"), std::string::npos) << r.err;
+  EXPECT_EQ(probe(dir.file("out.mov"), "v", "nb_frames") + "\n", decodable);
+}
+
+}  // namespace
