@@ -1,4 +1,6 @@
 // orvex-hap: the command-line Hap encoder.
+#include <malloc.h>
+
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -10,6 +12,11 @@
 
 int main(int argc, char** argv) {
   using namespace orvex_cli;
+  // Frames are buffers of megabytes, allocated and freed for every frame (the demuxer's packets,
+  // the textures): keep them in the heap instead of mapping fresh pages each time, which costs
+  // a page fault per 4 KiB and, for fast encodes, more than the compression.
+  mallopt(M_MMAP_THRESHOLD, 256 << 20);
+  mallopt(M_TRIM_THRESHOLD, 1024 << 20);
   try {
     ParsedCommandLine parsed = parse_cli_options(argc, argv);
     if (!parsed.options) return parsed.exit_status;
