@@ -124,8 +124,12 @@ TEST_P(Interrupt, CtrlC) {
   if (pid == 0) {
     const int log_fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(log_fd, STDERR_FILENO);
-    execl(ORVEX_HAP_BIN, ORVEX_HAP_BIN, "encode", "--pattern=640x360", "--duration", "2000", "-o",
-          out.c_str(), static_cast<char*>(nullptr));
+    // The second interrupt must land while the movie is being finished: large Slow frames keep
+    // the frames in flight busy long enough.
+    const char* pattern = interrupts == 2 ? "--pattern=1920x1080" : "--pattern=640x360";
+    const char* quality = interrupts == 2 ? "slow" : "normal";
+    execl(ORVEX_HAP_BIN, ORVEX_HAP_BIN, "encode", pattern, "-q", quality, "--duration", "2000",
+          "-o", out.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
   // Wait until the temporary movie holds a few frames (it grows beside the output).
@@ -138,8 +142,15 @@ TEST_P(Interrupt, CtrlC) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  for (int i = 0; i < interrupts; ++i) {
-    if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  kill(pid, SIGINT);
+  if (interrupts == 2) {
+    // Send the second once the first has been taken (its message is out).
+    const auto taken_by = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < taken_by) {
+      const std::vector<uint8_t> so_far = read_file(log);
+      if (std::string(so_far.begin(), so_far.end()).find("interrupted") != std::string::npos) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     kill(pid, SIGINT);
   }
   int raw = 0;
