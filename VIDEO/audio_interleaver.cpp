@@ -123,7 +123,10 @@ void AudioInterleaver::reserve_group(MediaData& media) {
 uint64_t AudioInterleaver::expected_length(const Track& t, uint32_t video_frame_count) const {
   if (video_frame_count == 0) return 0;
   const double fps = static_cast<double>(video_rate_.numerator) / video_rate_.denominator;
-  return static_cast<uint64_t>(std::round(t.chunk_length() * (video_frame_count / fps)));
+  // A movie shorter than half an audio sample frame still gets one: an audio track without
+  // samples cannot be stored.
+  return std::max<uint64_t>(
+      1, static_cast<uint64_t>(std::round(t.chunk_length() * (video_frame_count / fps))));
 }
 
 std::vector<AudioTrackIndex> AudioInterleaver::finish(MediaData& media,

@@ -155,6 +155,5 @@ void Mov_Writer::finalize() {
   write_bytes(file, index.data(), index.size());
   // The stream buffers the tail of the file: a failure to flush it must not pass as a
   // finished movie.
-  if (std::fflush(file) != 0) throw std::runtime_error("Error file write");
-  if (std::fclose(file_.release()) != 0) throw std::runtime_error("Error file write");
+  close_target_file(file_);
 }

@@ -15,11 +15,17 @@ namespace {
 
 constexpr const char* kVersionText = "orvex-hap 0.1.0";
 
-bool parse_u32(std::string_view text, uint32_t& value) {
-  if (text.empty()) return false;
+// Decimal digits only: no sign, blank, base prefix or exponent; false when out of range.
+template <class T>
+bool parse_unsigned(std::string_view text, T& value) {
+  if (text.empty() || text[0] < '0' || text[0] > '9') return false;
   const char* end = text.data() + text.size();
   auto [ptr, ec] = std::from_chars(text.data(), end, value);
   return ec == std::errc() && ptr == end;
+}
+
+bool parse_u32(std::string_view text, uint32_t& value) {
+  return parse_unsigned(text, value);
 }
 
 [[noreturn]] void usage(const std::string& message) {
@@ -80,6 +86,12 @@ FrameRate parse_rate(const std::string& text) {
                       : parse_u32(std::string_view(text).substr(0, slash), num) &&
                             parse_u32(std::string_view(text).substr(slash + 1), den);
   if (!ok || num == 0 || den == 0) usage("--rate: expected N or N/D above 0, got '" + text + "'");
+  if (num > kMaxRateTerm || den > kMaxRateTerm) {
+    // The movie's time scale is the numerator and each frame lasts the denominator; readers
+    // take both as signed 32-bit counts.
+    usage("--rate: N and D must be at most " + std::to_string(kMaxRateTerm) + ", got '" + text +
+          "'");
+  }
   FrameRate rate{};
   rate.numerator = num;
   rate.denominator = den;
@@ -175,7 +187,9 @@ ParsedCommandLine parse_cli_options(int argc, char** argv) {
   encode->add_option("--rate", rate,
                      "Frame rate N[/D]: of raw and pattern input (default 25); for other input "
                      "the output rate (default the source's), frames repeated or dropped");
-  CLI::Option* frames_opt = encode->add_option("--frames", o.max_frames, "Stop after N frames");
+  // Parsed here, not by CLI11: "-1" and "1e3" must be refused, not wrapped or rounded.
+  std::string frames;
+  CLI::Option* frames_opt = encode->add_option("--frames", frames, "Stop after N frames");
   encode->add_option("--start", start, "Start at this time of the input: seconds or HH:MM:SS.ss");
   encode->add_option("--duration", duration,
                      "Stop after this much time: seconds or HH:MM:SS.ss (pattern: default 5)");
@@ -239,6 +253,7 @@ ParsedCommandLine parse_cli_options(int argc, char** argv) {
     usage("a command is required: orvex-hap encode INPUT -o OUT.mov (see orvex-hap --help)");
   }
 
+  if (o.output.empty()) usage("-o: the output name is empty");
   o.pattern = pattern_opt->count() > 0;
   if (o.pattern && !pattern_size.empty()) {
     parse_size(pattern_size, "--pattern", o.pattern_width_px, o.pattern_height_px);
@@ -253,7 +268,13 @@ ParsedCommandLine parse_cli_options(int argc, char** argv) {
   }
   if (!raw_size.empty()) parse_size(raw_size, "--size", o.raw_width_px, o.raw_height_px);
   if (!rate.empty()) o.rate = parse_rate(rate);
-  if (frames_opt->count() > 0 && o.max_frames == 0) usage("--frames: must be at least 1");
+  if (frames_opt->count() > 0) {
+    if (!parse_unsigned(frames, o.max_frames) || o.max_frames == 0 ||
+        o.max_frames > kMaxMovieFrames) {
+      usage("--frames: expected a count from 1 to " + std::to_string(kMaxMovieFrames) + ", got '" +
+            frames + "'");
+    }
+  }
   if (!start.empty()) {
     if (o.pattern) usage("--start applies to input files, not to --pattern");
     o.start_s = parse_time(start, "--start");

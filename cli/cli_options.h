@@ -20,6 +20,10 @@ struct UsageError : std::runtime_error {
 
 // Largest frame side the encoder accepts (the movie and texture paths are 16-bit sized).
 constexpr uint32_t kMaxFrameSide_px = 30000;
+// Largest --rate numerator and denominator: the movie's time scale and frame duration.
+constexpr uint32_t kMaxRateTerm = 2147483647;
+// Most frames a movie holds: its sample tables count them in 32 bits.
+constexpr uint64_t kMaxMovieFrames = 4294967295;
 
 // Colour overrides of --colorspace and --range; Source keeps what the source's tags say.
 enum class ColourMatrix { Source, Bt601, Bt709, Bt2020 };

@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "VIDEO/file_io.h"
 #include "VIDEO/movie_atoms.h"
 #include "cli/ffmpeg_source.h"
 #include "cli/host_path.h"
@@ -25,27 +27,6 @@ namespace orvex_cli {
 namespace {
 
 constexpr CpuFeatureMask kCpuMask = CPU_MASK_DEFAULT;
-
-// UTF-8 path to the UTF-16 path the movie writer takes (the writer converts it back).
-std::u16string to_utf16(const std::string& s) {
-  std::u16string out;
-  for (size_t i = 0; i < s.size();) {
-    const auto lead = static_cast<unsigned char>(s[i]);
-    size_t len = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    if (i + len > s.size()) len = 1;
-    char32_t cp = len == 1 ? lead : lead & (0x7F >> len);
-    for (size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-    i += len;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
-  }
-  return out;
-}
 
 uint64_t file_size(const std::string& path) {
   struct stat st;
@@ -158,6 +139,45 @@ struct ProgressFile {
   ProgressFile& operator=(const ProgressFile&) = delete;
 };
 
+// Most frames the movie holds for this source: the sample tables count video frames, and audio
+// sample frames (round(rate_hz x frames x D / N) of them), in 32 bits.
+uint32_t highest_audio_rate_hz(const SourceInfo& info) {
+  uint32_t hz = 0;
+  for (const AudioTrackInfo& t : info.audio) hz = std::max(hz, t.rate_hz);
+  return hz;
+}
+
+uint64_t movie_frame_limit(const SourceInfo& info) {
+  const uint32_t audio_rate_hz = highest_audio_rate_hz(info);
+  if (audio_rate_hz == 0 || info.rate.numerator == 0) return kMaxMovieFrames;
+  // round(hz x f x D / N) <= M  <=>  2 x hz x D x f < (2M + 1) x N.
+  using u128 = unsigned __int128;
+  const u128 per_frame = u128{2} * audio_rate_hz * info.rate.denominator;
+  const u128 room = (u128{2} * kMaxMovieFrames + 1) * info.rate.numerator;
+  return static_cast<uint64_t>(std::min<u128>(kMaxMovieFrames, (room - 1) / per_frame));
+}
+
+// Refuses, before anything is encoded, a length the movie cannot hold.
+void check_movie_capacity(const CliOptions& o, const SourceInfo& info, uint64_t limit) {
+  const uint64_t wanted = o.max_frames != 0 ? o.max_frames : o.pattern ? info.frame_count : 1;
+  if (wanted <= limit) return;
+  std::ostringstream s;
+  s << (o.max_frames != 0 ? "--frames"
+        : o.pattern       ? "--duration"
+                          : "--rate")
+    << ": " << wanted << (wanted == 1 ? " frame" : " frames") << " at " << info.rate.numerator
+    << "/" << info.rate.denominator << " fps";
+  if (const uint32_t hz = highest_audio_rate_hz(info)) s << " with " << hz << " Hz audio";
+  s << " is more than a movie holds (at most " << limit
+    << " frames: video frames and audio sample frames are counted in 32 bits)";
+  throw UsageError(s.str());
+}
+
+int interrupted_before_the_first_frame() {
+  std::fprintf(stderr, "orvex-hap: interrupted before the first frame; no movie written\n");
+  return 130;
+}
+
 }  // namespace
 
 int run_encode(const CliOptions& o) {
@@ -167,10 +187,20 @@ int run_encode(const CliOptions& o) {
     warn("'" + o.output +
          "' does not end in .mov; it is written as a QuickTime movie all the same");
   }
-  check_output_writable(o.output, o.overwrite);
+  // The output is checked and its temporary file created before the input is touched, so that a
+  // name that cannot be written fails at once.
+  TempOutput output(o.output, o.overwrite);
   ProgressFile progress_file(o.progress_path);
-  std::unique_ptr<FrameSource> source = open_source(o);
+  std::unique_ptr<FrameSource> source;
+  try {
+    source = open_source(o);
+  } catch (const std::runtime_error&) {
+    if (interrupt_requested()) return interrupted_before_the_first_frame();
+    throw;
+  }
   const SourceInfo& info = source->info();
+  const uint64_t frame_limit = movie_frame_limit(info);
+  check_movie_capacity(o, info, frame_limit);
   const TimecodeChoice tc = choose_timecode(o, info);
   // The pixel aspect ratio: --par, else the source's; written exactly into `pasp`.
   PixelSpacing pixel_spacing;
@@ -192,14 +222,9 @@ int run_encode(const CliOptions& o) {
   const uint32_t host_depth = path.host_depth;
   const uint16_t chunk_count = o.snappy ? o.chunks : 0;
 
-  TempOutput output(o.output, o.overwrite);
-  set_abort_cleanup_path(output.temp_path().c_str());
-  struct ClearCleanup {
-    ~ClearCleanup() { set_abort_cleanup_path(nullptr); }
-  } clear_cleanup;
-
   RenderJobSettings settings;
-  settings.path = to_utf16(output.temp_path());
+  settings.path = utf16_from_native_name(output.temp_path());
+  settings.existing_file = true;  // the temporary file: written in place, never another one made
   settings.width = static_cast<uint16_t>(info.width_px);
   settings.height = static_cast<uint16_t>(info.height_px);
   settings.depth = path.description_depth;
@@ -253,17 +278,22 @@ int run_encode(const CliOptions& o) {
 
   HostFrame frame;
   try {
-    // The sources stop at --frames and --duration themselves (and then finish their audio).
-    while (!interrupt_requested() && source->read_frame(frame)) {
+    // The sources stop at --frames and --duration themselves (and then finish their audio); the
+    // movie's own limit stops an endless one.
+    while (frames < frame_limit && !interrupt_requested() && source->read_frame(frame)) {
       job.add_frame(frame.pixels, frame.row_bytes, path.texture_slot);
       pass_audio();
       ++frames;
       progress.update(state());
     }
     if (frames == 0) {
-      throw std::runtime_error(interrupt_requested()
-                                   ? "interrupted before the first frame; no movie written"
-                                   : "'" + o.input + "' has no video frames");
+      if (!interrupt_requested()) throw std::runtime_error("'" + o.input + "' has no video frames");
+      progress.clear();
+      return interrupted_before_the_first_frame();
+    }
+    if (frames == frame_limit && o.max_frames == 0 && info.frame_count != frame_limit) {
+      progress.clear();
+      warn("stopped after " + std::to_string(frames) + " frames, the most a movie holds");
     }
     pass_audio();
     job.flush();

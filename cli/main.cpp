@@ -5,10 +5,24 @@
 #include <exception>
 #include <new>
 #include <stdexcept>
+#include <string>
 
+#include "VIDEO/file_io.h"
 #include "cli/cli_options.h"
 #include "cli/encode_command.h"
 #include "cli/interrupt.h"
+#include "cli/output_file.h"
+#include "cli/standard_streams.h"
+
+namespace {
+
+int fail(int status, const std::string& message) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "orvex-hap: error: %s\n", message.c_str());
+  return status;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace orvex_cli;
@@ -17,22 +31,22 @@ int main(int argc, char** argv) {
   // a page fault per 4 KiB and, for fast encodes, more than the compression.
   mallopt(M_MMAP_THRESHOLD, 256 << 20);
   mallopt(M_TRIM_THRESHOLD, 1024 << 20);
+  std::string output;
   try {
+    open_closed_standard_streams();
     ParsedCommandLine parsed = parse_cli_options(argc, argv);
     if (!parsed.options) return parsed.exit_status;
+    output = parsed.options->output;
     install_interrupt_handlers();
     return run_encode(*parsed.options);
   } catch (const UsageError& e) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "orvex-hap: error: %s\n", e.what());
-    return 2;
+    return fail(2, e.what());
   } catch (const std::bad_alloc&) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "orvex-hap: error: out of memory\n");
-    return 1;
+    return fail(1, "out of memory");
+  } catch (const FileError& e) {
+    // Only the movie is written through the file layer.
+    return fail(1, write_failure_message(output, e));
   } catch (const std::exception& e) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "orvex-hap: error: %s\n", e.what());
-    return 1;
+    return fail(1, e.what());
   }
 }

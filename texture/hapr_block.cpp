@@ -34,6 +34,7 @@ constexpr std::array<EncodeBlockFn*, sizeof...(kQuality)> entries(
 constexpr auto kQualityIndices = std::make_index_sequence<std::size(kDxtQualities)>();
 constexpr auto kGenericEntries = entries<g_bc7_kernels_generic>(kQualityIndices);
 constexpr auto kAvx2Entries = entries<g_bc7_kernels_avx2>(kQualityIndices);
+constexpr auto kAvx512Entries = entries<g_bc7_kernels_avx512>(kQualityIndices);
 
 }  // namespace
 
@@ -41,5 +42,12 @@ EncodeBlockFn* hapr_encode_block(uint8_t quality, HaprKernels kernels) {
   const DxtQuality* level = dxt_quality_info(quality);
   assert(level != nullptr);
   const size_t i = static_cast<size_t>(level - kDxtQualities);
-  return kernels == HaprKernels::avx2 ? kAvx2Entries[i] : kGenericEntries[i];
+  switch (kernels) {
+    case HaprKernels::avx2:
+      return kAvx2Entries[i];
+    case HaprKernels::avx512:
+      return kAvx512Entries[i];
+    default:
+      return kGenericEntries[i];
+  }
 }

@@ -6,9 +6,10 @@
 
 #include "texture/dxtenc_slots.h"
 
-// The builds of the BC7 kernels an entry runs on (texture/bc7enc/bc7_kernels.h). The AVX2 build
-// gives the same bytes as the generic one and REQUIRES a processor with AVX2 enabled.
-enum class HaprKernels { generic, avx2 };
+// The builds of the BC7 kernels an entry runs on (texture/bc7enc/bc7_kernels.h). The AVX2 and
+// AVX-512 builds give the same bytes as the generic one and REQUIRE a processor with their
+// instruction sets enabled.
+enum class HaprKernels { generic, avx2, avx512 };
 
 // The entry for `quality` on `kernels`. REQUIRES: `quality` is one of kDxtQualities.
 EncodeBlockFn* hapr_encode_block(uint8_t quality, HaprKernels kernels);

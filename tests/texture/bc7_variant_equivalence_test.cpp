@@ -26,7 +26,8 @@ struct Bc7Build {
   CpuFeatureMask level;
   const Bc7Kernels* kernels;
 };
-const Bc7Build kBuilds[] = {{"avx2", CPU_LEVEL_AVX2, &g_bc7_kernels_avx2}};
+const Bc7Build kBuilds[] = {{"avx2", CPU_LEVEL_AVX2, &g_bc7_kernels_avx2},
+                            {"avx512", CPU_LEVEL_AVX512, &g_bc7_kernels_avx512}};
 
 class Bc7VariantEquivalence : public testing::TestWithParam<Bc7Build> {
  protected:
@@ -127,27 +128,77 @@ TEST_P(Bc7VariantEquivalence, SelectorEvaluationMatchesBaseline) {
   }
 }
 
-TEST_P(Bc7VariantEquivalence, LeastSquaresSumsMatchBaseline) {
+// The sums and the fit on the same cells: pixels at the limits with one selector everywhere
+// (largest sums, a singular system), noise, and a component shared by all pixels at 0 or 255 (a
+// fit just outside 0..255 is pulled back to it); with and without alpha. The fit must give the
+// very same floats.
+TEST_P(Bc7VariantEquivalence, LeastSquaresMatchesBaseline) {
   std::mt19937 rng(47);
   const uint32_t* weight_tables[3] = {g_bc7_weights2, g_bc7_weights3, g_bc7_weights4};
-  for (int trial = 0; trial < 3000; ++trial) {
+  for (int trial = 0; trial < 6000; ++trial) {
     Bc7Color pixels[16];
     uint8_t selectors[16];
     const uint32_t table = static_cast<uint32_t>(trial) % 3;
+    const int style = (trial / 3) % 3;
+    const uint32_t flat = rng() % 4, flat_value = rng() % 2 ? 255 : 0;
     for (uint32_t i = 0; i < 16; ++i) {
-      for (uint8_t& c : pixels[i].m_c)
-        c = static_cast<uint8_t>(trial % 2 ? 255 - rng() % 2 : rng());  // limits: largest sums
-      selectors[i] = static_cast<uint8_t>(trial % 2 ? (4u << table) - 1 : rng() % (4u << table));
+      for (uint32_t c = 0; c < 4; ++c)
+        pixels[i].m_c[c] = static_cast<uint8_t>(style == 0                ? 255 - rng() % 2
+                                                : c == flat && style == 2 ? flat_value
+                                                                          : rng());
+      selectors[i] = static_cast<uint8_t>(style == 0 ? (4u << table) - 1 : rng() % (4u << table));
     }
     Bc7CellParams cell{};
-    cell.m_num_pixels = 1 + static_cast<uint32_t>(trial / 3) % 16;
+    cell.m_num_pixels = 1 + static_cast<uint32_t>(trial / 9) % 16;
     cell.m_pixels = pixels;
     cell.m_num_selector_weights = 4u << table;
     cell.m_selector_weights = weight_tables[table];
+    cell.m_has_alpha = (trial / 144) % 2 == 1;
     Bc7LeastSquaresSums base, vec;
     bc7_least_squares_sums(cell, selectors, base);
     k.m_least_squares_sums(cell, selectors, vec);
     ASSERT_EQ(0, std::memcmp(&base, &vec, sizeof base)) << trial;
+    Bc7Vec4 fit_base[2], fit_vec[2];
+    bc7_least_squares(cell, selectors, fit_base[0], fit_base[1]);
+    k.m_least_squares(cell, selectors, fit_vec[0], fit_vec[1]);
+    ASSERT_EQ(0, std::memcmp(fit_base, fit_vec, sizeof fit_base)) << trial;
+  }
+}
+
+// Every cell shape the block search quantises for (modes 1, 5, 6 opaque and with alpha, 7), with
+// colours outside 0..1 (clamped), on the half steps of the code grid (ties of the rounding), and
+// nearly equal endpoints (the degenerate repair of mode 1).
+TEST_P(Bc7VariantEquivalence, QuantisationMatchesBaseline) {
+  struct Shape {
+    uint32_t mode, comp_bits;
+    bool pbits, share, alpha;
+  };
+  const Shape shapes[] = {{1, 6, true, true, false},
+                          {5, 7, false, false, false},
+                          {6, 7, true, false, false},
+                          {6, 7, true, false, true},
+                          {7, 5, true, false, true}};
+  std::mt19937 rng(53);
+  std::uniform_real_distribution<float> around(-0.2f, 1.2f);
+  for (const Shape& shape : shapes) {
+    Bc7CellParams cell{};
+    cell.m_comp_bits = shape.comp_bits;
+    cell.m_has_pbits = shape.pbits;
+    cell.m_endpoints_share_pbit = shape.share;
+    cell.m_has_alpha = shape.alpha;
+    const uint32_t half_steps = 2u << (shape.comp_bits + 1);
+    for (int trial = 0; trial < 4000; ++trial) {
+      Bc7Vec4 lo, hi;
+      for (uint32_t c = 0; c < 4; ++c) {
+        lo.m_c[c] = trial % 2 ? around(rng)
+                              : static_cast<float>(rng() % (half_steps + 1)) /
+                                    static_cast<float>(half_steps - 2);
+        hi.m_c[c] = trial % 5 == 0 ? lo.m_c[c] + 1e-4f : around(rng);
+      }
+      const Bc7EndpointCodes base = bc7_quantise_endpoints(shape.mode, lo, hi, cell);
+      const Bc7EndpointCodes vec = k.m_quantise_endpoints(shape.mode, lo, hi, cell);
+      ASSERT_EQ(0, std::memcmp(&base, &vec, sizeof base)) << "mode " << shape.mode << " " << trial;
+    }
   }
 }
 

@@ -81,11 +81,18 @@ class TriedSolutions {
   uint32_t count_ = 0;
 };
 
-// Quantises and scores trial endpoints (0..1 per component) unless they were scored before.
-// Returns the best error so far.
-uint64_t try_endpoints(uint32_t mode, const Bc7CellParams& cell, Bc7CellResults& results,
-                       TriedSolutions& tried, Bc7Vec4 low, Bc7Vec4 high) {
-  const Bc7EndpointCodes codes = bc7_quantise_endpoints(mode, low, high, cell);
+// Endpoint codes of the least-squares fit to `selectors`.
+Bc7EndpointCodes fitted_codes(uint32_t mode, const Bc7CellParams& cell, const uint8_t* selectors) {
+  Bc7Vec4 low, high;
+  cell.m_least_squares(cell, selectors, low, high);
+  const Bc7Vec4 low_colour = bc7_vec_scale(low, 1.0f / 255.0f);
+  const Bc7Vec4 high_colour = bc7_vec_scale(high, 1.0f / 255.0f);
+  return cell.m_quantise_endpoints(mode, low_colour, high_colour, cell);
+}
+
+// Scores `codes` unless they were scored before; returns the best error so far.
+uint64_t score_codes(const Bc7CellParams& cell, Bc7CellResults& results, TriedSolutions& tried,
+                     const Bc7EndpointCodes& codes) {
   if (!tried.seen_or_add(codes))
     bc7_evaluate_solution(codes.m_low, codes.m_high, codes.m_pbits, cell, results);
   return results.m_best_overall_err;
@@ -94,11 +101,41 @@ uint64_t try_endpoints(uint32_t mode, const Bc7CellParams& cell, Bc7CellResults&
 // One refit: least squares for `selectors`, then quantise and score.
 uint64_t refit(uint32_t mode, const Bc7CellParams& cell, Bc7CellResults& results,
                TriedSolutions& tried, const uint8_t* selectors) {
-  Bc7Vec4 low, high;
-  bc7_least_squares(cell, selectors, low, high);
-  return try_endpoints(mode, cell, results, tried, bc7_vec_scale(low, 1.0f / 255.0f),
-                       bc7_vec_scale(high, 1.0f / 255.0f));
+  return score_codes(cell, results, tried, fitted_codes(mode, cell, selectors));
 }
+
+// Trial selector sets derived from the same selectors, refitted in the order they are queued.
+// No fit depends on how another one scores, so all are fitted first (side by side in the
+// processor), then scored in order: the same results as one refit after another.
+class RefitBatch {
+ public:
+  // Room for the next trial's selectors (16 entries); queue() takes it.
+  uint8_t* next() { return trials_[count_]; }
+
+  // Queues the trial written at next(); a full batch is run at once. Returns the best error so
+  // far, 0 as soon as a trial reaches 0 (the caller stops there).
+  uint64_t queue(uint32_t mode, const Bc7CellParams& cell, Bc7CellResults& results,
+                 TriedSolutions& tried) {
+    return ++count_ == kCapacity ? run(mode, cell, results, tried) : results.m_best_overall_err;
+  }
+
+  // Refits the queued trials; returns as queue() does.
+  uint64_t run(uint32_t mode, const Bc7CellParams& cell, Bc7CellResults& results,
+               TriedSolutions& tried) {
+    Bc7EndpointCodes codes[kCapacity];
+    for (uint32_t t = 0; t < count_; ++t) codes[t] = fitted_codes(mode, cell, trials_[t]);
+    const uint32_t count = count_;
+    count_ = 0;
+    for (uint32_t t = 0; t < count; ++t)
+      if (score_codes(cell, results, tried, codes[t]) == 0) return 0;
+    return results.m_best_overall_err;
+  }
+
+ private:
+  static constexpr uint32_t kCapacity = 16;
+  uint8_t trials_[kCapacity][16];
+  uint32_t count_ = 0;
+};
 
 }  // namespace
 
@@ -154,7 +191,9 @@ uint64_t bc7_cell_compress(uint32_t mode, const Bc7CellParams& cell, Bc7CellResu
   if (sum(low_colour) > sum(high_colour)) std::swap(low_colour, high_colour);
 
   TriedSolutions tried;
-  if (try_endpoints(mode, cell, results, tried, low_colour, high_colour) == 0) return 0;
+  if (score_codes(cell, results, tried,
+                  cell.m_quantise_endpoints(mode, low_colour, high_colour, cell)) == 0)
+    return 0;
 
   if (block.m_least_squares) {
     if (refit(mode, cell, results, tried, results.m_selectors) == 0) return 0;
@@ -169,14 +208,17 @@ uint64_t bc7_cell_compress(uint32_t mode, const Bc7CellParams& cell, Bc7CellResu
       smin = std::min<uint32_t>(smin, s[i]);
       smax = std::max<uint32_t>(smax, s[i]);
     }
-    uint8_t* trial = results.m_selectors_temp;
-
+    // Three perturbations of the best selectors, refitted as one batch.
+    RefitBatch batch;
+    uint8_t* trial = batch.next();
     for (uint32_t i = 0; i < n; ++i) trial[i] = (s[i] == smin && s[i] < top) ? s[i] + 1 : s[i];
-    if (refit(mode, cell, results, tried, trial) == 0) return 0;
+    batch.queue(mode, cell, results, tried);
 
+    trial = batch.next();
     for (uint32_t i = 0; i < n; ++i) trial[i] = (s[i] == smax && s[i] > 0) ? s[i] - 1 : s[i];
-    if (refit(mode, cell, results, tried, trial) == 0) return 0;
+    batch.queue(mode, cell, results, tried);
 
+    trial = batch.next();
     for (uint32_t i = 0; i < n; ++i) {
       if (s[i] == smin && s[i] < top)
         trial[i] = s[i] + 1;
@@ -185,7 +227,8 @@ uint64_t bc7_cell_compress(uint32_t mode, const Bc7CellParams& cell, Bc7CellResu
       else
         trial[i] = s[i];
     }
-    if (refit(mode, cell, results, tried, trial) == 0) return 0;
+    batch.queue(mode, cell, results, tried);
+    if (batch.run(mode, cell, results, tried) == 0) return 0;
 
     // Stretch the selector range against several low/high anchors.
     if (block.m_refinement_level >= 2 && results.m_best_overall_err > ((n * 56) >> 4)) {
@@ -198,13 +241,15 @@ uint64_t bc7_cell_compress(uint32_t mode, const Bc7CellParams& cell, Bc7CellResu
           const float scale = static_cast<float>(top_i) / static_cast<float>(hy - ly);
           // clamp(floor(v), 0, top) by truncation: the two differ only for negative
           // non-integers, which the clamp sends to 0 either way.
+          trial = batch.next();
           for (uint32_t i = 0; i < n; ++i) {
             const float v = (static_cast<float>(s[i]) - static_cast<float>(ly)) * scale + 0.5f;
             trial[i] = static_cast<uint8_t>(std::clamp(static_cast<int32_t>(v), 0, top_i));
           }
-          if (refit(mode, cell, results, tried, trial) == 0) return 0;
+          if (batch.queue(mode, cell, results, tried) == 0) return 0;
         }
       }
+      if (batch.run(mode, cell, results, tried) == 0) return 0;
     }
   }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The processor-specific kernels of the BC7 encoder as one set, chosen once at set-up: the
-// partition estimator, the selector evaluation and the least-squares sums, in the baseline build or
-// the AVX2 build
-// (-mavx2, same results for every input).
+// partition estimator, the selector evaluation, the least-squares sums and fit, and the
+// quantisation, in the baseline build, the AVX2 build (-mavx2) or the AVX-512 build (F, BW, DQ,
+// VL); same results for every input. The AVX2 set uses the baseline fit (on its own sums) and
+// quantisation.
 #include <cstdint>
 
 #include "texture/bc7enc/bc7_partition_estimate.h"
@@ -12,6 +13,8 @@ struct Bc7Kernels {
   Bc7EstimatePartitionFn m_estimate_partition;
   Bc7EvaluateSelectorsFn m_evaluate_selectors;
   Bc7LeastSquaresSumsFn m_least_squares_sums;
+  Bc7LeastSquaresFn m_least_squares;
+  Bc7QuantiseEndpointsFn m_quantise_endpoints;
 };
 
 // The AVX2 selector evaluation (unit channel weights in vector lanes; other weights take the
@@ -24,7 +27,24 @@ uint64_t bc7_evaluate_selectors_avx2(const uint32_t lo[4], const uint32_t hi[4],
 void bc7_least_squares_sums_avx2(const Bc7CellParams& cell, const uint8_t* selectors,
                                  Bc7LeastSquaresSums& sums);
 
+// The AVX-512 builds (any channel weights; the selector evaluation hands weights other than 1 to
+// the baseline kernel). REQUIRES: a processor with AVX-512 F, BW, DQ and VL enabled.
+uint64_t bc7_evaluate_selectors_avx512(const uint32_t lo[4], const uint32_t hi[4],
+                                       const Bc7CellParams& cell, uint64_t best_err,
+                                       uint8_t selectors[16]);
+void bc7_least_squares_sums_avx512(const Bc7CellParams& cell, const uint8_t* selectors,
+                                   Bc7LeastSquaresSums& sums);
+void bc7_least_squares_avx512(const Bc7CellParams& cell, const uint8_t* selectors, Bc7Vec4& low,
+                              Bc7Vec4& high);
+Bc7EndpointCodes bc7_quantise_endpoints_avx512(uint32_t mode, const Bc7Vec4& low,
+                                               const Bc7Vec4& high, const Bc7CellParams& cell);
+
 inline constexpr Bc7Kernels g_bc7_kernels_generic{bc7_estimate_partition, bc7_evaluate_selectors,
-                                                  bc7_least_squares_sums};
+                                                  bc7_least_squares_sums, bc7_least_squares,
+                                                  bc7_quantise_endpoints};
 inline constexpr Bc7Kernels g_bc7_kernels_avx2{
-    bc7_estimate_partition_avx2, bc7_evaluate_selectors_avx2, bc7_least_squares_sums_avx2};
+    bc7_estimate_partition_avx2, bc7_evaluate_selectors_avx2, bc7_least_squares_sums_avx2,
+    bc7_least_squares, bc7_quantise_endpoints};
+inline constexpr Bc7Kernels g_bc7_kernels_avx512{
+    bc7_estimate_partition_avx512, bc7_evaluate_selectors_avx512, bc7_least_squares_sums_avx512,
+    bc7_least_squares_avx512, bc7_quantise_endpoints_avx512};

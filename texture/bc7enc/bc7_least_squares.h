@@ -5,14 +5,8 @@
 #include "texture/bc7enc/bc7_types.h"
 #include "texture/bc7enc/bc7_vec.h"
 
-// Fits component = (1 - w) * low + w * high over the cell's pixels, w being the weight of each
-// pixel's selector (cell.m_selector_weights / 64). Results are on the 0..255 scale and may lie
-// outside it; a component whose fit leaves 0..255 while all pixels share one value takes that
-// value for both endpoints.
-// Without alpha (cell.m_has_alpha false) both alpha results are 255. Equal selectors everywhere
-// make the system singular: both endpoints then come out 0 (a poor pair the caller discards).
-void bc7_least_squares(const Bc7CellParams& cell, const uint8_t* selectors, Bc7Vec4& low,
-                       Bc7Vec4& high);
+// bc7_least_squares, the fit of a whole cell, is declared with the cell's kernels
+// (bc7_types.h).
 
 // The same fit for one 8-bit channel: `values` are n samples, `weights` the interpolation
 // weight (0..64) of each selector.

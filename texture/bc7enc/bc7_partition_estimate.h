@@ -16,6 +16,11 @@ uint32_t bc7_estimate_partition(const Bc7Color* pixels, const Bc7BlockParams& bl
 uint32_t bc7_estimate_partition_avx2(const Bc7Color* pixels, const Bc7BlockParams& block,
                                      const uint32_t weights[4], uint32_t mode);
 
+// The same estimator built for AVX-512 (same result for every input). REQUIRES: a processor with
+// AVX-512 F, BW, DQ and VL enabled (CPU_AVX512 in the effective mask).
+uint32_t bc7_estimate_partition_avx512(const Bc7Color* pixels, const Bc7BlockParams& block,
+                                       const uint32_t weights[4], uint32_t mode);
+
 // Signature shared by the estimator builds (see bc7_kernels.h).
 using Bc7EstimatePartitionFn = uint32_t (*)(const Bc7Color* pixels, const Bc7BlockParams& block,
                                             const uint32_t weights[4], uint32_t mode);

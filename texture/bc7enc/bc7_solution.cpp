@@ -31,10 +31,10 @@ void bc7_fix_degenerate_endpoints(uint32_t mode, Bc7Color& low_codes, Bc7Color& 
   }
 }
 
-Bc7EndpointCodes bc7_quantise_endpoints(uint32_t mode, Bc7Vec4 low, Bc7Vec4 high,
-                                        const Bc7CellParams& cell) {
-  low = bc7_vec_clamp01(low);
-  high = bc7_vec_clamp01(high);
+Bc7EndpointCodes bc7_quantise_endpoints(uint32_t mode, const Bc7Vec4& low_in,
+                                        const Bc7Vec4& high_in, const Bc7CellParams& cell) {
+  const Bc7Vec4 low = bc7_vec_clamp01(low_in);
+  const Bc7Vec4 high = bc7_vec_clamp01(high_in);
   const uint32_t err_comps = cell.m_has_alpha ? 4 : 3;
   Bc7Color lo_codes{}, hi_codes{};
   uint32_t pbits[2] = {0, 0};
@@ -118,7 +118,7 @@ bool bc7_is_stored_best(const Bc7EndpointCodes& codes, const Bc7CellResults& res
 
 uint64_t bc7_find_optimal_solution(uint32_t mode, Bc7Vec4 low, Bc7Vec4 high,
                                    const Bc7CellParams& cell, Bc7CellResults& results) {
-  const Bc7EndpointCodes codes = bc7_quantise_endpoints(mode, low, high, cell);
+  const Bc7EndpointCodes codes = cell.m_quantise_endpoints(mode, low, high, cell);
   if (!bc7_is_stored_best(codes, results))
     bc7_evaluate_solution(codes.m_low, codes.m_high, codes.m_pbits, cell, results);
   return results.m_best_overall_err;

@@ -7,18 +7,6 @@
 #include "texture/bc7enc/bc7_types.h"
 #include "texture/bc7enc/bc7_vec.h"
 
-// Endpoint codes (without p-bits) and p-bits of one trial solution.
-struct Bc7EndpointCodes {
-  Bc7Color m_low;
-  Bc7Color m_high;
-  uint32_t m_pbits[2];  // low endpoint's, high endpoint's
-};
-
-// The quantisation step of bc7_find_optimal_solution: codes and p-bits for low/high colours
-// (0..1 per component), repaired by bc7_fix_degenerate_endpoints.
-Bc7EndpointCodes bc7_quantise_endpoints(uint32_t mode, Bc7Vec4 low, Bc7Vec4 high,
-                                        const Bc7CellParams& cell);
-
 // True when `codes` are the solution stored in `results` (evaluating them again changes
 // nothing).
 bool bc7_is_stored_best(const Bc7EndpointCodes& codes, const Bc7CellResults& results);

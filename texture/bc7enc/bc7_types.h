@@ -9,6 +9,18 @@ struct Bc7Color {
   uint8_t m_c[4];
 };
 
+// Four floats of the cell compressor (R, G, B, A): colours on the 0..1 or 0..255 scale, axes.
+struct Bc7Vec4 {
+  float m_c[4];
+};
+
+// Endpoint codes (without p-bits) and p-bits of one trial solution.
+struct Bc7EndpointCodes {
+  Bc7Color m_low;
+  Bc7Color m_high;
+  uint32_t m_pbits[2];  // low endpoint's, high endpoint's
+};
+
 // Search effort of one block (one preset per quality level, see bc7_presets.h).
 struct Bc7BlockParams {
   uint32_t m_max_partitions;  // partitions the estimator may scan for modes 1 and 7 (<= 64 used)
@@ -60,6 +72,31 @@ using Bc7LeastSquaresSumsFn = void (*)(const Bc7CellParams& cell, const uint8_t*
 void bc7_least_squares_sums(const Bc7CellParams& cell, const uint8_t* selectors,
                             Bc7LeastSquaresSums& sums);
 
+// Least-squares fit of two endpoints to a cell's pixels for given selectors (one per pixel):
+// component = (1 - w) * low + w * high, w being the weight of each pixel's selector
+// (cell.m_selector_weights / 64). Results are on the 0..255 scale and may lie outside it; a
+// component whose fit leaves 0..255 while all pixels share one value takes that value for both
+// endpoints. Without alpha (cell.m_has_alpha false) both alpha results are 255. Equal selectors
+// everywhere make the system singular: both endpoints then come out 0 (a poor pair the caller
+// discards). Builds for different instruction sets give the same floats.
+using Bc7LeastSquaresFn = void (*)(const Bc7CellParams& cell, const uint8_t* selectors,
+                                   Bc7Vec4& low, Bc7Vec4& high);
+
+// The baseline build (its sums through cell.m_least_squares_sums).
+void bc7_least_squares(const Bc7CellParams& cell, const uint8_t* selectors, Bc7Vec4& low,
+                       Bc7Vec4& high);
+
+// The quantisation step of the cell compressor: endpoint codes and p-bits for low/high colours
+// (0..1 per component, clamped first) with the cell's mode, the p-bits chosen by the error of the
+// expanded endpoints (first the lowest), repaired by bc7_fix_degenerate_endpoints
+// (bc7_solution.h). Builds for different instruction sets give the same codes.
+using Bc7QuantiseEndpointsFn = Bc7EndpointCodes (*)(uint32_t mode, const Bc7Vec4& low,
+                                                    const Bc7Vec4& high, const Bc7CellParams& cell);
+
+// The baseline build.
+Bc7EndpointCodes bc7_quantise_endpoints(uint32_t mode, const Bc7Vec4& low, const Bc7Vec4& high,
+                                        const Bc7CellParams& cell);
+
 // One subset to compress with one mode's quantisation.
 struct Bc7CellParams {
   uint32_t m_num_pixels;  // 1..16
@@ -73,10 +110,12 @@ struct Bc7CellParams {
   bool m_has_pbits;
   bool m_endpoints_share_pbit;
   bool m_perceptual;
-  // The selector and least-squares kernels, chosen once at set-up by the instruction sets the
-  // processor allows.
+  // The selector, least-squares and quantisation kernels, chosen once at set-up by the
+  // instruction sets the processor allows.
   Bc7EvaluateSelectorsFn m_evaluate_selectors = bc7_evaluate_selectors;
   Bc7LeastSquaresSumsFn m_least_squares_sums = bc7_least_squares_sums;
+  Bc7LeastSquaresFn m_least_squares = bc7_least_squares;
+  Bc7QuantiseEndpointsFn m_quantise_endpoints = bc7_quantise_endpoints;
 };
 
 // Best solution found so far for one subset. Endpoint codes carry no p-bit.

@@ -1,11 +1,9 @@
 #pragma once
-// Four-float vector of the cell compressor (R, G, B, A), with the few operations it needs.
+// The few operations the cell compressor needs on its four-float vectors (Bc7Vec4).
 #include <algorithm>
 #include <cmath>
 
-struct Bc7Vec4 {
-  float m_c[4];
-};
+#include "texture/bc7enc/bc7_types.h"
 
 inline Bc7Vec4 bc7_vec_clamp01(Bc7Vec4 v) {
   for (float& c : v.m_c) c = std::clamp(c, 0.0f, 1.0f);
