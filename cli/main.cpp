@@ -1,4 +1,6 @@
 // orvex-hap: the command-line Hap encoder.
+#include <malloc.h>
+
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -25,6 +27,11 @@ int fail(int status, const std::string& message) {
 
 int main(int argc, char** argv) {
   using namespace orvex_cli;
+  // Frames are buffers of megabytes, allocated and freed for every frame (the demuxer's packets,
+  // the textures): keep them in the heap instead of mapping fresh pages each time, which costs
+  // a page fault per 4 KiB and, for fast encodes, more than the compression.
+  mallopt(M_MMAP_THRESHOLD, 256 << 20);
+  mallopt(M_TRIM_THRESHOLD, 1024 << 20);
   std::string output;
   try {
     open_closed_standard_streams();
