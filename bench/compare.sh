@@ -21,6 +21,9 @@
 #   -o BINARY        the orvex-hap under test (default build/cli/orvex-hap)
 #   -d HAPCHECK      decoder of Hap R movies, which ffmpeg does not decode, for their PSNR (the
 #                    hapcheck checker; without it Hap R shows no PSNR)
+#   -m               print the table in Markdown (as in the README)
+#   -p CPUS          run every encoder on these processors only (taskset -c, e.g. 0): on a busy
+#                    machine, idle worker threads spinning for work no longer add to the CPU time
 # Every input frame carries a horizontal alpha ramp (0 at the left edge, 255 at the right).
 # A new kind of content is one case in make_input; a new quality or variant is a word in the list.
 set -euo pipefail
@@ -33,7 +36,9 @@ variants="hap hap-alpha hap-q"
 orvex=build/cli/orvex-hap
 base=""
 hapcheck=""
-while getopts "n:k:q:v:b:o:d:h" opt; do
+pin=()
+markdown=""
+while getopts "n:k:q:v:b:o:d:p:mh" opt; do
   case $opt in
     n) frames=$OPTARG ;;
     k) kinds=$OPTARG ;;
@@ -42,7 +47,9 @@ while getopts "n:k:q:v:b:o:d:h" opt; do
     b) base=$OPTARG ;;
     o) orvex=$OPTARG ;;
     d) hapcheck=$OPTARG ;;
-    *) sed -n '2,26p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+    p) pin=(taskset -c "$OPTARG") ;;
+    m) markdown=1 ;;
+    *) sed -n '2,29p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
@@ -124,7 +131,7 @@ timed() {
   local out=$work/time
   (
     TIMEFORMAT='%R %U %S'
-    { time "$@" >/dev/null 2>&1; } 2>"$out"
+    { time "${pin[@]}" "$@" >/dev/null 2>&1; } 2>"$out"
   ) || return 1
   awk '{ printf "%s %s", $1, $2 + $3 }' "$out"
 }
@@ -181,14 +188,31 @@ encode_ffmpeg() {  # format movie
   marginal "$all" "$one"
 }
 
-printf "%d frames %s RGBA per kind, %s, %d logical processors\n" "$frames" "$size" \
-  "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')" "$(nproc)"
-header=$(printf "%-9s %-14s %-7s %7s %8s %8s %7s %8s %6s %7s %7s %7s %7s" kind variant quality \
-  "fps" "CPU s/f" "Mpx/s/c" "ff fps" "ffCPU/f" "CPU x" "KiB/f" "ff KiB" "dB" "ff dB")
-[ -n "$base" ] && header+=$(printf " %8s %6s %5s" "bCPU s/f" "speed" "same")
-echo "$header"
+# One row of the table: aligned columns, or Markdown with -m.
+widths=(-9 -14 -7 7 8 8 7 8 6 7 7 7 7 8 6 5)
+row_out() {
+  local i out=""
+  for ((i = 1; i <= $#; i++)); do
+    if [ -n "$markdown" ]; then out+="| ${!i} "; else out+=$(printf "%*s " "${widths[i - 1]}" "${!i}"); fi
+  done
+  [ -n "$markdown" ] && out+="|"
+  echo "${out% }"
+}
+
+printf "%d frames %s RGBA per kind, %s, %d logical processors%s\n" "$frames" "$size" \
+  "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')" "$(nproc)" \
+  "${pin:+, every encoder on processors ${pin[2]}}"
 echo "(per frame after the first, start-up left out. CPU s/f: CPU seconds per frame; Mpx/s/c: megapixels"
 echo " per CPU second; CPU x: ffmpeg's CPU over ours; bCPU: the -b binary's; speed: its CPU over ours)"
+header=(kind variant quality fps "CPU s/f" "Mpx/s/c" "ff fps" "ffCPU/f" "CPU x" "KiB/f" "ff KiB" dB
+  "ff dB")
+[ -n "$base" ] && header+=("bCPU s/f" speed same)
+row_out "${header[@]}"
+if [ -n "$markdown" ]; then
+  rule=""
+  for _ in "${header[@]}"; do rule+="|---"; done
+  echo "$rule|"
+fi
 
 input=$work/input.rgba
 for kind in $kinds; do
@@ -215,9 +239,8 @@ for kind in $kinds; do
           "$(kib "$movie")" "$(if decodable "$ours"; then psnr "$movie"; elif [ "$ours" = hap-r ]; then
             psnr_hapr "$movie" || echo n/a; else echo n/a; fi)")
       fi
-      line=$(printf "%-9s %-14s %-7s %7s %8s %8s %7s %8s %6s %7s %7s %7s %7s" "$kind" "$ours" \
-        "$quality" "${row[0]}" "${row[1]}" "${row[2]}" "${ff[0]}" "${ff[1]}" "${row[3]}" \
-        "${row[4]}" "${ff[2]}" "${row[5]}" "${ff[3]}")
+      line=("$kind" "$ours" "$quality" "${row[0]}" "${row[1]}" "${row[2]}" "${ff[0]}" "${ff[1]}"
+        "${row[3]}" "${row[4]}" "${ff[2]}" "${row[5]}" "${ff[3]}")
       if [ -n "$base" ]; then
         b=(n/a n/a n/a)
         if bt=$(encode_orvex "$base" "$ours" "$quality" "$work/base.mov"); then
@@ -225,10 +248,10 @@ for kind in $kinds; do
           [ -n "$cpu" ] && b[1]=$(awk -v a="${bt#* }" -v c="$cpu" 'BEGIN { if (c <= 0) print "n/a"; else printf "%.2f", a / c }')
           [ -n "$cpu" ] && { cmp -s "$movie" "$work/base.mov" && b[2]=yes || b[2]=NO; }
         fi
-        line+=$(printf " %8s %6s %5s" "${b[@]}")
+        line+=("${b[@]}")
         rm -f "$work/base.mov"
       fi
-      echo "$line"
+      row_out "${line[@]}"
       rm -f "$movie"
     done
   done

@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/dxt_decoder.h"
-#include "tests/support/psnr.h"
+#include "inspect/dxt_decoder.h"
+#include "inspect/psnr.h"
 #include "tests/support/test_frames.h"
 #include "texture/cpu_probe.h"
 #include "texture/dxtenc.h"
@@ -151,8 +151,9 @@ void register_level_benchmarks() {
 }
 
 double psnr_of(const std::vector<uint8_t>& texture, const std::vector<uint8_t>& rgba) {
-  const auto decoded = orvex_test::decode_dxt1_texture(texture.data(), kWidth, kHeight);
-  return orvex_test::psnr_rgb(rgba.data(), decoded.data(), static_cast<size_t>(kWidth) * kHeight);
+  const auto decoded = orvex_inspect::decode_dxt1_texture(texture.data(), kWidth, kHeight);
+  return orvex_inspect::psnr_rgb(rgba.data(), decoded.data(),
+                                 static_cast<size_t>(kWidth) * kHeight);
 }
 
 void print_quality_table() {

@@ -140,6 +140,16 @@ double parse_time(const std::string& text, const char* what) {
   return total;
 }
 
+ColourMatrix parse_colour_matrix(const std::string& text) {
+  static constexpr const char* kMatrices[] = {"bt601", "bt709", "bt2020"};
+  return static_cast<ColourMatrix>(1 + pick(text, kMatrices, "--colorspace"));
+}
+
+ColourRange parse_colour_range(const std::string& text) {
+  static constexpr const char* kRanges[] = {"tv", "pc"};
+  return static_cast<ColourRange>(1 + pick(text, kRanges, "--range"));
+}
+
 std::optional<uint8_t> codec_by_name(std::string name) {
   std::replace(name.begin(), name.end(), '_', '-');  // ffmpeg writes hap_alpha, hap_q
   const HapVariant* variant = hap_variant_named(name);
@@ -166,6 +176,8 @@ ParsedCommandLine parse_cli_options(int argc, char** argv) {
       "  orvex-hap encode INPUT -o OUT.mov [options]   any file or stream FFmpeg opens; - reads "
       "standard input\n"
       "  orvex-hap encode --pattern[=WxH] -o OUT.mov   built-in moving test pattern\n"
+      "  orvex-hap info FILE.mov [--json]              describe a Hap movie\n"
+      "  orvex-hap verify FILE.mov [--reference SRC]   check and decode every frame, PSNR\n"
       "Run 'orvex-hap encode --help' for the options.");
   app.require_subcommand(0, 1);
   CLI::App* encode = app.add_subcommand("encode",
@@ -289,14 +301,8 @@ ParsedCommandLine parse_cli_options(int argc, char** argv) {
     static constexpr const char* kFormats[] = {"s16", "s24", "f32"};
     o.audio_format = static_cast<PcmLayout>(pick(audio_format, kFormats, "--audio-format"));
   }
-  if (!colorspace.empty()) {
-    static constexpr const char* kMatrices[] = {"bt601", "bt709", "bt2020"};
-    o.matrix = static_cast<ColourMatrix>(1 + pick(colorspace, kMatrices, "--colorspace"));
-  }
-  if (!range.empty()) {
-    static constexpr const char* kRanges[] = {"tv", "pc"};
-    o.range = static_cast<ColourRange>(1 + pick(range, kRanges, "--range"));
-  }
+  if (!colorspace.empty()) o.matrix = parse_colour_matrix(colorspace);
+  if (!range.empty()) o.range = parse_colour_range(range);
   o.autorotate = !no_autorotate;
   const std::optional<uint8_t> job_codec = codec_by_name(codec);
   if (!job_codec) usage("--codec: unknown codec '" + codec + "' (" + codec_names(", ") + ")");

@@ -87,6 +87,9 @@ FrameRate parse_rate(const std::string& text);
 Timecode parse_timecode(const std::string& text);
 // Seconds ("12.5") or [HH:]MM:SS[.fraction]; at least 0.
 double parse_time(const std::string& text, const char* what);
+// --colorspace (bt601|bt709|bt2020) and --range (tv|pc).
+ColourMatrix parse_colour_matrix(const std::string& text);
+ColourRange parse_colour_range(const std::string& text);
 // A codec name (ffmpeg's spellings with '_' too) to its JobCodec number; nullopt if unknown.
 std::optional<uint8_t> codec_by_name(std::string name);
 

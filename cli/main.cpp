@@ -1,4 +1,6 @@
 // orvex-hap: the command-line Hap encoder.
+#include <malloc.h>
+
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -8,6 +10,7 @@
 #include "VIDEO/file_io.h"
 #include "cli/cli_options.h"
 #include "cli/encode_command.h"
+#include "cli/inspect_commands.h"
 #include "cli/interrupt.h"
 #include "cli/output_file.h"
 #include "cli/standard_streams.h"
@@ -24,9 +27,15 @@ int fail(int status, const std::string& message) {
 
 int main(int argc, char** argv) {
   using namespace orvex_cli;
+  // Frames are buffers of megabytes, allocated and freed for every frame (the demuxer's packets,
+  // the textures): keep them in the heap instead of mapping fresh pages each time, which costs
+  // a page fault per 4 KiB and, for fast encodes, more than the compression.
+  mallopt(M_MMAP_THRESHOLD, 256 << 20);
+  mallopt(M_TRIM_THRESHOLD, 1024 << 20);
   std::string output;
   try {
     open_closed_standard_streams();
+    if (argc > 1 && is_inspect_command(argv[1])) return run_inspect_command(argc, argv);
     ParsedCommandLine parsed = parse_cli_options(argc, argv);
     if (!parsed.options) return parsed.exit_status;
     output = parsed.options->output;

@@ -156,6 +156,51 @@ void yuv_row_to_argb8(const uint16_t* py, const uint16_t* pu, const uint16_t* pv
   }
 }
 
+// A row of packed 8-bit RGB to host ARGB: R, G, B and A at bytes kR, kG, kB and kA of a pixel
+// of kBytes bytes (three bytes: no alpha, opaque).
+template <int kBytes, int kR, int kG, int kB, int kA>
+void packed_row_to_argb8(const uint8_t* in, uint8_t* out, size_t w) {
+  if constexpr (kBytes == 4) {
+    // Whole pixels as little-endian words, so that the loop vectorises.
+    const auto byte = [](uint32_t v, int i) { return (v >> (8 * i)) & 0xFFu; };
+    for (size_t x = 0; x < w; ++x) {
+      uint32_t v;
+      std::memcpy(&v, in + 4 * x, 4);
+      const uint32_t argb = byte(v, kA) | byte(v, kR) << 8 | byte(v, kG) << 16 | byte(v, kB) << 24;
+      std::memcpy(out + 4 * x, &argb, 4);
+    }
+  } else {
+    for (size_t x = 0; x < w; ++x, in += kBytes, out += 4) {
+      out[0] = 255;
+      out[1] = in[kR];
+      out[2] = in[kG];
+      out[3] = in[kB];
+    }
+  }
+}
+
+using PackedRow = void (*)(const uint8_t*, uint8_t*, size_t);
+
+// The row copier of a packed 8-bit RGB format; null for any other format.
+PackedRow packed_row_for(AVPixelFormat format) {
+  switch (format) {
+    case AV_PIX_FMT_RGBA:
+      return packed_row_to_argb8<4, 0, 1, 2, 3>;
+    case AV_PIX_FMT_BGRA:
+      return packed_row_to_argb8<4, 2, 1, 0, 3>;
+    case AV_PIX_FMT_ARGB:
+      return packed_row_to_argb8<4, 1, 2, 3, 0>;
+    case AV_PIX_FMT_ABGR:
+      return packed_row_to_argb8<4, 3, 2, 1, 0>;
+    case AV_PIX_FMT_RGB24:
+      return packed_row_to_argb8<3, 0, 1, 2, 0>;
+    case AV_PIX_FMT_BGR24:
+      return packed_row_to_argb8<3, 2, 1, 0, 0>;
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace
 
 ColourDetails colour_details(AVPixelFormat format, AVColorSpace matrix_tag, AVColorRange range_tag,
@@ -326,16 +371,33 @@ bool VideoConverter::convert(const AVFrame& frame, HostFrame& out) {
   const Key key{frame.width, frame.height, frame.format,
                 colour_details(format, frame.colorspace, frame.color_range,
                                static_cast<uint32_t>(frame.height), overrides_)};
-  if (!sws_ || !(key == key_)) configure(key);
-  const int err = sws_scale_frame(sws_.get(), stage_.get(), &frame);
-  if (err < 0) throw std::runtime_error("cannot convert the video: " + av_error_text(err));
   const bool same_size = frame.width == int(width_px_) && frame.height == int(height_px_);
-
   const size_t pixel_bytes = deep_ ? 8 : 4;
   const auto row_bytes_for = [&](size_t width) { return (width * pixel_bytes + 31) & ~size_t{31}; };
-  const uint8_t* upright = stage_->data[0];
-  size_t upright_row = static_cast<size_t>(stage_->linesize[0]);
-  if (yuv_ || deep_) {
+  const uint8_t* upright = nullptr;
+  size_t upright_row = 0;
+  // Packed 8-bit RGB of the output size only has its bytes reordered: done here in parallel
+  // bands rather than by libswscale in one thread (the same bytes).
+  const PackedRow packed = deep_ || !same_size ? nullptr : packed_row_for(format);
+  if (packed) {
+    upright_row = row_bytes_for(width_px_);
+    upright_.resize(upright_row * height_px_);
+    const size_t w = width_px_;
+    for_row_bands(height_px_, [&](size_t first, size_t end) {
+      for (size_t y = first; y < end; ++y) {
+        packed(frame.data[0] + frame.linesize[0] * static_cast<ptrdiff_t>(y),
+               upright_.data() + upright_row * y, w);
+      }
+    });
+    upright = upright_.data();
+  } else {
+    if (!sws_ || !(key == key_)) configure(key);
+    const int err = sws_scale_frame(sws_.get(), stage_.get(), &frame);
+    if (err < 0) throw std::runtime_error("cannot convert the video: " + av_error_text(err));
+    upright = stage_->data[0];
+    upright_row = static_cast<size_t>(stage_->linesize[0]);
+  }
+  if (!packed && (yuv_ || deep_)) {
     upright_row = row_bytes_for(width_px_);
     upright_.resize(upright_row * height_px_);
     if (yuv_) {

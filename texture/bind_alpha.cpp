@@ -23,6 +23,7 @@ void bind_generic(DxtEncOps& ops, const KernelBinding& b) {
                          : b.quality == DXT_QUALITY_NORMAL ? dxt5_encode_block_normal
                          : b.quality == DXT_QUALITY_SLOW   ? dxt5_encode_block_slow
                                                            : dxt5_encode_block_best;
+      ops.encode_row = dxt5_encode_row_kernel(b.quality, b.pixel_format);
       break;
     case DXTENC_RGTC1_LUMA:
       ops.encode_block = best ? rgtc1_block_from_luma_best : rgtc1_block_from_luma;

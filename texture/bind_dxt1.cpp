@@ -6,6 +6,7 @@
 #include "texture/dxt1_avx2.h"
 #include "texture/dxt1_avx2_fma.h"
 #include "texture/dxt1_best.h"
+#include "texture/dxt1_avx512.h"
 #include "texture/kernel_binding.h"
 
 namespace {
@@ -22,6 +23,7 @@ void bind_generic(DxtEncOps& ops, const KernelBinding& b) {
                        : b.quality == DXT_QUALITY_NORMAL ? dxt1_encode_block_normal
                        : b.quality == DXT_QUALITY_SLOW   ? dxt1_encode_block_slow
                                                          : dxt1_encode_block_best;
+    ops.encode_row = dxt1_encode_row_kernel(b.quality, b.pixel_format);
   }
   if (b.quality == DXT_QUALITY_FAST) {
     ops.fetch_rgb_fast = host16 ? dxt1_fetch_rgb_fast_argb16_host : dxt1_fetch_rgb_fast_argb8;
@@ -77,6 +79,16 @@ void bind_avx2_fma(DxtEncOps& ops, const KernelBinding& b) {
   ops.refine_endpoints = dxt1_refine_endpoints_avx2_fma;
 }
 
+void bind_avx512(DxtEncOps& ops, const KernelBinding& b) {
+  if (b.type == DXTENC_DXT1 && b.quality == DXT_QUALITY_FAST && b.pixel_format == ARGB_8) {
+    ops.encode_row = dxt1_encode_row_fast_argb8_avx512;
+  }
+  if (b.quality != DXT_QUALITY_FAST) {
+    for (size_t i = 0; i < kClusterKernelCount; ++i)
+      ops.cluster_search[i] = kClusterSearchAvx512[i];
+  }
+}
+
 }  // namespace
 
 void bind_dxt1_kernels(DxtEncOps& ops, const KernelBinding& b) {
@@ -84,4 +96,5 @@ void bind_dxt1_kernels(DxtEncOps& ops, const KernelBinding& b) {
   if (b.allows(CPU_LEVEL_AVX)) bind_avx(ops, b);
   if (b.allows(CPU_LEVEL_AVX2)) bind_avx2(ops, b);
   if (b.allows(CPU_LEVEL_AVX2_FMA)) bind_avx2_fma(ops, b);
+  if (b.allows(CPU_LEVEL_AVX512)) bind_avx512(ops, b);
 }

@@ -46,12 +46,21 @@ void encode_band(const DxtEnc& enc, uint8_t* out, const uint8_t* const planes[4]
   }
   uint8_t* dst = out + offset;
 
+  EncodeRowFn* encode_row = pass == 0 ? enc.ops.encode_row : nullptr;
   for (uint32_t by = 0; by < band_rows / 4; ++by) {
     const uint8_t* p[4] = {row[0], row[1], row[2], row[3]};
-    for (uint32_t bx = 0; bx < full_across; ++bx) {
-      encode(enc.ops, dst, p, strides);
-      dst += block_bytes;
-      advance(p, column_step);
+    if (encode_row != nullptr && full_across != 0) {
+      encode_row(enc.ops, dst, p, strides, full_across);
+      dst += block_bytes * full_across;
+      for (int c = 0; c < 4; ++c) {
+        if (p[c]) p[c] += column_step[c] * full_across;
+      }
+    } else {
+      for (uint32_t bx = 0; bx < full_across; ++bx) {
+        encode(enc.ops, dst, p, strides);
+        dst += block_bytes;
+        advance(p, column_step);
+      }
     }
     if (rest_w != 0 && pad) {
       encode_padded(enc, encode, dst, p, strides, rest_w, 4);

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "texture/dxtenc_slots.h"
+#include "texture/dxtenc_types.h"
 
 // ---- Tables (the expansion at compile time, the searched tables once at load time) ----
 
@@ -70,6 +71,17 @@ void cluster_build_split_lists(ClusterSplitList lists[kClusterKernelCount]);
 EncodeBlockFn dxt1_encode_block_fast;
 EncodeBlockFn dxt1_encode_block_normal;
 EncodeBlockFn dxt1_encode_block_slow;
+
+// The same blocks with the table by reference (the entry points above copy it once per block).
+using Dxt1BlockFn = void(const DxtEncOps& ops, uint8_t* out, const uint8_t* const planes[4],
+                         const size_t strides[4]);
+Dxt1BlockFn dxt1_fast_block;
+Dxt1BlockFn dxt1_normal_block;
+Dxt1BlockFn dxt1_slow_block;
+
+// Slot encode_row of type 0: the quality's block one after the other along a row of `fmt`
+// (Fast, Normal, Slow; null for Best, whose blocks go one by one through encode_block).
+EncodeRowFn* dxt1_encode_row_kernel(uint8_t quality, PixelFormat fmt);
 
 // Endpoint pair (5:6:5) of the Fast/Normal single-colour tables for colour (r, g, b): palette
 // index 2 of (c0, c1) is the colour as closely as the format allows.

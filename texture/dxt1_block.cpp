@@ -154,8 +154,8 @@ void dxt1_encode_colour_set(const DxtEncOps& ops, const ColourSet& set, uint8_t 
   ops.write_fit_block(out, fit.start, fit.end, indices);
 }
 
-void dxt1_encode_block_fast(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
-                            const size_t strides[4]) {
+void dxt1_fast_block(const DxtEncOps& ops, uint8_t* out, const uint8_t* const planes[4],
+                     const size_t strides[4]) {
   Dxt1WorkArea work;
   if (ops.fetch_rgb_fast(&work, planes, strides)) {
     return dxt1_write_solid_block(out, work.r[0], work.g[0], work.b[0]);
@@ -163,18 +163,59 @@ void dxt1_encode_block_fast(DxtEncOps ops, uint8_t* out, const uint8_t* const pl
   fit_work_area(ops, work, out);
 }
 
-void dxt1_encode_block_normal(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
-                              const size_t strides[4]) {
+void dxt1_slow_block(const DxtEncOps& ops, uint8_t* out, const uint8_t* const planes[4],
+                     const size_t strides[4]) {
+  ColourSet set;
+  ops.build_colour_set(planes, strides, &set);
+  dxt1_encode_colour_set(ops, set, out);
+}
+
+void dxt1_normal_block(const DxtEncOps& ops, uint8_t* out, const uint8_t* const planes[4],
+                       const size_t strides[4]) {
   Dxt1WorkArea work;
   const uint32_t spread = ops.fetch_rgb_spread(&work, planes, strides);
   if (spread == 0) return dxt1_write_solid_block(out, work.r[0], work.g[0], work.b[0]);
-  if (spread >= 15) return dxt1_encode_block_slow(ops, out, planes, strides);
+  if (spread >= 15) return dxt1_slow_block(ops, out, planes, strides);
   fit_work_area(ops, work, out);
+}
+
+void dxt1_encode_block_fast(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
+                            const size_t strides[4]) {
+  dxt1_fast_block(ops, out, planes, strides);
+}
+
+void dxt1_encode_block_normal(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
+                              const size_t strides[4]) {
+  dxt1_normal_block(ops, out, planes, strides);
 }
 
 void dxt1_encode_block_slow(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
                             const size_t strides[4]) {
-  ColourSet set;
-  ops.build_colour_set(planes, strides, &set);
-  dxt1_encode_colour_set(ops, set, out);
+  dxt1_slow_block(ops, out, planes, strides);
+}
+
+namespace {
+
+// The blocks of a row one after the other; kStep = the source bytes of four pixels.
+template <Dxt1BlockFn* Block, size_t kStep>
+void row_loop(const DxtEncOps& ops, uint8_t* out, const uint8_t* const planes[4],
+              const size_t strides[4], uint32_t count) {
+  const uint8_t* p[4] = {planes[0], nullptr, nullptr, nullptr};
+  for (uint32_t b = 0; b < count; ++b, out += 8, p[0] += kStep) Block(ops, out, p, strides);
+}
+
+}  // namespace
+
+EncodeRowFn* dxt1_encode_row_kernel(uint8_t quality, PixelFormat fmt) {
+  const bool host16 = fmt == ARGB_16_HOST;
+  if (quality == DXT_QUALITY_FAST) {
+    return host16 ? row_loop<dxt1_fast_block, 32> : row_loop<dxt1_fast_block, 16>;
+  }
+  if (quality == DXT_QUALITY_NORMAL) {
+    return host16 ? row_loop<dxt1_normal_block, 32> : row_loop<dxt1_normal_block, 16>;
+  }
+  if (quality == DXT_QUALITY_SLOW) {
+    return host16 ? row_loop<dxt1_slow_block, 32> : row_loop<dxt1_slow_block, 16>;
+  }
+  return nullptr;  // other levels encode block by block
 }

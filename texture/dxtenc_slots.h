@@ -132,6 +132,13 @@ using FetchBc7Fn = void(const uint8_t* plane, size_t stride, uint8_t out_rgba[64
 using EncodeBlockFn = void(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
                            const size_t strides[4]);
 
+// Encodes `count` consecutive full blocks of one block row: block b from the source block
+// b x (16 or 32, the bytes of four pixels) bytes along planes[0] to out + b x block bytes. The
+// table comes by reference (it is only read), so a row costs one call instead of one table copy
+// per block. Optional: where null the block loop calls encode_block per block.
+using EncodeRowFn = void(const DxtEncOps& ops, uint8_t* out, const uint8_t* const planes[4],
+                         const size_t strides[4], uint32_t count);
+
 constexpr size_t kClusterKernelCount = 15;  // point counts 2..16
 
 // The operation table, in its fixed slot order.
@@ -161,4 +168,5 @@ struct DxtEncOps {
   void* reserved_slots[4];  // not filled by the set-up
   EncodeBlockFn* encode_block;
   EncodeBlockFn* encode_block_second;
+  EncodeRowFn* encode_row;  // the full blocks of a row at once (pass 0 only); may be null
 };

@@ -8,10 +8,10 @@
 #include <cmath>
 #include <vector>
 
-#include "tests/support/dxt_decoder.h"
+#include "inspect/dxt_decoder.h"
+#include "inspect/hap_frame_reader.h"
+#include "inspect/psnr.h"
 #include "tests/support/expect_error.h"
-#include "tests/support/hap_frame_reader.h"
-#include "tests/support/psnr.h"
 
 namespace {
 
@@ -43,14 +43,14 @@ std::unique_ptr<FrameEncoder> open_encoder(Size s, uint32_t chunks, uint8_t per_
   return enc;
 }
 
-orvex_test::HapTextureSection encode(FrameEncoder& enc, const uint8_t* px, size_t row_bytes,
-                                     uint8_t slot = 0) {
+orvex_inspect::HapTextureSection encode(FrameEncoder& enc, const uint8_t* px, size_t row_bytes,
+                                        uint8_t slot = 0) {
   frame_encoder_take(enc, px, row_bytes, slot);
   frame_encoder_encode(enc);
   const uint8_t* data = nullptr;
   uint64_t size = 0;
   frame_encoder_output(&enc, &data, &size);
-  const auto frame = orvex_test::read_hap_frame(data, size);
+  const auto frame = orvex_inspect::read_hap_frame(data, size);
   EXPECT_EQ(frame.textures.size(), 1u);
   return frame.textures.at(0);
 }

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <snappy-c.h>
 
+#include "inspect/hap_frame_reader.h"
 #include "tests/HAP/hap_test_textures.h"
-#include "tests/support/hap_frame_reader.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ TEST(Layout, HeaderFormFollowsTheLengthBound) {
     SCOPED_TRACE(c.length);
     const Bytes texture = hap_test::make_texture(c.kind, c.length, c.length);
     const Bytes out = encode_section(texture, dxt1, c.compressor, 1);
-    const auto frame = orvex_test::read_hap_frame(out);
+    const auto frame = orvex_inspect::read_hap_frame(out);
     const auto& t = frame.textures.at(0);
     EXPECT_EQ(t.long_header, c.long_form);
     EXPECT_EQ(t.chunked(), c.chunked);
@@ -68,7 +68,7 @@ TEST(Layout, MultipleImagesHeaderForm) {
     const Bytes colour = hap_test::random_bytes(0xFFFFFF - 2 * 17 - 8 + extra, 5), alpha(8, 9);
     const Bytes out = encode_frame({colour, alpha}, {HapTexFormat_YCoCg_DXT5, HapTexFormat_A_RGTC1},
                                    HapCompressor_None, 1);
-    const auto frame = orvex_test::read_hap_frame(out);
+    const auto frame = orvex_inspect::read_hap_frame(out);
     EXPECT_EQ(frame.outer_long_header, extra == 1);
     EXPECT_FALSE(frame.textures[0].long_header);
     EXPECT_EQ(out[3], 0x0D);
@@ -89,7 +89,7 @@ TEST(Layout, ChunkedFormKeptOnlyWhenShorterThanStoredSection) {
     if (over != -1 && over != 3 && over != 4) continue;
     seen[over == -1 ? 0 : over == 3 ? 1 : 2] = true;
     const auto frame =
-        orvex_test::read_hap_frame(encode_section(texture, dxt1, HapCompressor_Snappy, 1));
+        orvex_inspect::read_hap_frame(encode_section(texture, dxt1, HapCompressor_Snappy, 1));
     EXPECT_EQ(frame.textures[0].chunked(), over < 4) << "payload over length by " << over;
     EXPECT_EQ(frame.textures[0].section_bytes, over < 4 ? 4 + body : 4 + length);
   }

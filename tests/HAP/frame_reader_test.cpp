@@ -5,8 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "inspect/hap_frame_reader.h"
 #include "tests/HAP/hap_test_textures.h"
-#include "tests/support/hap_frame_reader.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ Bytes two_texture_frame() {
 constexpr size_t colour_section = 4, instructions = 8, compressor_bytes = 16, sizes = 24;
 
 void expect_rejected(const Bytes& frame, const std::string& what) {
-  EXPECT_THROW(orvex_test::read_hap_frame(frame), std::runtime_error) << what;
+  EXPECT_THROW(orvex_inspect::read_hap_frame(frame), std::runtime_error) << what;
 }
 
 // Every cut of the frame, once as is and once with the outer and colour section lengths shrunk

@@ -6,9 +6,9 @@
 
 #include "HAP/HAP_Frame.h"
 #include "HAP/hap_section_writer.h"
+#include "inspect/hap_frame_reader.h"
 #include "tests/HAP/hap_test_textures.h"
 #include "tests/support/expect_error.h"
-#include "tests/support/hap_frame_reader.h"
 
 namespace {
 
@@ -85,7 +85,7 @@ TEST(Results, SectionWriterStopsAtCapacity) {
     for (size_t i = capacity; i < out.size(); ++i) ASSERT_EQ(out[i], canary) << capacity;
     if (r == HapResult_No_Error) {
       ASSERT_LE(used, capacity);
-      EXPECT_TRUE(orvex_test::read_hap_frame(out.data(), used).textures[0].texture == texture);
+      EXPECT_TRUE(orvex_inspect::read_hap_frame(out.data(), used).textures[0].texture == texture);
     } else {
       ASSERT_EQ(r, HapResult_Internal_Error);
     }
@@ -117,7 +117,7 @@ TEST(Frame, BufferHoldsWorstCaseOfEveryCodec) {
       hap_frame_encode(frame, tex1.data(), tex2.data(), uint32_t(tex1.size()),
                        uint32_t(tex2.size()), 64, compressor);
       ASSERT_LE(frame.length, frame.capacity);
-      const auto read = orvex_test::read_hap_frame(frame.buffer.get(), frame.length);
+      const auto read = orvex_inspect::read_hap_frame(frame.buffer.get(), frame.length);
       ASSERT_EQ(read.textures.size(), frame.texture_count);
       EXPECT_TRUE(read.textures[0].texture == tex1);
       if (frame.texture_count == 2) {
@@ -156,7 +156,7 @@ TEST(Frame, Errors) {
                  "ERROR : HapResult_Bad_Arguments\n");
   hap_frame_init(frame, 16, 16, HapFrameCodec_Hap_Q_Alpha, 4);
   hap_frame_encode(frame, tex.data(), tex.data(), 256, 128, 4, 1);
-  EXPECT_EQ(orvex_test::read_hap_frame(frame.buffer.get(), frame.length).textures.size(), 2u);
+  EXPECT_EQ(orvex_inspect::read_hap_frame(frame.buffer.get(), frame.length).textures.size(), 2u);
 }
 
 }  // namespace

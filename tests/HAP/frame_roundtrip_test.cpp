@@ -4,8 +4,8 @@
 
 #include <tuple>
 
+#include "inspect/hap_frame_reader.h"
 #include "tests/HAP/hap_test_textures.h"
-#include "tests/support/hap_frame_reader.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ TEST_P(RoundTrip, ReaderRecoversTheBytesForEveryChunkCount) {
     }
     for (uint32_t chunks = 1; chunks <= 64; ++chunks) {
       SCOPED_TRACE(testing::Message() << blocks << " blocks, " << chunks << " chunks");
-      const auto frame = orvex_test::read_hap_frame(hap_test::encode_frame(
+      const auto frame = orvex_inspect::read_hap_frame(hap_test::encode_frame(
           textures, formats, snappy ? HapCompressor_Snappy : HapCompressor_None, chunks));
       EXPECT_EQ(frame.multiple_images, formats.size() == 2);
       ASSERT_EQ(frame.textures.size(), formats.size());
@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
 // A length that is not a whole number of blocks keeps its tail: the last chunk carries it.
 TEST(RoundTripTail, PartialBlockTailIsKept) {
   const Bytes texture = hap_test::make_texture(Kind::Structured, 720 * 8 + 5, 3);
-  const auto frame = orvex_test::read_hap_frame(
+  const auto frame = orvex_inspect::read_hap_frame(
       hap_test::encode_section(texture, HapTexFormat_RGB_DXT1, HapCompressor_Snappy, 64));
   ASSERT_TRUE(frame.textures[0].chunked());
   EXPECT_EQ(frame.textures[0].chunk_texture_lengths.size(), 60u);

@@ -10,8 +10,8 @@
 #include "cli/ffmpeg_source.h"
 #include "cli/frame_timing.h"
 #include "cli/host_path.h"
+#include "inspect/psnr.h"
 #include "tests/support/movie_probe.h"
-#include "tests/support/psnr.h"
 
 using namespace orvex_cli;
 
@@ -146,7 +146,7 @@ TEST(HostPaths, FollowTheSourcePixelFormatAndColourTags) {
       }
     }
     EXPECT_LE(ramp_worst, 1);
-    EXPECT_GE(orvex_test::psnr(got.data(), want.data(), got.size()), 40.0);
+    EXPECT_GE(orvex_inspect::psnr(got.data(), want.data(), got.size()), 40.0);
   }
 }
 

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
+#include "inspect/psnr.h"
 #include "tests/e2e/e2e_support.h"
-#include "tests/support/psnr.h"
 
 using namespace e2e;
 
@@ -38,7 +38,7 @@ TEST_P(EncodeFileWithAudio, VideoCloseAndAudioExact) {
   const auto source = decode_video(in), decoded = decode_video(out);
   ASSERT_EQ(decoded.size(), size_t{320} * 240 * 3 * 25);
   ASSERT_EQ(source.size(), decoded.size());
-  EXPECT_GE(orvex_test::psnr(source.data(), decoded.data(), source.size()), kPsnrFloor_dB);
+  EXPECT_GE(orvex_inspect::psnr(source.data(), decoded.data(), source.size()), kPsnrFloor_dB);
   const auto source_audio = decode_audio(in, raw_format);
   ASSERT_FALSE(source_audio.empty());
   EXPECT_EQ(decode_audio(out, raw_format), source_audio);
@@ -64,7 +64,7 @@ TEST_P(EncodeRawStdin, DecodesCloseToTheSource) {
             std::to_string(w) + "\n" + std::to_string(h) + "\n30000/1001");
   const auto decoded = decode_video(out);
   ASSERT_EQ(decoded.size(), raw.size());
-  EXPECT_GE(orvex_test::psnr(raw.data(), decoded.data(), raw.size()), kPsnrFloor_dB);
+  EXPECT_GE(orvex_inspect::psnr(raw.data(), decoded.data(), raw.size()), kPsnrFloor_dB);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, EncodeRawStdin,

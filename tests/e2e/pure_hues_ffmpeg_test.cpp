@@ -7,8 +7,8 @@
 
 #include <cstdlib>
 
+#include "inspect/psnr.h"
 #include "tests/e2e/e2e_support.h"
-#include "tests/support/psnr.h"
 #include "tests/support/test_frames.h"
 
 using namespace e2e;
@@ -33,7 +33,7 @@ TEST(PureHues, EdgesAndRampsStayCloseFromNormalUp) {
     ASSERT_EQ(r.status, 0) << r.err;
     const std::vector<uint8_t> out = decode_video(movie, "rgba");
     ASSERT_EQ(out.size(), rgba.size());
-    psnr[q] = orvex_test::psnr_rgb(out.data(), rgba.data(), size_t{w} * h);
+    psnr[q] = orvex_inspect::psnr_rgb(out.data(), rgba.data(), size_t{w} * h);
     if (q == 0) continue;
     size_t worst = 0;
     for (size_t i = 0; i < rgba.size(); ++i)

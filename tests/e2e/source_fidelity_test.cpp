@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "inspect/psnr.h"
 #include "tests/e2e/e2e_support.h"
-#include "tests/support/psnr.h"
 
 using namespace e2e;
 
@@ -147,7 +147,7 @@ TEST(SourceFidelity, GeometryAndTimecodeKept) {
     EXPECT_EQ(tags, std::string(c.want) + "\n");
     const auto source = decode_video(dir.file(c.input)), movie = decode_video(out);
     ASSERT_EQ(source.size(), movie.size());
-    EXPECT_GE(orvex_test::psnr(source.data(), movie.data(), source.size()), 25.0);
+    EXPECT_GE(orvex_inspect::psnr(source.data(), movie.data(), source.size()), 25.0);
   }
 }
 
@@ -206,7 +206,7 @@ TEST(SourceFidelity, StartDurationAndRateOnAFile) {
     const auto want = read_file(dir.file("first.rgb")), movie = decode_video(out);
     ASSERT_GE(movie.size(), want.size());
     // 28 dB for the right frame, 19 for its neighbours.
-    EXPECT_GE(orvex_test::psnr(want.data(), movie.data(), want.size()), 25.0);
+    EXPECT_GE(orvex_inspect::psnr(want.data(), movie.data(), want.size()), 25.0);
   }
 }
 

@@ -4,10 +4,10 @@
 // sources with and without alpha, with and without Snappy.
 #include <gtest/gtest.h>
 
+#include "inspect/bc7_decoder.h"
+#include "inspect/hap_frame_reader.h"
+#include "inspect/psnr.h"
 #include "tests/e2e/e2e_support.h"
-#include "tests/support/bc7_decoder.h"
-#include "tests/support/hap_frame_reader.h"
-#include "tests/support/psnr.h"
 #include "tests/support/synthetic_scene.h"
 
 using namespace e2e;
@@ -87,11 +87,12 @@ TEST_P(VariantsThroughFfmpeg, DecodedMovieStaysAboveItsFloors) {
   } else {
     EXPECT_EQ(probe(movie, "v", "codec_tag_string"), "Hap7");
     for (const auto& sample : video_samples(movie)) {
-      const orvex_test::HapFrameLayout layout = orvex_test::read_hap_frame(sample);
+      const orvex_inspect::HapFrameLayout layout = orvex_inspect::read_hap_frame(sample);
       ASSERT_EQ(layout.textures.size(), 1u);
       EXPECT_EQ(layout.textures[0].format_nibble, 0xC);  // BPTC
       ASSERT_EQ(layout.textures[0].texture.size(), ((kW + 3) / 4) * ((kH + 3) / 4) * 16);
-      const auto rgba = orvex_test::bc7_decode_texture(layout.textures[0].texture.data(), kW, kH);
+      const auto rgba =
+          orvex_inspect::bc7_decode_texture(layout.textures[0].texture.data(), kW, kH);
       out.insert(out.end(), rgba.begin(), rgba.end());
     }
   }
@@ -113,9 +114,9 @@ TEST_P(VariantsThroughFfmpeg, DecodedMovieStaysAboveItsFloors) {
       if (alpha_only || !c.with_alpha || !carries_alpha) p[3] = 255;
     }
     const uint8_t* got = out.data() + kW * kH * 4 * f;
-    EXPECT_GE(orvex_test::psnr_rgb(got, reference.data(), kW * kH), floors.colour) << f;
+    EXPECT_GE(orvex_inspect::psnr_rgb(got, reference.data(), kW * kH), floors.colour) << f;
     if (carries_alpha && c.with_alpha) {
-      EXPECT_GE(orvex_test::psnr_alpha(got, reference.data(), kW * kH), floors.alpha) << f;
+      EXPECT_GE(orvex_inspect::psnr_alpha(got, reference.data(), kW * kH), floors.alpha) << f;
     } else {  // opaque: every decoded alpha is exactly 255
       size_t not_opaque = 0;
       for (size_t i = 0; i < kW * kH; ++i) not_opaque += got[i * 4 + 3] != 255 ? 1 : 0;

@@ -12,11 +12,11 @@
 
 #include "host/sim/sim_frames.h"
 #include "host/sim/sim_render.h"
+#include "inspect/bc7_decoder.h"
+#include "inspect/hap_frame_reader.h"
+#include "inspect/psnr.h"
 #include "tests/host/host_test_support.h"
-#include "tests/support/bc7_decoder.h"
-#include "tests/support/hap_frame_reader.h"
 #include "tests/support/movie_probe.h"
-#include "tests/support/psnr.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ std::string probe(const std::string& movie, const std::string& entries) {
 }
 
 // The Hap frame of video sample `index` (ffprobe lists each packet's size, then its pos).
-orvex_test::HapFrameLayout video_frame(const std::string& movie, size_t index) {
+orvex_inspect::HapFrameLayout video_frame(const std::string& movie, size_t index) {
   std::istringstream table(
       run_command("ffprobe -v error -select_streams v:0 -show_entries "
                   "packet=size,pos -of csv=p=0 '" +
@@ -40,7 +40,7 @@ orvex_test::HapFrameLayout video_frame(const std::string& movie, size_t index) {
   for (size_t i = 0; i <= index; ++i) table >> size >> comma >> pos;
   const std::vector<uint8_t> file = orvex_test::read_file(movie);
   if (!table || pos + size > file.size()) throw std::runtime_error("no video sample");
-  return orvex_test::read_hap_frame(file.data() + pos, size);
+  return orvex_inspect::read_hap_frame(file.data() + pos, size);
 }
 
 class Renders : public orvex_test::HostTest {
@@ -131,18 +131,18 @@ TEST_P(MovieRenders, DecodesCloseToTheRenderedFrames) {
     std::vector<uint8_t> got(pixels.begin() + i * frame_bytes,
                              pixels.begin() + (i + 1) * frame_bytes);
     if (c.codec == 5) {
-      got = orvex_test::bc7_decode_texture(video_frame(movie, i).textures.at(0).texture.data(),
-                                           c.width, c.height);
+      got = orvex_inspect::bc7_decode_texture(video_frame(movie, i).textures.at(0).texture.data(),
+                                              c.width, c.height);
     }
     const std::vector<uint8_t> want = orvex_sim::pattern_rgba8(i, c.width, c.height, alpha);
     if (c.codec == 4) {
       // The alpha-only texture decodes as grey: compare it with the rendered alpha.
-      EXPECT_GE(orvex_test::psnr(got.data(), want.data() + 3, pixel_count, 4), 35.0) << i;
+      EXPECT_GE(orvex_inspect::psnr(got.data(), want.data() + 3, pixel_count, 4), 35.0) << i;
       continue;
     }
-    EXPECT_GE(orvex_test::psnr_rgb(got.data(), want.data(), pixel_count), 32.0) << i;
+    EXPECT_GE(orvex_inspect::psnr_rgb(got.data(), want.data(), pixel_count), 32.0) << i;
     if (c.codec == 1 || c.codec == 3 || (c.codec == 5 && alpha)) {
-      EXPECT_GE(orvex_test::psnr_alpha(got.data(), want.data(), pixel_count), 35.0) << i;
+      EXPECT_GE(orvex_inspect::psnr_alpha(got.data(), want.data(), pixel_count), 35.0) << i;
     }
   }
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <random>
 
-#include "tests/support/alpha_block_decoder.h"
+#include "inspect/alpha_block_decoder.h"
 #include "texture/alpha_rgtc1.h"
 
 namespace {
@@ -24,7 +24,7 @@ Block encode_rgtc1(const Values& v) {
 
 Values decode(const Block& b) {
   Values out{};
-  orvex_test::decode_alpha_block(b.data(), out.data());
+  orvex_inspect::decode_alpha_block(b.data(), out.data());
   return out;
 }
 
@@ -60,7 +60,7 @@ TEST(AlphaBlock, FitBeatsTheFullRangeBlockAndFastEncoderStaysNearest) {
     const auto [mn, mx] = std::minmax_element(v.begin(), v.end());
     if (*mn == *mx) continue;
     uint8_t palette[8];
-    orvex_test::alpha_palette(*mx, *mn, palette);
+    orvex_inspect::alpha_palette(*mx, *mn, palette);
     uint32_t baseline = 0, fit = 0;
     const Values decoded = decode(encode_rgtc1(v));
     for (int i = 0; i < 16; ++i) {

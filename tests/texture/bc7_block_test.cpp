@@ -9,7 +9,8 @@
 #include <random>
 #include <string>
 
-#include "tests/support/bc7_decoder.h"
+#include "inspect/bc7_decoder.h"
+#include "inspect/bc7_partitions.h"
 #include "tests/texture/texture_test_util.h"
 #include "texture/bc7enc/bc7_cell_compress.h"
 #include "texture/bc7enc/bc7_compress_block.h"
@@ -70,8 +71,8 @@ TEST(Bc7Facts, ExactMode6BlockIsKeptAsMode6) {
                                          static_cast<const Bc7BlockParams*>(&g_bc7_params_slow)}) {
       uint8_t out[16], rgba[64];
       EXPECT_FALSE(bc7_compress_block(out, blocks[k], *params, g_bc7_kernels_generic));
-      EXPECT_EQ(orvex_test::bc7_parse_block(out).mode, 6u) << "block " << k;
-      orvex_test::bc7_decode_block(out, rgba);
+      EXPECT_EQ(orvex_inspect::bc7_parse_block(out).mode, 6u) << "block " << k;
+      orvex_inspect::bc7_decode_block(out, rgba);
       EXPECT_EQ(0, std::memcmp(rgba, blocks[k], 64)) << "block " << k;
     }
   }
@@ -87,7 +88,7 @@ TEST(Bc7Facts, EstimatorSpansEveryChannelFromItsMinimum) {
   const Bc7Color high[2] = {{{152, 249, 200, 137}}, {{202, 249, 149, 240}}};
   Bc7Color pixels[16];
   for (uint32_t i = 0; i < 16; ++i) {
-    const uint32_t s = orvex_test::bc7_subset_of(2, 0, i);
+    const uint32_t s = orvex_inspect::bc7_subset_of(2, 0, i);
     pixels[i] = (0x6846u >> i) & 1 ? high[s] : low[s];
   }
   const uint32_t unit[4] = {1, 1, 1, 1}, weighted[4] = {2, 3, 1, 4};
@@ -216,14 +217,14 @@ TEST_P(Bc7BlockFormat, ModesFollowAlphaAndBlocksAreWellFormed) {
   const std::vector<uint8_t> tex = texture_test::encode_rgba(
       img, kSize, kSize,
       {.type = DXTENC_BC7, .quality = uint8_t(quality), .without_alpha = without_alpha});
-  const std::vector<uint8_t> decoded = orvex_test::bc7_decode_texture(tex.data(), kSize, kSize);
+  const std::vector<uint8_t> decoded = orvex_inspect::bc7_decode_texture(tex.data(), kSize, kSize);
 
   for (uint32_t b = 0; b < tex.size() / 16; ++b) {
     SCOPED_TRACE("block " + std::to_string(b));
     const Block source = block_at(img, kSize, b), result = block_at(decoded, kSize, b);
     const bool any_alpha = !without_alpha && std::any_of(source.begin(), source.end(),
                                                          [](Bc7Color c) { return c.m_c[3] < 255; });
-    const orvex_test::Bc7Fields f = orvex_test::bc7_parse_block(&tex[b * 16]);
+    const orvex_inspect::Bc7Fields f = orvex_inspect::bc7_parse_block(&tex[b * 16]);
     ASSERT_TRUE(f.valid);
     EXPECT_EQ(f.end_bit, 128u);
     EXPECT_EQ(f.rotation, 0u);

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "tests/support/alpha_block_decoder.h"
+#include "inspect/alpha_block_decoder.h"
 #include "tests/texture/texture_test_util.h"
 #include "texture/dxt1_best.h"
 #include "texture/ycocg_best.h"
@@ -27,7 +27,7 @@ std::vector<uint8_t> decode_any(DxtEncType type, const std::vector<uint8_t>& tex
     uint8_t alpha[16];
     std::fill_n(alpha, 16, 255);
     if (type == DXTENC_RGTC1_ALPHA) {
-      orvex_test::decode_alpha_block(&texture[b * 8], alpha);
+      orvex_inspect::decode_alpha_block(&texture[b * 8], alpha);
     } else if (type == DXTENC_YCOCG) {
       hapq_decode_block(&texture[b * 16], rgb);
     } else {

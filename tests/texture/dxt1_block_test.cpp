@@ -51,7 +51,7 @@ TEST_P(Dxt1Quality, NeverWritesTransparentOrReversedBlocks) {
     const auto blk = encode_block(rgb, q);
     EXPECT_TRUE(field(blk, 0) >= field(blk, 2) || field(blk, 4, 4) == 0) << "block " << n;
     uint8_t px[64];
-    orvex_test::decode_dxt1_block(blk.data(), px);
+    orvex_inspect::decode_dxt1_block(blk.data(), px);
     for (int i = 0; i < 16; ++i) ASSERT_EQ(px[4 * i + 3], 255) << "block " << n;
   }
 }
@@ -62,7 +62,7 @@ TEST_P(Dxt1Quality, NeverWritesTransparentOrReversedBlocks) {
 TEST_P(Dxt1Quality, PureHueEdgesAndRampsDecodeWithin8Levels) {
   constexpr uint32_t w = 480, h = 128;
   const auto rgba = orvex_test::pure_hues_rgba(w, h);
-  const auto decoded = orvex_test::decode_dxt1_texture(
+  const auto decoded = orvex_inspect::decode_dxt1_texture(
       texture_test::encode_rgba(rgba, w, h, {.quality = GetParam()}).data(), w, h);
   size_t worst = 0;
   for (size_t i = 0; i < rgba.size(); ++i)
@@ -153,7 +153,7 @@ TEST(Dxt1Block, NearTwoColourBlockUsesTheMeanPair) {
     EXPECT_EQ(field(b, 0), std::max(c0, c1));
     EXPECT_EQ(field(b, 2), std::min(c0, c1));
     uint8_t px[64];
-    orvex_test::decode_dxt1_block(b.data(), px);
+    orvex_inspect::decode_dxt1_block(b.data(), px);
     for (int i = 1; i < 16; ++i) EXPECT_EQ(px[4 * i], px[0]) << "one colour for the block";
   }
 }

@@ -6,7 +6,8 @@
 
 #include <vector>
 
-#include "tests/support/psnr.h"
+#include "inspect/psnr.h"
+#include "tests/support/synthetic_scene.h"
 #include "tests/texture/texture_test_util.h"
 
 namespace {
@@ -22,8 +23,8 @@ Psnr measure(const std::vector<uint8_t>& rgba, uint32_t w, uint32_t h,
              const texture_test::Run& run) {
   const auto decoded =
       texture_test::decode(run.type, texture_test::encode_rgba(rgba, w, h, run), w, h);
-  return {orvex_test::psnr_rgb(decoded.data(), rgba.data(), size_t{w} * h),
-          orvex_test::psnr_alpha(decoded.data(), rgba.data(), size_t{w} * h)};
+  return {orvex_inspect::psnr_rgb(decoded.data(), rgba.data(), size_t{w} * h),
+          orvex_inspect::psnr_alpha(decoded.data(), rgba.data(), size_t{w} * h)};
 }
 
 // The graded types on natural-looking frames: colour rises from Fast to Normal to Slow and stays

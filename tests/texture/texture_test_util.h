@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/bc7_decoder.h"
-#include "tests/support/dxt_decoder.h"
-#include "tests/support/hapq_decoder.h"
+#include "inspect/bc7_decoder.h"
+#include "inspect/dxt_decoder.h"
+#include "inspect/ycocg_decoder.h"
 #include "tests/support/test_frames.h"
 #include "texture/dxtenc.h"
 
@@ -62,10 +62,11 @@ inline std::vector<uint8_t> encode_rgba(const std::vector<uint8_t>& rgba, uint32
 // A DXT1, Hap Q or BC7 texture decoded to width x height RGBA8.
 inline std::vector<uint8_t> decode(DxtEncType type, const std::vector<uint8_t>& texture,
                                    uint32_t width, uint32_t height) {
-  if (type == DXTENC_DXT1) return orvex_test::decode_dxt1_texture(texture.data(), width, height);
-  if (type == DXTENC_YCOCG) return orvex_test::decode_hapq_texture(texture.data(), width, height);
+  if (type == DXTENC_DXT1) return orvex_inspect::decode_dxt1_texture(texture.data(), width, height);
+  if (type == DXTENC_YCOCG)
+    return orvex_inspect::decode_ycocg_texture(texture.data(), width, height);
   EXPECT_EQ(type, DXTENC_BC7) << "no test decoder for this type";
-  return orvex_test::bc7_decode_texture(texture.data(), width, height);
+  return orvex_inspect::bc7_decode_texture(texture.data(), width, height);
 }
 
 enum class AlphaKind { Opaque, Soft, Binary };

@@ -1,14 +1,15 @@
 #pragma once
-// Shared by the test decoders: walks the 4x4 blocks of a texture (row-major, ceil(w/4) x ceil(h/4)
-// blocks) and copies the in-frame part of each decoded block into a w x h image.
+// Walks the 4x4 blocks of a texture (row-major, ceil(w/4) x ceil(h/4) blocks) and copies the
+// in-frame part of each decoded block into a w x h image; the padding of edge blocks is dropped.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-namespace orvex_test {
+namespace orvex_inspect {
 
 // `decode(block, pixels)` fills 16 pixels of `Channels` bytes each, in raster order.
+// REQUIRES: `data` holds ceil(width/4) x ceil(height/4) x block_bytes bytes.
 template <size_t Channels, typename DecodeFn>
 std::vector<uint8_t> decode_block_grid(const uint8_t* data, size_t width, size_t height,
                                        size_t block_bytes, DecodeFn decode) {
@@ -26,4 +27,4 @@ std::vector<uint8_t> decode_block_grid(const uint8_t* data, size_t width, size_t
   return image;
 }
 
-}  // namespace orvex_test
+}  // namespace orvex_inspect

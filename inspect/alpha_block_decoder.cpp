@@ -1,6 +1,8 @@
-#include "tests/support/alpha_block_decoder.h"
+#include "inspect/alpha_block_decoder.h"
 
-namespace orvex_test {
+#include "inspect/block_grid.h"
+
+namespace orvex_inspect {
 
 void alpha_palette(uint8_t a0, uint8_t a1, uint8_t palette[8]) {
   palette[0] = a0;
@@ -24,4 +26,8 @@ void decode_alpha_block(const uint8_t block[8], uint8_t out[16]) {
   for (int i = 0; i < 16; ++i) out[i] = palette[(bits >> (3 * i)) & 7];
 }
 
-}  // namespace orvex_test
+std::vector<uint8_t> decode_rgtc1_texture(const uint8_t* blocks, size_t width, size_t height) {
+  return decode_block_grid<1>(blocks, width, height, 8, decode_alpha_block);
+}
+
+}  // namespace orvex_inspect
