@@ -395,6 +395,8 @@ void check_rows(const TablesFor& tables, uint32_t seed) {
     for (DxtEncType type : {DXTENC_DXT1, DXTENC_DXT5}) {
       for (const DxtQuality& q : kDxtQualities) {
         const Tables t = tables(q.value, fmt, type);
+        ASSERT_EQ(t.ref.encode_row == nullptr, t.test.encode_row == nullptr) << q.name;
+        if (t.ref.encode_row == nullptr) continue;  // this level goes block by block
         const size_t block_bytes = kDxtEncTypes[type].block_bytes;
         for (int trial = 0; trial < 40; ++trial) {
           // Each block of the row from its own random_pixels style, side by side.
