@@ -1,11 +1,12 @@
 // DXT1 block facts: the block invariants, the degenerate two-colour block, the Normal quality
-// threshold, and blocks of pure hues (edges and ramps) that every quality must keep close. The
-// bytes themselves (the endpoint estimate's steps included) are pinned in texture_bytes_test.cpp.
+// threshold, the endpoint estimate step by step (its rounding shows on too few blocks for the
+// digests of texture_bytes_test.cpp), and blocks of pure hues that every quality must keep close.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <random>
 
 #include "tests/texture/texture_test_util.h"
 #include "texture/dxt1.h"
@@ -70,6 +71,74 @@ TEST_P(Dxt1Quality, PureHueEdgesAndRampsDecodeWithin8Levels) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Qualities, Dxt1Quality, testing::Values(1, 2, 3));
+
+// The Fast/Normal endpoint estimate written out step by step: channel sums, rounded means, minima
+// and maxima; the covariance about the means, each sum / 255 as a float; the channel ranges
+// multiplied by the matrix four times; the axis as each component x 512 / (largest magnitude),
+// truncated, or the luma weights below 4; the first pixel of least and of greatest projection.
+void reference_estimate(const uint8_t rgb[16][3], uint16_t* c0, uint16_t* c1) {
+  int32_t sum[3] = {0, 0, 0}, lo[3] = {255, 255, 255}, hi[3] = {0, 0, 0}, mean[3];
+  for (int c = 0; c < 3; ++c) {
+    for (int i = 0; i < 16; ++i) {
+      sum[c] += rgb[i][c];
+      lo[c] = std::min<int32_t>(lo[c], rgb[i][c]);
+      hi[c] = std::max<int32_t>(hi[c], rgb[i][c]);
+    }
+    mean[c] = (sum[c] + 8) >> 4;
+  }
+  int32_t cov[3][3] = {};
+  for (int i = 0; i < 16; ++i)
+    for (int j = 0; j < 3; ++j)
+      for (int k = 0; k < 3; ++k) cov[j][k] += (rgb[i][j] - mean[j]) * (rgb[i][k] - mean[k]);
+  float v[3] = {float(hi[0] - lo[0]), float(hi[1] - lo[1]), float(hi[2] - lo[2])};
+  for (int it = 0; it < 4; ++it) {
+    float next[3] = {0, 0, 0};
+    for (int j = 0; j < 3; ++j)
+      for (int k = 0; k < 3; ++k) next[j] += v[k] * (static_cast<float>(cov[j][k]) / 255.0f);
+    std::copy(next, next + 3, v);
+  }
+  const float m = std::max({std::fabs(v[0]), std::fabs(v[1]), std::fabs(v[2])});
+  int32_t axis[3] = {299, 587, 114};
+  for (int c = 0; c < 3 && m >= 4.0f; ++c) axis[c] = static_cast<int32_t>(v[c] * 512.0f / m);
+  const auto project = [&](int i) {
+    return rgb[i][0] * axis[0] + rgb[i][1] * axis[1] + rgb[i][2] * axis[2];
+  };
+  int least = 0, greatest = 0;
+  for (int i = 1; i < 16; ++i) {
+    if (project(i) < project(least))
+      least = i;
+    else if (project(i) > project(greatest))
+      greatest = i;
+  }
+  const auto pack = [&rgb](int i) {
+    return static_cast<uint16_t>(dxt_q5(rgb[i][0]) << 11 | dxt_q6(rgb[i][1]) << 5 |
+                                 dxt_q5(rgb[i][2]));
+  };
+  *c0 = pack(greatest), *c1 = pack(least);
+}
+
+// Noise and narrow ranges; some of them have a largest axis component that a multiplication by
+// the rounded 512 / m truncates to 511, which picks other pixels as the endpoints.
+TEST(Dxt1Block, EndpointEstimateFollowsItsSteps) {
+  std::mt19937 rng(5);
+  for (int n = 0; n < 40000; ++n) {
+    uint8_t rgb[16][3];
+    const int span = 2 + static_cast<int>(rng() % 40), noise = n % 3 == 0;
+    int base[3];
+    for (int& b : base) b = static_cast<int>(rng() % (256 - span));
+    Dxt1WorkArea work{};
+    for (int i = 0; i < 16; ++i) {
+      for (int c = 0; c < 3; ++c)
+        rgb[i][c] = static_cast<uint8_t>(noise ? rng() : base[c] + rng() % span);
+      work.r[i] = rgb[i][0], work.g[i] = rgb[i][1], work.b[i] = rgb[i][2];
+    }
+    uint16_t got[2], want[2];
+    dxt1_estimate_endpoints(&work, &got[0], &got[1]);
+    reference_estimate(rgb, &want[0], &want[1]);
+    ASSERT_EQ(got[0], want[0]) << "block " << n;
+    ASSERT_EQ(got[1], want[1]) << "block " << n;
+  }
+}
 
 // Two colours one step apart quantise to the same endpoints: the fit falls back to the
 // single-colour pair of the block's mean.
