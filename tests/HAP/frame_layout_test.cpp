@@ -11,7 +11,6 @@ namespace {
 
 using hap_test::Bytes;
 using hap_test::encode_frame;
-using hap_test::encode_section;
 using hap_test::Kind;
 constexpr HapTexFormat dxt1 = HapTexFormat_RGB_DXT1;
 
@@ -46,7 +45,7 @@ TEST(Layout, HeaderFormFollowsTheLengthBound) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.length);
     const Bytes texture = hap_test::make_texture(c.kind, c.length, c.length);
-    const Bytes out = encode_section(texture, dxt1, c.compressor, 1);
+    const Bytes out = encode_frame({texture}, {dxt1}, c.compressor, 1);
     const auto frame = orvex_inspect::read_hap_frame(out);
     const auto& t = frame.textures.at(0);
     EXPECT_EQ(t.long_header, c.long_form);
@@ -89,7 +88,7 @@ TEST(Layout, ChunkedFormKeptOnlyWhenShorterThanStoredSection) {
     if (over != -1 && over != 3 && over != 4) continue;
     seen[over == -1 ? 0 : over == 3 ? 1 : 2] = true;
     const auto frame =
-        orvex_inspect::read_hap_frame(encode_section(texture, dxt1, HapCompressor_Snappy, 1));
+        orvex_inspect::read_hap_frame(encode_frame({texture}, {dxt1}, HapCompressor_Snappy, 1));
     EXPECT_EQ(frame.textures[0].chunked(), over < 4) << "payload over length by " << over;
     EXPECT_EQ(frame.textures[0].section_bytes, over < 4 ? 4 + body : 4 + length);
   }

@@ -90,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(RoundTripTail, PartialBlockTailIsKept) {
   const Bytes texture = hap_test::make_texture(Kind::Structured, 720 * 8 + 5, 3);
   const auto frame = orvex_inspect::read_hap_frame(
-      hap_test::encode_section(texture, HapTexFormat_RGB_DXT1, HapCompressor_Snappy, 64));
+      hap_test::encode_frame({texture}, {HapTexFormat_RGB_DXT1}, HapCompressor_Snappy, 64));
   ASSERT_TRUE(frame.textures[0].chunked());
   EXPECT_EQ(frame.textures[0].chunk_texture_lengths.size(), 60u);
   EXPECT_EQ(frame.textures[0].chunk_texture_lengths.back(), 12u * 8 + 5);

@@ -42,23 +42,7 @@ inline void expect_canary_from(const Bytes& out, size_t capacity) {
       << "write past the capacity " << capacity;
 }
 
-// One texture section through hap_encode_texture.
-inline Bytes encode_section(const Bytes& texture, HapTexFormat format, HapCompressor compressor,
-                            uint32_t chunks) {
-  const uint32_t length = uint32_t(texture.size());
-  const uint64_t capacity = hap_max_texture_section_length(length, format, compressor, chunks);
-  Bytes out(capacity + 64, canary);
-  uint64_t used = 0;
-  EXPECT_EQ(hap_encode_texture(texture.data(), length, format, compressor, chunks, out.data(),
-                               capacity, &used),
-            HapResult_No_Error);
-  EXPECT_LE(used, capacity);
-  expect_canary_from(out, capacity);
-  out.resize(used);
-  return out;
-}
-
-// A whole frame of one or two textures through hap_encode.
+// A whole frame of one or two textures through hap_encode (one texture: its section alone).
 inline Bytes encode_frame(const std::vector<Bytes>& textures,
                           const std::vector<HapTexFormat>& formats, HapCompressor compressor,
                           uint32_t chunks) {

@@ -56,7 +56,8 @@ TEST(VideoDescription, Hap1FullHdLayout) {
   }
 }
 
-// ffmpeg checks the codes and versions by decoding; the channel labels it does not read.
+// ffmpeg checks the codes and versions by decoding; the channel labels it does not read. The
+// formats a description cannot hold are refused before, by the audio interleaver.
 TEST(AudioDescription, ChannelLabelsOfTheLayout) {
   auto labels = [](uint16_t channels, uint32_t surround) {
     const Bytes d = serialise_atom(SampleDescription_Audio(16, 96000, channels, 0, surround));
@@ -74,14 +75,6 @@ TEST(AudioDescription, ChannelLabelsOfTheLayout) {
   // Mono and stereo up to 48 kHz keep the version 1 form: 24-bit adds the 38-byte `wave`.
   EXPECT_EQ(serialise_atom(SampleDescription_Audio(16, 48000, 2, 0, 0)).size(), 52u);
   EXPECT_EQ(serialise_atom(SampleDescription_Audio(24, 48000, 2, 0, 0)).size(), 90u);
-
-  EXPECT_RUNTIME_ERROR(SampleDescription_Audio(16, 48000, 0, 0, 0), "nb channnel audio 0 invalid");
-  EXPECT_RUNTIME_ERROR(SampleDescription_Audio(16, 0, 2, 0, 0), "frequency audio 0 invalid");
-  EXPECT_RUNTIME_ERROR(SampleDescription_Audio(16, 96000, 2, 1, 0),
-                       "Quantif audio inconnue STSD Float");
-  EXPECT_RUNTIME_ERROR(SampleDescription_Audio(64, 96000, 2, 0, 0),
-                       "Quantif audio inconnue STSD Integer");
-  EXPECT_RUNTIME_ERROR(SampleDescription_Audio(64, 48000, 2, 0, 0), "Quantif audio inconnue STSD");
 }
 
 TEST(TimecodeDescription, LayoutFollowsTheRate) {
@@ -112,18 +105,15 @@ TEST(TimecodeDescription, RefusesOtherRates) {
                          "FPS not supported for TC sample description");
 }
 
-// ffprobe reads the video tables of real movies; here the refusals and their log lines.
+// ffprobe reads the video tables of real movies; here the refusals and their log lines (an empty
+// video or timecode table: mov_writer_test).
 TEST(SampleTables, RefusalsPrintThenRaise) {
   ::testing::internal::CaptureStdout();
-  EXPECT_RUNTIME_ERROR(STBL_Video_Writer(16, 16, kHap, 0, {25, 1}, {}, {}, 16),
-                       "STBL : Duration 0 for the file");
   EXPECT_RUNTIME_ERROR(STBL_Audio_Writer(16, 48000, 0, 2, {}, 0, 0),
                        "STBL : Duration 0 samples for the file");
-  EXPECT_RUNTIME_ERROR(STBL_TC_Writer(0, {25, 1}, 0, 0), "STBL TC : Duration 0 for the file");
   EXPECT_RUNTIME_ERROR(STTS_Writer(1, {25, 1}, 2), "Type trak unknown STTS");
   EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-            "STBL : Duration 0 invalid\nSTBL : Nb samples 0 invalid\n"
-            "STBL TC : Duration 0 invalid\nType track unknown STTS : 2\n");
+            "STBL : Nb samples 0 invalid\nType track unknown STTS : 2\n");
   EXPECT_RUNTIME_ERROR(STTS_Writer(5000000, {24000, 1001}, 1), "STTS TC duration overflow");
   EXPECT_RUNTIME_ERROR(STSC_Audio_Writer(10, 0), "STSC zero frequency");
 }
