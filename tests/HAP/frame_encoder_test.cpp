@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <vector>
 
 #include "inspect/hap_frame_reader.h"
@@ -17,18 +16,11 @@ struct Size {
   uint32_t width, height;
 };
 
-// 8-bit ARGB waves (smooth within a block at any size), with `row_bytes` per row.
+// 8-bit ARGB gradients with `row_bytes` per row; the padding after each row is 0xCD.
 std::vector<uint8_t> argb8_frame(Size s, size_t row_bytes) {
   std::vector<uint8_t> px(row_bytes * s.height, 0xCD);
-  for (uint32_t y = 0; y < s.height; ++y) {
-    for (uint32_t x = 0; x < s.width; ++x) {
-      uint8_t* p = px.data() + row_bytes * y + size_t{x} * 4;
-      p[0] = 255;
-      p[1] = static_cast<uint8_t>(std::lround(128 + 100 * std::sin(x * 0.05)));
-      p[2] = static_cast<uint8_t>(std::lround(128 + 90 * std::cos(y * 0.07)));
-      p[3] = static_cast<uint8_t>(std::lround(128 + 60 * std::sin((x + y) * 0.03)));
-    }
-  }
+  for (uint32_t y = 0; y < s.height; ++y)
+    for (size_t i = 0; i < size_t{s.width} * 4; ++i) px[row_bytes * y + i] = uint8_t(y * 9 + i * 3);
   return px;
 }
 

@@ -47,10 +47,6 @@ std::unique_ptr<Atom_Writer> full_moov() {
 const std::vector<std::pair<std::string, Factory>>& composites() {
   static const std::vector<std::pair<std::string, Factory>> atoms = {
       {"moov_audio_tc", full_moov},
-      {"trak_video_hap5_tref",
-       make<TRAK_Video_Writer>(0u, 64, 64, VideoSampleFormat{fourcc("Hap5"), "Hap Alpha", 32}, 1u,
-                               fps25, std::vector<uint64_t>{48}, std::vector<uint32_t>{2052}, 1.0f,
-                               3)},
       {"stbl_tc_co64", make<STBL_TC_Writer>(10u, fps25, 0x100000000ull, 0)},
       {"sd_audio_v2_f64", make<SampleDescription_Audio>(64, 192000u, 3, 1, 0u)},
       {"mdat_tc", make<MDAT_TC_Writer>(90000u)},

@@ -128,7 +128,6 @@ TEST(SampleTables, ChunkOffsetWidthFollowsTheLastOffset) {
   EXPECT_EQ(wide.size(), 32u);
   EXPECT_EQ(orvex_test::be64(&wide[16]), 48u);
   EXPECT_EQ(orvex_test::be64(&wide[24]), 0xFFFFFFFFull);
-  EXPECT_EQ(str(serialise_atom(CO_Writer({})), 4, 4), "stco");
   // The timecode sample table switches on its single offset.
   EXPECT_TRUE(has_atom(serialise_atom(STBL_TC_Writer(10, {25, 1}, 0xFFFFFFFFull, 0)), "stbl/co64"));
 }
@@ -161,12 +160,7 @@ TEST(MovieAtoms, TrackIdsAndTimecodeReferences) {
     EXPECT_EQ(find_atom(m, trak + "/tref").size, 20u);
     EXPECT_EQ(field(m, trak + "/tref/tmcd", 0), 5u);
   }
-  EXPECT_EQ(str(m, find_atom(m, "moov/trak:4/mdia/hdlr").body() + 8, 4), "tmcd");
-
-  const Bytes plain = moov_bytes({25, 1}, 0, 2);
-  EXPECT_EQ(field(plain, "moov/mvhd", 96), 4u);
-  EXPECT_FALSE(has_atom(plain, "moov/trak:3"));
-  EXPECT_FALSE(has_atom(plain, "moov/trak:0/tref"));
+  EXPECT_EQ(field(moov_bytes({25, 1}, 0, 2), "moov/mvhd", 96), 4u);
 
   // A rate the timecode cannot describe drops the timecode track and its references.
   EXPECT_TRUE(has_atom(moov_bytes({50, 1}, 1, 0), "moov/trak:1"));
@@ -186,8 +180,6 @@ TEST(MovieAtoms, DisplayWidthFromPixelAspect) {
                 field(m, "moov/trak/tapt/enof", 4), field(m, "moov/trak/tkhd", 76),
                 orvex_test::be32(&m[pasp + 8]),     orvex_test::be32(&m[pasp + 12])};
   };
-  EXPECT_EQ(apertures(1.0f, 1920),
-            (U32s{1920u << 16, 1920u << 16, 1920u << 16, 1920u << 16, 1920, 1920}));
   EXPECT_EQ(apertures(1.0926f, 720),
             (U32s{788u << 16, 788u << 16, 720u << 16, 720u << 16, 788, 720}));
   EXPECT_EQ(apertures(12.0f / 11, 720, {12, 11}),
