@@ -12,15 +12,11 @@
 
 namespace {
 
-struct Size {
-  uint32_t width, height;
-};
-
 // 8-bit ARGB gradients with `row_bytes` per row; the padding after each row is 0xCD.
-std::vector<uint8_t> argb8_frame(Size s, size_t row_bytes) {
-  std::vector<uint8_t> px(row_bytes * s.height, 0xCD);
-  for (uint32_t y = 0; y < s.height; ++y)
-    for (size_t i = 0; i < size_t{s.width} * 4; ++i) px[row_bytes * y + i] = uint8_t(y * 9 + i * 3);
+std::vector<uint8_t> argb8_frame(uint32_t width, uint32_t height, size_t row_bytes) {
+  std::vector<uint8_t> px(row_bytes * height, 0xCD);
+  for (uint32_t y = 0; y < height; ++y)
+    for (size_t i = 0; i < size_t{width} * 4; ++i) px[row_bytes * y + i] = uint8_t(y * 9 + i * 3);
   return px;
 }
 
@@ -40,19 +36,19 @@ orvex_inspect::HapTextureSection encode(FrameEncoder& enc, const uint8_t* px, si
 // Per-frame mode copies height x stride bytes: a wider stride grows the copy, a narrower one
 // reuses it, and the padding between rows never reaches the texture.
 TEST(FrameEncoder, PixelCopyFollowsTheStride) {
-  const Size s{24, 12};
-  auto enc = frame_encoder_create(s.width, s.height, 1, HapFrameCodec_Hap, 2, 1, 0xF8, 0);
+  const uint32_t w = 24, h = 12;
+  auto enc = frame_encoder_create(w, h, 1, HapFrameCodec_Hap, 2, 1, 0xF8, 0);
   ASSERT_TRUE(enc);
   frame_encoder_open(*enc, ARGB_8, 32, PAD_REPLICATE, 0);
-  const size_t tight = size_t{s.width} * 4, padded = tight + 100;
-  const auto px_tight = argb8_frame(s, tight);
-  const auto px_padded = argb8_frame(s, padded);
+  const size_t tight = size_t{w} * 4, padded = tight + 100;
+  const auto px_tight = argb8_frame(w, h, tight);
+  const auto px_padded = argb8_frame(w, h, padded);
   const auto first = encode(*enc, px_tight.data(), tight).texture;
-  EXPECT_EQ(enc->pixel_copy.size(), tight * s.height);
+  EXPECT_EQ(enc->pixel_copy.size(), tight * h);
   EXPECT_EQ(encode(*enc, px_padded.data(), padded).texture, first);
-  EXPECT_EQ(enc->pixel_copy.size(), padded * s.height);
+  EXPECT_EQ(enc->pixel_copy.size(), padded * h);
   EXPECT_EQ(encode(*enc, px_tight.data(), tight).texture, first);
-  EXPECT_EQ(enc->pixel_copy.size(), padded * s.height);
+  EXPECT_EQ(enc->pixel_copy.size(), padded * h);
 }
 
 TEST(FrameEncoder, RefusesMisuse) {
@@ -60,7 +56,7 @@ TEST(FrameEncoder, RefusesMisuse) {
   EXPECT_EQ(frame_encoder_create(8, 0, 1, HapFrameCodec_Hap, 2, 0, 0xF8, 0), nullptr);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERR : dim invalide\n");
 
-  const auto px = argb8_frame({8, 8}, 32);
+  const auto px = argb8_frame(8, 8, 32);
   auto enc = frame_encoder_create(8, 8, 1, HapFrameCodec_Hap, 2, 1, 0xF8, 0);
   ASSERT_TRUE(enc);
   // Nothing opened yet: no slot may take a frame, and an encode has nothing to output.
