@@ -25,7 +25,6 @@ struct Call {
   uint32_t count = 2;
   Bytes out = Bytes(hap_max_encoded_length(2, lengths, formats, chunks) + 64, canary);
   uint32_t capacity = uint32_t(out.size()) - 64;
-  uint8_t* output = out.data();
   uint32_t used = 12345;
   uint32_t* used_out = &used;
 };
@@ -41,8 +40,8 @@ class EncodeResult : public testing::TestWithParam<ResultCase> {};
 TEST_P(EncodeResult, ReportsTheCondition) {
   Call c;
   GetParam().spoil(c);
-  EXPECT_EQ(hap_encode(c.count, c.inputs, c.lengths, c.formats, c.compressors, c.chunks, c.output,
-                       c.capacity, c.used_out),
+  EXPECT_EQ(hap_encode(c.count, c.inputs, c.lengths, c.formats, c.compressors, c.chunks,
+                       c.out.data(), c.capacity, c.used_out),
             GetParam().expected);
   if (c.used_out && GetParam().expected != HapResult_No_Error) {
     EXPECT_EQ(c.used, 0u);
@@ -120,9 +119,7 @@ TEST(Frame, BufferHoldsWorstCaseOfEveryCodec) {
       const auto read = orvex_inspect::read_hap_frame(frame.buffer.get(), frame.length);
       ASSERT_EQ(read.textures.size(), frame.texture_count);
       EXPECT_TRUE(read.textures[0].texture == tex1);
-      if (frame.texture_count == 2) {
-        EXPECT_TRUE(read.textures[1].texture == tex2);
-      }
+      EXPECT_TRUE(frame.texture_count == 1 || read.textures[1].texture == tex2);
     }
   }
 }

@@ -49,7 +49,6 @@ TEST(AudioRoundTrip, TracksOfTheirOwnFormatsAppendedInUnevenBuffers) {
   const AudioCase tracks[] = {{2, 16, 0, 48000, 2.0, "s16le"}, {1, 24, 0, 44100, 3.0, "s24le"},
                               {6, 32, 1, 96000, 1.5, "f32le"}, {2, 32, 0, 88200, 2.6, "s32le"},
                               {6, 8, 0, 48000, 2.0, "u8"},     {2, 64, 1, 48000, 2.0, "f64le"}};
-  const int count = int(std::size(tracks));
   std::vector<Bytes> audio;
   std::vector<AudioTrackFormat> formats;
   for (const AudioCase& a : tracks) {
@@ -85,10 +84,10 @@ TEST(AudioRoundTrip, TracksOfTheirOwnFormatsAppendedInUnevenBuffers) {
         sent0 = append(0, sent0, std::min(sent0 + rate0 + 1, all0), rate0 + 1);
     }
     append(0, sent0, all0, all0);
-    for (int t = 2; t < count; ++t) append(t, 0, frames(t), tracks[t].rate + 1);
+    for (int t = 2; t < int(audio.size()); ++t) append(t, 0, frames(t), tracks[t].rate + 1);
     m.finalize();
   }
-  for (int t = 0; t < count; ++t) {
+  for (int t = 0; t < int(audio.size()); ++t) {
     const AudioCase& a = tracks[t];
     SCOPED_TRACE(testing::Message() << "track " << t << " " << a.raw_format);
     auto s = orvex_test::ffprobe_stream(path, "a:" + std::to_string(t));

@@ -50,7 +50,6 @@ TEST(LargeMovie, OffsetsPast4GiBUseCo64AndStayReadable) {
 
   auto v = orvex_test::ffprobe_stream(path, "v:0");
   EXPECT_EQ(v["nb_read_packets"], std::to_string(frames));
-  EXPECT_EQ(v["width"], "4096");
 
   int status = -1;
   const std::string last =
