@@ -1,9 +1,9 @@
 #pragma once
 // The Hap variants, one table entry each: every number and name a variant is known by (frame
-// codec, job codec, sample-description code and compressor name, command-line name), the textures
-// of its frames and the texture types that produce them. Beside it, the texture formats of Hap
-// frames. The rest of the code looks variants up here; block sizes come from the texture layer's
-// table (kDxtEncTypes). Constants only.
+// codec, job codec, sample-description code and compressor name, command-line name, the plug-in's
+// labels), the textures of its frames and the texture types that produce them. Beside it, the
+// texture formats of Hap frames. The rest of the code looks variants up here; block sizes come from
+// the texture layer's table (kDxtEncTypes). Constants only.
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -59,7 +59,7 @@ constexpr uint32_t hap_texture_block_bytes(const HapTextureFormat& f) {
 
 // Alpha of the frames a variant is made from, as the plug-in offers frame depths and the sample
 // description states its depth: opaque (24/48-bit frames; depth 24), with alpha (32/64-bit; 32),
-// or either (the depth follows the frame).
+// or either (the depth follows the frames: hap_sample_depth).
 enum HapAlpha : uint8_t {
   HapAlpha_Opaque,
   HapAlpha_With_Alpha,
@@ -72,6 +72,8 @@ struct HapVariant {
   char sample_code[5];          // four-character code of the video sample description
   const char* compressor_name;  // compressor name of the sample description; the display name
   const char* cli_name;         // value of orvex-hap's --codec
+  const char* options_label;    // the plug-in's one-line output description
+  const char* dialog_label;     // the plug-in's options dialog, codec list
   DxtEncType texture_type;      // what the frame encoder's compressors produce
   DxtEncType texture_type_without_alpha;  // the same for a source without an alpha channel
   uint32_t texture_count;                 // 1 or 2
@@ -85,6 +87,8 @@ inline constexpr HapVariant kHapVariants[] = {
      .sample_code = "Hap1",
      .compressor_name = "Hap",
      .cli_name = "hap",
+     .options_label = "Mov HAP",
+     .dialog_label = "HAP",
      .texture_type = DXTENC_DXT1,
      .texture_type_without_alpha = DXTENC_DXT1,
      .texture_count = 1,
@@ -95,6 +99,8 @@ inline constexpr HapVariant kHapVariants[] = {
      .sample_code = "Hap5",
      .compressor_name = "Hap Alpha",
      .cli_name = "hap-alpha",
+     .options_label = "Mov HAPA",
+     .dialog_label = "HAPA",
      .texture_type = DXTENC_DXT5,
      .texture_type_without_alpha = DXTENC_DXT5,
      .texture_count = 1,
@@ -105,6 +111,8 @@ inline constexpr HapVariant kHapVariants[] = {
      .sample_code = "HapY",
      .compressor_name = "Hap Q",
      .cli_name = "hap-q",
+     .options_label = "Mov HAPQ",
+     .dialog_label = "HAPQ",
      .texture_type = DXTENC_YCOCG,
      .texture_type_without_alpha = DXTENC_YCOCG,
      .texture_count = 1,
@@ -115,6 +123,8 @@ inline constexpr HapVariant kHapVariants[] = {
      .sample_code = "HapM",
      .compressor_name = "Hap Q Alpha",
      .cli_name = "hap-q-alpha",
+     .options_label = "Mov HAPQA",
+     .dialog_label = "HAPQA",
      .texture_type = DXTENC_YCOCG_RGTC1_ALPHA,
      .texture_type_without_alpha = DXTENC_YCOCG_RGTC1_ALPHA,
      .texture_count = 2,
@@ -126,6 +136,8 @@ inline constexpr HapVariant kHapVariants[] = {
      .sample_code = "HapA",
      .compressor_name = "Hap Alpha-Only",
      .cli_name = "hap-alpha-only",
+     .options_label = "Mov HAPAlpha Only",
+     .dialog_label = "HAP Alpha Only",
      .texture_type = DXTENC_RGTC1_ALPHA,
      .texture_type_without_alpha = DXTENC_RGTC1_LUMA,
      .texture_count = 1,
@@ -136,6 +148,8 @@ inline constexpr HapVariant kHapVariants[] = {
      .sample_code = "Hap7",
      .compressor_name = "Hap R",
      .cli_name = "hap-r",
+     .options_label = "Mov HAP R",
+     .dialog_label = "HAP R",
      .texture_type = DXTENC_BC7,
      .texture_type_without_alpha = DXTENC_BC7,
      .texture_count = 1,
@@ -159,6 +173,24 @@ constexpr const HapVariant* hap_variant_named(std::string_view cli_name) {
     if (cli_name == v.cli_name) return &v;
   }
   return nullptr;
+}
+
+// Depth of the sample description for frames of `frame_depth` (24 or 32): 24 for an opaque
+// variant, 32 for one with alpha; a variant that takes either keeps 24 and gives 32 otherwise.
+constexpr uint8_t hap_sample_depth(const HapVariant& v, uint8_t frame_depth) {
+  switch (v.alpha) {
+    case HapAlpha_Opaque:
+      return 24;
+    case HapAlpha_With_Alpha:
+      return 32;
+    default:
+      return frame_depth == 24 ? 24 : 32;
+  }
+}
+
+// Whether the quality level changes a variant's frames (its texture type has quality levels).
+constexpr bool hap_variant_has_quality(const HapVariant& v) {
+  return kDxtEncTypes[v.texture_type].quality_refusal != nullptr;
 }
 
 // The table's entries agree with each other: indexed by frame codec, and each texture type writes

@@ -121,15 +121,16 @@ DINF_Writer::DINF_Writer() : Atom_Writer(fourcc("dinf")) {
   append_bytes(content_, atom_block("dref", dref));
 }
 
-MINF_Video_Writer::MINF_Video_Writer(uint16_t width, uint16_t height, uint8_t depth, FourCC code,
-                                     uint32_t frame_count, FrameRate rate,
-                                     std::vector<uint64_t> offsets, std::vector<uint32_t> sizes,
-                                     uint16_t display_width, PixelSpacing exact_spacing)
+MINF_Video_Writer::MINF_Video_Writer(uint16_t width, uint16_t height,
+                                     const VideoSampleFormat& format, uint32_t frame_count,
+                                     FrameRate rate, std::vector<uint64_t> offsets,
+                                     std::vector<uint32_t> sizes, uint16_t display_width,
+                                     PixelSpacing exact_spacing)
     : Fixed_Container(fourcc("minf")) {
   children_[0] = std::make_unique<VMHD_Writer>();
   children_[1] = std::make_unique<HDLR_Media_Writer>();
   children_[2] = std::make_unique<DINF_Writer>();
-  children_[3] = std::make_unique<STBL_Video_Writer>(width, height, depth, code, frame_count, rate,
+  children_[3] = std::make_unique<STBL_Video_Writer>(width, height, format, frame_count, rate,
                                                      std::move(offsets), std::move(sizes),
                                                      display_width, exact_spacing);
 }
@@ -157,14 +158,14 @@ MINF_TC_Writer::MINF_TC_Writer(uint32_t frame_count, FrameRate rate, uint64_t tc
 }
 
 MDIA_Video_Writer::MDIA_Video_Writer(uint32_t creation_time, uint16_t width, uint16_t height,
-                                     uint8_t depth, FourCC code, uint32_t frame_count,
+                                     const VideoSampleFormat& format, uint32_t frame_count,
                                      FrameRate rate, std::vector<uint64_t> offsets,
                                      std::vector<uint32_t> sizes, uint16_t display_width,
                                      PixelSpacing exact_spacing)
     : Fixed_Container(fourcc("mdia")) {
   children_[0] = std::make_unique<MDHD_Writer>(creation_time, frame_count, rate);
   children_[1] = std::make_unique<HDLR_Video_Writer>();
-  children_[2] = std::make_unique<MINF_Video_Writer>(width, height, depth, code, frame_count, rate,
+  children_[2] = std::make_unique<MINF_Video_Writer>(width, height, format, frame_count, rate,
                                                      std::move(offsets), std::move(sizes),
                                                      display_width, exact_spacing);
 }

@@ -64,7 +64,7 @@ class DINF_Writer : public Atom_Writer {
 // Children: vmhd, hdlr (data), dinf, stbl.
 class MINF_Video_Writer : public Fixed_Container<4> {
  public:
-  MINF_Video_Writer(uint16_t width, uint16_t height, uint8_t depth, FourCC code,
+  MINF_Video_Writer(uint16_t width, uint16_t height, const VideoSampleFormat& format,
                     uint32_t frame_count, FrameRate rate, std::vector<uint64_t> offsets,
                     std::vector<uint32_t> sizes, uint16_t display_width,
                     PixelSpacing exact_spacing = {});
@@ -88,8 +88,8 @@ class MINF_TC_Writer : public Fixed_Container<4> {
 // Children: mdhd, hdlr (media), minf.
 class MDIA_Video_Writer : public Fixed_Container<3> {
  public:
-  MDIA_Video_Writer(uint32_t creation_time, uint16_t width, uint16_t height, uint8_t depth,
-                    FourCC code, uint32_t frame_count, FrameRate rate,
+  MDIA_Video_Writer(uint32_t creation_time, uint16_t width, uint16_t height,
+                    const VideoSampleFormat& format, uint32_t frame_count, FrameRate rate,
                     std::vector<uint64_t> offsets, std::vector<uint32_t> sizes,
                     uint16_t display_width, PixelSpacing exact_spacing = {});
 };

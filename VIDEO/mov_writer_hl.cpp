@@ -30,25 +30,9 @@ ByteVector file_header() {
 
 }  // namespace
 
-Mov_Writer::Mov_Writer(const std::u16string& path, uint16_t width, uint16_t height, uint8_t depth,
-                       FrameRate rate, FourCC code, uint32_t creation_time,
-                       float pixel_aspect_ratio, uint8_t tc_switch, uint32_t tc_start,
-                       uint8_t drop_frame, bool existing_file, PixelSpacing pixel_spacing)
-    : path_(path),
-      width_(width),
-      height_(height),
-      depth_(depth),
-      rate_(rate),
-      code_(code),
-      creation_time_(creation_time),
-      pixel_aspect_ratio_(pixel_aspect_ratio),
-      pixel_spacing_(pixel_spacing) {
-  if (tc_switch == 1) {
-    tc_switch_ = 1;
-    tc_start_ = tc_start;
-    drop_frame_ = drop_frame;
-  }
-  file_ = existing_file ? open_existing_target_file(path_) : open_target_file(path_);
+Mov_Writer::Mov_Writer(MovWriterSettings settings) : settings_(std::move(settings)) {
+  const std::u16string& path = settings_.path;
+  file_ = settings_.existing_file ? open_existing_target_file(path) : open_target_file(path);
   const ByteVector header = file_header();
   write_bytes(file_.get(), header.data(), header.size());
   write_position_ = media_data_start;
@@ -96,8 +80,9 @@ void Mov_Writer::add_audio_samples(const void* frames, int64_t count, uint32_t t
 }
 
 FrameRate Mov_Writer::audio_rate() const {
-  if (rate_.numerator == 0 || rate_.denominator == 0) return FrameRate{25, 1};
-  return rate_;
+  const FrameRate& rate = settings_.frame_rate;
+  if (rate.numerator == 0 || rate.denominator == 0) return FrameRate{25, 1};
+  return rate;
 }
 
 void Mov_Writer::add_video_frame(const void* data, uint32_t size) {
@@ -119,8 +104,8 @@ void Mov_Writer::finalize() {
   write_bytes(file, size_bytes, 8);
   seek_to_end(file);
 
-  if (tc_switch_ == 1) {
-    const MDAT_TC_Writer mdat_tc(tc_start_);
+  if (settings_.timecode) {
+    const MDAT_TC_Writer mdat_tc(settings_.timecode_start);
     const ByteVector bytes = serialise_atom(mdat_tc);
     assert(bytes.size() == 12 && "mdatTc.get_atom_size(&is64Temp) == 12");
     tc_sample_offset_ = write_position_ + 8;
@@ -128,19 +113,18 @@ void Mov_Writer::finalize() {
   }
 
   MoovVideoSettings movie;
-  movie.frame_rate = rate_;
-  movie.creation_time = creation_time_;
-  movie.width = width_;
-  movie.height = height_;
-  movie.depth = depth_;
-  movie.code = code_;
+  movie.frame_rate = settings_.frame_rate;
+  movie.creation_time = settings_.creation_time;
+  movie.width = settings_.width;
+  movie.height = settings_.height;
+  movie.format = settings_.format;
   movie.frame_count = video_sample_count_;
   movie.sample_offsets = video_offsets_;
   movie.sample_sizes = video_sizes_;
-  movie.pixel_aspect_ratio = pixel_aspect_ratio_;
-  movie.pixel_spacing = pixel_spacing_;
-  movie.timecode_switch = tc_switch_;
-  movie.drop_frame = drop_frame_;
+  movie.pixel_aspect_ratio = settings_.pixel_aspect_ratio;
+  movie.pixel_spacing = settings_.pixel_spacing;
+  movie.timecode_switch = settings_.timecode ? 1 : 0;
+  movie.drop_frame = settings_.drop_frame ? 1 : 0;
   movie.timecode_sample_offset = tc_sample_offset_;
   movie.audio_track_count = static_cast<uint32_t>(audio_tracks.size());
   Moov_Video_Writer moov(std::move(movie));

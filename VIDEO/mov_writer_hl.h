@@ -19,17 +19,29 @@
 #include "VIDEO/sample_descriptions.h"
 #include "job/frame_rate.h"
 
+// What a movie is made from.
+struct MovWriterSettings {
+  std::u16string path;
+  // `path` names a file made for this movie: written into in place, never created
+  // (open_existing_target_file).
+  bool existing_file = false;
+  uint16_t width = 0;  // frame size in pixels
+  uint16_t height = 0;
+  VideoSampleFormat format{};       // code, compressor name and depth of the video samples
+  FrameRate frame_rate{25, 1};      // stored as given
+  uint32_t creation_time = 0;       // movie creation and modification time
+  float pixel_aspect_ratio = 1.0f;  // horizontal over vertical pixel size
+  PixelSpacing pixel_spacing{};     // the same as an exact ratio for `pasp`; zero: none
+  bool timecode = false;            // a timecode track
+  uint32_t timecode_start = 0;      // its first frame number
+  bool drop_frame = false;          // drop-frame timecode
+};
+
 class Mov_Writer : private MediaData {
  public:
-  // Creates the file and writes `ftyp` and the `mdat` header. `depth` (24 or 32) matters only
-  // for Hap R. `rate` is stored as given. Timecode is on only when tc_switch is 1; then
-  // tc_start is the first frame number and drop_frame the drop-frame request.
-  // existing_file: `path` names a file made for this movie, written into in place and never
-  // created (open_existing_target_file). Throws the file errors ("Can't open target file : ...").
-  Mov_Writer(const std::u16string& path, uint16_t width, uint16_t height, uint8_t depth,
-             FrameRate rate, FourCC code, uint32_t creation_time, float pixel_aspect_ratio,
-             uint8_t tc_switch, uint32_t tc_start, uint8_t drop_frame, bool existing_file = false,
-             PixelSpacing pixel_spacing = {});
+  // Creates the file and writes `ftyp` and the `mdat` header. Throws the file errors ("Can't
+  // open target file : ...").
+  explicit Mov_Writer(MovWriterSettings settings);
   ~Mov_Writer() = default;
   Mov_Writer(const Mov_Writer&) = delete;
   Mov_Writer& operator=(const Mov_Writer&) = delete;
@@ -66,23 +78,12 @@ class Mov_Writer : private MediaData {
   // index) when a term is zero.
   FrameRate audio_rate() const;
 
-  std::u16string path_;
+  MovWriterSettings settings_;
   FileHandle file_;
-  uint16_t width_;
-  uint16_t height_;
-  uint8_t depth_;
-  FrameRate rate_;
-  FourCC code_;
-  uint32_t creation_time_;
-  float pixel_aspect_ratio_;
-  PixelSpacing pixel_spacing_;
   std::vector<uint64_t> video_offsets_;
   std::vector<uint32_t> video_sizes_;
   uint32_t video_sample_count_ = 0;
   uint64_t write_position_ = 0;
-  uint8_t tc_switch_ = 0;
-  uint32_t tc_start_ = 0;
-  uint8_t drop_frame_ = 0;
   uint64_t tc_sample_offset_ = 0;
 
   std::optional<AudioInterleaver> audio_;  // empty until audio tracks are set

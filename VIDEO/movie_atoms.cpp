@@ -138,7 +138,7 @@ uint16_t display_width_for(uint16_t width, float pixel_aspect_ratio) {
 }
 
 TRAK_Video_Writer::TRAK_Video_Writer(uint32_t creation_time, uint16_t width, uint16_t height,
-                                     uint8_t depth, FourCC code, uint32_t frame_count,
+                                     const VideoSampleFormat& format, uint32_t frame_count,
                                      FrameRate rate, std::vector<uint64_t> offsets,
                                      std::vector<uint32_t> sizes, float pixel_aspect_ratio,
                                      int32_t tc_track_id, PixelSpacing exact_spacing)
@@ -151,8 +151,8 @@ TRAK_Video_Writer::TRAK_Video_Writer(uint32_t creation_time, uint16_t width, uin
   children_[3] = std::make_unique<EDTS_Writer>(frame_count, rate);
   if (tc_track_id > 1) children_[4] = std::make_unique<TREF_Writer>(tc_track_id);
   children_[5] = std::make_unique<MDIA_Video_Writer>(
-      creation_time, width, height, depth, code, frame_count, rate, std::move(offsets),
-      std::move(sizes), display_width, exact_spacing);
+      creation_time, width, height, format, frame_count, rate, std::move(offsets), std::move(sizes),
+      display_width, exact_spacing);
 }
 
 TRAK_Audio_Writer::TRAK_Audio_Writer(uint32_t track_id, uint32_t creation_time,
@@ -200,7 +200,7 @@ Moov_Video_Writer::Moov_Video_Writer(MoovVideoSettings s)
   }
   mvhd_ = std::make_unique<MVHD_Writer>(s.creation_time, s.frame_count, rate, next_track_id_);
   video_trak_ = std::make_unique<TRAK_Video_Writer>(
-      s.creation_time, s.width, s.height, s.depth, s.code, s.frame_count, rate,
+      s.creation_time, s.width, s.height, s.format, s.frame_count, rate,
       std::move(s.sample_offsets), std::move(s.sample_sizes), s.pixel_aspect_ratio, tc_track_id_,
       s.pixel_spacing);
 }

@@ -91,8 +91,8 @@ bool timecode_rate_supported(FrameRate rate);
 // Children: tkhd, tapt, load, edts, tref (only with a timecode track), mdia.
 class TRAK_Video_Writer : public Fixed_Container<6> {
  public:
-  TRAK_Video_Writer(uint32_t creation_time, uint16_t width, uint16_t height, uint8_t depth,
-                    FourCC code, uint32_t frame_count, FrameRate rate,
+  TRAK_Video_Writer(uint32_t creation_time, uint16_t width, uint16_t height,
+                    const VideoSampleFormat& format, uint32_t frame_count, FrameRate rate,
                     std::vector<uint64_t> offsets, std::vector<uint32_t> sizes,
                     float pixel_aspect_ratio, int32_t tc_track_id, PixelSpacing exact_spacing = {});
 };
@@ -120,8 +120,7 @@ struct MoovVideoSettings {
   uint32_t creation_time = 0;   // also the modification time of every header
   uint16_t width = 0;           // encoded frame size in pixels
   uint16_t height = 0;
-  uint8_t depth = 24;  // 24 or 32
-  FourCC code = fourcc("Hap1");
+  VideoSampleFormat format{};
   uint32_t frame_count = 0;
   std::vector<uint64_t> sample_offsets;  // file offset of each video sample
   std::vector<uint32_t> sample_sizes;

@@ -22,28 +22,6 @@ void append_pascal(ByteVector& content, const std::string& text, size_t field) {
   append_zeros(content, field - 1 - text.size());
 }
 
-struct VideoCodecInfo {
-  const char* compressor_name;
-  uint16_t depth;
-};
-
-VideoCodecInfo video_codec_info(char last, uint8_t depth_input) {
-  switch (last) {
-    case '1':
-      return {"Hap", 24};
-    case '5':
-      return {"Hap Alpha", 32};
-    case 'Y':
-      return {"Hap Q", 24};
-    case 'M':
-      return {"Hap Q Alpha", 32};
-    case 'A':
-      return {"Hap Alpha-Only", 24};
-    default:
-      return {"Hap R", static_cast<uint16_t>(depth_input == 24 ? 24 : 32)};  // '7'
-  }
-}
-
 // Core Audio channel labels for `channels` descriptions.
 std::vector<uint32_t> channel_labels(uint16_t channels, uint32_t surround_order) {
   if (channels == 1) return {42};
@@ -84,12 +62,6 @@ ByteVector wave_atom(const FourCC& code) {
 
 }  // namespace
 
-bool is_supported_hap_code(const FourCC& code) {
-  if (code[0] != 'H' || code[1] != 'a' || code[2] != 'p') return false;
-  const char c = code[3];
-  return c == '1' || c == '5' || c == '7' || c == 'A' || c == 'M' || c == 'Y';
-}
-
 GAMA_Writer::GAMA_Writer(uint16_t integer_part, uint16_t fraction_part)
     : Atom_Writer(fourcc("gama")) {
   append_be16(content_, integer_part);
@@ -101,15 +73,15 @@ PASP_Writer::PASP_Writer(uint32_t h_spacing, uint32_t v_spacing) : Atom_Writer(f
   append_be32(content_, v_spacing);
 }
 
-SampleDescription_Video::SampleDescription_Video(uint16_t width, uint16_t height, uint8_t depth,
-                                                 FourCC code, std::vector<Atom_Writer> extensions)
-    : Atom_Writer(code) {
-  if (!is_supported_hap_code(code)) {
+SampleDescription_Video::SampleDescription_Video(uint16_t width, uint16_t height,
+                                                 const VideoSampleFormat& format,
+                                                 std::vector<Atom_Writer> extensions)
+    : Atom_Writer(format.code) {
+  if (format.compressor_name.empty() || format.compressor_name.size() > 31) {
     print_line_and_throw("Sample Description Video Codec unsupported for vendor : " +
-                             std::string(code.begin(), code.end()),
+                             std::string(format.code.begin(), format.code.end()),
                          "Sample description, codec unsupported");
   }
-  const VideoCodecInfo info = video_codec_info(code[3], depth);
   content_.reserve(128);
   append_zeros(content_, 6);                // reserved
   append_be16(content_, 1);                 // data reference index
@@ -124,8 +96,8 @@ SampleDescription_Video::SampleDescription_Video(uint16_t width, uint16_t height
   append_be32(content_, 0x00480000);  // vertical resolution
   append_be32(content_, 0);           // data size
   append_be16(content_, 1);           // frames per sample
-  append_pascal(content_, info.compressor_name, 32);
-  append_be16(content_, info.depth);
+  append_pascal(content_, format.compressor_name, 32);
+  append_be16(content_, format.depth);
   append_be16(content_, 0xFFFF);  // colour table ID: none
   for (const Atom_Writer& ext : extensions) append_bytes(content_, serialise_atom(ext));
   append_be32(content_, 0);  // terminator

@@ -1,9 +1,10 @@
-// Sample descriptions (one per track, inside `stsd`): Hap video with its `gama` and `pasp`
+// Sample descriptions (one per track, inside `stsd`): video with its `gama` and `pasp`
 // extensions, PCM audio (version 1 for mono/stereo up to 48 kHz, version 2 with a `chan`
 // layout otherwise) and timecode. The atom type is the data format code.
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "VIDEO/atom_writer.h"
@@ -29,11 +30,19 @@ struct PixelSpacing {
   uint32_t v_spacing = 0;
 };
 
-// Hap video description: 78 fixed bytes, the extension atoms in list order, 4 zero bytes.
-// Throws "Sample description, codec unsupported" unless `code` is Hap1/5/7/A/M/Y.
+// What the video sample description says of the samples' format; the caller knows the codec.
+struct VideoSampleFormat {
+  FourCC code{};                // the description's type, e.g. "Hap1"
+  std::string compressor_name;  // shown by players; 1 to 31 characters
+  uint8_t depth = 24;           // 24 opaque, 32 with alpha
+};
+
+// Video description: 78 fixed bytes, the extension atoms in list order, 4 zero bytes.
+// Throws "Sample description, codec unsupported" for a compressor name the 32-byte field cannot
+// hold (empty or over 31 characters).
 class SampleDescription_Video : public Atom_Writer {
  public:
-  SampleDescription_Video(uint16_t width, uint16_t height, uint8_t depth, FourCC code,
+  SampleDescription_Video(uint16_t width, uint16_t height, const VideoSampleFormat& format,
                           std::vector<Atom_Writer> extensions);
 };
 
@@ -51,6 +60,3 @@ class SampleDescription_Timecode : public Atom_Writer {
  public:
   SampleDescription_Timecode(FrameRate rate, uint8_t drop_frame);
 };
-
-// True for the Hap codes the writer supports: "Hap" followed by 1, 5, 7, A, M or Y.
-bool is_supported_hap_code(const FourCC& code);

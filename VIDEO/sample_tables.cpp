@@ -115,18 +115,14 @@ SDTP_Writer::SDTP_Writer(uint32_t frame_count) : Atom_Writer(fourcc("sdtp")) {
   content_.insert(content_.end(), frame_count, 0x28);
 }
 
-STBL_Video_Writer::STBL_Video_Writer(uint16_t width, uint16_t height, uint8_t depth, FourCC code,
-                                     uint32_t frame_count, FrameRate rate,
-                                     std::vector<uint64_t> offsets, std::vector<uint32_t> sizes,
-                                     uint16_t display_width, PixelSpacing exact_spacing)
+STBL_Video_Writer::STBL_Video_Writer(uint16_t width, uint16_t height,
+                                     const VideoSampleFormat& format, uint32_t frame_count,
+                                     FrameRate rate, std::vector<uint64_t> offsets,
+                                     std::vector<uint32_t> sizes, uint16_t display_width,
+                                     PixelSpacing exact_spacing)
     : Fixed_Container(fourcc("stbl")) {
   if (frame_count == 0) {
     print_line_and_throw("STBL : Duration 0 invalid", "STBL : Duration 0 for the file");
-  }
-  if (!is_supported_hap_code(code)) {
-    print_line_and_throw(
-        "STBL_Video Video Codec non supported for codec : " + std::string(code.begin(), code.end()),
-        "STBL_Video, codec not supported");
   }
   std::vector<Atom_Writer> extensions;
   extensions.push_back(GAMA_Writer(2, 0x3333));  // gamma 2.2
@@ -136,7 +132,7 @@ STBL_Video_Writer::STBL_Video_Writer(uint16_t width, uint16_t height, uint8_t de
     extensions.push_back(PASP_Writer(display_width, width));
   }
   children_[0] = std::make_unique<STSD_Writer>(
-      SampleDescription_Video(width, height, depth, code, std::move(extensions)));
+      SampleDescription_Video(width, height, format, std::move(extensions)));
   children_[1] = std::make_unique<STTS_Writer>(frame_count, rate, 0);
   children_[2] = std::make_unique<SDTP_Writer>(frame_count);
   children_[3] = std::make_unique<STSC_Writer>();

@@ -68,7 +68,7 @@ class SDTP_Writer : public Atom_Writer {
 // Children: stsd, stts, sdtp, stsc, stsz, stco/co64.
 class STBL_Video_Writer : public Fixed_Container<6> {
  public:
-  STBL_Video_Writer(uint16_t width, uint16_t height, uint8_t depth, FourCC code,
+  STBL_Video_Writer(uint16_t width, uint16_t height, const VideoSampleFormat& format,
                     uint32_t frame_count, FrameRate rate, std::vector<uint64_t> offsets,
                     std::vector<uint32_t> sizes, uint16_t display_width,
                     PixelSpacing exact_spacing = {});

@@ -2,6 +2,8 @@
 
 #include "host/options_dialog_model.h"
 
+#include "host/options_record.h"
+
 namespace {
 
 // Win32 style bits used by the controls (values of the platform headers, kept here so that this
@@ -30,16 +32,18 @@ constexpr DialogControlSpec kControls[kDialogControlCount] = {
     {"button", "Cancel", kIdCancel, kButtonPush},
 };
 
-constexpr const char* kCodecNames[kDialogCodecCount] = {"HAP",   "HAPA",           "HAPQ",
-                                                        "HAPQA", "HAP Alpha Only", "HAP R"};
-
 constexpr int kDefaultChunkCount = 8;
 constexpr int kMaxChunkCount = 64;
 
-// The speed/quality slider applies to the codecs whose encoders have quality levels:
-// Hap, Hap Alpha and Hap R.
-bool codec_has_quality(int codec) {
-  return codec == 0 || codec == 1 || codec == 5;
+// The codec list holds the variants in codec order; -1 (no selection) names none.
+const HapVariant* listed_variant(int selection) {
+  return selection < 0 ? nullptr : orvex_host::options_variant(static_cast<uint32_t>(selection));
+}
+
+// The speed/quality slider applies to the codecs whose encoders have quality levels.
+bool codec_has_quality(int selection) {
+  const HapVariant* variant = listed_variant(selection);
+  return variant && hap_variant_has_quality(*variant);
 }
 
 bool valid_quality(int32_t q) {
@@ -50,10 +54,6 @@ bool valid_quality(int32_t q) {
 
 const DialogControlSpec& dialog_control_spec(DialogControl control) {
   return kControls[static_cast<int>(control)];
-}
-
-const char* dialog_codec_name(int index) {
-  return index >= 0 && index < kDialogCodecCount ? kCodecNames[index] : "";
 }
 
 const char* dialog_quality_name(int32_t quality) {
@@ -125,7 +125,7 @@ long long dialog_parse_chunk_text(std::string_view text) {
 }
 
 OptionsDialogModel::OptionsDialogModel(const DialogValues& stored) : stored_(stored) {
-  codec_was_invalid_ = stored.codec >= static_cast<uint32_t>(kDialogCodecCount);
+  codec_was_invalid_ = orvex_host::options_variant(stored.codec) == nullptr;
   codec_selection_ = codec_was_invalid_ ? 0 : static_cast<int>(stored.codec);
 
   const bool chunk_valid = stored.chunk_count >= 1 && stored.chunk_count <= kMaxChunkCount;
@@ -168,9 +168,7 @@ void OptionsDialogModel::slider_moved(int position) {
 
 DialogValues OptionsDialogModel::accept() const {
   DialogValues out = stored_;
-  out.codec = codec_selection_ >= 0 && codec_selection_ < kDialogCodecCount
-                  ? static_cast<uint32_t>(codec_selection_)
-                  : 0;
+  out.codec = listed_variant(codec_selection_) ? static_cast<uint32_t>(codec_selection_) : 0;
   out.frame_mode = frame_mode_checked_ ? 1 : 2;
   if (snappy_checked_) {
     out.snappy = 1;

@@ -62,9 +62,7 @@ const DialogControlSpec& dialog_control_spec(DialogControl control);
 
 inline constexpr const char* kDialogClassName = "DialogClass";
 inline constexpr const char* kDialogTitle = "Orvex HAP Video Options 1.7.2.4";
-inline constexpr int kDialogCodecCount = 6;
-// Codec list items; the index is the codec value.
-const char* dialog_codec_name(int index);
+// The codec list shows the dialog_label of every entry of kHapVariants; the index is the codec.
 // "Fast", "Normal" or "Slow"; any quality other than 1 or 3 reads "Normal".
 const char* dialog_quality_name(int32_t quality);
 

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "HAP/hap_variants.h"
 #include "host/options_dialog.h"
 #include "host/options_dialog_model.h"
 #include "host/options_dialog_win32.h"
@@ -93,18 +94,18 @@ void on_create(HWND window) {
   for (int i = 0; i < kDialogControlCount; ++i) {
     const DialogControlSpec& control = dialog_control_spec(static_cast<DialogControl>(i));
     const std::wstring text = control.text ? widen(control.text) : std::wstring();
-    HWND h =
-        CreateWindowExW(0, widen(control.class_name).c_str(), control.text ? text.c_str() : nullptr,
-                        WS_CHILD | WS_VISIBLE | control.style, 0, 0, 0, 0, window,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
+    HWND h = CreateWindowExW(
+        0, widen(control.class_name).c_str(), control.text ? text.c_str() : nullptr,
+        WS_CHILD | WS_VISIBLE | control.style, 0, 0, 0, 0, window,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
     g_dialog.controls[i] = h;
     SendMessageW(h, WM_SETFONT, font, FALSE);
   }
 
   HWND list = control(DialogControl::CodecList);
-  for (int i = 0; i < kDialogCodecCount; ++i) {
+  for (const HapVariant& variant : kHapVariants) {  // in codec order: the index is the codec
     SendMessageW(list, CB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(widen(dialog_codec_name(i)).c_str()));
+                 reinterpret_cast<LPARAM>(widen(variant.dialog_label).c_str()));
   }
   if (model.codec_was_invalid()) OutputDebugStringA("Codec invalide, HAP force\n");
   SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(model.codec_selection()), 0);

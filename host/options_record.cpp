@@ -3,6 +3,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
+#include <string_view>
+
+#include "HAP/hap_variants.h"
 
 namespace orvex_host {
 namespace {
@@ -14,23 +18,31 @@ constexpr int32_t kDepths24And48 = (1 << 6) | (1 << 11);
 constexpr int32_t kDepths32And64 = (1 << 7) | (1 << 12);
 
 const char* codec_name(uint32_t codec) {
-  switch (codec) {
-    case 0:
-      return "Mov HAP";
-    case 1:
-      return "Mov HAPA";
-    case 2:
-      return "Mov HAPQ";
-    case 3:
-      return "Mov HAPQA";
-    case 4:
-      return "Mov HAPAlpha Only";
-    case 5:
-      return "Mov HAP R";
-    default:
-      return "Invalid codec";
-  }
+  const HapVariant* variant = options_variant(codec);
+  return variant ? variant->options_label : "Invalid codec";
 }
+
+// Stored projects keep the codec as its number here: 0 Hap, 1 Hap Alpha, 2 Hap Q, 3 Hap Q Alpha,
+// 4 Hap Alpha-Only, 5 Hap R. Their descriptions show a quality for exactly 0, 1 and 5, and the
+// depths offered follow the variant's alpha.
+constexpr bool record_numbers_agree() {
+  constexpr std::string_view code[] = {"Hap1", "Hap5", "HapY", "HapM", "HapA", "Hap7"};
+  constexpr HapAlpha alpha[] = {HapAlpha_Opaque,     HapAlpha_With_Alpha, HapAlpha_Opaque,
+                                HapAlpha_With_Alpha, HapAlpha_Opaque,     HapAlpha_Either};
+  if (std::size(kHapVariants) < std::size(code)) return false;
+  for (uint32_t codec = 0; codec < std::size(code); ++codec) {
+    const HapVariant& v = kHapVariants[codec];
+    if (v.sample_code != code[codec] || v.alpha != alpha[codec] ||
+        hap_variant_has_quality(v) != (codec == 0 || codec == 1 || codec == 5))
+      return false;
+  }
+  return true;
+}
+static_assert(record_numbers_agree(), "kHapVariants no longer matches the options record");
+// The record's codec is the frame codec, and 6 already means Hap or Hap Alpha by depth: a further
+// variant needs a record number of its own (and the dialog's list index mapped to it).
+static_assert(std::size(kHapVariants) <= kCodecHapByDepth,
+              "a further variant needs an options record codec number other than 6");
 
 const char* quality_name(uint32_t quality) {
   switch (quality) {
@@ -50,6 +62,11 @@ bool is_known_depth(int depth_bits) {
 }
 
 }  // namespace
+
+const HapVariant* options_variant(uint32_t codec) {
+  if (codec == kCodecHapByDepth) return nullptr;
+  return hap_variant(static_cast<HapFrameCodec>(codec));
+}
 
 void options_set_defaults(OutputOptions& record) {
   std::memset(&record, 0, sizeof record);
@@ -84,13 +101,16 @@ bool options_copy_from(OutputOptions& destination, const OutputOptions& source) 
 
 std::string options_describe(OutputOptions& record, int depth_bits) {
   if (!is_known_depth(depth_bits)) return "WIP HAP Mov encoder, Depth inconnue";
-  if (record.codec == 6) record.codec = (depth_bits == 24 || depth_bits == 48) ? 0 : 1;
+  if (record.codec == kCodecHapByDepth)
+    record.codec =
+        (depth_bits == 24 || depth_bits == 48) ? HapFrameCodec_Hap : HapFrameCodec_Hap_Alpha;
 
   const char* codec = codec_name(record.codec);
   const char* quality = quality_name(record.quality);
   const bool no_snappy = record.snappy == 0 || record.chunk_count == 0;
   const int chunks = static_cast<int>(record.chunk_count);
-  const bool has_quality = record.codec == 0 || record.codec == 1 || record.codec == 5;
+  const HapVariant* variant = options_variant(record.codec);
+  const bool has_quality = variant && hap_variant_has_quality(*variant);
 
   char text[256];
   if (has_quality) {
@@ -108,11 +128,11 @@ std::string options_describe(OutputOptions& record, int depth_bits) {
 }
 
 int32_t options_supported_depths(const OutputOptions& record) {
-  switch (record.codec) {
-    case 1:
-    case 3:
+  const HapVariant* variant = options_variant(record.codec);
+  switch (variant ? variant->alpha : HapAlpha_Opaque) {
+    case HapAlpha_With_Alpha:
       return kDepths32And64;
-    case 5:
+    case HapAlpha_Either:
       return kDepths24And48 | kDepths32And64;
     default:
       return kDepths24And48;

@@ -6,7 +6,12 @@
 #include <cstdint>
 #include <string>
 
+#include "HAP/hap_variants.h"
+
 namespace orvex_host {
+
+// Codec value of the record meaning Hap or Hap Alpha by the output depth.
+constexpr uint32_t kCodecHapByDepth = 6;
 
 struct OutputOptions {
   char magic[4];         // 0: 'Q', 'X', 'V', '!'
@@ -44,6 +49,10 @@ void options_set_defaults(OutputOptions& record);
 // returns true. Otherwise prints "ERR Not KVR Options", leaves `destination` unchanged and
 // returns false. `source` needs only to be 48 readable bytes.
 bool options_copy_from(OutputOptions& destination, const OutputOptions& source);
+
+// The variant a record's codec names (HapFrameCodec numbering); null for kCodecHapByDepth, which
+// options_describe resolves, and for values that name no variant.
+const HapVariant* options_variant(uint32_t codec);
 
 // The description shown by the host for this record at output depth `depth_bits`. Codec 6 is
 // rewritten in `record` to Hap (24, 48 bits) or Hap Alpha (32, 64 bits).

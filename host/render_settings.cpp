@@ -4,22 +4,8 @@
 namespace orvex_host {
 
 uint8_t job_codec_from_record(uint32_t record_codec) {
-  switch (record_codec) {
-    case 0:
-      return 1;
-    case 1:
-      return 2;
-    case 2:
-      return 3;
-    case 3:
-      return 4;
-    case 4:
-      return 0;
-    case 5:
-      return 5;
-    default:
-      return 1;
-  }
+  const HapVariant* variant = options_variant(record_codec);
+  return (variant ? *variant : *hap_variant(HapFrameCodec_Hap)).job_codec;
 }
 
 RenderSettings render_settings_from(const OutputOptions& record) {

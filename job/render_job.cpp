@@ -6,21 +6,6 @@
 #include <stdexcept>
 #include <utility>
 
-namespace {
-
-struct CodecEntry {
-  HapFrameCodec frame_codec;
-  FourCC fourcc;
-};
-
-CodecEntry codec_entry(JobCodec codec) {
-  const HapVariant* variant = hap_variant_for_job_codec(codec);
-  if (!variant) throw std::runtime_error("Unsupported HAP Codec");
-  return {variant->frame_codec, fourcc(variant->sample_code)};
-}
-
-}  // namespace
-
 uint32_t job_pool_size(uint32_t processor_count) {
   return std::clamp<uint32_t>(processor_count, 1, RenderJob::kMaxEncoders);
 }
@@ -28,20 +13,29 @@ uint32_t job_pool_size(uint32_t processor_count) {
 RenderJob::RenderJob(const RenderJobSettings& settings, RenderJobHooks hooks)
     : width_(settings.width),
       height_(settings.height),
-      depth_(settings.depth),
       chunk_count_(settings.chunk_count),
       quality_(std::clamp<uint8_t>(settings.quality, DXT_QUALITY_FAST, DXT_QUALITY_BEST)),
-      codec_(settings.codec),
       cpu_mask_(settings.cpu_mask),
       no_output_(settings.no_output ? 1 : 0),
       hooks_(std::move(hooks)) {
-  const CodecEntry& entry = codec_entry(settings.codec);  // before anything is created
+  const HapVariant* variant = hap_variant_for_job_codec(settings.codec);
+  if (!variant) throw std::runtime_error("Unsupported HAP Codec");  // before anything is created
   if (!no_output_) {
     writer_ = std::make_unique<Mov_Writer>(
-        settings.path, settings.width, settings.height, settings.depth, settings.frame_rate,
-        entry.fourcc, settings.creation_time, settings.pixel_aspect_ratio,
-        settings.timecode_switch ? 1 : 0, settings.timecode_start, settings.drop_frame ? 1 : 0,
-        settings.existing_file, settings.pixel_spacing);
+        MovWriterSettings{.path = settings.path,
+                          .existing_file = settings.existing_file,
+                          .width = settings.width,
+                          .height = settings.height,
+                          .format = {.code = fourcc(variant->sample_code),
+                                     .compressor_name = variant->compressor_name,
+                                     .depth = hap_sample_depth(*variant, settings.depth)},
+                          .frame_rate = settings.frame_rate,
+                          .creation_time = settings.creation_time,
+                          .pixel_aspect_ratio = settings.pixel_aspect_ratio,
+                          .pixel_spacing = settings.pixel_spacing,
+                          .timecode = settings.timecode_switch,
+                          .timecode_start = settings.timecode_start,
+                          .drop_frame = settings.drop_frame});
   }
   uint8_t per_frame_mode = 0;
   if (settings.encoding_mode == kOneFrameAtATime) {
@@ -52,7 +46,7 @@ RenderJob::RenderJob(const RenderJobSettings& settings, RenderJobHooks hooks)
                                                              : std::thread::hardware_concurrency());
   }
   for (uint32_t i = 0; i < encoder_count_; ++i) {
-    slots_[i].encoder = frame_encoder_create(width_, height_, chunk_count_, entry.frame_codec,
+    slots_[i].encoder = frame_encoder_create(width_, height_, chunk_count_, variant->frame_codec,
                                              quality_, per_frame_mode, cpu_mask_, 0);
     // On failure the members (movie writer, encoders made so far) are released as the exception
     // leaves the constructor, so the file is closed.

@@ -51,7 +51,9 @@ struct RenderJobSettings {
   std::u16string path;  // output movie; read only while the job is constructed
   uint16_t width = 0;   // frame size in pixels
   uint16_t height = 0;
-  uint8_t depth = 24;  // 24 or 32, for the sample description
+  // 24 for opaque frames (24/48-bit), 32 for frames with alpha; the sample description's depth
+  // follows it where the variant takes either (hap_sample_depth).
+  uint8_t depth = 24;
   FrameRate frame_rate{25, 1};
   uint32_t creation_time = 0;  // movie creation and modification time
   uint16_t chunk_count = 8;    // Snappy chunks per frame; 0 = no Snappy
@@ -124,10 +126,8 @@ class RenderJob {
   std::unique_ptr<Mov_Writer> writer_;
   uint16_t width_ = 0;
   uint16_t height_ = 0;
-  uint8_t depth_ = 24;
   uint16_t chunk_count_ = 0;
   uint8_t quality_ = 2;
-  JobCodec codec_ = 1;
   CpuFeatureMask cpu_mask_ = 0;
   uint8_t no_output_ = 0;
   uint32_t encoder_count_ = 1;

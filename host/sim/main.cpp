@@ -12,6 +12,7 @@
 #include <map>
 #include <string>
 
+#include "HAP/hap_variants.h"
 #include "host/sim/plugin_loader.h"
 #include "host/sim/sim_host.h"
 #include "host/sim/sim_render.h"
@@ -22,9 +23,12 @@ using orvex_sim::Host;
 using orvex_sim::RenderRequest;
 using orvex_sim::TargetValues;
 
-const std::map<std::string, uint32_t> kCodecs = {
-    {"hap", 0},         {"hap-alpha", 1},      {"hap-q", 2},
-    {"hap-q-alpha", 3}, {"hap-alpha-only", 4}, {"hap-r", 5}};
+// The options record's codec (frame codec numbering) of each command-line name.
+const std::map<std::string, uint32_t> kCodecs = [] {
+  std::map<std::string, uint32_t> codecs;
+  for (const HapVariant& v : kHapVariants) codecs[v.cli_name] = v.frame_codec;
+  return codecs;
+}();
 const std::map<std::string, uint32_t> kQualities = {{"fast", 1}, {"normal", 2}, {"slow", 3}};
 // Sample formats: the host's sound encoding and bytes per sample.
 const std::map<std::string, std::pair<AEIO_SndEncoding, AEIO_SndSampleSize>> kSampleFormats = {

@@ -26,10 +26,12 @@ Factory make(A... args) {
 }
 
 std::unique_ptr<Atom_Writer> full_moov() {
+  static const VideoSampleFormat hap{fourcc("Hap1"), "Hap", 24};
   auto moov =
       std::make_unique<Moov_Video_Writer>(MoovVideoSettings{.frame_rate = fps25,
                                                             .width = 720,
                                                             .height = 576,
+                                                            .format = hap,
                                                             .frame_count = 3,
                                                             .sample_offsets = {48, 100, 200},
                                                             .sample_sizes = {52, 100, 30},
@@ -46,18 +48,20 @@ const std::vector<std::pair<std::string, Factory>>& composites() {
   static const std::vector<std::pair<std::string, Factory>> atoms = {
       {"moov_audio_tc", full_moov},
       {"trak_video_hap5_tref",
-       make<TRAK_Video_Writer>(0u, 64, 64, 24, fourcc("Hap5"), 1u, fps25, std::vector<uint64_t>{48},
-                               std::vector<uint32_t>{2052}, 1.0f, 3)},
+       make<TRAK_Video_Writer>(0u, 64, 64, VideoSampleFormat{fourcc("Hap5"), "Hap Alpha", 32}, 1u,
+                               fps25, std::vector<uint64_t>{48}, std::vector<uint32_t>{2052}, 1.0f,
+                               3)},
       {"stbl_video_hapy",
-       make<STBL_Video_Writer>(16, 16, 24, fourcc("HapY"), 2u, fps25, std::vector<uint64_t>{48, 80},
-                               std::vector<uint32_t>{32, 32}, 16)},
+       make<STBL_Video_Writer>(16, 16, VideoSampleFormat{fourcc("HapY"), "Hap Q", 24}, 2u, fps25,
+                               std::vector<uint64_t>{48, 80}, std::vector<uint32_t>{32, 32}, 16)},
       {"stbl_audio_3_chunks",
        make<STBL_Audio_Writer>(16, 48000u, 100000u, 2, std::vector<uint64_t>{1, 2, 3}, 0, 0u)},
       {"stbl_tc_co64", make<STBL_TC_Writer>(10u, fps25, 0x100000000ull, 0)},
       {"mdia_audio_u8",
        make<MDIA_Audio_Writer>(0u, 1000u, 44100u, 8, 1, std::vector<uint64_t>{48}, 0, 0u)},
       {"sd_video_hap7",
-       make<SampleDescription_Video>(64, 32, 32, fourcc("Hap7"), std::vector<Atom_Writer>{})},
+       make<SampleDescription_Video>(64, 32, VideoSampleFormat{fourcc("Hap7"), "Hap R", 32},
+                                     std::vector<Atom_Writer>{})},
       {"sd_audio_v2_f64", make<SampleDescription_Audio>(64, 192000u, 3, 1, 0u)},
       {"mdat_tc", make<MDAT_TC_Writer>(90000u)},
   };

@@ -20,6 +20,8 @@ using orvex_test::find_atom;
 using orvex_test::has_atom;
 using U32s = std::vector<uint32_t>;
 
+const VideoSampleFormat kHap{fourcc("Hap1"), "Hap", 24};
+
 std::string str(const Bytes& b, size_t at, size_t n) {
   return std::string(b.begin() + at, b.begin() + at + n);
 }
@@ -28,13 +30,13 @@ uint32_t field(const Bytes& b, const std::string& path, size_t offset) {
   return be32(&b[find_atom(b, path).body() + offset]);
 }
 
-Bytes video_description(FourCC code, uint8_t depth) {
+Bytes video_description(const std::string& compressor_name) {
   std::vector<Atom_Writer> ext{GAMA_Writer(2, 0x3333), PASP_Writer(1920, 1920)};
-  return serialise_atom(SampleDescription_Video(1920, 1080, depth, code, ext));
+  return serialise_atom(SampleDescription_Video(1920, 1080, {kHap.code, compressor_name, 24}, ext));
 }
 
 TEST(VideoDescription, Hap1FullHdLayout) {
-  const Bytes d = video_description(fourcc("Hap1"), 24);
+  const Bytes d = video_description("Hap");
   ASSERT_EQ(d.size(), 118u);
   const size_t c = 8;  // content start
   EXPECT_EQ(str(d, 4, 4) + str(d, c + 12, 4) + str(d, c + 42, 4), "Hap1VDVX\x03Hap");
@@ -44,17 +46,14 @@ TEST(VideoDescription, Hap1FullHdLayout) {
             (Bytes{0, 0, 0, 12, 'g', 'a', 'm', 'a', 0, 2, 0x33, 0x33}));
   EXPECT_EQ(str(d, c + 94, 4), "pasp");
 
-  // Depth and name follow the codec.
-  EXPECT_EQ(video_description(fourcc("Hap7"), 32)[c + 75], 32);
-  EXPECT_EQ(video_description(fourcc("Hap7"), 24)[c + 75], 24);
-  const Bytes q = video_description(fourcc("HapM"), 24);
-  EXPECT_EQ(q[c + 75], 32);
-  EXPECT_EQ(str(q, c + 43, 11), "Hap Q Alpha");
-  ::testing::internal::CaptureStdout();
-  EXPECT_RUNTIME_ERROR(video_description(fourcc("Hap2"), 24),
-                       "Sample description, codec unsupported");
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-            "Sample Description Video Codec unsupported for vendor : Hap2\n");
+  // The name fills the 32-byte field at most: a length byte and 31 characters.
+  EXPECT_EQ(video_description(std::string(31, 'n'))[c + 42], 31);
+  for (const std::string& name : {std::string(), std::string(32, 'n')}) {
+    ::testing::internal::CaptureStdout();
+    EXPECT_RUNTIME_ERROR(video_description(name), "Sample description, codec unsupported");
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "Sample Description Video Codec unsupported for vendor : Hap1\n");
+  }
 }
 
 // ffmpeg checks the codes and versions by decoding; the channel labels it does not read.
@@ -124,8 +123,7 @@ TEST(MediaAtoms, HandlerAndHeaderSizes) {
             "alias Apple");
   EXPECT_EQ(serialise_atom(GMHD_Writer()).size(), 79u);
 
-  const Bytes minf =
-      serialise_atom(MINF_Video_Writer(16, 16, 24, fourcc("Hap1"), 1, {25, 1}, {48}, {132}, 16));
+  const Bytes minf = serialise_atom(MINF_Video_Writer(16, 16, kHap, 1, {25, 1}, {48}, {132}, 16));
   const auto kids = orvex_test::list_atoms(minf, 8, minf.size());
   ASSERT_EQ(kids.size(), 4u);
   EXPECT_EQ(kids[0].type + std::to_string(kids[0].size), "vmhd20");
@@ -142,16 +140,13 @@ TEST(MediaAtoms, HandlerAndHeaderSizes) {
 // ffprobe reads the video tables of real movies; here the refusals and their log lines.
 TEST(SampleTables, RefusalsPrintThenRaise) {
   ::testing::internal::CaptureStdout();
-  EXPECT_RUNTIME_ERROR(STBL_Video_Writer(16, 16, 24, fourcc("Hap2"), 1, {25, 1}, {48}, {1}, 16),
-                       "STBL_Video, codec not supported");
-  EXPECT_RUNTIME_ERROR(STBL_Video_Writer(16, 16, 24, fourcc("Hap1"), 0, {25, 1}, {}, {}, 16),
+  EXPECT_RUNTIME_ERROR(STBL_Video_Writer(16, 16, kHap, 0, {25, 1}, {}, {}, 16),
                        "STBL : Duration 0 for the file");
   EXPECT_RUNTIME_ERROR(STBL_Audio_Writer(16, 48000, 0, 2, {}, 0, 0),
                        "STBL : Duration 0 samples for the file");
   EXPECT_RUNTIME_ERROR(STBL_TC_Writer(0, {25, 1}, 0, 0), "STBL TC : Duration 0 for the file");
   EXPECT_RUNTIME_ERROR(STTS_Writer(1, {25, 1}, 2), "Type trak unknown STTS");
   EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-            "STBL_Video Video Codec non supported for codec : Hap2\n"
             "STBL : Duration 0 invalid\nSTBL : Nb samples 0 invalid\n"
             "STBL TC : Duration 0 invalid\nType track unknown STTS : 2\n");
   EXPECT_RUNTIME_ERROR(STTS_Writer(5000000, {24000, 1001}, 1), "STTS TC duration overflow");
@@ -193,6 +188,7 @@ Bytes moov_bytes(FrameRate rate, uint8_t tc, uint32_t audio_tracks, float par = 
   Moov_Video_Writer moov({.frame_rate = rate,
                           .width = width,
                           .height = 1080,
+                          .format = kHap,
                           .frame_count = 100,
                           .sample_offsets = std::vector<uint64_t>(100, 48),
                           .sample_sizes = U32s(100, 8),
@@ -260,6 +256,7 @@ TEST(MovieAtoms, DisplayWidthFromPixelAspect) {
 TEST(MovieAtoms, TrackCountAndReferenceErrors) {
   Moov_Video_Writer moov({.width = 16,
                           .height = 16,
+                          .format = kHap,
                           .frame_count = 1,
                           .sample_offsets = {48},
                           .sample_sizes = {8},

@@ -14,9 +14,14 @@ namespace {
 
 using orvex_test::Bytes;
 
-Mov_Writer open_movie(const std::string& path, uint32_t side, FrameRate rate, uint8_t tc = 0) {
-  return Mov_Writer(std::u16string(path.begin(), path.end()), side, side, 24, rate, fourcc("Hap1"),
-                    0, 1.0f, tc, 3600, 0);
+Mov_Writer open_movie(const std::string& path, uint16_t side, FrameRate rate, bool tc = false) {
+  return Mov_Writer({.path = std::u16string(path.begin(), path.end()),
+                     .width = side,
+                     .height = side,
+                     .format = {fourcc("Hap1"), "Hap", 24},
+                     .frame_rate = rate,
+                     .timecode = tc,
+                     .timecode_start = 3600});
 }
 
 void add_frames(Mov_Writer& m, int count, uint32_t side, uint16_t rgb565 = 0) {

@@ -13,7 +13,7 @@ namespace {
 using orvex_test::Bytes;
 
 TEST(LargeMovie, OffsetsPast4GiBUseCo64AndStayReadable) {
-  const uint32_t side = 4096;  // 8 MiB DXT1 texture per frame
+  const uint16_t side = 4096;  // 8 MiB DXT1 texture per frame
   const int frames = 520;      // 4.36 GB of media data
   orvex_test::TempDir dir;
   const std::string path = dir.file("large.mov");
@@ -21,8 +21,10 @@ TEST(LargeMovie, OffsetsPast4GiBUseCo64AndStayReadable) {
   for (size_t i = 0; i < audio.size(); ++i) audio[i] = static_cast<uint8_t>(i * 7 + i / 511);
   uint64_t last_offset = 0;
   {
-    Mov_Writer m(std::u16string(path.begin(), path.end()), side, side, 24, {25, 1}, fourcc("Hap1"),
-                 0, 1.0f, 0, 0, 0);
+    Mov_Writer m({.path = std::u16string(path.begin(), path.end()),
+                  .width = side,
+                  .height = side,
+                  .format = {fourcc("Hap1"), "Hap", 24}});
     m.set_audio_tracks(1, 8000, 16, 1, 0, 0);
     Bytes black = orvex_test::hap1_solid_frame(side, side, 0x0000);
     const Bytes red = orvex_test::hap1_solid_frame(side, side, 0xF800);

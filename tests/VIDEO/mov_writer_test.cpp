@@ -22,9 +22,14 @@ using orvex_test::find_atom;
 struct MovieFile {
   orvex_test::TempDir dir;
   std::string path = dir.file("m.mov");
-  Mov_Writer open(uint16_t w = 16, uint16_t h = 16, FrameRate rate = {25, 1}, uint8_t tc = 0) {
-    return Mov_Writer(std::u16string(path.begin(), path.end()), w, h, 24, rate, fourcc("Hap1"), 0,
-                      1.0f, tc, 3600, 0);
+  Mov_Writer open(uint16_t w = 16, uint16_t h = 16, FrameRate rate = {25, 1}, bool tc = false) {
+    return Mov_Writer({.path = std::u16string(path.begin(), path.end()),
+                       .width = w,
+                       .height = h,
+                       .format = {fourcc("Hap1"), "Hap", 24},
+                       .frame_rate = rate,
+                       .timecode = tc,
+                       .timecode_start = 3600});
   }
   Bytes bytes() const { return orvex_test::read_file(path); }
 };
@@ -116,8 +121,7 @@ TEST(MovWriterState, CallOrderAndClosedFileErrors) {
   EXPECT_FALSE(m.is_open());
   EXPECT_RUNTIME_ERROR(m.finalize(), "Invalid file pointer");
   EXPECT_RUNTIME_ERROR(m.add_video_frame(data, 4), "Invalid file pointer");
-  EXPECT_RUNTIME_ERROR(Mov_Writer(u"/nonexistent_dir_orvex/a.mov", 16, 16, 24, {25, 1},
-                                  fourcc("Hap1"), 0, 1.0f, 0, 0, 0),
+  EXPECT_RUNTIME_ERROR(Mov_Writer({.path = u"/nonexistent_dir_orvex/a.mov"}),
                        "Can't open target file : /nonexistent_dir_orvex/a.mov. Error : 2. No such "
                        "file or directory");
 }

@@ -16,6 +16,7 @@
 #include "inspect/hap_frame_reader.h"
 #include "inspect/psnr.h"
 #include "tests/host/host_test_support.h"
+#include "tests/support/movie_probe.h"
 
 namespace {
 
@@ -103,13 +104,22 @@ TEST_P(MovieRenders, DecodesCloseToTheRenderedFrames) {
   RenderResult result;
   const std::string movie = render(request, "movie.mov", &result);
 
+  // The sample description names the variant and states its depth: 32 with alpha (Hap R only
+  // when the world has it).
   static const char* tags[] = {"Hap1", "Hap5", "HapY", "HapM", "HapA", "Hap7"};
-  EXPECT_EQ(probe(movie, "stream=codec_tag_string,width,height,nb_frames"),
+  static const char* names[] = {"Hap",         "Hap Alpha",      "Hap Q",
+                                "Hap Q Alpha", "Hap Alpha-Only", "Hap R"};
+  EXPECT_EQ(probe(movie, "stream=codec_tag_string,width,height,nb_frames:stream_tags=encoder"),
             "codec_tag_string=" + std::string(tags[c.codec]) +
                 "\nwidth=" + std::to_string(c.width) + "\nheight=" + std::to_string(c.height) +
-                "\nnb_frames=6\n");
-
+                "\nnb_frames=6\nTAG:encoder=" + names[c.codec] + "\n");
   const bool alpha = orvex_sim::depth_has_alpha(c.depth);
+  const std::vector<uint8_t> file = orvex_test::read_file(movie);
+  const size_t description =
+      orvex_test::find_atom(file, "moov/trak/mdia/minf/stbl/stsd").body() + 8;
+  EXPECT_EQ(file.at(description + 8 + 75),
+            c.codec == 1 || c.codec == 3 || (c.codec == 5 && alpha) ? 32 : 24);
+
   const size_t pixel_count = size_t(c.width) * c.height;
   // FFmpeg has no Hap R decoder: the test-side BC7 decoder reads those frames.
   const size_t frame_bytes = pixel_count * 4;
@@ -149,13 +159,14 @@ TEST_P(MovieRenders, DecodesCloseToTheRenderedFrames) {
       << "audio differs from the samples handed over";
 }
 
-// Each variant once; 8- and 16-bit worlds, audio layouts and odd sizes spread over them.
+// Each variant once (Hap R with and without alpha); 8- and 16-bit worlds, audio layouts and odd
+// sizes spread over them.
 INSTANTIATE_TEST_SUITE_P(
     Variants, MovieRenders,
     ::testing::Values(MovieCase{0, 24, 2, kS16, 64, 48}, MovieCase{0, 48, 1, kF32, 70, 38},
                       MovieCase{1, 64, 2, kS32, 70, 38}, MovieCase{2, 48, 1, kU8, 70, 38},
                       MovieCase{3, 32, 0, kS16, 64, 48}, MovieCase{4, 64, 2, kF32, 70, 38},
-                      MovieCase{5, 32, 2, kS16, 64, 48}));
+                      MovieCase{5, 32, 2, kS16, 64, 48}, MovieCase{5, 48, 1, kU8, 70, 38}));
 
 // The movie keeps every frame and has no audio track; the sound handed over is dropped.
 TEST_F(Renders, SoundTheMovieCannotHoldGivesAVideoOnlyMovie) {

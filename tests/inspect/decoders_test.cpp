@@ -90,7 +90,10 @@ TEST_P(DecodersAgainstFfmpeg, RandomBlocksDecodeToFfmpegsBytes) {
     FourCC code;
     std::memcpy(code.data(), variant.code, 4);
     const std::u16string path(movie.begin(), movie.end());
-    Mov_Writer writer(path, kW, kH, 32, FrameRate{25, 1}, code, 0, 1.0f, 0, 0, 0);
+    Mov_Writer writer({.path = path,
+                       .width = kW,
+                       .height = kH,
+                       .format = {.code = code, .compressor_name = variant.name, .depth = 32}});
     writer.add_video_frame(frame.data(), static_cast<uint32_t>(frame.size()));
     writer.finalize();
   }

@@ -23,7 +23,15 @@ class MovieReaderTest : public testing::Test {
  protected:
   void SetUp() override {
     const std::u16string path(movie.begin(), movie.end());
-    Mov_Writer w(path, 16, 8, 24, FrameRate{30000, 1001}, fourcc("Hap1"), 0, 1.5f, 1, 1800, 1);
+    Mov_Writer w({.path = path,
+                  .width = 16,
+                  .height = 8,
+                  .format = {fourcc("Hap1"), "Hap", 24},
+                  .frame_rate = {30000, 1001},
+                  .pixel_aspect_ratio = 1.5f,
+                  .timecode = true,
+                  .timecode_start = 1800,
+                  .drop_frame = true});
     w.set_audio_tracks(2, kRate, 16, kChannels, 0, 0);
     const Bytes pcm(kRate * kChannels * 2, 7);
     w.add_audio_samples(pcm.data(), kRate / 2, 1);
