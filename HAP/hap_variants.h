@@ -35,14 +35,15 @@ struct HapTextureFormat {
   uint8_t nibble;        // low nibble of the section type byte
   DxtCodec length_rule;  // its texture-length selector
   DxtEncType blocks;     // a texture type whose (first) texture has these blocks
+  const char* name;      // what readers call it
 };
 
 inline constexpr HapTextureFormat kHapTextureFormats[] = {
-    {HapTexFormat_RGB_DXT1, 0xB, DxtCodec_DXT1, DXTENC_DXT1},
-    {HapTexFormat_RGBA_DXT5, 0xE, DxtCodec_DXT5, DXTENC_DXT5},
-    {HapTexFormat_YCoCg_DXT5, 0xF, DxtCodec_DXT5, DXTENC_YCOCG},
-    {HapTexFormat_A_RGTC1, 0x1, DxtCodec_RGTC1, DXTENC_RGTC1_ALPHA},
-    {HapTexFormat_RGBA_BPTC, 0xC, DxtCodec_BC7, DXTENC_BC7},
+    {HapTexFormat_RGB_DXT1, 0xB, DxtCodec_DXT1, DXTENC_DXT1, "DXT1"},
+    {HapTexFormat_RGBA_DXT5, 0xE, DxtCodec_DXT5, DXTENC_DXT5, "DXT5"},
+    {HapTexFormat_YCoCg_DXT5, 0xF, DxtCodec_DXT5, DXTENC_YCOCG, "YCoCg DXT5"},
+    {HapTexFormat_A_RGTC1, 0x1, DxtCodec_RGTC1, DXTENC_RGTC1_ALPHA, "RGTC1"},
+    {HapTexFormat_RGBA_BPTC, 0xC, DxtCodec_BC7, DXTENC_BC7, "BPTC"},
 };
 
 // The entry of `format`, or null for an identifier that names no format.

@@ -3,23 +3,14 @@
 #include <algorithm>
 
 #include "inspect/byte_order.h"
+#include "inspect/hap_variants.h"
 
 namespace orvex_inspect {
 namespace {
 
 const char* format_name(uint8_t nibble) {
-  switch (nibble) {
-    case 0xB:
-      return "DXT1";
-    case 0xE:
-      return "DXT5";
-    case 0xF:
-      return "YCoCg DXT5";
-    case 0x1:
-      return "RGTC1";
-    default:
-      return "BPTC";
-  }
+  const HapTextureKind* kind = find_hap_texture(nibble);
+  return kind != nullptr ? kind->name : "unknown";
 }
 
 std::string describe_texture(const HapTextureSection& t) {

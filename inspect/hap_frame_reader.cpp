@@ -7,6 +7,7 @@
 #include <string>
 
 #include "inspect/byte_order.h"
+#include "inspect/hap_variants.h"
 
 namespace orvex_inspect {
 namespace {
@@ -44,7 +45,7 @@ Section read_section(const uint8_t* p, size_t available, const char* where) {
 }
 
 bool known_nibble(uint8_t nibble) {
-  return nibble == 0xB || nibble == 0xE || nibble == 0xF || nibble == 0x1 || nibble == 0xC;
+  return find_hap_texture(nibble) != nullptr;
 }
 
 class TextureSink {

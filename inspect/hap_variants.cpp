@@ -1,28 +1,52 @@
 #include "inspect/hap_variants.h"
 
+#include <array>
+
+#include "HAP/hap_variants.h"
+
 namespace orvex_inspect {
 namespace {
 
-constexpr HapTextureKind kDxt1{0xB, 8, "DXT1"};
-constexpr HapTextureKind kDxt5{0xE, 16, "DXT5"};
-constexpr HapTextureKind kYcocg{0xF, 16, "YCoCg DXT5"};
-constexpr HapTextureKind kRgtc1{0x1, 8, "RGTC1"};
-constexpr HapTextureKind kBptc{0xC, 16, "BPTC"};
+constexpr size_t kVariantCount = std::size(kHapVariants);
+constexpr size_t kTextureCount = std::size(kHapTextureFormats);
 
-constexpr HapVariant kVariants[] = {
-    {"Hap1", "Hap", 1, {kDxt1, {}}, false, false},
-    {"Hap5", "Hap Alpha", 1, {kDxt5, {}}, true, false},
-    {"HapY", "Hap Q", 1, {kYcocg, {}}, false, false},
-    {"HapM", "Hap Q Alpha", 2, {kYcocg, kRgtc1}, true, false},
-    {"HapA", "Hap Alpha-Only", 1, {kRgtc1, {}}, false, true},
-    {"Hap7", "Hap R", 1, {kBptc, {}}, true, false},
-};
+constexpr HapTextureKind texture_kind(const HapTextureFormat& f) {
+  return {f.nibble, hap_texture_block_bytes(f), f.name};
+}
+
+constexpr std::array<HapTextureKind, kTextureCount> kTextures = [] {
+  std::array<HapTextureKind, kTextureCount> out{};
+  for (size_t i = 0; i < kTextureCount; ++i) out[i] = texture_kind(kHapTextureFormats[i]);
+  return out;
+}();
+
+constexpr std::array<HapVariant, kVariantCount> kVariants = [] {
+  std::array<HapVariant, kVariantCount> out{};
+  for (size_t i = 0; i < kVariantCount; ++i) {
+    const ::HapVariant& v = kHapVariants[i];
+    HapVariant& r = out[i];
+    for (size_t c = 0; c < 5; ++c) r.code[c] = v.sample_code[c];
+    r.name = v.compressor_name;
+    r.texture_count = v.texture_count;
+    for (uint32_t t = 0; t < v.texture_count; ++t)
+      r.textures[t] = texture_kind(*hap_texture_format(v.textures[t]));
+    r.alpha = v.alpha != HapAlpha_Opaque;
+    r.matte = v.texture_count == 1 && v.textures[0] == HapTexFormat_A_RGTC1;
+  }
+  return out;
+}();
 
 }  // namespace
 
 const HapVariant* find_hap_variant(const std::string& code) {
   for (const HapVariant& v : kVariants)
     if (code == v.code) return &v;
+  return nullptr;
+}
+
+const HapTextureKind* find_hap_texture(uint8_t format_nibble) {
+  for (const HapTextureKind& k : kTextures)
+    if (k.format_nibble == format_nibble) return &k;
   return nullptr;
 }
 

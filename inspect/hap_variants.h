@@ -1,6 +1,7 @@
 #pragma once
-// The six Hap variants as a reader sees them: sample-description code, name, and the textures a
-// frame holds (format nibble and bytes per 4x4 block, in frame order).
+// The Hap variants as a reader sees them: sample-description code, name, and the textures a frame
+// holds (format nibble and bytes per 4x4 block, in frame order). Drawn from the encoder's variant
+// table, so a new variant is known here as soon as it is there.
 #include <cstdint>
 #include <string>
 
@@ -23,6 +24,9 @@ struct HapVariant {
 
 // The variant with this sample-description code, or nullptr.
 const HapVariant* find_hap_variant(const std::string& code);
+
+// The texture format with this section-type nibble, or nullptr.
+const HapTextureKind* find_hap_texture(uint8_t format_nibble);
 
 // Bytes of a texture of `kind` for a width x height picture: ceil(w/4) x ceil(h/4) blocks.
 inline uint64_t hap_texture_bytes(const HapTextureKind& kind, uint32_t width, uint32_t height) {

@@ -90,11 +90,13 @@ TEST(EncodePattern, MovieWithToneAndSummary) {
 }
 
 // One frame is "1 frame"; a name without .mov is warned about; --progress - writes key=value
-// blocks on standard output, the last one ending the progress.
+// blocks on standard output, the last one ending the progress; the pixel aspect reaches the movie
+// (timecodes: source_fidelity_test.cpp, inspect_commands_test.cpp).
 TEST(EncodeMessages, SingularNameWarningAndProgressBlocks) {
   Scratch dir;
   const std::string out = dir.file("one.mp4");
-  const RunResult r = orvex("encode --pattern=64x32 --frames 1 --progress - -o " + quote(out));
+  const RunResult r =
+      orvex("encode --pattern=64x32 --frames 1 --par 2:1 --progress - -o " + quote(out));
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err.rfind("orvex-hap: warning: '" + out + "' does not end in .mov", 0), 0u) << r.err;
   EXPECT_NE(r.err.find("orvex-hap: wrote " + out + ": 1 frame 64x32 Hap"), std::string::npos)
@@ -107,7 +109,7 @@ TEST(EncodeMessages, SingularNameWarningAndProgressBlocks) {
     EXPECT_NE(block.find(line), std::string::npos) << line << " in " << block;
   }
   EXPECT_EQ(block.substr(block.size() - 13), "progress=end\n");
-  EXPECT_EQ(probe(out, "v", "nb_frames"), "1");
+  EXPECT_EQ(probe(out, "v", "sample_aspect_ratio,nb_frames"), "2:1\n1");
 }
 
 // Several frames at a time and one frame at a time write the same bytes, with and without Snappy.
@@ -125,22 +127,6 @@ TEST(EncodeModes, ByteIdenticalMovies) {
     EXPECT_GT(movie_a.size(), 12u * 100);
     EXPECT_EQ(movie_a, read_file(b));
   }
-}
-
-// Timecode, drop-frame and pixel aspect options reach the movie as ffprobe reads it.
-TEST(EncodeOptions, TimecodeAndPixelAspect) {
-  Scratch dir;
-  const std::string out = dir.file("tc.mov");
-  ASSERT_EQ(orvex("encode --pattern=64x32 --frames 3 --rate 30000/1001 --no-audio --timecode "
-                  "01:00:00:00 --drop-frame --par 2:1 --quiet -o " +
-                  out)
-                .status,
-            0);
-  EXPECT_EQ(probe(out, "v", "sample_aspect_ratio"), "2:1");
-  const RunResult tc =
-      run("ffprobe -v error -show_entries stream_tags=timecode -of csv=p=0 " + out);
-  EXPECT_NE(tc.out.find("01:00:00;00"), std::string::npos) << tc.out;
-  EXPECT_EQ(probe(out, "a", "codec_name"), "");
 }
 
 }  // namespace

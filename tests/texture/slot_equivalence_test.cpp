@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <iterator>
@@ -73,16 +72,6 @@ struct Tables {
 };
 using TablesFor = std::function<Tables(uint8_t quality, PixelFormat fmt, DxtEncType type)>;
 
-std::string hex(const void* data, size_t bytes) {
-  std::string s;
-  char b[4];
-  for (size_t i = 0; i < bytes; ++i) {
-    std::snprintf(b, sizeof b, "%02x", static_cast<const uint8_t*>(data)[i]);
-    s += b;
-  }
-  return s;
-}
-
 // ---- cluster_search: weighted, ordered point sets ----
 
 struct PointSet {
@@ -105,8 +94,9 @@ PointSet make_points(int n, const std::function<float(int, int)>& value,
 // mirrored splits, where only the list order decides), at several point counts.
 std::vector<PointSet> hard_point_sets() {
   std::vector<PointSet> sets;
+  const auto one = [](int) { return 1; };
   for (int n : {2, 3, 4, 8, 15, 16}) {
-    const auto one = [](int) { return 1; };
+    const float last = static_cast<float>(n - 1);
     sets.push_back(make_points(
         n, [](int, int) { return 0.5f; }, one));
     sets.push_back(make_points(
@@ -115,7 +105,7 @@ std::vector<PointSet> hard_point_sets() {
         n, [n](int i, int c) { return i == n - 1 ? 1.0f : 0.1f * c; },
         [](int i) { return 1 + i % 3; }));
     sets.push_back(make_points(
-        n, [n](int i, int) { return static_cast<float>(i) / static_cast<float>(n - 1); }, one));
+        n, [last](int i, int) { return static_cast<float>(i) / last; }, one));
     sets.push_back(make_points(
         n, [n](int i, int c) { return c == 1 ? 0.5f : (i < n / 2 ? 0.25f : 0.75f); },
         [n](int i) { return 1 + (i < n / 2 ? i : n - 1 - i); }));
@@ -151,14 +141,10 @@ SearchOutcome run_search(const DxtEncOps& ops, const PointSet& p) {
   return out;
 }
 
-// Compares the search of `test` with that of `ref` bit for bit; returns false at a mismatch.
+// The search of `test` and that of `ref`, bit for bit.
 bool same_search(const DxtEncOps& ref, const DxtEncOps& test, const PointSet& p) {
   const SearchOutcome a = run_search(ref, p), b = run_search(test, p);
-  if (a.improved == b.improved && std::memcmp(&a.fit, &b.fit, sizeof a.fit) == 0) return true;
-  ADD_FAILURE() << p.count << " points " << hex(p.weighted, sizeof p.weighted) << "\nreference "
-                << a.improved << " " << hex(&a.fit, sizeof a.fit) << "\nlevel     " << b.improved
-                << " " << hex(&b.fit, sizeof b.fit);
-  return false;
+  return a.improved == b.improved && std::memcmp(&a.fit, &b.fit, sizeof a.fit) == 0;
 }
 
 // ---- cluster_order: points and an axis ----
@@ -185,12 +171,7 @@ void check_orders(const TablesFor& tables, uint32_t seed) {
     std::memset(order, 0xCD, sizeof order);
     ref.cluster_order[n - 2](points, axis, order[0]);
     test.cluster_order[n - 2](points, axis, order[1]);
-    if (std::memcmp(order[0], order[1], 16) != 0) {
-      ADD_FAILURE() << n << " points " << hex(points, sizeof points) << " axis "
-                    << hex(axis, sizeof axis) << "\norders " << hex(order[0], 16) << " / "
-                    << hex(order[1], 16);
-      return;
-    }
+    ASSERT_EQ(std::memcmp(order[0], order[1], 16), 0) << "trial " << trial;
   }
 }
 
@@ -258,50 +239,32 @@ bool same_work(const Dxt1WorkArea& a, const Dxt1WorkArea& b) {
          std::memcmp(a.b, b.b, 16) == 0;
 }
 
-void check_fetches(const TablesFor& tables, uint32_t seed) {
+// The block fronts on the same source blocks: the Fast and Normal fetches and the Slow colour set.
+void check_block_fronts(const TablesFor& tables, uint32_t seed) {
   std::mt19937 rng(seed);
   for (PixelFormat fmt : {ARGB_8, ARGB_16_HOST}) {
     const Tables fast = tables(DXT_QUALITY_FAST, fmt, DXTENC_DXT1),
-                 normal = tables(DXT_QUALITY_NORMAL, fmt, DXTENC_DXT1);
+                 normal = tables(DXT_QUALITY_NORMAL, fmt, DXTENC_DXT1),
+                 slow = tables(DXT_QUALITY_SLOW, fmt, DXTENC_DXT1);
     for (int trial = 0; trial < 3000; ++trial) {
+      SCOPED_TRACE("format " + std::to_string(fmt) + " trial " + std::to_string(trial));
       const SourceBlock s = source_block(random_pixels(rng), fmt, rng);
       Dxt1WorkArea w[4];
-      const bool solid[2] = {fast.ref.fetch_rgb_fast(&w[0], s.planes, s.strides),
-                             fast.test.fetch_rgb_fast(&w[1], s.planes, s.strides)};
-      const uint32_t spread[2] = {normal.ref.fetch_rgb_spread(&w[2], s.planes, s.strides),
-                                  normal.test.fetch_rgb_spread(&w[3], s.planes, s.strides)};
-      if (solid[0] != solid[1] || spread[0] != spread[1] || !same_work(w[0], w[1]) ||
-          !same_work(w[2], w[3])) {
-        ADD_FAILURE() << "format " << fmt << " block " << hex(s.bytes.data(), s.bytes.size())
-                      << "\nsolid " << solid[0] << "/" << solid[1] << " spread " << spread[0] << "/"
-                      << spread[1];
-        return;
-      }
-    }
-  }
-}
-
-void check_colour_sets(const TablesFor& tables, uint32_t seed) {
-  std::mt19937 rng(seed);
-  for (PixelFormat fmt : {ARGB_8, ARGB_16_HOST}) {
-    const Tables t = tables(DXT_QUALITY_SLOW, fmt, DXTENC_DXT1);
-    for (int trial = 0; trial < 3000; ++trial) {
-      const SourceBlock s = source_block(random_pixels(rng), fmt, rng);
+      ASSERT_EQ(fast.ref.fetch_rgb_fast(&w[0], s.planes, s.strides),
+                fast.test.fetch_rgb_fast(&w[1], s.planes, s.strides));
+      ASSERT_EQ(normal.ref.fetch_rgb_spread(&w[2], s.planes, s.strides),
+                normal.test.fetch_rgb_spread(&w[3], s.planes, s.strides));
+      ASSERT_TRUE(same_work(w[0], w[1]) && same_work(w[2], w[3]));
       ColourSet a, b;
       std::memset(&a, 0xCD, sizeof a);
       std::memset(&b, 0xCD, sizeof b);
-      t.ref.build_colour_set(s.planes, s.strides, &a);
-      t.test.build_colour_set(s.planes, s.strides, &b);
-      bool same = a.count == b.count &&
-                  std::memcmp(a.point_index, b.point_index, sizeof a.point_index) == 0 &&
-                  std::memcmp(a.weights, b.weights, sizeof a.weights) == 0;
-      for (uint64_t i = 0; same && i < a.count; ++i)
-        same = std::memcmp(a.points[i], b.points[i], 3 * sizeof(float)) == 0;
-      if (!same) {
-        ADD_FAILURE() << "format " << fmt << " block " << hex(s.bytes.data(), s.bytes.size())
-                      << "\ncounts " << a.count << "/" << b.count;
-        return;
-      }
+      slow.ref.build_colour_set(s.planes, s.strides, &a);
+      slow.test.build_colour_set(s.planes, s.strides, &b);
+      ASSERT_EQ(a.count, b.count);
+      ASSERT_EQ(std::memcmp(a.point_index, b.point_index, sizeof a.point_index), 0);
+      ASSERT_EQ(std::memcmp(a.weights, b.weights, sizeof a.weights), 0);
+      for (uint64_t i = 0; i < a.count; ++i)
+        ASSERT_EQ(std::memcmp(a.points[i], b.points[i], 3 * sizeof(float)), 0) << "point " << i;
     }
   }
 }
@@ -337,15 +300,10 @@ void check_endpoint_kernels(const TablesFor& tables, uint32_t seed) {
     uint16_t r[4] = {0xDEAD, 0xBEEF, 0xDEAD, 0xBEEF};
     ref.refine_endpoints(&wa, &r[0], &r[1], word);
     test.refine_endpoints(&wa, &r[2], &r[3], word);
-    if (e[0] != e[2] || e[1] != e[3] || std::memcmp(wa.sum, wb.sum, sizeof wa.sum) != 0 ||
-        std::memcmp(wa.mean, wb.mean, sizeof wa.mean) != 0 || m[0] != m[1] || r[0] != r[2] ||
-        r[1] != r[3]) {
-      ADD_FAILURE() << "pixels " << hex(px.rgb, sizeof px.rgb) << "\nestimate " << e[0] << ","
-                    << e[1] << " / " << e[2] << "," << e[3] << "; match " << c0 << "," << c1 << ": "
-                    << m[0] << " / " << m[1] << "; refine " << word << ": " << r[0] << "," << r[1]
-                    << " / " << r[2] << "," << r[3];
-      return;
-    }
+    ASSERT_TRUE(e[0] == e[2] && e[1] == e[3] && std::memcmp(wa.sum, wb.sum, sizeof wa.sum) == 0 &&
+                std::memcmp(wa.mean, wb.mean, sizeof wa.mean) == 0 && m[0] == m[1] &&
+                r[0] == r[2] && r[1] == r[3])
+        << "trial " << trial;
   }
 }
 
@@ -373,15 +331,10 @@ void check_alpha_kernels(const TablesFor& tables, uint32_t seed) {
       uint32_t err[2];
       ref.encode_alpha_block(v, palette, idx[0], &err[0]);
       test.encode_alpha_block(v, palette, idx[1], &err[1]);
-      if (std::memcmp(values[0], values[1], 16) != 0 || lo[0] != lo[1] || hi[0] != hi[1] ||
-          lo[2] != lo[3] || hi[2] != hi[3] || std::memcmp(idx[0], idx[1], 16) != 0 ||
-          err[0] != err[1]) {
-        ADD_FAILURE() << "format " << fmt << " block " << hex(s.bytes.data(), s.bytes.size())
-                      << "\nvalues " << hex(v, 16) << " palette " << hex(palette, 8) << "\nrange "
-                      << int(lo[2]) << "-" << int(hi[2]) << " / " << int(lo[3]) << "-" << int(hi[3])
-                      << "; error " << err[0] << " / " << err[1];
-        return;
-      }
+      ASSERT_TRUE(std::memcmp(values[0], values[1], 16) == 0 && lo[0] == lo[1] && hi[0] == hi[1] &&
+                  lo[2] == lo[3] && hi[2] == hi[3] && std::memcmp(idx[0], idx[1], 16) == 0 &&
+                  err[0] == err[1])
+          << "format " << fmt << " trial " << trial;
     }
   }
 }
@@ -417,13 +370,8 @@ void check_rows(const TablesFor& tables, uint32_t seed) {
             out[k].assign(kBlocks * block_bytes + 16, 0xCD);  // canary past the row
             ops[k]->encode_row(*ops[k], out[k].data(), planes, strides, kBlocks);
           }
-          if (out[0] != out[1]) {
-            ADD_FAILURE() << "type " << type << ", " << q.name << ", format " << fmt << "\nrow "
-                          << hex(src.data(), src.size()) << "\nreference "
-                          << hex(out[0].data(), out[0].size()) << "\nlevel     "
-                          << hex(out[1].data(), out[1].size());
-            return;
-          }
+          ASSERT_EQ(out[0], out[1])
+              << "type " << type << ", " << q.name << ", format " << fmt << ", trial " << trial;
         }
       }
     }
@@ -442,18 +390,14 @@ const SlotCheck kSlotChecks[] = {
     {"cluster_search",
      [](const TablesFor& tables, uint32_t seed) {
        const auto [ref, test] = tables(DXT_QUALITY_NORMAL, ARGB_8, DXTENC_DXT1);
-       for (const PointSet& p : hard_point_sets()) {
-         if (!same_search(ref, test, p)) return;
-       }
+       const std::vector<PointSet> hard = hard_point_sets();
+       for (size_t i = 0; i < hard.size(); ++i) ASSERT_TRUE(same_search(ref, test, hard[i])) << i;
        std::mt19937 rng(seed);
-       for (int trial = 0; trial < 2000; ++trial) {
-         SCOPED_TRACE("random set " + std::to_string(trial));
-         if (!same_search(ref, test, random_points(rng))) return;
-       }
+       for (int trial = 0; trial < 2000; ++trial)
+         ASSERT_TRUE(same_search(ref, test, random_points(rng))) << "random set " << trial;
      }},
     {"cluster_order", check_orders},
-    {"fetch_rgb", check_fetches},
-    {"build_colour_set", check_colour_sets},
+    {"block_fronts", check_block_fronts},
     {"estimate_match_refine", check_endpoint_kernels},
     {"alpha_kernels", check_alpha_kernels},
     {"encode_row", check_rows},
