@@ -13,6 +13,7 @@
 #include "tests/texture/texture_test_util.h"
 #include "texture/bc7enc/bc7_compress_block.h"
 #include "texture/bc7enc/bc7_partition_estimate.h"
+#include "texture/bc7enc/bc7_partitions.h"
 #include "texture/bc7enc/bc7_presets.h"
 #include "texture/bc7enc/bc7_tables.h"
 
