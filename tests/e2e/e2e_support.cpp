@@ -4,7 +4,6 @@
 #include <sys/wait.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -81,23 +80,6 @@ std::vector<uint8_t> decode_video(const std::string& movie, const std::string& p
 
 std::vector<uint8_t> decode_audio(const std::string& movie, const std::string& format, int track) {
   return decode(movie, "0:a:" + std::to_string(track), format);
-}
-
-std::vector<uint8_t> test_pictures_rgb24(uint32_t width, uint32_t height, int frames) {
-  std::vector<uint8_t> px;
-  px.reserve(size_t{width} * height * 3 * frames);
-  for (int f = 0; f < frames; ++f) {
-    for (uint32_t y = 0; y < height; ++y) {
-      for (uint32_t x = 0; x < width; ++x) {
-        const double fx = x + 4.0 * f, fy = y;
-        px.push_back(static_cast<uint8_t>(std::lround(128 + 100 * std::sin(fx * 0.021))));
-        px.push_back(
-            static_cast<uint8_t>(std::lround(128 + 90 * std::cos(fy * 0.027 + fx * 0.004))));
-        px.push_back(static_cast<uint8_t>(std::lround(128 + 70 * std::sin((fx + fy) * 0.013))));
-      }
-    }
-  }
-  return px;
 }
 
 }  // namespace e2e

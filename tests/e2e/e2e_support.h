@@ -1,6 +1,6 @@
 #pragma once
 // Helpers of the end-to-end tests: running commands (orvex-hap, ffmpeg, ffprobe) with their exit
-// status and output, decoding movies with ffmpeg, reading their samples, and raw test pictures.
+// status and output, and decoding movies with ffmpeg.
 
 #include <cstdint>
 #include <string>
@@ -38,9 +38,5 @@ std::vector<uint8_t> decode_video(const std::string& movie, const std::string& p
 // The audio of audio stream `track` in raw form `format` (s16le, s24le, f32le).
 std::vector<uint8_t> decode_audio(const std::string& movie, const std::string& format,
                                   int track = 0);
-
-// `frames` rgb24 pictures of width x height back to back: waves in absolute pixel units, smooth
-// within a 4x4 block at every size, with detail across a large picture; each frame moves them.
-std::vector<uint8_t> test_pictures_rgb24(uint32_t width, uint32_t height, int frames);
 
 }  // namespace e2e

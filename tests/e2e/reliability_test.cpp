@@ -212,16 +212,11 @@ TEST_P(Signals, LeaveAPlayableMovieOrNothing) {
   ASSERT_EQ(pipe(feed), 0);
   ASSERT_EQ(pipe(sink), 0);
   close(sink[0]);  // standard error's reader is gone before the run starts
-  std::vector<std::string> args{"encode",
-                                "--pattern=640x360",
-                                c.signal ? "--duration" : "--frames",
-                                c.signal ? "2000" : "2",
-                                "-o",
-                                out};
+  const std::string length = c.signal ? "--duration=2000" : "--frames=2";
+  std::vector<std::string> args{"encode", "--pattern=640x360", length, "-o", out};
   // The second interrupt must land while the movie is being finished: large Slow frames keep
   // the frames in flight busy long enough.
-  if (c.twice)
-    args = {"encode", "--pattern=1920x1080", "-q", "slow", "--duration", "2000", "-o", out};
+  if (c.twice) args = {"encode", "--pattern=1920x1080", "-q", "slow", "--duration=2000", "-o", out};
   if (c.before_first_frame)
     args = {"encode", "-", "-f", "rawvideo", "--pix-fmt", "rgb24", "--size", "8x8", "-o", out};
   const pid_t pid = spawn(args, [&] {
