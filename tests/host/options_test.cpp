@@ -71,7 +71,6 @@ TEST(OptionsRecord, DescriptionExamples) {
            Case{record(5, 1, 1, 0), 48, "Mov HAP R ; Fast ; No Snappy\n", 5},
            Case{record(9), 24, "Invalid codec ; 8 chunks\n", 9},
            Case{record(6), 64, "Mov HAPA ; Normal ; 8 chunks\n", 1},
-           Case{record(6), 48, "Mov HAP ; Normal ; 8 chunks\n", 0},
            // An unknown depth is described before codec 6 is resolved.
            Case{record(6), 128, "WIP HAP Mov encoder, Depth inconnue", 6},
        }) {

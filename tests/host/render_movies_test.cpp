@@ -248,31 +248,6 @@ TEST_F(Renders, ChoicesReachTheFrames) {
             "sample_aspect_ratio=2:1\nr_frame_rate=24000/1001\n");
 }
 
-TEST(HostSimulatorCommand, RendersByHand) {
-  orvex_test::TempDir dir;
-  const std::string sim = std::string(ORVEX_HOST_SIM_PATH) + " render ";
-  const std::string movie = dir.file("by_hand.mov");
-  int status = -1;
-  const std::string out = run_command(
-      sim + "-c hap --depth 48 --frames 4 --size 40x24 --audio mono -o '" + movie + "'", &status);
-  EXPECT_EQ(status, 0) << out;
-  EXPECT_NE(out.find("end adding: 0"), std::string::npos) << out;
-  EXPECT_EQ(probe(movie, "stream=width,height,nb_frames"), "width=40\nheight=24\nnb_frames=4\n");
-
-  // Scenario options: the host refuses the frame rate query; the host serves a slot the module
-  // calls as a trap; a rate that rounds to 0 is refused before any sound is made for it.
-  for (const auto& [options, expected] :
-       {std::pair{"--fail fps=3", "user message: Unknown Error 1_1"},
-        {"--trap 'AEGP IO Out Suite:18'",
-         "host misuse: trap: AEGP IO Out Suite slot 18 AEGP_GetOutSpecSoundEncoding"},
-        {"--fps-fixed 1", "user message: Invalid fps value : 1"}}) {
-    const std::string refused =
-        run_command(sim + options + " --frames 2 -o '" + movie + "'", &status);
-    EXPECT_EQ(status, 1) << options;
-    EXPECT_NE(refused.find(expected), std::string::npos) << refused;
-  }
-}
-
 // The host quits in the middle of a render (no end adding, no shutdown call): the process exits
 // while frames are still being compressed, and nothing the frame threads read is gone before
 // they are joined (the sanitized build reports any such read).
