@@ -13,6 +13,7 @@
 #include "tests/texture/texture_test_util.h"
 #include "texture/bc7enc/bc7_compress_block.h"
 #include "texture/bc7enc/bc7_partition_estimate.h"
+#include "texture/bc7enc/bc7_partitions.h"
 #include "texture/bc7enc/bc7_presets.h"
 #include "texture/bc7enc/bc7_tables.h"
 
@@ -72,6 +73,13 @@ TEST(Bc7Facts, EstimatorSpansEveryChannelFromItsMinimum) {
     pixels[i] = (0x6846u >> i) & 1 ? high[s] : low[s];
   }
   const uint32_t unit[4] = {1, 1, 1, 1}, weighted[4] = {2, 3, 1, 4};
+  for (uint32_t p = 0, i = 0; p < 64; i = (i + 1) % 16, p += i == 0)  // our three-subset table
+    ASSERT_EQ(bc7_partition3_subset(p, i) | (i == g_bc7_anchor3_second[p]) << 2 |
+                  (i == g_bc7_anchor3_third[p]) << 3,
+              orvex_inspect::bc7_subset_of(3, p, i) |
+                  (i == orvex_inspect::bc7_anchor_of(3, p, 1)) << 2 |
+                  (i == orvex_inspect::bc7_anchor_of(3, p, 2)) << 3)
+        << p << " " << i;
   for (const Bc7BlockParams* params :
        {&g_bc7_params_fast, &g_bc7_params_normal, &g_bc7_params_slow})
     for (const uint32_t* weights : {unit, weighted})

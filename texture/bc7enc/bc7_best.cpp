@@ -23,8 +23,12 @@ struct ModeShape {
 
 ModeShape shape_of(uint32_t mode) {
   switch (mode) {
+    case 0:
+      return {4, 0, 2, 3};
     case 1:
       return {6, 0, 1, 3};
+    case 2:
+      return {5, 0, 0, 2};
     case 3:
       return {7, 0, 2, 2};
     case 5:
@@ -44,7 +48,10 @@ const uint32_t* weights_of(uint32_t index_bits) {
 constexpr Bc7BlockParams kBestParams{64, {1, 1, 1, 1}, 6, false, true, true, true, true};
 
 // Two-subset partitions compressed in full per mode, the estimator's best first.
-constexpr uint32_t kPartitionsTried = 4;
+constexpr uint32_t kPartitionsTried = 3;
+// Three-subset partitions (modes 0 and 2, opaque blocks) likewise, refined as at Slow.
+constexpr uint32_t kPartitions3Tried = 4;
+constexpr Bc7BlockParams kThreeSubsetParams{64, {1, 1, 1, 1}, 4, false, true, true, true, true};
 
 Bc7CellParams mode_cell(uint32_t mode, bool has_alpha, const Bc7Kernels& kernels) {
   Bc7CellParams cell{};
@@ -55,7 +62,7 @@ Bc7CellParams mode_cell(uint32_t mode, bool has_alpha, const Bc7Kernels& kernels
                              : shape.index_bits == 3 ? g_bc7_weights3x.data()
                                                      : g_bc7_weights4x.data();
   cell.m_comp_bits = shape.comp_bits;
-  cell.m_has_pbits = true;
+  cell.m_has_pbits = shape.pbits != 0;
   cell.m_endpoints_share_pbit = shape.pbits == 1;
   cell.m_has_alpha = has_alpha;
   std::memcpy(cell.m_weights, kBestParams.m_weights, sizeof cell.m_weights);
@@ -66,15 +73,27 @@ Bc7CellParams mode_cell(uint32_t mode, bool has_alpha, const Bc7Kernels& kernels
   return cell;
 }
 
-// Two-subset mode (1, 3 or 7) with `partition`, abandoned once the running total reaches
-// `limit_err`. Fills `result` and returns the total.
-uint64_t try_two_subsets(uint32_t mode, uint32_t partition, const Bc7Color* pixels, bool has_alpha,
-                         const Bc7Kernels& kernels, uint64_t limit_err, Bc7BlockResult& result) {
-  Bc7Color subset_pixels[2][16];
-  uint8_t subset_index[2][16];
-  uint32_t counts[2] = {0, 0};
+uint32_t subsets_of(uint32_t mode) {
+  return mode == 0 || mode == 2 ? 3 : mode == 1 || mode == 3 || mode == 7 ? 2 : 1;
+}
+
+uint32_t subset_of(uint32_t subsets, uint32_t partition, uint32_t pixel) {
+  return subsets == 1   ? 0
+         : subsets == 2 ? bc7_partition_subset(partition, pixel)
+                        : bc7_partition3_subset(partition, pixel);
+}
+
+// Two- or three-subset mode (0, 1, 2, 3 or 7) with `partition`, abandoned once the running total
+// reaches `limit_err`. Fills `result` and returns the total.
+uint64_t try_subsets(uint32_t mode, uint32_t partition, const Bc7Color* pixels, bool has_alpha,
+                     const Bc7Kernels& kernels, const Bc7BlockParams& params, uint64_t limit_err,
+                     Bc7BlockResult& result) {
+  const uint32_t subsets = subsets_of(mode);
+  Bc7Color subset_pixels[3][16];
+  uint8_t subset_index[3][16];
+  uint32_t counts[3] = {0, 0, 0};
   for (uint8_t i = 0; i < 16; ++i) {
-    const uint32_t s = bc7_partition_subset(partition, i);
+    const uint32_t s = subset_of(subsets, partition, i);
     subset_index[s][counts[s]] = i;
     subset_pixels[s][counts[s]++] = pixels[i];
   }
@@ -82,7 +101,7 @@ uint64_t try_two_subsets(uint32_t mode, uint32_t partition, const Bc7Color* pixe
   result.m_mode = mode;
   result.m_partition = partition;
   uint64_t total = 0;
-  for (uint32_t s = 0; s < 2; ++s) {
+  for (uint32_t s = 0; s < subsets; ++s) {
     Bc7CellParams cell = mode_cell(mode, has_alpha, kernels);
     cell.m_num_pixels = counts[s];
     cell.m_pixels = subset_pixels[s];
@@ -90,7 +109,7 @@ uint64_t try_two_subsets(uint32_t mode, uint32_t partition, const Bc7Color* pixe
     Bc7CellResults results{};
     results.m_selectors = selectors;
     results.m_selectors_temp = temp;
-    total += bc7_cell_compress(mode, cell, results, kBestParams);
+    total += bc7_cell_compress(mode, cell, results, params);
     if (total >= limit_err) return total;
     result.m_low[s] = results.m_low_endpoint;
     result.m_high[s] = results.m_high_endpoint;
@@ -101,24 +120,69 @@ uint64_t try_two_subsets(uint32_t mode, uint32_t partition, const Bc7Color* pixe
   return total;
 }
 
-// The `count` partitions of smallest estimated error for mode 1 (kMode 1) or for the two-bit
-// index modes (kMode 7, which also fits mode 3: an opaque block's alpha adds nothing).
+// Sorts `keys` (error << 6 | partition) of the first `partitions` partitions and writes the
+// `count` partitions of smallest key to `ranked`: ties keep the lower partition.
+void take_smallest(uint64_t keys[], uint32_t partitions, uint32_t ranked[], uint32_t count) {
+  std::partial_sort(keys, keys + count, keys + partitions);
+  for (uint32_t k = 0; k < count; ++k) ranked[k] = static_cast<uint32_t>(keys[k] & 63);
+}
+
+// The `count` (at most 8) two-subset partitions of smallest estimated error with three-bit
+// indices (kMode 1, which also ranks them for mode 3) or two-bit indices with alpha (kMode 7), the
+// smallest first, ties to the lower partition. Partitions are visited in the estimator's scan
+// order, so that the second subset's estimate is mostly skipped once the first already ranks out.
 template <uint32_t kMode>
 void rank_partitions(const Bc7Color* pixels, uint32_t ranked[], uint32_t count) {
   BlockPlanes planes;
   for (uint32_t i = 0; i < 16; ++i)
     for (uint32_t c = 0; c < 4; ++c) planes.c[c][i] = static_cast<int16_t>(pixels[i].m_c[c]);
-  uint64_t keys[64];
-  for (uint32_t q = 0; q < 64; ++q) {
+  uint64_t top[8];  // keys (error << 6 | partition), ascending
+  std::fill_n(top, count, UINT64_MAX);
+  for (uint32_t k = 0; k < 64; ++k) {
+    const uint32_t q = g_bc7_partition_scan_order[k];
     const int16_t* in1 = kPartitionLaneMasks.in1[q];
     int16_t in0[16];
     for (uint32_t i = 0; i < 16; ++i) in0[i] = static_cast<int16_t>(~in1[i]);
-    const uint64_t err =
-        estimate_subset_all<kMode>(planes, in0) + estimate_subset_all<kMode>(planes, in1);
-    keys[q] = err << 6 | q;  // ties keep the lower partition
+    uint64_t key = estimate_subset_all<kMode>(planes, in0) << 6 | q;
+    if (key >= top[count - 1]) continue;
+    key += estimate_subset_all<kMode>(planes, in1) << 6;
+    if (key >= top[count - 1]) continue;
+    uint32_t at = count - 1;
+    for (; at > 0 && top[at - 1] > key; --at) top[at] = top[at - 1];
+    top[at] = key;
   }
-  std::partial_sort(keys, keys + count, keys + 64);
-  for (uint32_t k = 0; k < count; ++k) ranked[k] = static_cast<uint32_t>(keys[k] & 63);
+  for (uint32_t k = 0; k < count; ++k) ranked[k] = static_cast<uint32_t>(top[k] & 63);
+}
+
+// Three-subset partitions of an opaque block ranked by the RGB spread of each subset about its
+// mean (a cheap stand-in for the fitted error, which costs three times the two-subset
+// estimate): the `count` best of the first 16 (mode 0) and of all 64 (mode 2).
+void rank_three_subsets(const Bc7Color* pixels, uint32_t ranked16[], uint32_t ranked64[],
+                        uint32_t count) {
+  uint64_t keys[64];
+  for (uint32_t q = 0; q < 64; ++q) {
+    int64_t n[3] = {0, 0, 0}, sum[3][3] = {}, squares[3] = {0, 0, 0};
+    for (uint32_t i = 0; i < 16; ++i) {
+      const uint32_t s = bc7_partition3_subset(q, i);
+      ++n[s];
+      for (uint32_t c = 0; c < 3; ++c) {
+        const int64_t v = pixels[i].m_c[c];
+        sum[s][c] += v;
+        squares[s] += v * v;
+      }
+    }
+    int64_t spread = 0;  // sum of squares about the means, times 16
+    for (uint32_t s = 0; s < 3; ++s) {
+      int64_t squared_sums = 0;
+      for (uint32_t c = 0; c < 3; ++c) squared_sums += sum[s][c] * sum[s][c];
+      spread += 16 * squares[s] - 16 * squared_sums / n[s];
+    }
+    keys[q] = static_cast<uint64_t>(spread) << 6 | q;
+  }
+  uint64_t first16[16];
+  std::copy(keys, keys + 16, first16);
+  take_smallest(first16, 16, ranked16, count);
+  take_smallest(keys, 64, ranked64, count);
 }
 
 void keep_if_better(uint64_t err, const Bc7BlockResult& candidate, uint64_t& best_err,
@@ -130,10 +194,10 @@ void keep_if_better(uint64_t err, const Bc7BlockResult& candidate, uint64_t& bes
 
 uint64_t bc7_result_error(const Bc7BlockResult& r, const Bc7Color* pixels, bool has_alpha) {
   const ModeShape shape = shape_of(r.m_mode);
-  const bool two_subsets = r.m_mode == 1 || r.m_mode == 3 || r.m_mode == 7;
+  const uint32_t subsets = subsets_of(r.m_mode);
   const uint32_t* weights = weights_of(shape.index_bits);
-  uint32_t lo[2][4], hi[2][4];
-  for (uint32_t s = 0; s < (two_subsets ? 2u : 1u); ++s) {
+  uint32_t lo[3][4], hi[3][4];
+  for (uint32_t s = 0; s < subsets; ++s) {
     for (uint32_t c = 0; c < 4; ++c) {
       const bool alpha = c == 3;
       if (alpha && shape.alpha_bits == 0) {
@@ -153,7 +217,7 @@ uint64_t bc7_result_error(const Bc7BlockResult& r, const Bc7Color* pixels, bool 
   }
   uint64_t total = 0;
   for (uint32_t i = 0; i < 16; ++i) {
-    const uint32_t s = two_subsets ? bc7_partition_subset(r.m_partition, i) : 0;
+    const uint32_t s = subset_of(subsets, r.m_partition, i);
     const uint32_t w = weights[r.m_selectors[i]];
     for (uint32_t c = 0; c < (has_alpha ? 4u : 3u); ++c) {
       const uint32_t wc = c == 3 && r.m_mode == 5 ? g_bc7_weights2[r.m_alpha_selectors[i]] : w;
@@ -199,18 +263,26 @@ void bc7_compress_block_best(uint8_t* out, const Bc7Color* pixels, const Bc7Kern
         bc7_mode5_search(pixels, kBestParams, alpha_min, alpha_max, candidate, kernels);
     keep_if_better(err, candidate, best_err, best);
   }
-  for (const uint32_t mode : {1u, 3u, 7u}) {
+  // The best ranked partitions of the two- and three-subset modes: 1 and 3 (one ranking), 0
+  // and 2 for opaque blocks; 7 for blocks with alpha.
+  uint32_t ranked2[kPartitionsTried], ranked16[kPartitions3Tried], ranked64[kPartitions3Tried];
+  if (best_err > 0) {
+    if (has_alpha) {
+      rank_partitions<7>(pixels, ranked2, kPartitionsTried);
+    } else {
+      rank_partitions<1>(pixels, ranked2, kPartitionsTried);
+      rank_three_subsets(pixels, ranked16, ranked64, kPartitions3Tried);
+    }
+  }
+  for (const uint32_t mode : {1u, 3u, 7u, 0u, 2u}) {
     if (best_err == 0 || (mode == 7) != has_alpha) continue;
-    uint32_t ranked[kPartitionsTried];
-    if (mode == 1)
-      rank_partitions<1>(pixels, ranked, kPartitionsTried);
-    else
-      rank_partitions<7>(pixels, ranked, kPartitionsTried);
-    for (const uint32_t p : ranked) {
+    const bool three = subsets_of(mode) == 3;
+    const uint32_t* ranked = !three ? ranked2 : mode == 0 ? ranked16 : ranked64;
+    for (uint32_t k = 0; k < (three ? kPartitions3Tried : kPartitionsTried) && best_err > 0; ++k) {
       const uint64_t err =
-          try_two_subsets(mode, p, pixels, has_alpha, kernels, best_err, candidate);
+          try_subsets(mode, ranked[k], pixels, has_alpha, kernels,
+                      three ? kThreeSubsetParams : kBestParams, best_err, candidate);
       keep_if_better(err, candidate, best_err, best);
-      if (best_err == 0) break;
     }
   }
   bc7_encode_block(out, best);

@@ -1,9 +1,9 @@
 #pragma once
 // The Best quality's BC7 block: Slow's choice, then the modes and partitions Slow leaves out,
 // compressed in full and kept when they decode strictly closer: mode 6 refined further; for
-// opaque blocks modes 1 and 3 over the two-subset partitions the estimator ranks best (all 64
-// ranked); for blocks with alpha mode 5 refined further and mode 7 over the best ranked
-// partitions.
+// opaque blocks modes 1 and 3 over the two-subset partitions and modes 0 (16 partitions) and 2
+// over the three-subset ones the estimator ranks best; for blocks with alpha mode 5 refined
+// further and mode 7 over the best ranked partitions.
 #include <cstdint>
 
 #include "texture/bc7enc/bc7_kernels.h"

@@ -8,7 +8,7 @@
 
 namespace {
 
-// Field widths of the modes we write (index 1, 3, 5, 6, 7 used).
+// Field widths of the modes, by mode number (all but 4 written).
 struct ModeLayout {
   uint32_t subsets;
   uint32_t partition_bits;
@@ -54,20 +54,29 @@ void bc7_encode_block(uint8_t* out, const Bc7BlockResult& result_in) {
   [[maybe_unused]] const Bc7BlockResult* pResults = &result_in;
   assert(pResults->m_index_selector <= 1);
   assert(pResults->m_rotation <= 3);
-  assert(pResults->m_mode == 1 || pResults->m_mode == 3 || pResults->m_mode >= 5);
+  assert(pResults->m_mode != 4);
 
   Bc7BlockResult r = result_in;
   const uint32_t mode = r.m_mode;
   const ModeLayout& layout = kLayouts[mode];
   const bool has_second_index = layout.alpha_index_bits != 0;
 
-  uint32_t anchors[2] = {0, layout.subsets == 2 ? g_bc7_anchor2_second[r.m_partition] : 0u};
+  uint32_t anchors[3] = {0, 0, 0};
+  if (layout.subsets == 2) anchors[1] = g_bc7_anchor2_second[r.m_partition];
+  if (layout.subsets == 3) {
+    anchors[1] = g_bc7_anchor3_second[r.m_partition];
+    anchors[2] = g_bc7_anchor3_third[r.m_partition];
+  }
+  const auto subset_of = [&](uint32_t i) {
+    return layout.subsets == 1   ? 0u
+           : layout.subsets == 2 ? bc7_partition_subset(r.m_partition, i)
+                                 : bc7_partition3_subset(r.m_partition, i);
+  };
   const uint32_t top = (1u << layout.index_bits) - 1;
   for (uint32_t s = 0; s < layout.subsets; ++s) {
     if ((r.m_selectors[anchors[s]] & (1u << (layout.index_bits - 1))) == 0) continue;
     for (uint32_t i = 0; i < 16; ++i)
-      if (layout.subsets == 1 || bc7_partition_subset(r.m_partition, i) == s)
-        r.m_selectors[i] = static_cast<uint8_t>(top - r.m_selectors[i]);
+      if (subset_of(i) == s) r.m_selectors[i] = static_cast<uint8_t>(top - r.m_selectors[i]);
     const uint32_t comps = has_second_index ? 3 : 4;
     for (uint32_t c = 0; c < comps; ++c) std::swap(r.m_low[s].m_c[c], r.m_high[s].m_c[c]);
     if (layout.pbits_per_subset == 2) std::swap(r.m_pbits[s][0], r.m_pbits[s][1]);
@@ -97,7 +106,8 @@ void bc7_encode_block(uint8_t* out, const Bc7BlockResult& result_in) {
     for (uint32_t p = 0; p < layout.pbits_per_subset; ++p) bits_out.put(1, r.m_pbits[s][p]);
 
   for (uint32_t i = 0; i < 16; ++i) {
-    const bool anchor = i == anchors[0] || (layout.subsets == 2 && i == anchors[1]);
+    const bool anchor = i == anchors[0] || (layout.subsets >= 2 && i == anchors[1]) ||
+                        (layout.subsets == 3 && i == anchors[2]);
     bits_out.put(layout.index_bits - (anchor ? 1 : 0), r.m_selectors[i]);
   }
   if (has_second_index)

@@ -1,5 +1,5 @@
 #pragma once
-// BPTC bit packing of a chosen solution (modes 1, 3, 5, 6 and 7) into one 128-bit block.
+// BPTC bit packing of a chosen solution (every mode but 4) into one 128-bit block.
 #include <cstdint>
 
 #include "texture/bc7enc/bc7_types.h"

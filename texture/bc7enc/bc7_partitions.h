@@ -1,6 +1,6 @@
 #pragma once
-// Two-subset partition patterns of the BPTC format with the anchor pixel of subset 1, and the
-// order and pre-filter masks with which the partition estimator visits them.
+// Two- and three-subset partition patterns of the BPTC format with their anchor pixels, and the
+// order and pre-filter masks with which the partition estimator visits the two-subset ones.
 #include <cstdint>
 
 // Bit i of pattern p is the subset (0 or 1) of pixel i (raster order) in partition p.
@@ -24,4 +24,16 @@ extern const uint32_t g_bc7_partition_predictors[35];
 
 inline uint32_t bc7_partition_subset(uint32_t partition, uint32_t pixel) {
   return (g_bc7_partition2_masks[partition] >> pixel) & 1u;
+}
+
+// Bits 2i..2i+1 of pattern p are the subset (0..2) of pixel i (raster order) in three-subset
+// partition p.
+extern const uint32_t g_bc7_partition3_patterns[64];
+
+// Pixels whose index is written one bit short in subsets 1 and 2 of each three-subset partition.
+extern const uint8_t g_bc7_anchor3_second[64];
+extern const uint8_t g_bc7_anchor3_third[64];
+
+inline uint32_t bc7_partition3_subset(uint32_t partition, uint32_t pixel) {
+  return (g_bc7_partition3_patterns[partition] >> (2 * pixel)) & 3u;
 }

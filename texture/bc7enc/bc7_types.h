@@ -128,7 +128,7 @@ struct Bc7CellResults {
   uint8_t* m_selectors_temp;  // 16 entries of scratch
 };
 
-// A whole block ready to pack. Only modes 1, 3 (Best), 5, 6 and 7 are produced.
+// A whole block ready to pack. Modes 0, 2 and 3 come only from Best; mode 4 is never produced.
 struct Bc7BlockResult {
   uint32_t m_mode;
   uint32_t m_partition;
