@@ -4,11 +4,9 @@
 #include <sys/wait.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 namespace e2e {
@@ -25,6 +23,11 @@ std::string quote(const std::string& s) {
   std::string q = "'";
   for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return q + "'";
+}
+
+std::string expand_dir(std::string s, const Scratch& dir) {
+  for (size_t at; (at = s.find("{dir}")) != std::string::npos;) s.replace(at, 5, dir.path());
+  return s;
 }
 
 void write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -77,40 +80,6 @@ std::vector<uint8_t> decode_video(const std::string& movie, const std::string& p
 
 std::vector<uint8_t> decode_audio(const std::string& movie, const std::string& format, int track) {
   return decode(movie, "0:a:" + std::to_string(track), format);
-}
-
-std::vector<std::vector<uint8_t>> video_samples(const std::string& movie) {
-  std::istringstream table(run("ffprobe -v error -select_streams v:0 -show_entries "
-                               "packet=pos,size -of csv=p=0 " +
-                               quote(movie))
-                               .out);
-  const std::vector<uint8_t> file = read_file(movie);
-  std::vector<std::vector<uint8_t>> samples;
-  size_t pos = 0, size = 0;
-  char comma = 0;
-  // csv=p=0 prints the fields in ffprobe's own order: size, then pos.
-  while (table >> size >> comma >> pos) {
-    if (pos + size > file.size()) throw std::runtime_error("packet beyond the end of the file");
-    samples.emplace_back(file.begin() + pos, file.begin() + pos + size);
-  }
-  return samples;
-}
-
-std::vector<uint8_t> test_pictures_rgb24(uint32_t width, uint32_t height, int frames) {
-  std::vector<uint8_t> px;
-  px.reserve(size_t{width} * height * 3 * frames);
-  for (int f = 0; f < frames; ++f) {
-    for (uint32_t y = 0; y < height; ++y) {
-      for (uint32_t x = 0; x < width; ++x) {
-        const double fx = x + 4.0 * f, fy = y;
-        px.push_back(static_cast<uint8_t>(std::lround(128 + 100 * std::sin(fx * 0.021))));
-        px.push_back(
-            static_cast<uint8_t>(std::lround(128 + 90 * std::cos(fy * 0.027 + fx * 0.004))));
-        px.push_back(static_cast<uint8_t>(std::lround(128 + 70 * std::sin((fx + fy) * 0.013))));
-      }
-    }
-  }
-  return px;
 }
 
 }  // namespace e2e

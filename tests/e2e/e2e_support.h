@@ -1,6 +1,6 @@
 #pragma once
 // Helpers of the end-to-end tests: running commands (orvex-hap, ffmpeg, ffprobe) with their exit
-// status and output, decoding movies with ffmpeg, reading their samples, and raw test pictures.
+// status and output, and decoding movies with ffmpeg.
 
 #include <cstdint>
 #include <string>
@@ -27,6 +27,7 @@ RunResult run(const std::string& command);
 RunResult orvex(const std::string& args);  // "<orvex-hap> " + args
 
 std::string quote(const std::string& s);
+std::string expand_dir(std::string s, const Scratch& dir);  // {dir} becomes the folder's path
 void write_file(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // ffprobe -show_entries stream=<entry> of the first stream of type `kind` ("v" or "a").
@@ -37,12 +38,5 @@ std::vector<uint8_t> decode_video(const std::string& movie, const std::string& p
 // The audio of audio stream `track` in raw form `format` (s16le, s24le, f32le).
 std::vector<uint8_t> decode_audio(const std::string& movie, const std::string& format,
                                   int track = 0);
-
-// The video samples of a movie, cut out where ffprobe places its packets.
-std::vector<std::vector<uint8_t>> video_samples(const std::string& movie);
-
-// `frames` rgb24 pictures of width x height back to back: waves in absolute pixel units, smooth
-// within a 4x4 block at every size, with detail across a large picture; each frame moves them.
-std::vector<uint8_t> test_pictures_rgb24(uint32_t width, uint32_t height, int frames);
 
 }  // namespace e2e

@@ -2,7 +2,8 @@
 // ramps and two-colour edges (every pair of red, green, blue, cyan, magenta, yellow) encoded as Hap
 // at every quality. Normal, Slow and Best keep every pixel within 8 levels (ffmpeg's truncating
 // decode accounts for 1 or 2 of them), Normal, whose low-contrast blocks take Fast's path, is at
-// least as good as Fast, and Best better than Slow.
+// least as good as Fast, and Best better than Slow (grey exact in Hap Q Best:
+// best_quality_test.cpp).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -46,24 +47,6 @@ TEST(PureHues, EdgesAndRampsStayCloseFromNormalUp) {
   EXPECT_GE(psnr[1], psnr[0]);
   EXPECT_GE(psnr[2], 44.0);
   EXPECT_GT(psnr[3], psnr[2]);
-}
-
-// Hap Q at Best: a frame of every grey level 0..255 (a 4x4 block each) comes back exact through
-// ffmpeg's decoder.
-TEST(PureHues, NeutralGreyExactInHapQBest) {
-  constexpr uint32_t w = 64, h = 64;
-  std::vector<uint8_t> rgba(size_t{w} * h * 4, 255);
-  for (uint32_t i = 0; i < w * h; ++i)
-    for (int c = 0; c < 3; ++c)
-      rgba[i * 4 + c] = static_cast<uint8_t>((i / w / 4) * 16 + i % w / 4);
-  Scratch dir;
-  const std::string input = dir.file("in.raw"), movie = dir.file("q.mov");
-  write_file(input, rgba);
-  const RunResult r =
-      orvex("encode " + input + " -f rawvideo --pix-fmt rgba --size 64x64 -c hap-q" +
-            " -q best --no-audio --quiet -o " + movie);
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(decode_video(movie, "rgba"), rgba);
 }
 
 }  // namespace

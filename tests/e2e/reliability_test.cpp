@@ -48,16 +48,11 @@ void redirect(int fd, const std::string& path, int flags) {
 
 struct BadCase {
   const char* name;
-  const char* args;  // {dir} becomes the scratch folder
+  const char* args;  // {dir} becomes the scratch folder; output {dir}/o.mov unless named
   int status;
   const char* message;         // expected within the error line
   const char* make = nullptr;  // shell command making a source in {dir} first
 };
-
-std::string expand_dir(std::string s, const Scratch& dir) {
-  for (size_t at; (at = s.find("{dir}")) != std::string::npos;) s.replace(at, 5, dir.path());
-  return s;
-}
 
 void PrintTo(const BadCase& c, std::ostream* os) {
   *os << c.name;
@@ -77,7 +72,9 @@ TEST_P(BadInput, OneErrorLineAndNothingWritten) {
     ASSERT_EQ(run(expand_dir(c.make, dir)).status, 0) << c.make;
   }
   const std::vector<std::string> before = entries(dir.path());
-  const RunResult r = orvex(expand_dir(c.args, dir));
+  const std::string args = c.args;
+  const RunResult r = orvex(
+      expand_dir(args + (args.find(" -o ") == std::string::npos ? " -o {dir}/o.mov" : ""), dir));
   EXPECT_EQ(r.status, c.status) << r.err;
   EXPECT_EQ(r.err.rfind("orvex-hap: error: ", 0), 0u) << r.err;
   EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
@@ -90,30 +87,27 @@ TEST_P(BadInput, OneErrorLineAndNothingWritten) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, BadInput,
     testing::Values(
-        BadCase{"missing_file", "encode {dir}/nothing.mkv -o {dir}/o.mov", 1, "cannot read"},
-        BadCase{"not_media", "encode {dir}/text.mov -o {dir}/o.mov", 1, "cannot read"},
-        BadCase{"zero_frames",
-                "encode {dir}/empty.rgb -f rawvideo --pix-fmt rgb24 --size 8x8 -o {dir}/o.mov", 1,
+        BadCase{"missing_file", "encode {dir}/nothing.mkv", 1, "cannot read"},
+        BadCase{"not_media", "encode {dir}/text.mov", 1, "cannot read"},
+        BadCase{"zero_frames", "encode {dir}/empty.rgb -f rawvideo --pix-fmt rgb24 --size 8x8", 1,
                 "no video frames"},
-        BadCase{"size_zero", "encode - -f rawvideo --pix-fmt rgb24 --size 0x8 -o {dir}/o.mov", 2,
-                "--size"},
-        BadCase{"size_too_big", "encode --pattern=30001x16 -o {dir}/o.mov", 2, "--pattern"},
-        BadCase{"unknown_codec", "encode --pattern=16x16 -c hap-z -o {dir}/o.mov", 2,
+        BadCase{"size_zero", "encode - -f rawvideo --pix-fmt rgb24 --size 0x8", 2, "--size"},
+        BadCase{"size_too_big", "encode --pattern=30001x16", 2, "--pattern"},
+        BadCase{"unknown_codec", "encode --pattern=16x16 -c hap-z", 2,
                 "'hap-z' (hap, hap-alpha, hap-q, hap-q-alpha, hap-alpha-only, hap-r)"},
-        BadCase{"unknown_quality", "encode --pattern=16x16 -q ultra -o {dir}/o.mov", 2, "ultra"},
-        BadCase{"chunks_zero", "encode --pattern=16x16 --chunks 0 -o {dir}/o.mov", 2, "--chunks"},
-        BadCase{"chunks_65", "encode --pattern=16x16 --chunks 65 -o {dir}/o.mov", 2, "--chunks"},
+        BadCase{"unknown_quality", "encode --pattern=16x16 -q ultra", 2, "ultra"},
+        BadCase{"chunks_zero", "encode --pattern=16x16 --chunks 0", 2, "--chunks"},
+        BadCase{"chunks_65", "encode --pattern=16x16 --chunks 65", 2, "--chunks"},
         // The output's folder is checked before the input is read.
         BadCase{"no_folder", "encode {dir}/nothing.mkv -o {dir}/no/such/o.mov", 1, "cannot create"},
-        BadCase{"no_input", "encode -o {dir}/o.mov", 2, "INPUT"},
-        BadCase{"no_command", "{dir}/text.mov -o {dir}/o.mov", 2, "is not a command"},
+        BadCase{"no_input", "encode", 2, "INPUT"},
+        BadCase{"no_command", "{dir}/text.mov", 2, "is not a command"},
         // Sources the libraries refuse, said in the user's terms.
-        BadCase{"hardware_pix_fmt", "encode - -f rawvideo --pix-fmt cuda --size 8x8 -o {dir}/o.mov",
-                2, "hardware pixel format"},
-        BadCase{"over_decoder_limit",
-                "encode - -f rawvideo --pix-fmt gray --size 20000x20000 -o {dir}/o.mov", 1,
+        BadCase{"hardware_pix_fmt", "encode - -f rawvideo --pix-fmt cuda --size 8x8", 2,
+                "hardware pixel format"},
+        BadCase{"over_decoder_limit", "encode - -f rawvideo --pix-fmt gray --size 20000x20000", 1,
                 "about 16000x16000"},
-        BadCase{"channels_65", "encode {dir}/65.mkv -o {dir}/o.mov", 1, "65 channels",
+        BadCase{"channels_65", "encode {dir}/65.mkv", 1, "65 channels",
                 "head -c 2080 /dev/zero > {dir}/65.pcm && ffmpeg -v error -f lavfi -i "
                 "testsrc2=size=32x32:duration=0.2 -f s16le -ar 8000 -ac 65 -i {dir}/65.pcm "
                 "-c:v ffv1 -c:a copy {dir}/65.mkv"},
@@ -127,29 +121,27 @@ INSTANTIATE_TEST_SUITE_P(
                 "not a regular file"},
         BadCase{"device_link_even_with_y", "encode --pattern=16x16 -y -o {dir}/null.mov", 1,
                 "not a regular file"},
+        BadCase{"existing_file", "encode --pattern=16x16 -o {dir}/text.mov", 1, "already exists"},
         BadCase{"dangling_link_before_input", "encode {dir}/nothing.mkv -o {dir}/dangling.mov", 1,
                 "already exists"},
         BadCase{"empty_output", "encode --pattern=16x16 -o ''", 2, "-o"},
         BadCase{"output_stdout", "encode --pattern=16x16 -o -", 2, "needs a seekable file"},
         // Input the movie cannot hold: time scale and frame duration are signed 32-bit, frame
         // and audio sample counts 32-bit.
-        BadCase{"rate_over_time_scale", "encode --pattern=16x16 --rate 2147483648 -o {dir}/o.mov",
-                2, "at most 2147483647"},
-        BadCase{"rate_denominator_over",
-                "encode --pattern=16x16 --rate 25/2147483648 -o {dir}/o.mov", 2,
+        BadCase{"rate_over_time_scale", "encode --pattern=16x16 --rate 2147483648", 2,
                 "at most 2147483647"},
-        BadCase{"frames_negative", "encode --pattern=16x16 --frames -1 -o {dir}/o.mov", 2,
-                "--frames"},
-        BadCase{"frames_hex", "encode --pattern=16x16 --frames 0x10 -o {dir}/o.mov", 2, "--frames"},
-        BadCase{"frames_over_table",
-                "encode --pattern=16x16 --no-audio --frames 4294967296 -o {dir}/o.mov", 2,
+        BadCase{"rate_denominator_over", "encode --pattern=16x16 --rate 25/2147483648", 2,
+                "at most 2147483647"},
+        BadCase{"frames_negative", "encode --pattern=16x16 --frames -1", 2, "--frames"},
+        BadCase{"frames_hex", "encode --pattern=16x16 --frames 0x10", 2, "--frames"},
+        BadCase{"frames_over_table", "encode --pattern=16x16 --no-audio --frames 4294967296", 2,
                 "4294967295"},
-        BadCase{"duration_over_audio", "encode --pattern=16x16 --duration 100000 -o {dir}/o.mov", 2,
+        BadCase{"duration_over_audio", "encode --pattern=16x16 --duration 100000", 2,
                 "at most 2236962 frames"}),
     [](const testing::TestParamInfo<BadCase>& info) { return std::string(info.param.name); });
 
-// Names that are not UTF-8 keep their bytes, long names get a temporary name that fits, and a
-// clip shorter than one audio sample still gets its audio track.
+// Names that are not UTF-8 keep their bytes, long names get a temporary name that fits, -y
+// replaces an existing file, and a clip shorter than one audio sample still gets its audio track.
 struct NameCase {
   const char* name;
   std::string folder;  // created inside the scratch folder first, unless empty
@@ -171,6 +163,7 @@ TEST_P(GoodOutput, ExactlyTheNamedMovie) {
     ASSERT_EQ(mkdir(dir.c_str(), 0755), 0);
   }
   const std::string out = dir + "/" + c.file;
+  if (std::string(c.args) == "-y") write_file(out, {'o', 'l', 'd'});
   const RunResult r = orvex(std::string("encode --pattern=32x16 --frames 1 --quiet ") + c.args +
                             " -o " + quote(out));
   ASSERT_EQ(r.status, 0) << r.err;
@@ -181,26 +174,12 @@ TEST_P(GoodOutput, ExactlyTheNamedMovie) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, GoodOutput,
-    testing::Values(NameCase{"latin1_name", "", "caf\xE9.mov", ""},
-                    NameCase{"latin1_folder", "d\xFF", "\xC3.mov", ""},
+    testing::Values(NameCase{"latin1_folder_and_name", "d\xFF", "\xC3.mov", ""},
                     NameCase{"name_of_255_bytes", "", std::string(251, 'n') + ".mov", ""},
+                    NameCase{"existing_file_with_y", "", "o.mov", "-y"},
                     NameCase{"one_frame_shorter_than_an_audio_sample", "", "o.mov",
                              "--rate 96001"}),
     [](const testing::TestParamInfo<NameCase>& info) { return std::string(info.param.name); });
-
-TEST(Overwrite, ExistingOutputKeptUnlessForced) {
-  Scratch dir;
-  const std::string out = dir.file("o.mov");
-  write_file(out, {'k', 'e', 'e', 'p'});
-  const RunResult refused = orvex("encode --pattern=32x16 --frames 2 -o " + out);
-  EXPECT_EQ(refused.status, 1);
-  EXPECT_NE(refused.err.find("already exists"), std::string::npos) << refused.err;
-  EXPECT_EQ(read_file(out), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
-  const RunResult forced = orvex("encode --pattern=32x16 --frames 2 -y --quiet -o " + out);
-  EXPECT_EQ(forced.status, 0) << forced.err;
-  EXPECT_EQ(probe(out, "v", "nb_frames"), "2");
-  EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"o.mov"});
-}
 
 // What each signal leaves: SIGINT, SIGHUP (and SIGTERM) finish a playable movie with status
 // 130, whatever standard error is; a second Ctrl-C aborts at once, says so and leaves nothing;
@@ -232,22 +211,13 @@ TEST_P(Signals, LeaveAPlayableMovieOrNothing) {
   ASSERT_EQ(pipe(feed), 0);
   ASSERT_EQ(pipe(sink), 0);
   close(sink[0]);  // standard error's reader is gone before the run starts
-  const std::vector<std::string> args =
-      c.before_first_frame
-          ? std::vector<std::string>{"encode", "-",      "-f",  "rawvideo", "--pix-fmt",
-                                     "rgb24",  "--size", "8x8", "-o",       out}
-      // The second interrupt must land while the movie is being finished: large Slow frames
-      // keep the frames in flight busy long enough.
-      : c.twice ? std::vector<std::string>{"encode",     "--pattern=1920x1080",
-                                           "-q",         "slow",
-                                           "--duration", "2000",
-                                           "-o",         out}
-                : std::vector<std::string>{"encode",
-                                           "--pattern=640x360",
-                                           c.signal ? "--duration" : "--frames",
-                                           c.signal ? "2000" : "2",
-                                           "-o",
-                                           out};
+  const std::string length = c.signal ? "--duration=2000" : "--frames=2";
+  std::vector<std::string> args{"encode", "--pattern=640x360", length, "-o", out};
+  // The second interrupt must land while the movie is being finished: large Slow frames keep
+  // the frames in flight busy long enough.
+  if (c.twice) args = {"encode", "--pattern=1920x1080", "-q", "slow", "--duration=2000", "-o", out};
+  if (c.before_first_frame)
+    args = {"encode", "-", "-f", "rawvideo", "--pix-fmt", "rgb24", "--size", "8x8", "-o", out};
   const pid_t pid = spawn(args, [&] {
     dup2(feed[0], STDIN_FILENO);
     if (c.stderr_to == ErrorStream::Null) redirect(STDERR_FILENO, "/dev/null", O_WRONLY);
@@ -319,7 +289,6 @@ INSTANTIATE_TEST_SUITE_P(
         SignalCase{"sigint_stderr_reader_gone", SIGINT, ErrorStream::ReaderGone, false, 130, true},
         SignalCase{"summary_reader_gone", 0, ErrorStream::ReaderGone, false, 0, true},
         SignalCase{"sigquit", SIGQUIT, ErrorStream::Null, false, -SIGQUIT, false},
-        SignalCase{"sigusr1", SIGUSR1, ErrorStream::Null, false, -SIGUSR1, false},
         SignalCase{"sigint_before_first_frame", SIGINT, ErrorStream::Null, true, 130, false}),
     [](const testing::TestParamInfo<SignalCase>& info) { return std::string(info.param.name); });
 

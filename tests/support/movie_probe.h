@@ -13,7 +13,6 @@
 
 namespace orvex_test {
 
-using orvex_inspect::AtomRef;
 using orvex_inspect::be32;
 using orvex_inspect::be64;
 using orvex_inspect::Bytes;
