@@ -7,7 +7,6 @@
 #include <thread>
 #include <tuple>
 
-#include "tests/support/synthetic_scene.h"
 #include "tests/texture/texture_test_util.h"
 
 using texture_test::encode_rgba;
@@ -93,7 +92,7 @@ class EveryType : public testing::TestWithParam<TypeCase> {};
 TEST_P(EveryType, SameTextureForAnyBandsDepthAndUnusedQuality) {
   const auto [type, quality] = GetParam();
   constexpr uint32_t w = 37, h = 203;
-  const auto rgba = orvex_test::synthetic_scene_rgba(w, h, 8);
+  const auto rgba = orvex_test::natural_rgba(w, h, 8);
   const bool graded = type == DXTENC_DXT1 || type == DXTENC_DXT5 || type == DXTENC_BC7;
   const bool hapq = type == DXTENC_YCOCG || type == DXTENC_YCOCG_RGTC1_ALPHA;
   std::vector<uint8_t> eight_bit;

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "inspect/psnr.h"
-#include "tests/support/synthetic_scene.h"
 #include "tests/texture/texture_test_util.h"
 
 namespace {
