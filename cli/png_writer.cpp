@@ -1,31 +1,15 @@
 // PNG output through libavcodec.
 #include "cli/png_writer.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavutil/frame.h>
-}
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
 
+#include "cli/av_support.h"
+
 namespace orvex_cli {
-namespace {
-
-struct CodecCloser {
-  void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameCloser {
-  void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketCloser {
-  void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-
-}  // namespace
 
 void write_png(const std::string& path, const uint8_t* rgba, uint32_t width, uint32_t height,
                uint32_t channels) {
