@@ -227,9 +227,19 @@ bool same_work(const Dxt1WorkArea& a, const Dxt1WorkArea& b) {
          std::memcmp(a.b, b.b, 16) == 0;
 }
 
+// Work planes with the channel sums that refine_endpoints expects.
+Dxt1WorkArea work_from(const Rgb16& px) {
+  Dxt1WorkArea w{};
+  for (int i = 0; i < 16; ++i) {
+    w.r[i] = px.rgb[i][0], w.g[i] = px.rgb[i][1], w.b[i] = px.rgb[i][2];
+    for (int c = 0; c < 3; ++c) w.sum[c] += px.rgb[i][c];
+  }
+  return w;
+}
+
 // The block fronts on the same source blocks: the Fast and Normal fetches, the Slow colour set and
-// the alpha fetch; then alpha_range and encode_alpha_block on values and palettes drawn apart from
-// the block so that 0, 255 and ties between palette entries show up.
+// the alpha fetch. Then, on pixels drawn apart from the block, alpha_range and encode_alpha_block
+// (palettes with 0, 255 and ties between entries) and the Fast/Normal endpoint kernels.
 void check_block_fronts(const TablesFor& tables, uint32_t seed) {
   std::mt19937 rng(seed);
   for (PixelFormat fmt : {ARGB_8, ARGB_16_HOST}) {
@@ -273,45 +283,28 @@ void check_block_fronts(const TablesFor& tables, uint32_t seed) {
       ASSERT_TRUE(std::memcmp(values[0], values[1], 16) == 0 && lo[0] == lo[1] && hi[0] == hi[1] &&
                   lo[2] == lo[3] && hi[2] == hi[3] && std::memcmp(idx[0], idx[1], 16) == 0 &&
                   err[0] == err[1]);
+      Dxt1WorkArea wa = work_from(px), wb = work_from(px);
+      uint16_t e[4];
+      normal.ref.estimate_endpoints(&wa, &e[0], &e[1]);
+      normal.test.estimate_endpoints(&wb, &e[2], &e[3]);
+      // Endpoints from the estimate, random ones and equal ones, in both orders.
+      const uint16_t c0 = trial % 3 == 0 ? e[0] : static_cast<uint16_t>(rng());
+      const uint16_t c1 = trial % 3 == 0   ? e[1]
+                          : trial % 3 == 1 ? c0
+                                           : static_cast<uint16_t>(rng());
+      const uint32_t m[2] = {normal.ref.match_indices(&wa, c0, c1, kDxtExpand.data()),
+                             normal.test.match_indices(&wa, c0, c1, kDxtExpand.data())};
+      // Index words from the match, random ones and all-equal ones (no line to fit).
+      const uint32_t word = trial % 4 == 0   ? m[0]
+                            : trial % 4 == 1 ? 0x55555555u * (rng() % 4)
+                                             : static_cast<uint32_t>(rng());
+      uint16_t r[4] = {0xDEAD, 0xBEEF, 0xDEAD, 0xBEEF};
+      normal.ref.refine_endpoints(&wa, &r[0], &r[1], word);
+      normal.test.refine_endpoints(&wa, &r[2], &r[3], word);
+      ASSERT_TRUE(e[0] == e[2] && e[1] == e[3] && std::memcmp(wa.sum, wb.sum, sizeof wa.sum) == 0 &&
+                  std::memcmp(wa.mean, wb.mean, sizeof wa.mean) == 0 && m[0] == m[1] &&
+                  r[0] == r[2] && r[1] == r[3]);
     }
-  }
-}
-
-// Work planes with the channel sums that refine_endpoints expects.
-Dxt1WorkArea work_from(const Rgb16& px) {
-  Dxt1WorkArea w{};
-  for (int i = 0; i < 16; ++i) {
-    w.r[i] = px.rgb[i][0], w.g[i] = px.rgb[i][1], w.b[i] = px.rgb[i][2];
-    for (int c = 0; c < 3; ++c) w.sum[c] += px.rgb[i][c];
-  }
-  return w;
-}
-
-void check_endpoint_kernels(const TablesFor& tables, uint32_t seed) {
-  const auto [ref, test] = tables(DXT_QUALITY_NORMAL, ARGB_8, DXTENC_DXT1);
-  std::mt19937 rng(seed);
-  for (int trial = 0; trial < 5000; ++trial) {
-    const Rgb16 px = random_pixels(rng);
-    Dxt1WorkArea wa = work_from(px), wb = work_from(px);
-    uint16_t e[4];
-    ref.estimate_endpoints(&wa, &e[0], &e[1]);
-    test.estimate_endpoints(&wb, &e[2], &e[3]);
-    // Endpoints from the estimate, random ones and equal ones, in both orders.
-    const uint16_t c0 = trial % 3 == 0 ? e[0] : static_cast<uint16_t>(rng());
-    const uint16_t c1 = trial % 3 == 0 ? e[1] : trial % 3 == 1 ? c0 : static_cast<uint16_t>(rng());
-    const uint32_t m[2] = {ref.match_indices(&wa, c0, c1, kDxtExpand.data()),
-                           test.match_indices(&wa, c0, c1, kDxtExpand.data())};
-    // Index words from the match, random ones and all-equal ones (no line to fit).
-    const uint32_t word = trial % 4 == 0   ? m[0]
-                          : trial % 4 == 1 ? 0x55555555u * (rng() % 4)
-                                           : static_cast<uint32_t>(rng());
-    uint16_t r[4] = {0xDEAD, 0xBEEF, 0xDEAD, 0xBEEF};
-    ref.refine_endpoints(&wa, &r[0], &r[1], word);
-    test.refine_endpoints(&wa, &r[2], &r[3], word);
-    ASSERT_TRUE(e[0] == e[2] && e[1] == e[3] && std::memcmp(wa.sum, wb.sum, sizeof wa.sum) == 0 &&
-                std::memcmp(wa.mean, wb.mean, sizeof wa.mean) == 0 && m[0] == m[1] &&
-                r[0] == r[2] && r[1] == r[3])
-        << "trial " << trial;
   }
 }
 
@@ -326,7 +319,6 @@ struct SlotCheck {
 const SlotCheck kSlotChecks[] = {
     {"cluster_kernels", check_cluster_kernels},
     {"block_fronts", check_block_fronts},
-    {"estimate_match_refine", check_endpoint_kernels},
 };
 
 class SlotEquivalence : public testing::TestWithParam<std::tuple<Level, size_t>> {};
