@@ -11,7 +11,6 @@
 #include <iterator>
 #include <random>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "tests/support/test_frames.h"
@@ -308,59 +307,34 @@ void check_block_fronts(const TablesFor& tables, uint32_t seed) {
   }
 }
 
-// ---- the registry: one entry per slot family a level may overwrite ----
-
-struct SlotCheck {
-  const char* name;
-  // Runs the inputs through the tables' slots; stops at the first mismatch.
-  std::function<void(const TablesFor& tables, uint32_t seed)> run;
-};
-
-const SlotCheck kSlotChecks[] = {
-    {"cluster_kernels", check_cluster_kernels},
-    {"block_fronts", check_block_fronts},
-};
-
-class SlotEquivalence : public testing::TestWithParam<std::tuple<Level, size_t>> {};
-
-TEST_P(SlotEquivalence, MatchesGenericAndTheLevelBelow) {
-  const Level& level = std::get<0>(GetParam());
-  const SlotCheck& check = kSlotChecks[std::get<1>(GetParam())];
-  if (effective_mask(level.mask, probe_cpu_facts()) != level.mask) {
-    GTEST_SKIP() << "this processor lacks " << level.name;
+class LevelEquivalence : public testing::TestWithParam<Level> {
+ protected:
+  void SetUp() override {
+    if (effective_mask(level.mask, probe_cpu_facts()) != level.mask)
+      GTEST_SKIP() << "this processor lacks " << level.name;
   }
-  const uint32_t seed = test_seed();
-  SCOPED_TRACE(std::string(check.name) + " at " + level.name + ", seed " + std::to_string(seed));
-  const auto against = [&](CpuFeatureMask ref) {
-    check.run(
-        [&](uint8_t quality, PixelFormat fmt, DxtEncType type) {
-          return Tables{table_for(ref, quality, fmt, type),
-                        table_for(level.mask, quality, fmt, type)};
-        },
-        seed);
-  };
-  against(kGenericOnly);
-  if (level.below != kGenericOnly) against(level.below);
-}
+  const Level& level = GetParam();
+};
 
-INSTANTIATE_TEST_SUITE_P(Levels, SlotEquivalence,
-                         testing::Combine(testing::ValuesIn(levels()),
-                                          testing::Range<size_t>(0, std::size(kSlotChecks))),
-                         [](const auto& info) {
-                           return std::get<0>(info.param).name + "_" +
-                                  kSlotChecks[std::get<1>(info.param)].name;
-                         });
+// Every slot family a level may overwrite, against the generic kernels and the level below.
+TEST_P(LevelEquivalence, SlotsMatchGenericAndTheLevelBelow) {
+  const uint32_t seed = test_seed();
+  for (CpuFeatureMask ref : {level.below, kGenericOnly}) {
+    SCOPED_TRACE(level.name + " against mask " + std::to_string(ref) + ", seed " +
+                 std::to_string(seed));
+    const TablesFor tables = [&](uint8_t quality, PixelFormat fmt, DxtEncType type) {
+      return Tables{table_for(ref, quality, fmt, type), table_for(level.mask, quality, fmt, type)};
+    };
+    check_cluster_kernels(tables, seed);
+    check_block_fronts(tables, seed);
+    if (level.below == kGenericOnly) break;  // both are the generic kernels
+  }
+}
 
 // Whole frames through encode_row and encode_block, every texture type at every quality, from both
 // host layouts (16-bit samples as in source_block), with and without the source's alpha: catches
 // row kernels that differ and slots wired to the wrong count, quality, format, type or level.
-class FrameEquivalence : public testing::TestWithParam<Level> {};
-
-TEST_P(FrameEquivalence, TexturesMatchGeneric) {
-  const Level& level = GetParam();
-  if (effective_mask(level.mask, probe_cpu_facts()) != level.mask) {
-    GTEST_SKIP() << "this processor lacks " << level.name;
-  }
+TEST_P(LevelEquivalence, TexturesMatchGeneric) {
   // 37 full blocks across (the row kernels take sixteen at a time) and partial edge blocks.
   constexpr uint32_t w = 150, h = 25;
   std::mt19937 rng(test_seed());
@@ -423,7 +397,7 @@ TEST_P(FrameEquivalence, TexturesMatchGeneric) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, FrameEquivalence, testing::ValuesIn(levels()),
+INSTANTIATE_TEST_SUITE_P(Levels, LevelEquivalence, testing::ValuesIn(levels()),
                          [](const auto& info) { return info.param.name; });
 
 }  // namespace
