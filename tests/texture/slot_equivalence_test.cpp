@@ -27,9 +27,6 @@ struct Level {
   CpuFeatureMask mask;
   CpuFeatureMask below;  // the level under it, also compared against
 };
-void PrintTo(const Level& level, std::ostream* os) {
-  *os << level.name;
-}
 
 // Each processor level over the ones below it, as set-up walks them; then each level above the
 // first over the generic kernels alone (a mask may allow AVX2 without AVX).
