@@ -37,10 +37,9 @@ std::vector<Level> levels() {
     list.push_back({level.name, below | level.bits, below});
     below |= level.bits;
   }
-  for (size_t i = 1; i < std::size(kCpuLevels); ++i) {
+  for (size_t i = 1; i < std::size(kCpuLevels); ++i)
     list.push_back({std::string(kCpuLevels[i].name) + "_alone", kGenericOnly | kCpuLevels[i].bits,
                     kGenericOnly});
-  }
   return list;
 }
 
@@ -92,7 +91,6 @@ std::vector<PointSet> hard_point_sets() {
   std::vector<PointSet> sets;
   const auto one = [](int) { return 1; };
   for (int n : {2, 3, 4, 8, 15, 16}) {
-    const float last = static_cast<float>(n - 1);
     sets.push_back(make_points(
         n, [](int, int) { return 0.5f; }, one));
     sets.push_back(make_points(
@@ -101,7 +99,7 @@ std::vector<PointSet> hard_point_sets() {
         n, [n](int i, int c) { return i == n - 1 ? 1.0f : 0.1f * c; },
         [](int i) { return 1 + i % 3; }));
     sets.push_back(make_points(
-        n, [last](int i, int) { return static_cast<float>(i) / last; }, one));
+        n, [n](int i, int) { return static_cast<float>(i) / static_cast<float>(n - 1); }, one));
     sets.push_back(make_points(
         n, [n](int i, int c) { return c == 1 ? 0.5f : (i < n / 2 ? 0.25f : 0.75f); },
         [n](int i) { return 1 + (i < n / 2 ? i : n - 1 - i); }));
@@ -194,15 +192,15 @@ uint16_t host16_sample(uint8_t v, std::mt19937& rng) {
 // A 4x4 source block in the host layout, rows 8 bytes further apart than the pixels need.
 struct SourceBlock {
   std::vector<uint8_t> bytes;
-  size_t stride;
   const uint8_t* planes[4];
   size_t strides[4];
 };
 SourceBlock source_block(const Rgb16& px, PixelFormat fmt, std::mt19937& rng) {
   const size_t pixel = fmt == ARGB_8 ? 4 : 8;
-  SourceBlock s{std::vector<uint8_t>((4 * pixel + 8) * 4), 4 * pixel + 8, {}, {}};
+  const size_t stride = 4 * pixel + 8;
+  SourceBlock s{std::vector<uint8_t>(stride * 4), {}, {}};
   for (int i = 0; i < 16; ++i) {
-    uint8_t* p = s.bytes.data() + (i / 4) * s.stride + (i % 4) * pixel;
+    uint8_t* p = s.bytes.data() + (i / 4) * stride + (i % 4) * pixel;
     const uint8_t argb[4] = {static_cast<uint8_t>(rng()), px.rgb[i][0], px.rgb[i][1], px.rgb[i][2]};
     for (int c = 0; c < 4; ++c) {
       if (fmt == ARGB_8) {
@@ -214,7 +212,7 @@ SourceBlock source_block(const Rgb16& px, PixelFormat fmt, std::mt19937& rng) {
     }
   }
   s.planes[0] = s.bytes.data();
-  s.strides[0] = s.stride;
+  s.strides[0] = stride;
   return s;
 }
 
@@ -257,9 +255,9 @@ void check_block_fronts(const TablesFor& tables, uint32_t seed) {
       std::memset(&b, 0xCD, sizeof b);
       slow.ref.build_colour_set(s.planes, s.strides, &a);
       slow.test.build_colour_set(s.planes, s.strides, &b);
-      ASSERT_EQ(a.count, b.count);
-      ASSERT_EQ(std::memcmp(a.point_index, b.point_index, sizeof a.point_index), 0);
-      ASSERT_EQ(std::memcmp(a.weights, b.weights, sizeof a.weights), 0);
+      ASSERT_TRUE(a.count == b.count &&
+                  std::memcmp(a.point_index, b.point_index, sizeof a.point_index) == 0 &&
+                  std::memcmp(a.weights, b.weights, sizeof a.weights) == 0);
       for (uint64_t i = 0; i < a.count; ++i)
         ASSERT_EQ(std::memcmp(a.points[i], b.points[i], 3 * sizeof(float)), 0) << "point " << i;
       uint8_t values[2][16], lo[4], hi[4];
