@@ -3,7 +3,6 @@
 // when cropping); concurrent set-ups agree.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <thread>
 #include <tuple>
 
@@ -25,8 +24,7 @@ std::vector<uint8_t> resized(const std::vector<uint8_t>& rgba, uint32_t w, uint3
   for (uint32_t y = 0; y < ph; ++y) {
     for (uint32_t x = 0; x < pw; ++x) {
       uint8_t* d = &out[(size_t{y} * pw + x) * 4];
-      const bool inside = x < w && y < h;
-      if (inside || mode == PAD_REPLICATE || mode == PAD_CROP) {
+      if ((x < w && y < h) || mode == PAD_REPLICATE || mode == PAD_CROP) {
         std::memcpy(d, &rgba[(size_t{std::min(y, h - 1)} * w + std::min(x, w - 1)) * 4], 4);
       } else {
         d[0] = d[1] = d[2] = 0, d[3] = mode == PAD_OPAQUE_BLACK ? 255 : 0;
@@ -36,20 +34,12 @@ std::vector<uint8_t> resized(const std::vector<uint8_t>& rgba, uint32_t w, uint3
   return out;
 }
 
-// Frames are generated once per size and reused by every case of that size.
-const std::vector<uint8_t>& frame(uint32_t w, uint32_t h) {
-  static std::map<std::pair<uint32_t, uint32_t>, std::vector<uint8_t>> cache;
-  auto& f = cache[{w, h}];
-  if (f.empty()) f = orvex_test::natural_rgba(w, h, w * 7 + h);
-  return f;
-}
-
 using DriverCase = std::tuple<Size, PadMode, PixelFormat, uint8_t>;
 class BlockDriver : public testing::TestWithParam<DriverCase> {};
 
 TEST_P(BlockDriver, SameTextureForAnyBandsAndForPaddedOrFullEdgeBlocks) {
   const auto [size, mode, fmt, quality] = GetParam();
-  const auto& rgba = frame(size.w, size.h);
+  const auto rgba = orvex_test::natural_rgba(size.w, size.h, size.w * 7 + size.h);
   texture_test::Run run{.quality = quality, .format = fmt, .pad = mode};
   const auto single = encode_rgba(rgba, size.w, size.h, run);
   for (uint32_t threads : {2u, 3u, 64u}) {
