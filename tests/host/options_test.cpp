@@ -71,8 +71,6 @@ TEST(OptionsRecord, DescriptionExamples) {
            Case{record(5, 1, 1, 0), 48, "Mov HAP R ; Fast ; No Snappy\n", 5},
            Case{record(9), 24, "Invalid codec ; 8 chunks\n", 9},
            Case{record(6), 64, "Mov HAPA ; Normal ; 8 chunks\n", 1},
-           // An unknown depth is described before codec 6 is resolved.
-           Case{record(6), 128, "WIP HAP Mov encoder, Depth inconnue", 6},
        }) {
     EXPECT_EQ(orvex_host::options_describe(c.in, c.depth), c.text);
     EXPECT_EQ(c.in.codec, c.codec_after) << c.text;
