@@ -170,31 +170,18 @@ void encode_alpha_values_best(uint8_t out[8], const uint8_t values[16], uint8_t 
   if (best.a0 != fitted.a0 || best.a1 != fitted.a1) write_alpha_best(out, t, best);
 }
 
-namespace {
-
-void encode_channel_best(const DxtEncOps& ops, FetchChannelFn* fetch, uint8_t* out,
-                         const uint8_t* const planes[4], const size_t strides[4]) {
-  uint8_t values[16];
-  uint8_t min = 0;
-  uint8_t max = 0;
-  fetch(planes, strides, values, &min, &max);
-  encode_alpha_values_best(out, values, min, max, ops.alpha_range, ops.encode_alpha_block);
-}
-
-}  // namespace
-
 void rgtc1_block_from_alpha_best(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
                                  const size_t strides[4]) {
-  encode_channel_best(ops, ops.fetch_alpha, out, planes, strides);
+  encode_alpha_channel<encode_alpha_values_best>(ops, ops.fetch_alpha, out, planes, strides);
 }
 
 void rgtc1_block_from_luma_best(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
                                 const size_t strides[4]) {
-  encode_channel_best(ops, ops.fetch_luma, out, planes, strides);
+  encode_alpha_channel<encode_alpha_values_best>(ops, ops.fetch_luma, out, planes, strides);
 }
 
 void dxt5_encode_block_best(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
                             const size_t strides[4]) {
-  encode_channel_best(ops, ops.fetch_alpha, out, planes, strides);
+  encode_alpha_channel<encode_alpha_values_best>(ops, ops.fetch_alpha, out, planes, strides);
   dxt1_encode_colour_best(ops, out + 8, planes, strides, Dxt1Modes::four_colour_only);
 }

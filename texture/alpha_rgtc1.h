@@ -37,6 +37,20 @@ void encode_alpha_fast(uint8_t out[8], const uint8_t values[16], uint8_t min, ui
 void encode_alpha_values(uint8_t out[8], const uint8_t values[16], uint8_t min, uint8_t max,
                          AlphaRangeFn* range, EncodeAlphaBlockFn* fit);
 
+// One channel's block: `fetch` reads the block's 16 values, `Encode` (encode_alpha_values or a
+// finer search of the same form) makes the RGTC1 block with the bound kernels.
+using EncodeAlphaValuesFn = void(uint8_t out[8], const uint8_t values[16], uint8_t min, uint8_t max,
+                                 AlphaRangeFn* range, EncodeAlphaBlockFn* fit);
+template <EncodeAlphaValuesFn* Encode>
+inline void encode_alpha_channel(const DxtEncOps& ops, FetchChannelFn* fetch, uint8_t* out,
+                                 const uint8_t* const planes[4], const size_t strides[4]) {
+  uint8_t values[16];
+  uint8_t min = 0;
+  uint8_t max = 0;
+  fetch(planes, strides, values, &min, &max);
+  Encode(out, values, min, max, ops.alpha_range, ops.encode_alpha_block);
+}
+
 // ---- Block entry points (slot encode_block; rgtc1_from_alpha also as encode_block_second) ----
 EncodeBlockFn rgtc1_block_from_alpha;  // 8 bytes from fetch_alpha (types 3 and 5)
 EncodeBlockFn rgtc1_block_from_luma;   // 8 bytes from fetch_luma (type 2)

@@ -3,27 +3,14 @@
 #include "texture/alpha_rgtc1.h"
 #include "texture/dxt1.h"
 
-namespace {
-
-void encode_channel(const DxtEncOps& ops, FetchChannelFn* fetch, uint8_t* out,
-                    const uint8_t* const planes[4], const size_t strides[4]) {
-  uint8_t values[16];
-  uint8_t min = 0;
-  uint8_t max = 0;
-  fetch(planes, strides, values, &min, &max);
-  encode_alpha_values(out, values, min, max, ops.alpha_range, ops.encode_alpha_block);
-}
-
-}  // namespace
-
 void rgtc1_block_from_alpha(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
                             const size_t strides[4]) {
-  encode_channel(ops, ops.fetch_alpha, out, planes, strides);
+  encode_alpha_channel<encode_alpha_values>(ops, ops.fetch_alpha, out, planes, strides);
 }
 
 void rgtc1_block_from_luma(DxtEncOps ops, uint8_t* out, const uint8_t* const planes[4],
                            const size_t strides[4]) {
-  encode_channel(ops, ops.fetch_luma, out, planes, strides);
+  encode_alpha_channel<encode_alpha_values>(ops, ops.fetch_luma, out, planes, strides);
 }
 
 namespace {
@@ -44,13 +31,13 @@ void dxt5_fast_block(const DxtEncOps& ops, uint8_t* out, const uint8_t* const pl
 
 void dxt5_normal_block(const DxtEncOps& ops, uint8_t* out, const uint8_t* const planes[4],
                        const size_t strides[4]) {
-  encode_channel(ops, ops.fetch_alpha, out, planes, strides);
+  encode_alpha_channel<encode_alpha_values>(ops, ops.fetch_alpha, out, planes, strides);
   dxt1_normal_block(ops, out + 8, planes, strides);
 }
 
 void dxt5_slow_block(const DxtEncOps& ops, uint8_t* out, const uint8_t* const planes[4],
                      const size_t strides[4]) {
-  encode_channel(ops, ops.fetch_alpha, out, planes, strides);
+  encode_alpha_channel<encode_alpha_values>(ops, ops.fetch_alpha, out, planes, strides);
   dxt1_slow_block(ops, out + 8, planes, strides);
 }
 

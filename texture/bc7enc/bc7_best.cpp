@@ -66,10 +66,7 @@ Bc7CellParams mode_cell(uint32_t mode, bool has_alpha, const Bc7Kernels& kernels
   cell.m_endpoints_share_pbit = shape.pbits == 1;
   cell.m_has_alpha = has_alpha;
   std::memcpy(cell.m_weights, kBestParams.m_weights, sizeof cell.m_weights);
-  cell.m_evaluate_selectors = kernels.m_evaluate_selectors;
-  cell.m_least_squares_sums = kernels.m_least_squares_sums;
-  cell.m_least_squares = kernels.m_least_squares;
-  cell.m_quantise_endpoints = kernels.m_quantise_endpoints;
+  bc7_use_cell_kernels(cell, kernels);
   return cell;
 }
 

@@ -17,6 +17,14 @@ struct Bc7Kernels {
   Bc7QuantiseEndpointsFn m_quantise_endpoints;
 };
 
+// Points a cell's kernel slots at the set's kernels.
+inline void bc7_use_cell_kernels(Bc7CellParams& cell, const Bc7Kernels& kernels) {
+  cell.m_evaluate_selectors = kernels.m_evaluate_selectors;
+  cell.m_least_squares_sums = kernels.m_least_squares_sums;
+  cell.m_least_squares = kernels.m_least_squares;
+  cell.m_quantise_endpoints = kernels.m_quantise_endpoints;
+}
+
 // The AVX2 selector evaluation (unit channel weights in vector lanes; other weights take the
 // baseline kernel). REQUIRES: a processor with AVX2 enabled.
 uint64_t bc7_evaluate_selectors_avx2(const uint32_t lo[4], const uint32_t hi[4],

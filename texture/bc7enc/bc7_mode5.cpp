@@ -69,10 +69,7 @@ uint64_t bc7_mode5_search(const Bc7Color* pixels, const Bc7BlockParams& block, u
   cell.m_selector_weightsx = g_bc7_weights2x.data();
   cell.m_comp_bits = 7;
   std::memcpy(cell.m_weights, block.m_weights, sizeof cell.m_weights);
-  cell.m_evaluate_selectors = kernels.m_evaluate_selectors;
-  cell.m_least_squares_sums = kernels.m_least_squares_sums;
-  cell.m_least_squares = kernels.m_least_squares;
-  cell.m_quantise_endpoints = kernels.m_quantise_endpoints;
+  bc7_use_cell_kernels(cell, kernels);
   Bc7CellResults results5{};
   results5.m_selectors = selectors;
   results5.m_selectors_temp = selectors_temp;
