@@ -13,3 +13,8 @@ enum class HaprKernels { generic, avx2, avx512 };
 
 // The entry for `quality` on `kernels`. REQUIRES: `quality` is one of kDxtQualities.
 EncodeBlockFn* hapr_encode_block(uint8_t quality, HaprKernels kernels);
+
+// The encode_row entry for `quality` and source format `fmt` on the AVX-512 kernels: blocks in
+// batches (bc7_compress_blocks), same bytes as the block entries. Null for Best. REQUIRES:
+// `quality` is one of kDxtQualities.
+EncodeRowFn* hapr_encode_row_avx512(uint8_t quality, PixelFormat fmt);

@@ -6,6 +6,7 @@
 
 #include "texture/bc7enc/bc7_least_squares.h"
 #include "texture/bc7enc/bc7_one_colour.h"
+#include "texture/bc7enc/bc7_principal_axis.h"
 #include "texture/bc7enc/bc7_solution.h"
 #include "texture/bc7enc/bc7_vec.h"
 
@@ -36,20 +37,6 @@ Bc7Vec4 principal_axis_rgb(const Bc7CellParams& cell, const Bc7Vec4& mean) {
   }
   Bc7Vec4 axis{{x, y, z, 0.0f}};
   if (bc7_vec_dot(axis, axis) < 1e-10f) return Bc7Vec4{{0, 0, 0, 0}};
-  bc7_vec_normalize(axis);
-  return axis;
-}
-
-Bc7Vec4 principal_axis_rgba(const Bc7CellParams& cell, const Bc7Vec4& mean) {
-  Bc7Vec4 axis{{0, 0, 0, 0}};
-  for (uint32_t i = 0; i < cell.m_num_pixels; ++i) {
-    Bc7Vec4 d;
-    for (int c = 0; c < 4; ++c) d.m_c[c] = cell.m_pixels[i].m_c[c] - mean.m_c[c];
-    Bc7Vec4 n = i == 0 ? d : axis;
-    bc7_vec_normalize(n);
-    const float dn = bc7_vec_dot(d, n);
-    for (int c = 0; c < 4; ++c) axis.m_c[c] += d.m_c[c] * dn;
-  }
   bc7_vec_normalize(axis);
   return axis;
 }
@@ -140,7 +127,7 @@ class RefitBatch {
 }  // namespace
 
 uint64_t bc7_cell_compress(uint32_t mode, const Bc7CellParams& cell, Bc7CellResults& results,
-                           const Bc7BlockParams& block) {
+                           const Bc7BlockParams& block, const Bc7Vec4* rgba_axis) {
   assert((mode == 6) || (mode == 7) || (!cell.m_has_alpha));
   results.m_best_overall_err = UINT64_MAX;
   const uint32_t n = cell.m_num_pixels;
@@ -153,19 +140,19 @@ uint64_t bc7_cell_compress(uint32_t mode, const Bc7CellParams& cell, Bc7CellResu
     return bc7_pack_mode7_one_colour(cell, results, first.m_c[0], first.m_c[1], first.m_c[2],
                                      first.m_c[3], results.m_selectors, n, cell.m_pixels);
 
-  // Sum / n and mean / 255 as divisions: a multiplication by the rounded reciprocal can land one
-  // float step off, which moves the rounding of the mean colour below.
-  Bc7Vec4 mean{{0, 0, 0, 0}}, mean_colour;
-  for (uint32_t i = 0; i < n; ++i)
-    for (int c = 0; c < 4; ++c) mean.m_c[c] += cell.m_pixels[i].m_c[c];
-  for (int c = 0; c < 4; ++c) {
-    mean.m_c[c] /= static_cast<float>(n);
-    mean_colour.m_c[c] = mean.m_c[c] / 255.0f;
-  }
+  // mean / 255 as a division, as the mean itself (bc7_cell_mean).
+  const Bc7Vec4 mean = bc7_cell_mean(cell.m_pixels, n);
+  Bc7Vec4 mean_colour;
+  for (int c = 0; c < 4; ++c) mean_colour.m_c[c] = mean.m_c[c] / 255.0f;
   mean_colour = bc7_vec_clamp01(mean_colour);
 
-  Bc7Vec4 axis =
-      cell.m_has_alpha ? principal_axis_rgba(cell, mean) : principal_axis_rgb(cell, mean);
+  Bc7Vec4 axis;
+  if (!cell.m_has_alpha)
+    axis = principal_axis_rgb(cell, mean);
+  else if (rgba_axis != nullptr)
+    axis = *rgba_axis;
+  else
+    axis = bc7_principal_axis_rgba(cell.m_pixels, n, mean);
   if (bc7_vec_dot(axis, axis) < 0.5f) {
     // Flat subset: no direction to follow; the diagonal keeps both trial endpoints on the mean.
     axis = Bc7Vec4{{1.0f, 1.0f, 1.0f, cell.m_has_alpha ? 1.0f : 0.0f}};

@@ -46,7 +46,7 @@ Bc7CellParams mode_cell(uint32_t mode, const Bc7BlockParams& block, bool has_alp
 
 // Mode 6 over the whole block into `result`; returns its error.
 uint64_t try_mode6(const Bc7Color* pixels, const Bc7BlockParams& block, bool has_alpha,
-                   const Bc7Kernels& kernels, Bc7BlockResult& result) {
+                   const Bc7Kernels& kernels, const Bc7Vec4* rgba_axis, Bc7BlockResult& result) {
   Bc7CellParams cell = mode_cell(6, block, has_alpha, kernels);
   cell.m_num_pixels = 16;
   cell.m_pixels = pixels;
@@ -54,7 +54,7 @@ uint64_t try_mode6(const Bc7Color* pixels, const Bc7BlockParams& block, bool has
   Bc7CellResults results{};
   results.m_selectors = result.m_selectors;
   results.m_selectors_temp = temp;
-  const uint64_t err = bc7_cell_compress(6, cell, results, block);
+  const uint64_t err = bc7_cell_compress(6, cell, results, block, rgba_axis);
   result.m_mode = 6;
   result.m_partition = 0;
   result.m_low[0] = results.m_low_endpoint;
@@ -64,81 +64,135 @@ uint64_t try_mode6(const Bc7Color* pixels, const Bc7BlockParams& block, bool has
   return err;
 }
 
-// Two-subset mode (1 or 7) with `partition`: compresses subset 0 then subset 1, giving up as
-// soon as the running total exceeds `limit_err`. Fills `result` and returns the total.
-uint64_t try_two_subsets(uint32_t mode, uint32_t partition, const Bc7Color* pixels,
-                         const Bc7BlockParams& block, const Bc7Kernels& kernels, uint64_t limit_err,
-                         Bc7BlockResult& result) {
-  Bc7Color subset_pixels[2][16];
-  uint8_t subset_index[2][16];  // pixel position of each subset entry
-  uint32_t counts[2] = {0, 0};
+// The two subsets of a partition, each in raster order.
+struct Subsets {
+  Bc7Color pixels[2][16];
+  uint8_t index[2][16];  // pixel position of each subset entry
+  uint32_t counts[2];
+};
+
+void split(uint32_t partition, const Bc7Color* pixels, Subsets& subsets) {
+  subsets.counts[0] = subsets.counts[1] = 0;
   for (uint8_t i = 0; i < 16; ++i) {
     const uint32_t s = bc7_partition_subset(partition, i);
-    subset_index[s][counts[s]] = i;
-    subset_pixels[s][counts[s]++] = pixels[i];
+    subsets.index[s][subsets.counts[s]] = i;
+    subsets.pixels[s][subsets.counts[s]++] = pixels[i];
   }
+}
+
+// Two-subset mode (1 or 7) with `partition`: compresses subset 0 then subset 1, giving up as
+// soon as the running total exceeds `limit_err`. Fills `result` and returns the total.
+// `rgba_axes`: the subsets' axes computed ahead (mode 7), or null.
+uint64_t try_two_subsets(uint32_t mode, uint32_t partition, const Subsets& subsets,
+                         const Bc7BlockParams& block, const Bc7Kernels& kernels, uint64_t limit_err,
+                         const Bc7Vec4* rgba_axes, Bc7BlockResult& result) {
   result.m_mode = mode;
   result.m_partition = partition;
   uint64_t total = 0;
   for (uint32_t s = 0; s < 2; ++s) {
     Bc7CellParams cell = mode_cell(mode, block, mode == 7, kernels);
-    cell.m_num_pixels = counts[s];
-    cell.m_pixels = subset_pixels[s];
+    cell.m_num_pixels = subsets.counts[s];
+    cell.m_pixels = subsets.pixels[s];
     uint8_t selectors[16], temp[16];
     Bc7CellResults results{};
     results.m_selectors = selectors;
     results.m_selectors_temp = temp;
-    total += bc7_cell_compress(mode, cell, results, block);
+    total += bc7_cell_compress(mode, cell, results, block,
+                               rgba_axes != nullptr ? &rgba_axes[s] : nullptr);
     if (total > limit_err) return total;
     result.m_low[s] = results.m_low_endpoint;
     result.m_high[s] = results.m_high_endpoint;
     result.m_pbits[s][0] = results.m_pbits[0];
     result.m_pbits[s][1] = results.m_pbits[1];
-    for (uint32_t k = 0; k < counts[s]; ++k) result.m_selectors[subset_index[s][k]] = selectors[k];
+    for (uint32_t k = 0; k < subsets.counts[s]; ++k)
+      result.m_selectors[subsets.index[s][k]] = selectors[k];
   }
   return total;
+}
+
+// One block between the stages of the choice.
+struct BlockChoice {
+  Bc7BlockResult result;
+  uint64_t best_err;
+  uint32_t alpha_min, alpha_max;
+  bool has_alpha;
+  bool mode7_pending;  // mode 7 remains to try on `partition`, split into `subsets`
+  uint32_t partition;
+  Subsets subsets;
+};
+
+void measure_alpha(const Bc7Color* pixels, BlockChoice& choice) {
+  uint32_t alpha_min = 255, alpha_max = 0;
+  for (int i = 0; i < 16; ++i) {
+    alpha_min = std::min<uint32_t>(alpha_min, pixels[i].m_c[3]);
+    alpha_max = std::max<uint32_t>(alpha_max, pixels[i].m_c[3]);
+  }
+  choice.alpha_min = alpha_min;
+  choice.alpha_max = alpha_max;
+  choice.has_alpha = alpha_min < 255;
+}
+
+// Everything before the cells of mode 7: mode 6 (with the block's axis when given), then mode 1
+// for an opaque block, mode 5 and mode 7's partition for a block with alpha.
+void choose_before_mode7(const Bc7Color* pixels, const Bc7BlockParams& block,
+                         const Bc7Kernels& kernels, const Bc7Vec4* rgba_axis,
+                         BlockChoice& choice) {
+  assert(g_bc7_mode_1_optimal_endpoints[255][0].m_hi != 0);
+  Bc7BlockResult& result = choice.result;
+  std::memset(&result, 0, sizeof result);
+  choice.mode7_pending = false;
+  uint64_t best_err = try_mode6(pixels, block, choice.has_alpha, kernels, rgba_axis, result);
+  choice.best_err = best_err;
+  Bc7BlockResult candidate;
+  if (!choice.has_alpha) {
+    if (best_err > 0 && block.m_max_partitions > 0) {
+      const uint32_t p = kernels.m_estimate_partition(pixels, block, block.m_weights, 1);
+      std::memset(&candidate, 0, sizeof candidate);
+      split(p, pixels, choice.subsets);
+      if (try_two_subsets(1, p, choice.subsets, block, kernels, best_err, nullptr, candidate) <
+          best_err)
+        result = candidate;
+    }
+    return;
+  }
+
+  if (best_err > 0 && block.m_try_mode5) {
+    const uint64_t err = bc7_mode5_search(pixels, block, choice.alpha_min, choice.alpha_max,
+                                          candidate, kernels);
+    if (err < best_err) {
+      best_err = err;
+      result = candidate;
+    }
+  }
+  choice.best_err = best_err;
+  if (best_err > 0 && block.m_try_mode7) {
+    choice.partition = kernels.m_estimate_partition(pixels, block, block.m_weights, 7);
+    split(choice.partition, pixels, choice.subsets);
+    choice.mode7_pending = true;
+  }
+}
+
+// Mode 7's cells (with the subsets' axes when given).
+void finish_mode7(const Bc7BlockParams& block, const Bc7Kernels& kernels,
+                  const Bc7Vec4* rgba_axes, BlockChoice& choice) {
+  if (!choice.mode7_pending) return;
+  Bc7BlockResult candidate;
+  std::memset(&candidate, 0, sizeof candidate);
+  if (try_two_subsets(7, choice.partition, choice.subsets, block, kernels, choice.best_err,
+                      rgba_axes, candidate) < choice.best_err)
+    choice.result = candidate;
 }
 
 }  // namespace
 
 bool bc7_choose_block(const Bc7Color* pixels, const Bc7BlockParams& block, Bc7BlockResult& result,
                       const Bc7Kernels& kernels) {
-  assert(g_bc7_mode_1_optimal_endpoints[255][0].m_hi != 0);
-  std::memset(&result, 0, sizeof result);
-
-  uint32_t alpha_min = 255, alpha_max = 0;
-  for (int i = 0; i < 16; ++i) {
-    alpha_min = std::min<uint32_t>(alpha_min, pixels[i].m_c[3]);
-    alpha_max = std::max<uint32_t>(alpha_max, pixels[i].m_c[3]);
-  }
-  const bool has_alpha = alpha_min < 255;
-
-  uint64_t best_err = try_mode6(pixels, block, has_alpha, kernels, result);
-  Bc7BlockResult candidate;
-  if (!has_alpha) {
-    if (best_err > 0 && block.m_max_partitions > 0) {
-      const uint32_t p = kernels.m_estimate_partition(pixels, block, block.m_weights, 1);
-      std::memset(&candidate, 0, sizeof candidate);
-      if (try_two_subsets(1, p, pixels, block, kernels, best_err, candidate) < best_err)
-        result = candidate;
-    }
-    return false;
-  }
-
-  if (best_err > 0 && block.m_try_mode5) {
-    const uint64_t err = bc7_mode5_search(pixels, block, alpha_min, alpha_max, candidate, kernels);
-    if (err < best_err) {
-      best_err = err;
-      result = candidate;
-    }
-  }
-  if (best_err > 0 && block.m_try_mode7) {
-    const uint32_t p = kernels.m_estimate_partition(pixels, block, block.m_weights, 7);
-    std::memset(&candidate, 0, sizeof candidate);
-    if (try_two_subsets(7, p, pixels, block, kernels, best_err, candidate) < best_err)
-      result = candidate;
-  }
-  return true;
+  BlockChoice choice;
+  measure_alpha(pixels, choice);
+  choose_before_mode7(pixels, block, kernels, nullptr, choice);
+  finish_mode7(block, kernels, nullptr, choice);
+  result = choice.result;
+  return choice.has_alpha;
 }
 
 bool bc7_compress_block(uint8_t* out, const Bc7Color* pixels, const Bc7BlockParams& block,
@@ -147,4 +201,45 @@ bool bc7_compress_block(uint8_t* out, const Bc7Color* pixels, const Bc7BlockPara
   const bool has_alpha = bc7_choose_block(pixels, block, result, kernels);
   bc7_encode_block(out, result);
   return has_alpha;
+}
+
+void bc7_compress_blocks(uint8_t* out, const Bc7Color (*pixels)[16], uint32_t count,
+                         const Bc7BlockParams& block, const Bc7Kernels& kernels) {
+  assert(count <= kBc7BatchBlocks);
+  BlockChoice choices[kBc7BatchBlocks];
+  const Bc7Color* cells[2 * kBc7BatchBlocks];
+  uint32_t counts[2 * kBc7BatchBlocks];
+  Bc7Vec4 axes[2 * kBc7BatchBlocks];
+  uint32_t first_axis[kBc7BatchBlocks];
+
+  // The axes of mode 6 for the blocks with alpha, all at once.
+  uint32_t queued = 0;
+  for (uint32_t b = 0; b < count; ++b) {
+    measure_alpha(pixels[b], choices[b]);
+    if (!choices[b].has_alpha) continue;
+    first_axis[b] = queued;
+    cells[queued] = pixels[b];
+    counts[queued++] = 16;
+  }
+  if (queued != 0) kernels.m_principal_axes_rgba(cells, counts, queued, axes);
+  for (uint32_t b = 0; b < count; ++b)
+    choose_before_mode7(pixels[b], block, kernels,
+                        choices[b].has_alpha ? &axes[first_axis[b]] : nullptr, choices[b]);
+
+  // Then those of the subsets of mode 7, likewise.
+  queued = 0;
+  for (uint32_t b = 0; b < count; ++b) {
+    if (!choices[b].mode7_pending) continue;
+    first_axis[b] = queued;
+    for (uint32_t s = 0; s < 2; ++s) {
+      cells[queued] = choices[b].subsets.pixels[s];
+      counts[queued++] = choices[b].subsets.counts[s];
+    }
+  }
+  if (queued != 0) kernels.m_principal_axes_rgba(cells, counts, queued, axes);
+  for (uint32_t b = 0; b < count; ++b) {
+    finish_mode7(block, kernels, choices[b].mode7_pending ? &axes[first_axis[b]] : nullptr,
+                 choices[b]);
+    bc7_encode_block(out + 16 * b, choices[b].result);
+  }
 }

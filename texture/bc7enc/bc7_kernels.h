@@ -1,12 +1,13 @@
 #pragma once
 // The processor-specific kernels of the BC7 encoder as one set, chosen once at set-up: the
-// partition estimator, the selector evaluation, the least-squares sums and fit, and the
-// quantisation, in the baseline build, the AVX2 build (-mavx2) or the AVX-512 build (F, BW, DQ,
+// partition estimator, the selector evaluation, the least-squares sums and fit, the
+// quantisation and the principal axes with alpha of cell batches, in the baseline build, the AVX2 build (-mavx2) or the AVX-512 build (F, BW, DQ,
 // VL); same results for every input. The AVX2 set uses the baseline fit (on its own sums) and
 // quantisation.
 #include <cstdint>
 
 #include "texture/bc7enc/bc7_partition_estimate.h"
+#include "texture/bc7enc/bc7_principal_axis.h"
 #include "texture/bc7enc/bc7_types.h"
 
 struct Bc7Kernels {
@@ -15,6 +16,7 @@ struct Bc7Kernels {
   Bc7LeastSquaresSumsFn m_least_squares_sums;
   Bc7LeastSquaresFn m_least_squares;
   Bc7QuantiseEndpointsFn m_quantise_endpoints;
+  Bc7PrincipalAxesFn m_principal_axes_rgba;
 };
 
 // Points a cell's kernel slots at the set's kernels.
@@ -46,13 +48,15 @@ void bc7_least_squares_avx512(const Bc7CellParams& cell, const uint8_t* selector
                               Bc7Vec4& high);
 Bc7EndpointCodes bc7_quantise_endpoints_avx512(uint32_t mode, const Bc7Vec4& low,
                                                const Bc7Vec4& high, const Bc7CellParams& cell);
+void bc7_principal_axes_rgba_avx512(const Bc7Color* const* pixels, const uint32_t* counts,
+                                    uint32_t cells, Bc7Vec4* axes);
 
-inline constexpr Bc7Kernels g_bc7_kernels_generic{bc7_estimate_partition, bc7_evaluate_selectors,
-                                                  bc7_least_squares_sums, bc7_least_squares,
-                                                  bc7_quantise_endpoints};
+inline constexpr Bc7Kernels g_bc7_kernels_generic{
+    bc7_estimate_partition, bc7_evaluate_selectors, bc7_least_squares_sums,
+    bc7_least_squares,      bc7_quantise_endpoints, bc7_principal_axes_rgba};
 inline constexpr Bc7Kernels g_bc7_kernels_avx2{
     bc7_estimate_partition_avx2, bc7_evaluate_selectors_avx2, bc7_least_squares_sums_avx2,
-    bc7_least_squares, bc7_quantise_endpoints};
+    bc7_least_squares,           bc7_quantise_endpoints,      bc7_principal_axes_rgba};
 inline constexpr Bc7Kernels g_bc7_kernels_avx512{
     bc7_estimate_partition_avx512, bc7_evaluate_selectors_avx512, bc7_least_squares_sums_avx512,
-    bc7_least_squares_avx512, bc7_quantise_endpoints_avx512};
+    bc7_least_squares_avx512,      bc7_quantise_endpoints_avx512, bc7_principal_axes_rgba_avx512};

@@ -1,0 +1,33 @@
+#include "texture/bc7enc/bc7_principal_axis.h"
+
+#include "texture/bc7enc/bc7_vec.h"
+
+Bc7Vec4 bc7_cell_mean(const Bc7Color* pixels, uint32_t n) {
+  // Sum / n as a division: a multiplication by the rounded reciprocal can land one float step
+  // off, which moves the rounding of the mean colour.
+  Bc7Vec4 mean{{0, 0, 0, 0}};
+  for (uint32_t i = 0; i < n; ++i)
+    for (int c = 0; c < 4; ++c) mean.m_c[c] += pixels[i].m_c[c];
+  for (int c = 0; c < 4; ++c) mean.m_c[c] /= static_cast<float>(n);
+  return mean;
+}
+
+Bc7Vec4 bc7_principal_axis_rgba(const Bc7Color* pixels, uint32_t n, const Bc7Vec4& mean) {
+  Bc7Vec4 axis{{0, 0, 0, 0}};
+  for (uint32_t i = 0; i < n; ++i) {
+    Bc7Vec4 d;
+    for (int c = 0; c < 4; ++c) d.m_c[c] = pixels[i].m_c[c] - mean.m_c[c];
+    Bc7Vec4 dir = i == 0 ? d : axis;
+    bc7_vec_normalize(dir);
+    const float dn = bc7_vec_dot(d, dir);
+    for (int c = 0; c < 4; ++c) axis.m_c[c] += d.m_c[c] * dn;
+  }
+  bc7_vec_normalize(axis);
+  return axis;
+}
+
+void bc7_principal_axes_rgba(const Bc7Color* const* pixels, const uint32_t* counts, uint32_t cells,
+                             Bc7Vec4* axes) {
+  for (uint32_t k = 0; k < cells; ++k)
+    axes[k] = bc7_principal_axis_rgba(pixels[k], counts[k], bc7_cell_mean(pixels[k], counts[k]));
+}
