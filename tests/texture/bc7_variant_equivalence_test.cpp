@@ -1,8 +1,9 @@
 // The processor-specific builds of the BC7 kernels give the baseline build's answers: the
 // partition estimator picks the same partition for every block, the selector evaluation picks the
 // same selectors with the same error whenever the solution can win, and the least-squares sums
-// are equal. Skipped where the processor lacks the build's level. Whole Hap R textures at every
-// level are checked with the other texture types (slot_equivalence_test.cpp).
+// are equal, and so are the principal axes. Skipped where the processor lacks the build's level.
+// Whole Hap R textures at every level are checked with the other texture types
+// (slot_equivalence_test.cpp).
 #include <gtest/gtest.h>
 
 #include <array>
@@ -180,6 +181,25 @@ TEST_P(Bc7VariantEquivalence, QuantisationMatchesBaseline) {
       const Bc7EndpointCodes vec = k.m_quantise_endpoints(shape.mode, lo, hi, cell);
       ASSERT_EQ(0, std::memcmp(&base, &vec, sizeof base)) << "mode " << shape.mode << " " << trial;
     }
+  }
+}
+
+// Batches of every length up to 37 (past two groups of sixteen lanes) over cells of every size:
+// the very floats of the baseline, one cell after another.
+TEST_P(Bc7VariantEquivalence, PrincipalAxesMatchBaseline) {
+  const std::vector<Block> blocks = adversarial_blocks(true);
+  const Bc7Color* cells[37];
+  uint32_t counts[37];
+  for (size_t first = 0; first + 37 <= blocks.size(); first += 37) {
+    const uint32_t batch = 1 + static_cast<uint32_t>(first / 37 * 5) % 37;
+    for (uint32_t k = 0; k < batch; ++k) {
+      cells[k] = blocks[first + k].data();
+      counts[k] = 1 + static_cast<uint32_t>(first + 3 * k) % 16;
+    }
+    Bc7Vec4 base[37], vec[37];
+    bc7_principal_axes_rgba(cells, counts, batch, base);
+    k.m_principal_axes_rgba(cells, counts, batch, vec);
+    ASSERT_EQ(0, std::memcmp(base, vec, batch * sizeof base[0])) << "batch at " << first;
   }
 }
 

@@ -135,8 +135,7 @@ void measure_alpha(const Bc7Color* pixels, BlockChoice& choice) {
 // Everything before the cells of mode 7: mode 6 (with the block's axis when given), then mode 1
 // for an opaque block, mode 5 and mode 7's partition for a block with alpha.
 void choose_before_mode7(const Bc7Color* pixels, const Bc7BlockParams& block,
-                         const Bc7Kernels& kernels, const Bc7Vec4* rgba_axis,
-                         BlockChoice& choice) {
+                         const Bc7Kernels& kernels, const Bc7Vec4* rgba_axis, BlockChoice& choice) {
   assert(g_bc7_mode_1_optimal_endpoints[255][0].m_hi != 0);
   Bc7BlockResult& result = choice.result;
   std::memset(&result, 0, sizeof result);
@@ -157,8 +156,8 @@ void choose_before_mode7(const Bc7Color* pixels, const Bc7BlockParams& block,
   }
 
   if (best_err > 0 && block.m_try_mode5) {
-    const uint64_t err = bc7_mode5_search(pixels, block, choice.alpha_min, choice.alpha_max,
-                                          candidate, kernels);
+    const uint64_t err =
+        bc7_mode5_search(pixels, block, choice.alpha_min, choice.alpha_max, candidate, kernels);
     if (err < best_err) {
       best_err = err;
       result = candidate;
@@ -173,8 +172,8 @@ void choose_before_mode7(const Bc7Color* pixels, const Bc7BlockParams& block,
 }
 
 // Mode 7's cells (with the subsets' axes when given).
-void finish_mode7(const Bc7BlockParams& block, const Bc7Kernels& kernels,
-                  const Bc7Vec4* rgba_axes, BlockChoice& choice) {
+void finish_mode7(const Bc7BlockParams& block, const Bc7Kernels& kernels, const Bc7Vec4* rgba_axes,
+                  BlockChoice& choice) {
   if (!choice.mode7_pending) return;
   Bc7BlockResult candidate;
   std::memset(&candidate, 0, sizeof candidate);

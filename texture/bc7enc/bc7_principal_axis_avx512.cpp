@@ -25,8 +25,7 @@ struct Group {
 };
 
 inline __m512 channel(__m512i px, int c) {
-  return _mm512_cvtepi32_ps(
-      _mm512_and_si512(_mm512_srli_epi32(px, 8 * c), _mm512_set1_epi32(255)));
+  return _mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(px, 8 * c), _mm512_set1_epi32(255)));
 }
 
 // Scales v to unit length in the lanes whose length is not 0 (NaN lengths included, as the
@@ -59,8 +58,7 @@ void load(Group& g, const Bc7Color* const* pixels, const uint32_t* counts, uint3
           sums[c], _mm512_and_si512(_mm512_srli_epi32(px, 8 * c), _mm512_set1_epi32(255)));
   }
   // Empty lanes divide by 1 (their results are never read).
-  const __m512 divisor =
-      _mm512_cvtepi32_ps(_mm512_max_epi32(g.counts, _mm512_set1_epi32(1)));
+  const __m512 divisor = _mm512_cvtepi32_ps(_mm512_max_epi32(g.counts, _mm512_set1_epi32(1)));
   for (int c = 0; c < 4; ++c) {
     g.mean[c] = _mm512_div_ps(_mm512_cvtepi32_ps(sums[c]), divisor);
     g.axis[c] = _mm512_setzero_ps();
@@ -68,7 +66,8 @@ void load(Group& g, const Bc7Color* const* pixels, const uint32_t* counts, uint3
 }
 
 inline void step(Group& g, uint32_t i) {
-  const __mmask16 active = _mm512_cmpgt_epi32_mask(g.counts, _mm512_set1_epi32(static_cast<int>(i)));
+  const __mmask16 active =
+      _mm512_cmpgt_epi32_mask(g.counts, _mm512_set1_epi32(static_cast<int>(i)));
   const __m512i px = _mm512_load_si512(g.px[i]);
   __m512 d[4], dir[4];
   for (int c = 0; c < 4; ++c) {
