@@ -1,8 +1,7 @@
 // BC7 family (Hap R): the block fetch by pixel format and alpha, and the block entry by quality,
 // built on the generic BC7 kernels and overwritten by the entry built on the AVX2 kernels where
 // the mask allows AVX2, then on the AVX-512 kernels where it allows AVX-512, with a row entry that
-// compresses blocks in batches (same bytes). The
-// one-time BC7 tables are written here, at set-up.
+// compresses blocks in batches (same bytes). The one-time BC7 tables are written here, at set-up.
 #include "texture/bc7enc/bc7_tables.h"
 #include "texture/hapr_block.h"
 #include "texture/kernel_binding.h"

@@ -3,12 +3,14 @@
 #include "texture/bc7enc/bc7_vec.h"
 
 Bc7Vec4 bc7_cell_mean(const Bc7Color* pixels, uint32_t n) {
-  // Sum / n as a division: a multiplication by the rounded reciprocal can land one float step
-  // off, which moves the rounding of the mean colour.
-  Bc7Vec4 mean{{0, 0, 0, 0}};
+  // Summed in integers: every partial sum (at most 16 * 255) is exact in float, so this is the
+  // float sum pixel by pixel. Sum / n as a division: a multiplication by the rounded reciprocal
+  // can land one float step off, which moves the rounding of the mean colour.
+  uint32_t sums[4] = {0, 0, 0, 0};
   for (uint32_t i = 0; i < n; ++i)
-    for (int c = 0; c < 4; ++c) mean.m_c[c] += pixels[i].m_c[c];
-  for (int c = 0; c < 4; ++c) mean.m_c[c] /= static_cast<float>(n);
+    for (int c = 0; c < 4; ++c) sums[c] += pixels[i].m_c[c];
+  Bc7Vec4 mean;
+  for (int c = 0; c < 4; ++c) mean.m_c[c] = static_cast<float>(sums[c]) / static_cast<float>(n);
   return mean;
 }
 
