@@ -6,12 +6,16 @@ Bc7Vec4 bc7_cell_mean(const Bc7Color* pixels, uint32_t n) {
   // Summed in integers: every partial sum (at most 16 * 255) is exact in float, so this is the
   // float sum pixel by pixel. Sum / n as a division: a multiplication by the rounded reciprocal
   // can land one float step off, which moves the rounding of the mean colour.
-  uint32_t sums[4] = {0, 0, 0, 0};
-  for (uint32_t i = 0; i < n; ++i)
-    for (int c = 0; c < 4; ++c) sums[c] += pixels[i].m_c[c];
-  Bc7Vec4 mean;
-  for (int c = 0; c < 4; ++c) mean.m_c[c] = static_cast<float>(sums[c]) / static_cast<float>(n);
-  return mean;
+  int32_t r = 0, g = 0, b = 0, a = 0;
+  for (uint32_t i = 0; i < n; ++i) {
+    r += pixels[i].m_c[0];
+    g += pixels[i].m_c[1];
+    b += pixels[i].m_c[2];
+    a += pixels[i].m_c[3];
+  }
+  const float count = static_cast<float>(n);
+  return Bc7Vec4{{static_cast<float>(r) / count, static_cast<float>(g) / count,
+                  static_cast<float>(b) / count, static_cast<float>(a) / count}};
 }
 
 Bc7Vec4 bc7_principal_axis_rgba(const Bc7Color* pixels, uint32_t n, const Bc7Vec4& mean) {
