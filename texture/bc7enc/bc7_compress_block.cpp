@@ -116,7 +116,7 @@ struct BlockChoice {
   uint64_t best_err;
   uint32_t alpha_min, alpha_max;
   bool has_alpha;
-  bool mode7_pending;  // mode 7 remains to try on `partition`, split into `subsets`
+  uint32_t two_subset_mode;  // 1 or 7 when that mode remains to try, else 0
   uint32_t partition;
   Subsets subsets;
 };
@@ -132,30 +132,21 @@ void measure_alpha(const Bc7Color* pixels, BlockChoice& choice) {
   choice.has_alpha = alpha_min < 255;
 }
 
-// Everything before the cells of mode 7: mode 6 (with the block's axis when given), then mode 1
-// for an opaque block, mode 5 and mode 7's partition for a block with alpha.
-void choose_before_mode7(const Bc7Color* pixels, const Bc7BlockParams& block,
-                         const Bc7Kernels& kernels, const Bc7Vec4* rgba_axis, BlockChoice& choice) {
+// The one-subset modes: mode 6 (with the block's axis when given), and mode 5 for a block with
+// alpha. Then notes whether the two-subset mode (1 opaque, 7 with alpha) remains to try.
+void choose_one_subset(const Bc7Color* pixels, const Bc7BlockParams& block,
+                       const Bc7Kernels& kernels, const Bc7Vec4* rgba_axis, BlockChoice& choice) {
   assert(g_bc7_mode_1_optimal_endpoints[255][0].m_hi != 0);
   Bc7BlockResult& result = choice.result;
   std::memset(&result, 0, sizeof result);
-  choice.mode7_pending = false;
   uint64_t best_err = try_mode6(pixels, block, choice.has_alpha, kernels, rgba_axis, result);
-  choice.best_err = best_err;
-  Bc7BlockResult candidate;
   if (!choice.has_alpha) {
-    if (best_err > 0 && block.m_max_partitions > 0) {
-      const uint32_t p = kernels.m_estimate_partition(pixels, block, block.m_weights, 1);
-      std::memset(&candidate, 0, sizeof candidate);
-      split(p, pixels, choice.subsets);
-      if (try_two_subsets(1, p, choice.subsets, block, kernels, best_err, nullptr, candidate) <
-          best_err)
-        result = candidate;
-    }
+    choice.best_err = best_err;
+    choice.two_subset_mode = best_err > 0 && block.m_max_partitions > 0 ? 1 : 0;
     return;
   }
-
   if (best_err > 0 && block.m_try_mode5) {
+    Bc7BlockResult candidate;
     const uint64_t err =
         bc7_mode5_search(pixels, block, choice.alpha_min, choice.alpha_max, candidate, kernels);
     if (err < best_err) {
@@ -164,21 +155,17 @@ void choose_before_mode7(const Bc7Color* pixels, const Bc7BlockParams& block,
     }
   }
   choice.best_err = best_err;
-  if (best_err > 0 && block.m_try_mode7) {
-    choice.partition = kernels.m_estimate_partition(pixels, block, block.m_weights, 7);
-    split(choice.partition, pixels, choice.subsets);
-    choice.mode7_pending = true;
-  }
+  choice.two_subset_mode = best_err > 0 && block.m_try_mode7 ? 7 : 0;
 }
 
-// Mode 7's cells (with the subsets' axes when given).
-void finish_mode7(const Bc7BlockParams& block, const Bc7Kernels& kernels, const Bc7Vec4* rgba_axes,
-                  BlockChoice& choice) {
-  if (!choice.mode7_pending) return;
+// The two-subset mode on choice.partition (with the subsets' axes when given, mode 7).
+void finish_two_subsets(const Bc7BlockParams& block, const Bc7Kernels& kernels,
+                        const Bc7Vec4* rgba_axes, BlockChoice& choice) {
+  if (choice.two_subset_mode == 0) return;
   Bc7BlockResult candidate;
   std::memset(&candidate, 0, sizeof candidate);
-  if (try_two_subsets(7, choice.partition, choice.subsets, block, kernels, choice.best_err,
-                      rgba_axes, candidate) < choice.best_err)
+  if (try_two_subsets(choice.two_subset_mode, choice.partition, choice.subsets, block, kernels,
+                      choice.best_err, rgba_axes, candidate) < choice.best_err)
     choice.result = candidate;
 }
 
@@ -188,8 +175,13 @@ bool bc7_choose_block(const Bc7Color* pixels, const Bc7BlockParams& block, Bc7Bl
                       const Bc7Kernels& kernels) {
   BlockChoice choice;
   measure_alpha(pixels, choice);
-  choose_before_mode7(pixels, block, kernels, nullptr, choice);
-  finish_mode7(block, kernels, nullptr, choice);
+  choose_one_subset(pixels, block, kernels, nullptr, choice);
+  if (choice.two_subset_mode != 0) {
+    choice.partition =
+        kernels.m_estimate_partition(pixels, block, block.m_weights, choice.two_subset_mode);
+    split(choice.partition, pixels, choice.subsets);
+  }
+  finish_two_subsets(block, kernels, nullptr, choice);
   result = choice.result;
   return choice.has_alpha;
 }
@@ -222,13 +214,31 @@ void bc7_compress_blocks(uint8_t* out, const Bc7Color (*pixels)[16], uint32_t co
   }
   if (queued != 0) kernels.m_principal_axes_rgba(cells, counts, queued, axes);
   for (uint32_t b = 0; b < count; ++b)
-    choose_before_mode7(pixels[b], block, kernels,
-                        choices[b].has_alpha ? &axes[first_axis[b]] : nullptr, choices[b]);
+    choose_one_subset(pixels[b], block, kernels,
+                      choices[b].has_alpha ? &axes[first_axis[b]] : nullptr, choices[b]);
 
-  // Then those of the subsets of mode 7, likewise.
+  // The partitions of the blocks that try mode 1, then of those that try mode 7, each batch at
+  // once.
+  for (const uint32_t mode : {1u, 7u}) {
+    uint32_t members[kBc7BatchBlocks], partitions[kBc7BatchBlocks], n = 0;
+    for (uint32_t b = 0; b < count; ++b) {
+      if (choices[b].two_subset_mode != mode) continue;
+      cells[n] = pixels[b];
+      members[n++] = b;
+    }
+    if (n == 0) continue;
+    kernels.m_estimate_partitions(cells, n, block, mode, partitions);
+    for (uint32_t k = 0; k < n; ++k) {
+      BlockChoice& choice = choices[members[k]];
+      choice.partition = partitions[k];
+      split(choice.partition, pixels[members[k]], choice.subsets);
+    }
+  }
+
+  // The axes of mode 7's subsets, all at once.
   queued = 0;
   for (uint32_t b = 0; b < count; ++b) {
-    if (!choices[b].mode7_pending) continue;
+    if (choices[b].two_subset_mode != 7) continue;
     first_axis[b] = queued;
     for (uint32_t s = 0; s < 2; ++s) {
       cells[queued] = choices[b].subsets.pixels[s];
@@ -237,8 +247,9 @@ void bc7_compress_blocks(uint8_t* out, const Bc7Color (*pixels)[16], uint32_t co
   }
   if (queued != 0) kernels.m_principal_axes_rgba(cells, counts, queued, axes);
   for (uint32_t b = 0; b < count; ++b) {
-    finish_mode7(block, kernels, choices[b].mode7_pending ? &axes[first_axis[b]] : nullptr,
-                 choices[b]);
+    finish_two_subsets(block, kernels,
+                       choices[b].two_subset_mode == 7 ? &axes[first_axis[b]] : nullptr,
+                       choices[b]);
     bc7_encode_block(out + 16 * b, choices[b].result);
   }
 }

@@ -21,7 +21,8 @@ bool bc7_compress_block(uint8_t* out, const Bc7Color* pixels, const Bc7BlockPara
 inline constexpr uint32_t kBc7BatchBlocks = 16;
 
 // bc7_compress_block for `count` (<= kBc7BatchBlocks) blocks into out + 16 * b: the same bytes,
-// with the principal axes of the cells with alpha computed for all blocks at once (one batch
-// for mode 6, one for the subsets of mode 7), which vector kernels run side by side.
+// with the principal axes of the cells with alpha (one batch for mode 6, one for the subsets of
+// mode 7) and the partition estimates (one batch per mode) computed for all blocks at once,
+// which vector kernels run side by side.
 void bc7_compress_blocks(uint8_t* out, const Bc7Color (*pixels)[16], uint32_t count,
                          const Bc7BlockParams& block, const Bc7Kernels& kernels);

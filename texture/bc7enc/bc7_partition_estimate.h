@@ -24,3 +24,21 @@ uint32_t bc7_estimate_partition_avx512(const Bc7Color* pixels, const Bc7BlockPar
 // Signature shared by the estimator builds (see bc7_kernels.h).
 using Bc7EstimatePartitionFn = uint32_t (*)(const Bc7Color* pixels, const Bc7BlockParams& block,
                                             const uint32_t weights[4], uint32_t mode);
+
+// bc7_estimate_partition (with block.m_weights) for `count` blocks at once: partitions[b] for the
+// block at blocks[b] (16 pixels each). Builds for different instruction sets give the same
+// partitions.
+using Bc7EstimatePartitionsFn = void (*)(const Bc7Color* const* blocks, uint32_t count,
+                                         const Bc7BlockParams& block, uint32_t mode,
+                                         uint32_t* partitions);
+
+// The baseline build: one block after another.
+void bc7_estimate_partitions(const Bc7Color* const* blocks, uint32_t count,
+                             const Bc7BlockParams& block, uint32_t mode, uint32_t* partitions);
+
+// The AVX-512 build: with unit weights the first fourteen scan positions (which every block
+// scans, the pre-filter starting after them) of up to sixteen blocks side by side, one lane per
+// block; the rest of each scan block by block. REQUIRES: as bc7_estimate_partition_avx512.
+void bc7_estimate_partitions_avx512(const Bc7Color* const* blocks, uint32_t count,
+                                    const Bc7BlockParams& block, uint32_t mode,
+                                    uint32_t* partitions);

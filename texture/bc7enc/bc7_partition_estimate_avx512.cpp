@@ -164,7 +164,146 @@ struct Avx512UnitScan {
   }
 };
 
+// Scan positions before the pre-filter: every scan visits them (unless a partition reaches 0).
+constexpr uint32_t kHeadPositions = 14;
+
+// The unit-weight scan of one block whose first `heads` estimates are given (in scan order).
+struct Avx512ScanAfterHeads {
+  const uint32_t* head_errors;
+  uint32_t heads;
+
+  template <uint32_t kMode>
+  uint32_t scan(const Bc7Color* pixels, const Bc7BlockParams& block,
+                uint32_t total_partitions) const {
+    BlockRegs regs;
+    regs.bytes = _mm512_loadu_si512(pixels);
+    if constexpr (kMode == 1)
+      regs.bytes = _mm512_and_si512(regs.bytes, _mm512_set1_epi32(0x00FFFFFF));
+    regs.inverted = _mm512_xor_si512(regs.bytes, _mm512_set1_epi32(-1));
+    regs.rb = pairs_rb(regs.bytes);
+    regs.ga = pairs_ga(regs.bytes);
+    // scan_partitions asks for positions 0, 1, ... in order up to the pre-filter's first one.
+    uint32_t position = 0;
+    return scan_partitions(block, total_partitions, [&](uint32_t q, uint64_t) {
+      const uint32_t k = position++;
+      return uint64_t{k < heads ? head_errors[k] : estimate_partition_avx512<kMode>(regs, q)};
+    });
+  }
+};
+
+// The estimates of scan positions 0 .. heads - 1 for up to sixteen blocks, lane b for block b,
+// with the arithmetic of the baseline estimator on exact integers: 32-bit lanes whose values stay
+// below 2^16 where 16-bit multiplications give them (w * v <= 64 * 255, pixel * v and
+// entry * v <= 255 * 255, |difference|^2 <= 255 * 255). Entries are picked as the last one whose
+// midpoint the projection reaches (the midpoints never decrease).
+template <uint32_t kMode>
+void estimate_heads(const Bc7Color* const* blocks, uint32_t count, uint32_t heads,
+                    uint32_t errors[kHeadPositions][16]) {
+  constexpr uint32_t comps = kMode == 7 ? 4 : 3;
+  constexpr uint32_t num_entries = kMode == 7 ? 4 : 8;
+  constexpr const uint32_t* weights = kMode == 7 ? g_bc7_weights2 : g_bc7_weights3;
+  alignas(64) uint32_t words[16][16];  // [pixel][block]
+  for (uint32_t b = 0; b < 16; ++b)
+    for (uint32_t i = 0; i < 16; ++i) {
+      uint32_t v = 0;
+      if (b < count) __builtin_memcpy(&v, blocks[b][i].m_c, 4);
+      words[i][b] = v;
+    }
+  __m512i px[16][comps];
+  for (uint32_t i = 0; i < 16; ++i) {
+    const __m512i w = _mm512_load_si512(words[i]);
+    for (uint32_t c = 0; c < comps; ++c)
+      px[i][c] =
+          _mm512_and_si512(_mm512_srli_epi32(w, static_cast<int>(8 * c)), _mm512_set1_epi32(255));
+  }
+
+  for (uint32_t k = 0; k < heads; ++k) {
+    const uint32_t mask = g_bc7_partition2_masks[g_bc7_partition_scan_order[k]];
+    __m512i lo[2][comps], hi[2][comps];
+    for (uint32_t s = 0; s < 2; ++s)
+      for (uint32_t c = 0; c < comps; ++c) {
+        lo[s][c] = _mm512_set1_epi32(255);
+        hi[s][c] = _mm512_setzero_si512();
+      }
+    for (uint32_t i = 0; i < 16; ++i) {
+      const uint32_t s = (mask >> i) & 1u;
+      for (uint32_t c = 0; c < comps; ++c) {
+        lo[s][c] = _mm512_min_epi32(lo[s][c], px[i][c]);
+        hi[s][c] = _mm512_max_epi32(hi[s][c], px[i][c]);
+      }
+    }
+    __m512i v[2][comps], entry[2][num_entries][comps], midpoint[2][num_entries - 1];
+    for (uint32_t s = 0; s < 2; ++s) {
+      __m512i dot[num_entries];
+      for (uint32_t c = 0; c < comps; ++c) v[s][c] = _mm512_sub_epi32(hi[s][c], lo[s][c]);
+      for (uint32_t e = 0; e < num_entries; ++e) {
+        dot[e] = _mm512_setzero_si512();
+        for (uint32_t c = 0; c < comps; ++c) {
+          const __m512i wv =
+              _mm512_mullo_epi16(v[s][c], _mm512_set1_epi32(static_cast<int32_t>(weights[e])));
+          entry[s][e][c] = _mm512_add_epi32(
+              lo[s][c], _mm512_srli_epi32(_mm512_add_epi32(wv, _mm512_set1_epi32(32)), 6));
+          dot[e] = _mm512_add_epi32(dot[e], _mm512_mullo_epi16(entry[s][e][c], v[s][c]));
+        }
+      }
+      for (uint32_t e = 0; e + 1 < num_entries; ++e)
+        midpoint[s][e] = _mm512_srli_epi32(
+            _mm512_add_epi32(_mm512_add_epi32(dot[e], dot[e + 1]), _mm512_set1_epi32(1)), 1);
+    }
+    __m512i total = _mm512_setzero_si512();
+    for (uint32_t i = 0; i < 16; ++i) {
+      const uint32_t s = (mask >> i) & 1u;
+      __m512i d = _mm512_setzero_si512();
+      for (uint32_t c = 0; c < comps; ++c)
+        d = _mm512_add_epi32(d, _mm512_mullo_epi16(px[i][c], v[s][c]));
+      __m512i chosen[comps];
+      for (uint32_t c = 0; c < comps; ++c) chosen[c] = entry[s][0][c];
+      for (uint32_t e = 1; e < num_entries; ++e) {
+        const __mmask16 reached = _mm512_cmpge_epi32_mask(d, midpoint[s][e - 1]);
+        for (uint32_t c = 0; c < comps; ++c)
+          chosen[c] = _mm512_mask_mov_epi32(chosen[c], reached, entry[s][e][c]);
+      }
+      for (uint32_t c = 0; c < comps; ++c) {
+        const __m512i diff = _mm512_abs_epi32(_mm512_sub_epi32(px[i][c], chosen[c]));
+        total = _mm512_add_epi32(total, _mm512_mullo_epi16(diff, diff));
+      }
+    }
+    _mm512_storeu_si512(errors[k], total);
+  }
+}
+
 }  // namespace
+
+void bc7_estimate_partitions_avx512(const Bc7Color* const* blocks, uint32_t count,
+                                    const Bc7BlockParams& block, uint32_t mode,
+                                    uint32_t* partitions) {
+  const uint32_t total_partitions = block.m_max_partitions < 64 ? block.m_max_partitions : 64;
+  const uint32_t comps = mode == 7 ? 4 : 3;
+  bool unit_weights = true;
+  for (uint32_t c = 0; c < comps; ++c) unit_weights = unit_weights && block.m_weights[c] == 1;
+  for (uint32_t first = 0; first < count; first += 16) {
+    const uint32_t n = count - first < 16 ? count - first : 16;
+    if (!unit_weights || total_partitions < 2) {
+      for (uint32_t b = 0; b < n; ++b)
+        partitions[first + b] =
+            bc7_estimate_partition_avx512(blocks[first + b], block, block.m_weights, mode);
+      continue;
+    }
+    const uint32_t heads = total_partitions < kHeadPositions ? total_partitions : kHeadPositions;
+    alignas(64) uint32_t errors[kHeadPositions][16];
+    if (mode == 7)
+      estimate_heads<7>(blocks + first, n, heads, errors);
+    else
+      estimate_heads<1>(blocks + first, n, heads, errors);
+    for (uint32_t b = 0; b < n; ++b) {
+      uint32_t mine[kHeadPositions];
+      for (uint32_t k = 0; k < heads; ++k) mine[k] = errors[k][b];
+      const Avx512ScanAfterHeads scan{mine, heads};
+      partitions[first + b] = mode == 7 ? scan.scan<7>(blocks[first + b], block, total_partitions)
+                                        : scan.scan<1>(blocks[first + b], block, total_partitions);
+    }
+  }
+}
 
 uint32_t bc7_estimate_partition_avx512(const Bc7Color* pixels, const Bc7BlockParams& block,
                                        const uint32_t weights[4], uint32_t mode) {
