@@ -77,13 +77,26 @@ TEST_P(Bc7VariantEquivalence, EstimatorPicksTheBaselinePartition) {
   const uint32_t unit[4] = {1, 1, 1, 1}, weighted[4] = {2, 3, 1, 4};
   for (const Bc7BlockParams* params : {&g_bc7_params_fast, &g_bc7_params_normal, &g_bc7_params_slow,
                                        static_cast<const Bc7BlockParams*>(&full_scan)})
-    for (uint32_t mode : {1u, 7u})
-      for (const Block& block : adversarial_blocks(mode == 7))
+    for (uint32_t mode : {1u, 7u}) {
+      const std::vector<Block> blocks = adversarial_blocks(mode == 7);
+      for (const Block& block : blocks)
         for (const uint32_t* weights : {unit, weighted})
           ASSERT_EQ(k.m_estimate_partition(block.data(), *params, weights, mode),
                     bc7_estimate_partition(block.data(), *params, weights, mode))
               << "mode " << mode << " partitions " << params->m_max_partitions << " pre-filter "
               << params->m_partition_prefilter << " weights " << weights[0];
+      // Batches of every length up to 37 (past two groups of sixteen lanes).
+      const Bc7Color* batch[37];
+      uint32_t base[37], vec[37];
+      for (size_t first = 0, length = 1; first + length <= blocks.size();
+           first += length, length = 1 + first % 37) {
+        for (size_t b = 0; b < length; ++b) batch[b] = blocks[first + b].data();
+        bc7_estimate_partitions(batch, static_cast<uint32_t>(length), *params, mode, base);
+        k.m_estimate_partitions(batch, static_cast<uint32_t>(length), *params, mode, vec);
+        ASSERT_EQ(0, std::memcmp(base, vec, length * sizeof base[0]))
+            << "mode " << mode << " batch at " << first;
+      }
+    }
 }
 
 // Every selector count, with and without alpha, every subset size, endpoints anywhere (equal,
