@@ -6,43 +6,15 @@
 #include "texture/bc7enc/bc7_cell_compress.h"
 #include "texture/bc7enc/bc7_compress_block.h"
 #include "texture/bc7enc/bc7_mode5.h"
+#include "texture/bc7enc/bc7_mode_cells.h"
 #include "texture/bc7enc/bc7_pack.h"
 #include "texture/bc7enc/bc7_partition_scan.h"
 #include "texture/bc7enc/bc7_presets.h"
+#include "texture/bc7enc/bc7_refine.h"
+#include "texture/bc7enc/bc7_rotated.h"
 #include "texture/bc7enc/bc7_weights.h"
 
 namespace {
-
-// Quantisation of the modes this file drives.
-struct ModeShape {
-  uint32_t comp_bits;  // colour bits (alpha alike in modes 6 and 7)
-  uint32_t alpha_bits;
-  uint32_t pbits;  // 0, 1 shared per subset, 2 one per endpoint
-  uint32_t index_bits;
-};
-
-ModeShape shape_of(uint32_t mode) {
-  switch (mode) {
-    case 0:
-      return {4, 0, 2, 3};
-    case 1:
-      return {6, 0, 1, 3};
-    case 2:
-      return {5, 0, 0, 2};
-    case 3:
-      return {7, 0, 2, 2};
-    case 5:
-      return {7, 8, 0, 2};
-    case 6:
-      return {7, 7, 2, 4};
-    default:  // 7
-      return {5, 5, 2, 2};
-  }
-}
-
-const uint32_t* weights_of(uint32_t index_bits) {
-  return index_bits == 2 ? g_bc7_weights2 : index_bits == 3 ? g_bc7_weights3 : g_bc7_weights4;
-}
 
 // Search effort at Best: Slow's settings with a deeper selector refinement.
 constexpr Bc7BlockParams kBestParams{64, {1, 1, 1, 1}, 6, false, true, true, true, true};
@@ -54,30 +26,15 @@ constexpr uint32_t kPartitions3Tried = 4;
 constexpr Bc7BlockParams kThreeSubsetParams{64, {1, 1, 1, 1}, 4, false, true, true, true, true};
 
 Bc7CellParams mode_cell(uint32_t mode, bool has_alpha, const Bc7Kernels& kernels) {
-  Bc7CellParams cell{};
-  const ModeShape shape = shape_of(mode);
-  cell.m_num_selector_weights = 1u << shape.index_bits;
-  cell.m_selector_weights = weights_of(shape.index_bits);
-  cell.m_selector_weightsx = shape.index_bits == 2   ? g_bc7_weights2x.data()
-                             : shape.index_bits == 3 ? g_bc7_weights3x.data()
-                                                     : g_bc7_weights4x.data();
-  cell.m_comp_bits = shape.comp_bits;
-  cell.m_has_pbits = shape.pbits != 0;
-  cell.m_endpoints_share_pbit = shape.pbits == 1;
-  cell.m_has_alpha = has_alpha;
-  std::memcpy(cell.m_weights, kBestParams.m_weights, sizeof cell.m_weights);
-  bc7_use_cell_kernels(cell, kernels);
-  return cell;
+  return bc7_mode_cell(mode, has_alpha, kernels);
 }
 
 uint32_t subsets_of(uint32_t mode) {
-  return mode == 0 || mode == 2 ? 3 : mode == 1 || mode == 3 || mode == 7 ? 2 : 1;
+  return bc7_mode_shape(mode).subsets;
 }
 
 uint32_t subset_of(uint32_t subsets, uint32_t partition, uint32_t pixel) {
-  return subsets == 1   ? 0
-         : subsets == 2 ? bc7_partition_subset(partition, pixel)
-                        : bc7_partition3_subset(partition, pixel);
+  return bc7_subset_of(subsets, partition, pixel);
 }
 
 // Two- or three-subset mode (0, 1, 2, 3 or 7) with `partition`, abandoned once the running total
@@ -189,47 +146,10 @@ void keep_if_better(uint64_t err, const Bc7BlockResult& candidate, uint64_t& bes
 
 }  // namespace
 
-uint64_t bc7_result_error(const Bc7BlockResult& r, const Bc7Color* pixels, bool has_alpha) {
-  const ModeShape shape = shape_of(r.m_mode);
-  const uint32_t subsets = subsets_of(r.m_mode);
-  const uint32_t* weights = weights_of(shape.index_bits);
-  uint32_t lo[3][4], hi[3][4];
-  for (uint32_t s = 0; s < subsets; ++s) {
-    for (uint32_t c = 0; c < 4; ++c) {
-      const bool alpha = c == 3;
-      if (alpha && shape.alpha_bits == 0) {
-        lo[s][c] = hi[s][c] = 255;
-        continue;
-      }
-      const uint32_t bits = alpha ? shape.alpha_bits : shape.comp_bits;
-      if (shape.pbits == 0) {
-        lo[s][c] = bc7_expand(r.m_low[s].m_c[c], bits);
-        hi[s][c] = bc7_expand(r.m_high[s].m_c[c], bits);
-      } else {
-        const uint32_t pl = r.m_pbits[s][0], ph = shape.pbits == 1 ? pl : r.m_pbits[s][1];
-        lo[s][c] = bc7_expand(r.m_low[s].m_c[c] << 1 | pl, bits + 1);
-        hi[s][c] = bc7_expand(r.m_high[s].m_c[c] << 1 | ph, bits + 1);
-      }
-    }
-  }
-  uint64_t total = 0;
-  for (uint32_t i = 0; i < 16; ++i) {
-    const uint32_t s = subset_of(subsets, r.m_partition, i);
-    const uint32_t w = weights[r.m_selectors[i]];
-    for (uint32_t c = 0; c < (has_alpha ? 4u : 3u); ++c) {
-      const uint32_t wc = c == 3 && r.m_mode == 5 ? g_bc7_weights2[r.m_alpha_selectors[i]] : w;
-      const int32_t d = static_cast<int32_t>(bc7_interpolate(lo[s][c], hi[s][c], wc)) -
-                        static_cast<int32_t>(pixels[i].m_c[c]);
-      total += static_cast<uint64_t>(d * d);
-    }
-  }
-  return total;
-}
-
 void bc7_compress_block_best(uint8_t* out, const Bc7Color* pixels, const Bc7Kernels& kernels) {
   Bc7BlockResult best;
   const bool has_alpha = bc7_choose_block(pixels, g_bc7_params_slow, best, kernels);
-  uint64_t best_err = bc7_result_error(best, pixels, has_alpha);
+  uint64_t best_err = bc7_result_error(best, pixels);
 
   Bc7BlockResult candidate;
   if (best_err > 0) {
@@ -282,5 +202,16 @@ void bc7_compress_block_best(uint8_t* out, const Bc7Color* pixels, const Bc7Kern
       keep_if_better(err, candidate, best_err, best);
     }
   }
+  // Modes 4 and 5 with each rotation (and mode 4 with each index selection); rotation 0 only
+  // for blocks with alpha (mode 5 there was tried above).
+  for (uint32_t mode : {5u, 4u})
+    for (uint32_t rotation = has_alpha ? 0 : 1; rotation < 4 && best_err > 0; ++rotation)
+      for (uint32_t index_selector = 0; index_selector < (mode == 4 ? 2u : 1u); ++index_selector) {
+        if (mode == 5 && rotation == 0) continue;
+        const uint64_t err = bc7_rotated_search(mode, rotation, index_selector, pixels, kernels,
+                                                g_bc7_params_slow, best_err, candidate);
+        keep_if_better(err, candidate, best_err, best);
+      }
+  best_err = bc7_refine_result(best, pixels, has_alpha, kernels);
   bc7_encode_block(out, best);
 }

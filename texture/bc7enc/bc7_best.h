@@ -9,10 +9,6 @@
 #include "texture/bc7enc/bc7_kernels.h"
 #include "texture/bc7enc/bc7_types.h"
 
-// Squared RGBA error of the block `result` decodes to against the 16 pixels (raster order), for
-// the modes this encoder writes (1, 3, 5, 6, 7); alpha counts only for blocks with alpha.
-uint64_t bc7_result_error(const Bc7BlockResult& result, const Bc7Color* pixels, bool has_alpha);
-
 // Compresses 16 RGBA8 pixels (raster order) into one 16-byte BC7 block at `out`. Needs
 // bc7_init_tables. `kernels`: any build the processor runs (they give the same result).
 void bc7_compress_block_best(uint8_t* out, const Bc7Color* pixels, const Bc7Kernels& kernels);
