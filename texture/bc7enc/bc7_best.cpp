@@ -17,13 +17,16 @@
 namespace {
 
 // Search effort at Best: Slow's settings with a deeper selector refinement.
-constexpr Bc7BlockParams kBestParams{64, {1, 1, 1, 1}, 6, false, true, true, true, true};
+constexpr Bc7BlockParams kBestParams{64, {1, 1, 1, 1}, 2, false, true, true, true, true};
 
 // Two-subset partitions compressed in full per mode, the estimator's best first.
-constexpr uint32_t kPartitionsTried = 3;
+constexpr uint32_t kPartitionsTried = 4;
 // Three-subset partitions (modes 0 and 2, opaque blocks) likewise, refined as at Slow.
 constexpr uint32_t kPartitions3Tried = 4;
-constexpr Bc7BlockParams kThreeSubsetParams{64, {1, 1, 1, 1}, 4, false, true, true, true, true};
+constexpr Bc7BlockParams kThreeSubsetParams{64, {1, 1, 1, 1}, 1, false, true, true, true, true};
+
+// Colour of the rotated modes 4 and 5: one selector refinement; the winner is refined exactly.
+constexpr Bc7BlockParams kRotatedParams{64, {1, 1, 1, 1}, 1, false, true, true, true, true};
 
 Bc7CellParams mode_cell(uint32_t mode, bool has_alpha, const Bc7Kernels& kernels) {
   return bc7_mode_cell(mode, has_alpha, kernels);
@@ -139,20 +142,34 @@ void rank_three_subsets(const Bc7Color* pixels, uint32_t ranked16[], uint32_t ra
   take_smallest(keys, 64, ranked64, count);
 }
 
-void keep_if_better(uint64_t err, const Bc7BlockResult& candidate, uint64_t& best_err,
-                    Bc7BlockResult& best) {
-  if (err < best_err) best_err = err, best = candidate;
-}
+// The two solutions of least error so far; a candidate must beat the second to count, so the
+// searches may give up once they reach its error.
+struct TopTwo {
+  Bc7BlockResult result[2];
+  uint64_t err[2] = {UINT64_MAX, UINT64_MAX};
+
+  uint64_t limit() const { return err[1]; }
+  void offer(uint64_t e, const Bc7BlockResult& candidate) {
+    if (e >= err[1]) return;
+    if (e < err[0]) {
+      result[1] = result[0], err[1] = err[0];
+      result[0] = candidate, err[0] = e;
+    } else {
+      result[1] = candidate, err[1] = e;
+    }
+  }
+};
 
 }  // namespace
 
 void bc7_compress_block_best(uint8_t* out, const Bc7Color* pixels, const Bc7Kernels& kernels) {
-  Bc7BlockResult best;
-  const bool has_alpha = bc7_choose_block(pixels, g_bc7_params_slow, best, kernels);
-  uint64_t best_err = bc7_result_error(best, pixels);
-
+  TopTwo top;
   Bc7BlockResult candidate;
-  if (best_err > 0) {
+  const bool has_alpha = bc7_choose_block(pixels, g_bc7_params_slow, candidate, kernels);
+  top.offer(bc7_result_error(candidate, pixels), candidate);
+  const auto searching = [&top] { return top.err[0] > 0; };
+
+  if (searching()) {
     // Mode 6 over the whole block, refined further.
     Bc7CellParams cell = mode_cell(6, has_alpha, kernels);
     cell.m_num_pixels = 16;
@@ -168,22 +185,21 @@ void bc7_compress_block_best(uint8_t* out, const Bc7Color* pixels, const Bc7Kern
     candidate.m_high[0] = results.m_high_endpoint;
     candidate.m_pbits[0][0] = results.m_pbits[0];
     candidate.m_pbits[0][1] = results.m_pbits[1];
-    keep_if_better(err, candidate, best_err, best);
+    top.offer(err, candidate);
   }
-  if (best_err > 0 && has_alpha) {
+  if (searching() && has_alpha) {
     uint32_t alpha_min = 255, alpha_max = 0;
     for (int i = 0; i < 16; ++i) {
       alpha_min = std::min<uint32_t>(alpha_min, pixels[i].m_c[3]);
       alpha_max = std::max<uint32_t>(alpha_max, pixels[i].m_c[3]);
     }
-    const uint64_t err =
-        bc7_mode5_search(pixels, kBestParams, alpha_min, alpha_max, candidate, kernels);
-    keep_if_better(err, candidate, best_err, best);
+    top.offer(bc7_mode5_search(pixels, kBestParams, alpha_min, alpha_max, candidate, kernels),
+              candidate);
   }
   // The best ranked partitions of the two- and three-subset modes: 1 and 3 (one ranking), 0
   // and 2 for opaque blocks; 7 for blocks with alpha.
   uint32_t ranked2[kPartitionsTried], ranked16[kPartitions3Tried], ranked64[kPartitions3Tried];
-  if (best_err > 0) {
+  if (searching()) {
     if (has_alpha) {
       rank_partitions<7>(pixels, ranked2, kPartitionsTried);
     } else {
@@ -192,26 +208,28 @@ void bc7_compress_block_best(uint8_t* out, const Bc7Color* pixels, const Bc7Kern
     }
   }
   for (const uint32_t mode : {1u, 3u, 7u, 0u, 2u}) {
-    if (best_err == 0 || (mode == 7) != has_alpha) continue;
+    if (!searching() || (mode == 7) != has_alpha) continue;
     const bool three = subsets_of(mode) == 3;
     const uint32_t* ranked = !three ? ranked2 : mode == 0 ? ranked16 : ranked64;
-    for (uint32_t k = 0; k < (three ? kPartitions3Tried : kPartitionsTried) && best_err > 0; ++k) {
-      const uint64_t err =
-          try_subsets(mode, ranked[k], pixels, has_alpha, kernels,
-                      three ? kThreeSubsetParams : kBestParams, best_err, candidate);
-      keep_if_better(err, candidate, best_err, best);
-    }
+    for (uint32_t k = 0; k < (three ? kPartitions3Tried : kPartitionsTried) && searching(); ++k)
+      top.offer(try_subsets(mode, ranked[k], pixels, has_alpha, kernels,
+                            three ? kThreeSubsetParams : kBestParams, top.limit(), candidate),
+                candidate);
   }
   // Modes 4 and 5 with each rotation (and mode 4 with each index selection); rotation 0 only
   // for blocks with alpha (mode 5 there was tried above).
   for (uint32_t mode : {5u, 4u})
-    for (uint32_t rotation = has_alpha ? 0 : 1; rotation < 4 && best_err > 0; ++rotation)
+    for (uint32_t rotation = has_alpha ? 0 : 1; rotation < 4 && searching(); ++rotation)
       for (uint32_t index_selector = 0; index_selector < (mode == 4 ? 2u : 1u); ++index_selector) {
         if (mode == 5 && rotation == 0) continue;
-        const uint64_t err = bc7_rotated_search(mode, rotation, index_selector, pixels, kernels,
-                                                g_bc7_params_slow, best_err, candidate);
-        keep_if_better(err, candidate, best_err, best);
+        top.offer(bc7_rotated_search(mode, rotation, index_selector, pixels, kernels,
+                                     kRotatedParams, top.limit(), candidate),
+                  candidate);
       }
-  best_err = bc7_refine_result(best, pixels, has_alpha, kernels);
-  bc7_encode_block(out, best);
+  // Both finalists refined exactly; the better one is written.
+  uint64_t best_err = bc7_refine_result(top.result[0], pixels, has_alpha, kernels);
+  if (top.err[1] != UINT64_MAX && best_err > 0 &&
+      bc7_refine_result(top.result[1], pixels, has_alpha, kernels) < best_err)
+    top.result[0] = top.result[1];
+  bc7_encode_block(out, top.result[0]);
 }

@@ -32,23 +32,25 @@ uint64_t evaluate(const Bc7CellParams& cell, const Bc7CellCodes& k, uint64_t bes
   return cell.m_evaluate_selectors(lo, hi, cell, best_err, selectors);
 }
 
-// Scalar palette error with each value's nearest entry.
+// Scalar palette error with each value's nearest entry. The palette runs monotonically from
+// low to high, so a value's nearest entry is the count of midpoints between neighbouring
+// entries that it passes (a tie keeps the lower entry).
 uint64_t scalar_error(const uint8_t values[16], uint32_t bits, const uint32_t* weights,
                       uint32_t entries, uint32_t low, uint32_t high, uint8_t selectors[16]) {
   const uint32_t lo = bc7_expand(low, bits), hi = bc7_expand(high, bits);
-  int32_t palette[16];
+  const int32_t sign = hi >= lo ? 1 : -1;
+  int32_t palette[16], midpoints[15];
   for (uint32_t e = 0; e < entries; ++e)
     palette[e] = static_cast<int32_t>(bc7_interpolate(lo, hi, weights[e]));
+  for (uint32_t e = 0; e + 1 < entries; ++e) midpoints[e] = sign * (palette[e] + palette[e + 1]);
   uint64_t total = 0;
   for (uint32_t i = 0; i < 16; ++i) {
-    uint32_t best_e = 0, best_d = UINT32_MAX;
-    for (uint32_t e = 0; e < entries; ++e) {
-      const int32_t d = static_cast<int32_t>(values[i]) - palette[e];
-      const uint32_t d2 = static_cast<uint32_t>(d * d);
-      if (d2 < best_d) best_d = d2, best_e = e;
-    }
-    selectors[i] = static_cast<uint8_t>(best_e);
-    total += best_d;
+    const int32_t v = values[i], twice = sign * 2 * v;
+    uint32_t entry = 0;
+    for (uint32_t e = 0; e + 1 < entries; ++e) entry += twice > midpoints[e] ? 1 : 0;
+    selectors[i] = static_cast<uint8_t>(entry);
+    const int32_t d = v - palette[entry];
+    total += static_cast<uint64_t>(d * d);
   }
   return total;
 }
@@ -122,7 +124,7 @@ uint64_t bc7_refine_cell(uint32_t mode, const Bc7CellParams& cell, Bc7CellCodes&
 }
 
 uint64_t bc7_refine_scalar(const uint8_t values[16], uint32_t bits, uint32_t index_bits,
-                           uint8_t& low, uint8_t& high, uint8_t selectors[16]) {
+                           uint32_t sweeps, uint8_t& low, uint8_t& high, uint8_t selectors[16]) {
   const uint32_t* weights = bc7_weights_of(index_bits);
   const uint32_t entries = 1u << index_bits;
   const int32_t top = static_cast<int32_t>((1u << bits) - 1);
@@ -140,7 +142,7 @@ uint64_t bc7_refine_scalar(const uint8_t values[16], uint32_t bits, uint32_t ind
     std::memcpy(selectors, trial_selectors, 16);
     improved = true;
   };
-  for (uint32_t sweep = 0; sweep < kMaxSweeps && improved && err > 0; ++sweep) {
+  for (uint32_t sweep = 0; sweep < sweeps && improved && err > 0; ++sweep) {
     improved = false;
     for (const int32_t step : {-1, 1}) {
       attempt(low + step, high);
@@ -226,7 +228,7 @@ uint64_t bc7_refine_result(Bc7BlockResult& result, const Bc7Color* pixels, bool 
       trial.m_low[0].m_c[c] = codes.low.m_c[c];
       trial.m_high[0].m_c[c] = codes.high.m_c[c];
     }
-    bc7_refine_scalar(values, shape.alpha_bits, mode == 4 && !swap_sets ? 3 : 2,
+    bc7_refine_scalar(values, shape.alpha_bits, mode == 4 && !swap_sets ? 3 : 2, kMaxSweeps,
                       trial.m_low[0].m_c[3], trial.m_high[0].m_c[3], trial.m_alpha_selectors);
   } else {
     for (uint32_t s = 0; s < shape.subsets; ++s) {

@@ -23,9 +23,10 @@ uint64_t bc7_refine_cell(uint32_t mode, const Bc7CellParams& cell, Bc7CellCodes&
 
 // One channel with its own index set (the stored alpha of modes 4 and 5): refines the `bits`-bit
 // codes low/high for the 16 values with `index_bits` indices, each value taking its nearest
-// palette entry. Returns the squared error, with the indices in `selectors`.
+// palette entry, for at most `sweeps` sweeps. Returns the squared error, with the indices in
+// `selectors`.
 uint64_t bc7_refine_scalar(const uint8_t values[16], uint32_t bits, uint32_t index_bits,
-                           uint8_t& low, uint8_t& high, uint8_t selectors[16]);
+                           uint32_t sweeps, uint8_t& low, uint8_t& high, uint8_t selectors[16]);
 
 // Squared RGBA error of the block `result` decodes to against the 16 pixels (raster order).
 uint64_t bc7_result_error(const Bc7BlockResult& result, const Bc7Color* pixels);

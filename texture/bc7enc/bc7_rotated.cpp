@@ -8,6 +8,14 @@
 #include "texture/bc7enc/bc7_mode_cells.h"
 #include "texture/bc7enc/bc7_refine.h"
 
+namespace {
+
+// Sweeps of the alpha slot's refinement while ranking candidates; the chosen block is refined
+// in full afterwards.
+constexpr uint32_t kScalarSweeps = 2;
+
+}  // namespace
+
 uint64_t bc7_rotated_search(uint32_t mode, uint32_t rotation, uint32_t index_selector,
                             const Bc7Color* pixels, const Bc7Kernels& kernels,
                             const Bc7BlockParams& params, uint64_t limit_err,
@@ -33,7 +41,7 @@ uint64_t bc7_rotated_search(uint32_t mode, uint32_t rotation, uint32_t index_sel
   result.m_low[0].m_c[3] = static_cast<uint8_t>((v_min * top + 127) / 255);
   result.m_high[0].m_c[3] = static_cast<uint8_t>((v_max * top + 127) / 255);
   const uint64_t scalar_err =
-      bc7_refine_scalar(values, shape.alpha_bits, mode == 4 && !swap_sets ? 3 : 2,
+      bc7_refine_scalar(values, shape.alpha_bits, mode == 4 && !swap_sets ? 3 : 2, kScalarSweeps,
                         result.m_low[0].m_c[3], result.m_high[0].m_c[3], result.m_alpha_selectors);
   if (scalar_err >= limit_err) return scalar_err;
 
