@@ -22,7 +22,7 @@ constexpr Bc7BlockParams kBestParams{64, {1, 1, 1, 1}, 2, false, true, true, tru
 // Two-subset partitions compressed in full per mode, the estimator's best first.
 constexpr uint32_t kPartitionsTried = 4;
 // Three-subset partitions (modes 0 and 2, opaque blocks) likewise, refined as at Slow.
-constexpr uint32_t kPartitions3Tried = 4;
+constexpr uint32_t kPartitions3Tried = 1;
 constexpr Bc7BlockParams kThreeSubsetParams{64, {1, 1, 1, 1}, 1, false, true, true, true, true};
 
 // Colour of the rotated modes 4 and 5: one selector refinement; the winner is refined exactly.
@@ -220,7 +220,8 @@ void bc7_compress_block_best(uint8_t* out, const Bc7Color* pixels, const Bc7Kern
   // for blocks with alpha (mode 5 there was tried above).
   for (uint32_t mode : {5u, 4u})
     for (uint32_t rotation = has_alpha ? 0 : 1; rotation < 4 && searching(); ++rotation)
-      for (uint32_t index_selector = 0; index_selector < (mode == 4 ? 2u : 1u); ++index_selector) {
+      for (uint32_t index_selector = (mode == 4 && !has_alpha) ? 1u : 0u;
+           index_selector < (mode == 4 ? 2u : 1u); ++index_selector) {
         if (mode == 5 && rotation == 0) continue;
         top.offer(bc7_rotated_search(mode, rotation, index_selector, pixels, kernels,
                                      kRotatedParams, top.limit(), candidate),
