@@ -12,45 +12,31 @@
 #include "texture/bc7enc/bc7_presets.h"
 #include "texture/bc7enc/bc7_refine.h"
 #include "texture/bc7enc/bc7_rotated.h"
-#include "texture/bc7enc/bc7_weights.h"
 
 namespace {
 
-// Search effort at Best: Slow's settings with a deeper selector refinement.
+// Search effort of the candidates at Best: the finalists are refined exactly afterwards, so the
+// candidates need only rank well. Mode 6 and the two-subset modes take two selector
+// refinements, the three-subset modes and the rotated modes 4 and 5 one.
 constexpr Bc7BlockParams kBestParams{64, {1, 1, 1, 1}, 2, false, true, true, true, true};
+constexpr Bc7BlockParams kCandidateParams{64, {1, 1, 1, 1}, 1, false, true, true, true, true};
 
-// Two-subset partitions compressed in full per mode, the estimator's best first.
+// Two-subset partitions compressed per mode, the estimator's best first.
 constexpr uint32_t kPartitionsTried = 4;
-// Three-subset partitions (modes 0 and 2, opaque blocks) likewise, refined as at Slow.
+// Three-subset partitions (modes 0 and 2, opaque blocks): these rarely win on photographs.
 constexpr uint32_t kPartitions3Tried = 1;
-constexpr Bc7BlockParams kThreeSubsetParams{64, {1, 1, 1, 1}, 1, false, true, true, true, true};
-
-// Colour of the rotated modes 4 and 5: one selector refinement; the winner is refined exactly.
-constexpr Bc7BlockParams kRotatedParams{64, {1, 1, 1, 1}, 1, false, true, true, true, true};
-
-Bc7CellParams mode_cell(uint32_t mode, bool has_alpha, const Bc7Kernels& kernels) {
-  return bc7_mode_cell(mode, has_alpha, kernels);
-}
-
-uint32_t subsets_of(uint32_t mode) {
-  return bc7_mode_shape(mode).subsets;
-}
-
-uint32_t subset_of(uint32_t subsets, uint32_t partition, uint32_t pixel) {
-  return bc7_subset_of(subsets, partition, pixel);
-}
 
 // Two- or three-subset mode (0, 1, 2, 3 or 7) with `partition`, abandoned once the running total
 // reaches `limit_err`. Fills `result` and returns the total.
 uint64_t try_subsets(uint32_t mode, uint32_t partition, const Bc7Color* pixels, bool has_alpha,
                      const Bc7Kernels& kernels, const Bc7BlockParams& params, uint64_t limit_err,
                      Bc7BlockResult& result) {
-  const uint32_t subsets = subsets_of(mode);
+  const uint32_t subsets = bc7_mode_shape(mode).subsets;
   Bc7Color subset_pixels[3][16];
   uint8_t subset_index[3][16];
   uint32_t counts[3] = {0, 0, 0};
   for (uint8_t i = 0; i < 16; ++i) {
-    const uint32_t s = subset_of(subsets, partition, i);
+    const uint32_t s = bc7_subset_of(subsets, partition, i);
     subset_index[s][counts[s]] = i;
     subset_pixels[s][counts[s]++] = pixels[i];
   }
@@ -59,7 +45,7 @@ uint64_t try_subsets(uint32_t mode, uint32_t partition, const Bc7Color* pixels, 
   result.m_partition = partition;
   uint64_t total = 0;
   for (uint32_t s = 0; s < subsets; ++s) {
-    Bc7CellParams cell = mode_cell(mode, has_alpha, kernels);
+    Bc7CellParams cell = bc7_mode_cell(mode, has_alpha, kernels);
     cell.m_num_pixels = counts[s];
     cell.m_pixels = subset_pixels[s];
     uint8_t selectors[16], temp[16];
@@ -171,7 +157,7 @@ void bc7_compress_block_best(uint8_t* out, const Bc7Color* pixels, const Bc7Kern
 
   if (searching()) {
     // Mode 6 over the whole block, refined further.
-    Bc7CellParams cell = mode_cell(6, has_alpha, kernels);
+    Bc7CellParams cell = bc7_mode_cell(6, has_alpha, kernels);
     cell.m_num_pixels = 16;
     cell.m_pixels = pixels;
     uint8_t temp[16];
@@ -209,22 +195,23 @@ void bc7_compress_block_best(uint8_t* out, const Bc7Color* pixels, const Bc7Kern
   }
   for (const uint32_t mode : {1u, 3u, 7u, 0u, 2u}) {
     if (!searching() || (mode == 7) != has_alpha) continue;
-    const bool three = subsets_of(mode) == 3;
+    const bool three = bc7_mode_shape(mode).subsets == 3;
     const uint32_t* ranked = !three ? ranked2 : mode == 0 ? ranked16 : ranked64;
     for (uint32_t k = 0; k < (three ? kPartitions3Tried : kPartitionsTried) && searching(); ++k)
       top.offer(try_subsets(mode, ranked[k], pixels, has_alpha, kernels,
-                            three ? kThreeSubsetParams : kBestParams, top.limit(), candidate),
+                            three ? kCandidateParams : kBestParams, top.limit(), candidate),
                 candidate);
   }
-  // Modes 4 and 5 with each rotation (and mode 4 with each index selection); rotation 0 only
-  // for blocks with alpha (mode 5 there was tried above).
+  // Modes 4 and 5 with each rotation and mode 4 with each index selection. Opaque blocks skip
+  // rotation 0 (a constant alpha on its own indices) and mode 4 with 2-bit colour indices,
+  // which seldom win there; mode 5 without rotation was tried above.
   for (uint32_t mode : {5u, 4u})
     for (uint32_t rotation = has_alpha ? 0 : 1; rotation < 4 && searching(); ++rotation)
       for (uint32_t index_selector = (mode == 4 && !has_alpha) ? 1u : 0u;
            index_selector < (mode == 4 ? 2u : 1u); ++index_selector) {
         if (mode == 5 && rotation == 0) continue;
         top.offer(bc7_rotated_search(mode, rotation, index_selector, pixels, kernels,
-                                     kRotatedParams, top.limit(), candidate),
+                                     kCandidateParams, top.limit(), candidate),
                   candidate);
       }
   // Both finalists refined exactly; the better one is written.

@@ -1,9 +1,10 @@
 #pragma once
-// The Best quality's BC7 block: Slow's choice, then the modes and partitions Slow leaves out,
-// compressed in full and kept when they decode strictly closer: mode 6 refined further; for
-// opaque blocks modes 1 and 3 over the two-subset partitions and modes 0 (16 partitions) and 2
-// over the three-subset ones the estimator ranks best; for blocks with alpha mode 5 refined
-// further and mode 7 over the best ranked partitions.
+// The Best quality's BC7 block: Slow's choice and candidates from the modes, partitions and
+// rotations Slow leaves out (mode 6 refined further; modes 1 and 3 over the best ranked
+// two-subset partitions and modes 0 and 2 over the best three-subset one for opaque blocks; mode
+// 5 and mode 7 over the best ranked partitions for blocks with alpha; modes 4 and 5 with their
+// rotations and index selections), each kept by its error. The two best solutions are refined
+// exactly (bc7_refine.h) and the one that decodes closer is written; never worse than Slow's.
 #include <cstdint>
 
 #include "texture/bc7enc/bc7_kernels.h"
