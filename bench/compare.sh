@@ -5,9 +5,13 @@
 # the output size per frame and the RGB PSNR of each movie after decoding with ffmpeg.
 #
 # Usage: bench/compare.sh [options] [FRAMES]
-#   -n FRAMES        frames per kind of content (default 5); the figures per frame are those of
-#                    the frames after the first (each encode also runs once on the first frame
-#                    alone, whose cost is taken off), so that start-up is not counted
+#   -n FRAMES        distinct frames per kind of content (default 5). The input repeats them to
+#                    WARM + 2 x FRAMES frames, and every encoder runs twice, on the first
+#                    WARM + FRAMES frames and on all of them: the figures per frame are the
+#                    difference over FRAMES, so that start-up and warm-up (libraries, tables,
+#                    buffer pools filling, memory touched for the first time) are not counted and
+#                    each distinct frame counts once, as in a long render
+#   -w WARM          warm-up frames (default 8)
 #   -k "KINDS"       kinds of content (default "photo noisy graphics gradient"):
 #                      photo     photographs (mate-backgrounds), scaled and cropped to 1920x1080
 #                      noisy     moving test picture with film-like noise
@@ -30,6 +34,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 frames=5
+warm=8
 kinds="photo noisy graphics gradient"
 qualities="fast normal slow best"
 variants="hap hap-alpha hap-q"
@@ -38,9 +43,10 @@ base=""
 hapcheck=""
 pin=()
 markdown=""
-while getopts "n:k:q:v:b:o:d:p:mh" opt; do
+while getopts "n:w:k:q:v:b:o:d:p:mh" opt; do
   case $opt in
     n) frames=$OPTARG ;;
+    w) warm=$OPTARG ;;
     k) kinds=$OPTARG ;;
     q) qualities=$OPTARG ;;
     v) variants=$OPTARG ;;
@@ -49,7 +55,7 @@ while getopts "n:k:q:v:b:o:d:p:mh" opt; do
     d) hapcheck=$OPTARG ;;
     p) pin=(taskset -c "$OPTARG") ;;
     m) markdown=1 ;;
-    *) sed -n '2,29p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+    *) sed -n '2,34p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
@@ -126,26 +132,46 @@ make_input() {
   esac
 }
 
-# Runs a command; prints "wall cpu" seconds (CPU = user + system of it and its children).
+# Runs a command; prints "wall cpu" seconds (CPU = user + system of it and its threads). The CPU
+# comes from perf's task clock (the scheduler's nanoseconds) where perf is installed, since the
+# user and system times of `time` move in whole ticks on some kernels.
 timed() {
-  local out=$work/time
+  local out=$work/time start end
+  if command -v perf >/dev/null; then
+    start=$(date +%s.%N)
+    perf stat -x, -e task-clock -o "$out" "${pin[@]}" "$@" >/dev/null 2>&1 || return 1
+    end=$(date +%s.%N)
+    awk -F, -v s="$start" -v e="$end" '/task-clock/ { printf "%.4f %.4f", e - s, $1 / 1000 }' "$out"
+    return
+  fi
   (
     TIMEFORMAT='%R %U %S'
     { time "${pin[@]}" "$@" >/dev/null 2>&1; } 2>"$out"
   ) || return 1
   awk '{ printf "%s %s", $1, $2 + $3 }' "$out"
 }
-# Marginal cost of a frame: (all frames - the first alone) / (frames - 1), so that start-up
-# (library and table set-up, opening files) is left out; with one frame, that frame's cost.
-# Arguments: "wall cpu" of the whole run, "wall cpu" of a one-frame run. Prints "wall cpu".
+# timed, repeated while the runs are short (under 5 s of wall time each, at most 5 runs): the
+# least wall and the least CPU, so that a short run is not one draw of the machine's noise.
+timed_best() {
+  local t best="" runs=0
+  while :; do
+    t=$(timed "$@") || return 1
+    best=$(awk -v a="$best" -v b="$t" 'BEGIN { split(b, y, " "); if (a == "") { print b; exit }
+      split(a, x, " "); printf "%s %s", (x[1] < y[1] ? x[1] : y[1]), (x[2] < y[2] ? x[2] : y[2]) }')
+    runs=$((runs + 1))
+    if [ $runs -ge 5 ] || awk -v t="$t" 'BEGIN { split(t, y, " "); exit !(y[1] >= 5) }'; then break; fi
+  done
+  echo "$best"
+}
+# Marginal cost of a frame: (all frames - the first WARM + FRAMES) / FRAMES.
+# Arguments: "wall cpu" of the whole run, "wall cpu" of the shorter run. Prints "wall cpu".
 marginal() {
-  awk -v f="$frames" -v all="$1" -v one="$2" 'BEGIN {
-    split(all, a, " "); split(one, o, " ")
-    if (f > 1) printf "%.4f %.4f", (a[1] - o[1]) / (f - 1), (a[2] - o[2]) / (f - 1)
-    else printf "%.4f %.4f", a[1], a[2] }'
+  awk -v f="$frames" -v all="$1" -v part="$2" 'BEGIN {
+    split(all, a, " "); split(part, o, " ")
+    printf "%.4f %.4f", (a[1] - o[1]) / f, (a[2] - o[2]) / f }'
 }
 fps() { awk -v t="$1" 'BEGIN { if (t <= 0) print "n/a"; else printf "%.1f", 1 / t }'; }
-kib() { awk -v f="$frames" -v s="$(stat -c %s "$1")" 'BEGIN { printf "%.0f", s / 1024 / f }'; }
+kib() { awk -v f="$total" -v s="$(stat -c %s "$1")" 'BEGIN { printf "%.0f", s / 1024 / f }'; }
 # RGB PSNR of a movie against the input (alpha left out: Hap has none).
 psnr() {
   ffmpeg -v info "${raw[@]}" -i "$input" -i "$1" \
@@ -173,19 +199,19 @@ psnr_hapr() {
 encode_orvex() {  # binary codec quality movie
   local args=(encode "$input" -f rawvideo --pix-fmt rgba --size "$size" --rate 25 -c "$2" -q "$3"
     --chunks 8 --no-audio --quiet -y)
-  local all one
-  all=$(timed "$1" "${args[@]}" -o "$4") || return 1
-  one=$(timed "$1" "${args[@]}" --frames 1 -o "$work/one.mov") || return 1
-  marginal "$all" "$one"
+  local all part
+  all=$(timed_best "$1" "${args[@]}" -o "$4") || return 1
+  part=$(timed_best "$1" "${args[@]}" --frames $((warm + frames)) -o "$work/part.mov") || return 1
+  marginal "$all" "$part"
 }
 # Encodes the input with ffmpeg's Hap encoder in format $1; prints the marginal "wall cpu".
 encode_ffmpeg() {  # format movie
   local args=(-v error -y "${raw[@]}" -i "$input" -c:v hap -format "$1" -chunks 8
     -compressor snappy)
-  local all one
-  all=$(timed ffmpeg "${args[@]}" "$2") || return 1
-  one=$(timed ffmpeg "${args[@]}" -frames:v 1 "$work/one.mov") || return 1
-  marginal "$all" "$one"
+  local all part
+  all=$(timed_best ffmpeg "${args[@]}" "$2") || return 1
+  part=$(timed_best ffmpeg "${args[@]}" -frames:v $((warm + frames)) "$work/part.mov") || return 1
+  marginal "$all" "$part"
 }
 
 # One row of the table: aligned columns, or Markdown with -m.
@@ -202,7 +228,7 @@ row_out() {
 printf "%d frames %s RGBA per kind, %s, %d logical processors%s\n" "$frames" "$size" \
   "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')" "$(nproc)" \
   "${pin:+, every encoder on processors ${pin[2]}}"
-echo "(per frame after the first, start-up left out. CPU s/f: CPU seconds per frame; Mpx/s/c: megapixels"
+echo "(per frame in steady state: $frames frames after $((warm + frames)). CPU s/f: CPU seconds per frame; Mpx/s/c: megapixels"
 echo " per CPU second; CPU x: ffmpeg's CPU over ours; bCPU: the -b binary's; speed: its CPU over ours)"
 header=(kind variant quality fps "CPU s/f" "Mpx/s/c" "ff fps" "ffCPU/f" "CPU x" "KiB/f" "ff KiB" dB
   "ff dB")
@@ -215,8 +241,14 @@ if [ -n "$markdown" ]; then
 fi
 
 input=$work/input.rgba
+total=$((warm + 2 * frames))
 for kind in $kinds; do
   make_input "$kind"
+  # The distinct frames over and over, to WARM + 2 x FRAMES frames.
+  mv "$input" "$work/distinct.rgba"
+  for ((i = 0; i < total; i += frames)); do cat "$work/distinct.rgba"; done >"$input"
+  truncate -s $((total * w * h * 4)) "$input"
+  rm -f "$work/distinct.rgba"
   for ours in $variants; do
     theirs=$(ffmpeg_format "$ours")
     ff=(n/a n/a n/a n/a)  # fps, CPU s/f, KiB/f, dB

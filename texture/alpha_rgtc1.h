@@ -57,6 +57,9 @@ EncodeBlockFn rgtc1_block_from_luma;   // 8 bytes from fetch_luma (type 2)
 EncodeBlockFn dxt5_encode_block_fast;  // 16 bytes: fast alpha block + DXT1 Fast colour block
 EncodeBlockFn dxt5_encode_block_normal;
 EncodeBlockFn dxt5_encode_block_slow;
+// The alpha half (bytes 0..7) of a DXT5 block at Fast quality.
+void dxt5_alpha_half_fast(const DxtEncOps& ops, uint8_t* out, const uint8_t* const planes[4],
+                          const size_t strides[4]);
 // Slot encode_row of type 1: the quality's DXT5 block one after the other along a row of `fmt`
 // (Fast, Normal, Slow; null for Best, whose blocks go one by one through encode_block).
 EncodeRowFn* dxt5_encode_row_kernel(uint8_t quality, PixelFormat fmt);

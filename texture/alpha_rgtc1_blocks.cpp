@@ -13,10 +13,8 @@ void rgtc1_block_from_luma(DxtEncOps ops, uint8_t* out, const uint8_t* const pla
   encode_alpha_channel<encode_alpha_values>(ops, ops.fetch_luma, out, planes, strides);
 }
 
-namespace {
-
-void dxt5_fast_block(const DxtEncOps& ops, uint8_t* out, const uint8_t* const planes[4],
-                     const size_t strides[4]) {
+void dxt5_alpha_half_fast(const DxtEncOps& ops, uint8_t* out, const uint8_t* const planes[4],
+                          const size_t strides[4]) {
   uint8_t values[16];
   uint8_t min = 0;
   uint8_t max = 0;
@@ -26,6 +24,13 @@ void dxt5_fast_block(const DxtEncOps& ops, uint8_t* out, const uint8_t* const pl
   } else {
     encode_alpha_fast(out, values, min, max);
   }
+}
+
+namespace {
+
+void dxt5_fast_block(const DxtEncOps& ops, uint8_t* out, const uint8_t* const planes[4],
+                     const size_t strides[4]) {
+  dxt5_alpha_half_fast(ops, out, planes, strides);
   dxt1_fast_block(ops, out + 8, planes, strides);
 }
 

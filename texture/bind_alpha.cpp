@@ -4,6 +4,7 @@
 #include "texture/alpha_best.h"
 #include "texture/alpha_rgtc1.h"
 #include "texture/alpha_rgtc1_avx.h"
+#include "texture/dxt1_avx512.h"
 #include "texture/kernel_binding.h"
 
 namespace {
@@ -60,10 +61,17 @@ void bind_avx2(DxtEncOps& ops, const KernelBinding&) {
   ops.encode_alpha_block = encode_alpha_block_avx2;
 }
 
+void bind_avx512(DxtEncOps& ops, const KernelBinding& b) {
+  if (b.type != DXTENC_DXT5 || b.pixel_format != ARGB_8) return;
+  if (b.quality == DXT_QUALITY_FAST) ops.encode_row = dxt5_encode_row_fast_argb8_avx512;
+  if (b.quality == DXT_QUALITY_NORMAL) ops.encode_row = dxt5_encode_row_normal_argb8_avx512;
+}
+
 }  // namespace
 
 void bind_alpha_kernels(DxtEncOps& ops, const KernelBinding& b) {
   bind_generic(ops, b);
   if (b.allows(CPU_LEVEL_AVX)) bind_avx(ops, b);
   if (b.allows(CPU_LEVEL_AVX2)) bind_avx2(ops, b);
+  if (b.allows(CPU_LEVEL_AVX512)) bind_avx512(ops, b);
 }

@@ -5,8 +5,8 @@
 #include "texture/dxt1_avx.h"
 #include "texture/dxt1_avx2.h"
 #include "texture/dxt1_avx2_fma.h"
-#include "texture/dxt1_best.h"
 #include "texture/dxt1_avx512.h"
+#include "texture/dxt1_best.h"
 #include "texture/kernel_binding.h"
 
 namespace {
@@ -80,8 +80,9 @@ void bind_avx2_fma(DxtEncOps& ops, const KernelBinding& b) {
 }
 
 void bind_avx512(DxtEncOps& ops, const KernelBinding& b) {
-  if (b.type == DXTENC_DXT1 && b.quality == DXT_QUALITY_FAST && b.pixel_format == ARGB_8) {
-    ops.encode_row = dxt1_encode_row_fast_argb8_avx512;
+  if (b.type == DXTENC_DXT1 && b.pixel_format == ARGB_8) {
+    if (b.quality == DXT_QUALITY_FAST) ops.encode_row = dxt1_encode_row_fast_argb8_avx512;
+    if (b.quality == DXT_QUALITY_NORMAL) ops.encode_row = dxt1_encode_row_normal_argb8_avx512;
   }
   if (b.quality != DXT_QUALITY_FAST) {
     for (size_t i = 0; i < kClusterKernelCount; ++i)

@@ -9,3 +9,9 @@ extern ClusterSearchFn* const kClusterSearchAvx512[kClusterKernelCount];
 
 // Fast DXT1 blocks of a row of the host's 8-bit ARGB, sixteen at a time (slot encode_row).
 EncodeRowFn dxt1_encode_row_fast_argb8_avx512;
+// Normal DXT1 blocks of a row of the host's 8-bit ARGB: the Fast ones sixteen at a time.
+EncodeRowFn dxt1_encode_row_normal_argb8_avx512;
+// DXT5 rows at Fast and Normal: the colour halves as in the DXT1 rows, the alpha halves block by
+// block through the table's kernels.
+EncodeRowFn dxt5_encode_row_fast_argb8_avx512;
+EncodeRowFn dxt5_encode_row_normal_argb8_avx512;

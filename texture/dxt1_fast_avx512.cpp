@@ -1,14 +1,16 @@
-// AVX-512 DXT1 Fast row kernel for the host's 8-bit ARGB: sixteen blocks at a time, one block per
-// 32-bit lane. Every step of the Fast block (solid check, principal-axis estimate, index match,
-// least-squares refinement, second match, ordering of the endpoints) runs in all lanes, and the
-// lanes keep the result of the path their block takes. Integer steps are exact; the float steps
-// (axis iteration, scaling of the axis, the least-squares solve) are the generic kernel's
-// operations in the generic kernel's order, lane by lane, so the bytes are the generic kernel's.
-// A row's last blocks (fewer than sixteen) go through the per-block kernels of the table.
-// Only this file is compiled with the AVX-512 flags.
+// AVX-512 DXT1 Fast rows for the host's 8-bit ARGB, and the Normal and DXT5 rows built on them:
+// sixteen blocks at a time, one block per 32-bit lane. Every step of the Fast block (solid check,
+// principal-axis estimate, index match, least-squares refinement, second match, ordering of the
+// endpoints) runs in all lanes, and the lanes keep the result of the path their block takes.
+// Integer steps are exact; the float steps (axis iteration, scaling of the axis, the least-squares
+// solve) are the generic kernel's operations in the generic kernel's order, lane by lane, so the
+// bytes are the generic kernel's. A row's last blocks (fewer than sixteen) go through the per-block
+// kernels of the table. Only this file is compiled with the AVX-512 flags.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
+#include "texture/alpha_rgtc1.h"
 #include "texture/avx512_intrinsics.h"
 #include "texture/dxt1.h"
 #include "texture/dxt1_avx512.h"
@@ -237,10 +239,8 @@ inline void estimate(const Blocks& px, V sum[3], V mean[3], V* c0, V* c1) {
   *c1 = pack565(q5(lo_px[0]), q6(lo_px[1]), q5(lo_px[2]));
 }
 
-// Sixteen Fast blocks: `src` at the first block's top-left pixel, `out` 128 bytes.
-void fast_blocks(const uint8_t* src, size_t stride, uint8_t* out) {
-  Blocks px;
-  load_blocks(src, stride, &px);
+// Sixteen Fast blocks, `out` 128 bytes.
+void fast_blocks(const Blocks& px, uint8_t* out) {
   const V zero = _mm512_setzero_si512();
 
   // Solid blocks: every pixel has pixel 0's R, G and B.
@@ -312,12 +312,104 @@ void fast_blocks(const uint8_t* src, size_t stride, uint8_t* out) {
 
 }  // namespace
 
+namespace {
+
+// The DXT1 colour blocks of sixteen source blocks at `src` into `out` (128 bytes). Normal: a block
+// whose widest channel spans 15 levels or more takes the Slow path (one block at a time through
+// the table's kernels); every other block is a Fast block (solid blocks included). Which path a
+// block takes is the per-block kernel's rule.
+template <bool kNormal>
+void colour_blocks(const DxtEncOps& ops, const uint8_t* src, const size_t strides[4],
+                   uint8_t* out) {
+  Blocks px;
+  load_blocks(src, strides[0], &px);
+  if constexpr (!kNormal) {
+    fast_blocks(px, out);
+  } else {
+    V spread = _mm512_setzero_si512();
+    for (const V* ch : {px.r, px.g, px.b}) {
+      V lo = ch[0], hi = ch[0];
+      for (int i = 1; i < 16; ++i)
+        lo = _mm512_min_epu32(lo, ch[i]), hi = _mm512_max_epu32(hi, ch[i]);
+      spread = _mm512_max_epu32(spread, sub(hi, lo));
+    }
+    const __mmask16 slow = _mm512_cmpge_epu32_mask(spread, splat(15));
+    if (slow != 0xFFFF) fast_blocks(px, out);
+    const uint8_t* p[4] = {nullptr, nullptr, nullptr, nullptr};
+    for (uint32_t lanes = slow; lanes != 0; lanes &= lanes - 1) {
+      const int t = __builtin_ctz(lanes);
+      p[0] = src + 16 * t;
+      dxt1_slow_block(ops, out + 8 * t, p, strides);
+    }
+  }
+}
+
+template <bool kNormal>
+void dxt1_row(const DxtEncOps& ops, uint8_t* out, const uint8_t* const planes[4],
+              const size_t strides[4], uint32_t count) {
+  const uint8_t* src = planes[0];
+  uint32_t b = 0;
+  for (; b + 16 <= count; b += 16, src += 16 * 16, out += 16 * 8) {
+    colour_blocks<kNormal>(ops, src, strides, out);
+  }
+  const uint8_t* p[4] = {src, nullptr, nullptr, nullptr};
+  for (; b < count; ++b, p[0] += 16, out += 8) {
+    if constexpr (kNormal) {
+      dxt1_normal_block(ops, out, p, strides);
+    } else {
+      dxt1_fast_block(ops, out, p, strides);
+    }
+  }
+}
+
+// DXT5: the alpha half of each block through the table's kernels, then its colour half.
+template <bool kNormal>
+void dxt5_row(const DxtEncOps& ops, uint8_t* out, const uint8_t* const planes[4],
+              const size_t strides[4], uint32_t count) {
+  const uint8_t* src = planes[0];
+  uint32_t b = 0;
+  const uint8_t* p[4] = {src, nullptr, nullptr, nullptr};
+  for (; b + 16 <= count; b += 16, src += 16 * 16) {
+    alignas(64) uint8_t colour[16 * 8];
+    colour_blocks<kNormal>(ops, src, strides, colour);
+    for (int t = 0; t < 16; ++t, out += 16) {
+      p[0] = src + 16 * t;
+      if constexpr (kNormal) {
+        encode_alpha_channel<encode_alpha_values>(ops, ops.fetch_alpha, out, p, strides);
+      } else {
+        dxt5_alpha_half_fast(ops, out, p, strides);
+      }
+      std::memcpy(out + 8, colour + 8 * t, 8);
+    }
+  }
+  for (p[0] = src; b < count; ++b, p[0] += 16, out += 16) {
+    if constexpr (kNormal) {
+      dxt5_encode_block_normal(ops, out, p, strides);
+    } else {
+      dxt5_encode_block_fast(ops, out, p, strides);
+    }
+  }
+}
+
+}  // namespace
+
 void dxt1_encode_row_fast_argb8_avx512(const DxtEncOps& ops, uint8_t* out,
                                        const uint8_t* const planes[4], const size_t strides[4],
                                        uint32_t count) {
-  const uint8_t* src = planes[0];
-  uint32_t b = 0;
-  for (; b + 16 <= count; b += 16, src += 16 * 16, out += 16 * 8) fast_blocks(src, strides[0], out);
-  const uint8_t* p[4] = {src, nullptr, nullptr, nullptr};
-  for (; b < count; ++b, p[0] += 16, out += 8) dxt1_fast_block(ops, out, p, strides);
+  dxt1_row<false>(ops, out, planes, strides, count);
+}
+void dxt1_encode_row_normal_argb8_avx512(const DxtEncOps& ops, uint8_t* out,
+                                         const uint8_t* const planes[4], const size_t strides[4],
+                                         uint32_t count) {
+  dxt1_row<true>(ops, out, planes, strides, count);
+}
+void dxt5_encode_row_fast_argb8_avx512(const DxtEncOps& ops, uint8_t* out,
+                                       const uint8_t* const planes[4], const size_t strides[4],
+                                       uint32_t count) {
+  dxt5_row<false>(ops, out, planes, strides, count);
+}
+void dxt5_encode_row_normal_argb8_avx512(const DxtEncOps& ops, uint8_t* out,
+                                         const uint8_t* const planes[4], const size_t strides[4],
+                                         uint32_t count) {
+  dxt5_row<true>(ops, out, planes, strides, count);
 }

@@ -6,91 +6,37 @@
 #include "texture/bc7enc/bc7_cell_compress.h"
 #include "texture/bc7enc/bc7_compress_block.h"
 #include "texture/bc7enc/bc7_mode5.h"
+#include "texture/bc7enc/bc7_mode_cells.h"
 #include "texture/bc7enc/bc7_pack.h"
 #include "texture/bc7enc/bc7_partition_scan.h"
 #include "texture/bc7enc/bc7_presets.h"
-#include "texture/bc7enc/bc7_weights.h"
+#include "texture/bc7enc/bc7_refine.h"
+#include "texture/bc7enc/bc7_rotated.h"
 
 namespace {
 
-// Quantisation of the modes this file drives.
-struct ModeShape {
-  uint32_t comp_bits;  // colour bits (alpha alike in modes 6 and 7)
-  uint32_t alpha_bits;
-  uint32_t pbits;  // 0, 1 shared per subset, 2 one per endpoint
-  uint32_t index_bits;
-};
+// Search effort of the candidates at Best: the finalists are refined exactly afterwards, so the
+// candidates need only rank well. Mode 6 and the two-subset modes take two selector
+// refinements, the three-subset modes and the rotated modes 4 and 5 one.
+constexpr Bc7BlockParams kBestParams{64, {1, 1, 1, 1}, 2, false, true, true, true, true};
+constexpr Bc7BlockParams kCandidateParams{64, {1, 1, 1, 1}, 1, false, true, true, true, true};
 
-ModeShape shape_of(uint32_t mode) {
-  switch (mode) {
-    case 0:
-      return {4, 0, 2, 3};
-    case 1:
-      return {6, 0, 1, 3};
-    case 2:
-      return {5, 0, 0, 2};
-    case 3:
-      return {7, 0, 2, 2};
-    case 5:
-      return {7, 8, 0, 2};
-    case 6:
-      return {7, 7, 2, 4};
-    default:  // 7
-      return {5, 5, 2, 2};
-  }
-}
-
-const uint32_t* weights_of(uint32_t index_bits) {
-  return index_bits == 2 ? g_bc7_weights2 : index_bits == 3 ? g_bc7_weights3 : g_bc7_weights4;
-}
-
-// Search effort at Best: Slow's settings with a deeper selector refinement.
-constexpr Bc7BlockParams kBestParams{64, {1, 1, 1, 1}, 6, false, true, true, true, true};
-
-// Two-subset partitions compressed in full per mode, the estimator's best first.
-constexpr uint32_t kPartitionsTried = 3;
-// Three-subset partitions (modes 0 and 2, opaque blocks) likewise, refined as at Slow.
-constexpr uint32_t kPartitions3Tried = 4;
-constexpr Bc7BlockParams kThreeSubsetParams{64, {1, 1, 1, 1}, 4, false, true, true, true, true};
-
-Bc7CellParams mode_cell(uint32_t mode, bool has_alpha, const Bc7Kernels& kernels) {
-  Bc7CellParams cell{};
-  const ModeShape shape = shape_of(mode);
-  cell.m_num_selector_weights = 1u << shape.index_bits;
-  cell.m_selector_weights = weights_of(shape.index_bits);
-  cell.m_selector_weightsx = shape.index_bits == 2   ? g_bc7_weights2x.data()
-                             : shape.index_bits == 3 ? g_bc7_weights3x.data()
-                                                     : g_bc7_weights4x.data();
-  cell.m_comp_bits = shape.comp_bits;
-  cell.m_has_pbits = shape.pbits != 0;
-  cell.m_endpoints_share_pbit = shape.pbits == 1;
-  cell.m_has_alpha = has_alpha;
-  std::memcpy(cell.m_weights, kBestParams.m_weights, sizeof cell.m_weights);
-  bc7_use_cell_kernels(cell, kernels);
-  return cell;
-}
-
-uint32_t subsets_of(uint32_t mode) {
-  return mode == 0 || mode == 2 ? 3 : mode == 1 || mode == 3 || mode == 7 ? 2 : 1;
-}
-
-uint32_t subset_of(uint32_t subsets, uint32_t partition, uint32_t pixel) {
-  return subsets == 1   ? 0
-         : subsets == 2 ? bc7_partition_subset(partition, pixel)
-                        : bc7_partition3_subset(partition, pixel);
-}
+// Two-subset partitions compressed per mode, the estimator's best first.
+constexpr uint32_t kPartitionsTried = 4;
+// Three-subset partitions (modes 0 and 2, opaque blocks): these rarely win on photographs.
+constexpr uint32_t kPartitions3Tried = 1;
 
 // Two- or three-subset mode (0, 1, 2, 3 or 7) with `partition`, abandoned once the running total
 // reaches `limit_err`. Fills `result` and returns the total.
 uint64_t try_subsets(uint32_t mode, uint32_t partition, const Bc7Color* pixels, bool has_alpha,
                      const Bc7Kernels& kernels, const Bc7BlockParams& params, uint64_t limit_err,
                      Bc7BlockResult& result) {
-  const uint32_t subsets = subsets_of(mode);
+  const uint32_t subsets = bc7_mode_shape(mode).subsets;
   Bc7Color subset_pixels[3][16];
   uint8_t subset_index[3][16];
   uint32_t counts[3] = {0, 0, 0};
   for (uint8_t i = 0; i < 16; ++i) {
-    const uint32_t s = subset_of(subsets, partition, i);
+    const uint32_t s = bc7_subset_of(subsets, partition, i);
     subset_index[s][counts[s]] = i;
     subset_pixels[s][counts[s]++] = pixels[i];
   }
@@ -99,7 +45,7 @@ uint64_t try_subsets(uint32_t mode, uint32_t partition, const Bc7Color* pixels, 
   result.m_partition = partition;
   uint64_t total = 0;
   for (uint32_t s = 0; s < subsets; ++s) {
-    Bc7CellParams cell = mode_cell(mode, has_alpha, kernels);
+    Bc7CellParams cell = bc7_mode_cell(mode, has_alpha, kernels);
     cell.m_num_pixels = counts[s];
     cell.m_pixels = subset_pixels[s];
     uint8_t selectors[16], temp[16];
@@ -182,59 +128,36 @@ void rank_three_subsets(const Bc7Color* pixels, uint32_t ranked16[], uint32_t ra
   take_smallest(keys, 64, ranked64, count);
 }
 
-void keep_if_better(uint64_t err, const Bc7BlockResult& candidate, uint64_t& best_err,
-                    Bc7BlockResult& best) {
-  if (err < best_err) best_err = err, best = candidate;
-}
+// The two solutions of least error so far; a candidate must beat the second to count, so the
+// searches may give up once they reach its error.
+struct TopTwo {
+  Bc7BlockResult result[2];
+  uint64_t err[2] = {UINT64_MAX, UINT64_MAX};
+
+  uint64_t limit() const { return err[1]; }
+  void offer(uint64_t e, const Bc7BlockResult& candidate) {
+    if (e >= err[1]) return;
+    if (e < err[0]) {
+      result[1] = result[0], err[1] = err[0];
+      result[0] = candidate, err[0] = e;
+    } else {
+      result[1] = candidate, err[1] = e;
+    }
+  }
+};
 
 }  // namespace
 
-uint64_t bc7_result_error(const Bc7BlockResult& r, const Bc7Color* pixels, bool has_alpha) {
-  const ModeShape shape = shape_of(r.m_mode);
-  const uint32_t subsets = subsets_of(r.m_mode);
-  const uint32_t* weights = weights_of(shape.index_bits);
-  uint32_t lo[3][4], hi[3][4];
-  for (uint32_t s = 0; s < subsets; ++s) {
-    for (uint32_t c = 0; c < 4; ++c) {
-      const bool alpha = c == 3;
-      if (alpha && shape.alpha_bits == 0) {
-        lo[s][c] = hi[s][c] = 255;
-        continue;
-      }
-      const uint32_t bits = alpha ? shape.alpha_bits : shape.comp_bits;
-      if (shape.pbits == 0) {
-        lo[s][c] = bc7_expand(r.m_low[s].m_c[c], bits);
-        hi[s][c] = bc7_expand(r.m_high[s].m_c[c], bits);
-      } else {
-        const uint32_t pl = r.m_pbits[s][0], ph = shape.pbits == 1 ? pl : r.m_pbits[s][1];
-        lo[s][c] = bc7_expand(r.m_low[s].m_c[c] << 1 | pl, bits + 1);
-        hi[s][c] = bc7_expand(r.m_high[s].m_c[c] << 1 | ph, bits + 1);
-      }
-    }
-  }
-  uint64_t total = 0;
-  for (uint32_t i = 0; i < 16; ++i) {
-    const uint32_t s = subset_of(subsets, r.m_partition, i);
-    const uint32_t w = weights[r.m_selectors[i]];
-    for (uint32_t c = 0; c < (has_alpha ? 4u : 3u); ++c) {
-      const uint32_t wc = c == 3 && r.m_mode == 5 ? g_bc7_weights2[r.m_alpha_selectors[i]] : w;
-      const int32_t d = static_cast<int32_t>(bc7_interpolate(lo[s][c], hi[s][c], wc)) -
-                        static_cast<int32_t>(pixels[i].m_c[c]);
-      total += static_cast<uint64_t>(d * d);
-    }
-  }
-  return total;
-}
-
 void bc7_compress_block_best(uint8_t* out, const Bc7Color* pixels, const Bc7Kernels& kernels) {
-  Bc7BlockResult best;
-  const bool has_alpha = bc7_choose_block(pixels, g_bc7_params_slow, best, kernels);
-  uint64_t best_err = bc7_result_error(best, pixels, has_alpha);
-
+  TopTwo top;
   Bc7BlockResult candidate;
-  if (best_err > 0) {
+  const bool has_alpha = bc7_choose_block(pixels, g_bc7_params_slow, candidate, kernels);
+  top.offer(bc7_result_error(candidate, pixels), candidate);
+  const auto searching = [&top] { return top.err[0] > 0; };
+
+  if (searching()) {
     // Mode 6 over the whole block, refined further.
-    Bc7CellParams cell = mode_cell(6, has_alpha, kernels);
+    Bc7CellParams cell = bc7_mode_cell(6, has_alpha, kernels);
     cell.m_num_pixels = 16;
     cell.m_pixels = pixels;
     uint8_t temp[16];
@@ -248,22 +171,21 @@ void bc7_compress_block_best(uint8_t* out, const Bc7Color* pixels, const Bc7Kern
     candidate.m_high[0] = results.m_high_endpoint;
     candidate.m_pbits[0][0] = results.m_pbits[0];
     candidate.m_pbits[0][1] = results.m_pbits[1];
-    keep_if_better(err, candidate, best_err, best);
+    top.offer(err, candidate);
   }
-  if (best_err > 0 && has_alpha) {
+  if (searching() && has_alpha) {
     uint32_t alpha_min = 255, alpha_max = 0;
     for (int i = 0; i < 16; ++i) {
       alpha_min = std::min<uint32_t>(alpha_min, pixels[i].m_c[3]);
       alpha_max = std::max<uint32_t>(alpha_max, pixels[i].m_c[3]);
     }
-    const uint64_t err =
-        bc7_mode5_search(pixels, kBestParams, alpha_min, alpha_max, candidate, kernels);
-    keep_if_better(err, candidate, best_err, best);
+    top.offer(bc7_mode5_search(pixels, kBestParams, alpha_min, alpha_max, candidate, kernels),
+              candidate);
   }
   // The best ranked partitions of the two- and three-subset modes: 1 and 3 (one ranking), 0
   // and 2 for opaque blocks; 7 for blocks with alpha.
   uint32_t ranked2[kPartitionsTried], ranked16[kPartitions3Tried], ranked64[kPartitions3Tried];
-  if (best_err > 0) {
+  if (searching()) {
     if (has_alpha) {
       rank_partitions<7>(pixels, ranked2, kPartitionsTried);
     } else {
@@ -272,15 +194,30 @@ void bc7_compress_block_best(uint8_t* out, const Bc7Color* pixels, const Bc7Kern
     }
   }
   for (const uint32_t mode : {1u, 3u, 7u, 0u, 2u}) {
-    if (best_err == 0 || (mode == 7) != has_alpha) continue;
-    const bool three = subsets_of(mode) == 3;
+    if (!searching() || (mode == 7) != has_alpha) continue;
+    const bool three = bc7_mode_shape(mode).subsets == 3;
     const uint32_t* ranked = !three ? ranked2 : mode == 0 ? ranked16 : ranked64;
-    for (uint32_t k = 0; k < (three ? kPartitions3Tried : kPartitionsTried) && best_err > 0; ++k) {
-      const uint64_t err =
-          try_subsets(mode, ranked[k], pixels, has_alpha, kernels,
-                      three ? kThreeSubsetParams : kBestParams, best_err, candidate);
-      keep_if_better(err, candidate, best_err, best);
-    }
+    for (uint32_t k = 0; k < (three ? kPartitions3Tried : kPartitionsTried) && searching(); ++k)
+      top.offer(try_subsets(mode, ranked[k], pixels, has_alpha, kernels,
+                            three ? kCandidateParams : kBestParams, top.limit(), candidate),
+                candidate);
   }
-  bc7_encode_block(out, best);
+  // Modes 4 and 5 with each rotation and mode 4 with each index selection. Opaque blocks skip
+  // rotation 0 (a constant alpha on its own indices) and mode 4 with 2-bit colour indices,
+  // which seldom win there; mode 5 without rotation was tried above.
+  for (uint32_t mode : {5u, 4u})
+    for (uint32_t rotation = has_alpha ? 0 : 1; rotation < 4 && searching(); ++rotation)
+      for (uint32_t index_selector = (mode == 4 && !has_alpha) ? 1u : 0u;
+           index_selector < (mode == 4 ? 2u : 1u); ++index_selector) {
+        if (mode == 5 && rotation == 0) continue;
+        top.offer(bc7_rotated_search(mode, rotation, index_selector, pixels, kernels,
+                                     kCandidateParams, top.limit(), candidate),
+                  candidate);
+      }
+  // Both finalists refined exactly; the better one is written.
+  uint64_t best_err = bc7_refine_result(top.result[0], pixels, has_alpha, kernels);
+  if (top.err[1] != UINT64_MAX && best_err > 0 &&
+      bc7_refine_result(top.result[1], pixels, has_alpha, kernels) < best_err)
+    top.result[0] = top.result[1];
+  bc7_encode_block(out, top.result[0]);
 }

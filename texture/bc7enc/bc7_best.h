@@ -1,17 +1,14 @@
 #pragma once
-// The Best quality's BC7 block: Slow's choice, then the modes and partitions Slow leaves out,
-// compressed in full and kept when they decode strictly closer: mode 6 refined further; for
-// opaque blocks modes 1 and 3 over the two-subset partitions and modes 0 (16 partitions) and 2
-// over the three-subset ones the estimator ranks best; for blocks with alpha mode 5 refined
-// further and mode 7 over the best ranked partitions.
+// The Best quality's BC7 block: Slow's choice and candidates from the modes, partitions and
+// rotations Slow leaves out (mode 6 refined further; modes 1 and 3 over the best ranked
+// two-subset partitions and modes 0 and 2 over the best three-subset one for opaque blocks; mode
+// 5 and mode 7 over the best ranked partitions for blocks with alpha; modes 4 and 5 with their
+// rotations and index selections), each kept by its error. The two best solutions are refined
+// exactly (bc7_refine.h) and the one that decodes closer is written; never worse than Slow's.
 #include <cstdint>
 
 #include "texture/bc7enc/bc7_kernels.h"
 #include "texture/bc7enc/bc7_types.h"
-
-// Squared RGBA error of the block `result` decodes to against the 16 pixels (raster order), for
-// the modes this encoder writes (1, 3, 5, 6, 7); alpha counts only for blocks with alpha.
-uint64_t bc7_result_error(const Bc7BlockResult& result, const Bc7Color* pixels, bool has_alpha);
 
 // Compresses 16 RGBA8 pixels (raster order) into one 16-byte BC7 block at `out`. Needs
 // bc7_init_tables. `kernels`: any build the processor runs (they give the same result).

@@ -8,7 +8,7 @@
 
 namespace {
 
-// Field widths of the modes, by mode number (all but 4 written).
+// Field widths of the modes, by mode number.
 struct ModeLayout {
   uint32_t subsets;
   uint32_t partition_bits;
@@ -54,12 +54,16 @@ void bc7_encode_block(uint8_t* out, const Bc7BlockResult& result_in) {
   [[maybe_unused]] const Bc7BlockResult* pResults = &result_in;
   assert(pResults->m_index_selector <= 1);
   assert(pResults->m_rotation <= 3);
-  assert(pResults->m_mode != 4);
 
   Bc7BlockResult r = result_in;
   const uint32_t mode = r.m_mode;
   const ModeLayout& layout = kLayouts[mode];
   const bool has_second_index = layout.alpha_index_bits != 0;
+  // Mode 4 with the index selector set: the colour takes the second (3-bit) index set and the
+  // alpha the first (2-bit) one.
+  const bool swap_sets = r.m_index_selector != 0;
+  const uint32_t colour_index_bits = swap_sets ? layout.alpha_index_bits : layout.index_bits;
+  const uint32_t alpha_index_bits = swap_sets ? layout.index_bits : layout.alpha_index_bits;
 
   uint32_t anchors[3] = {0, 0, 0};
   if (layout.subsets == 2) anchors[1] = g_bc7_anchor2_second[r.m_partition];
@@ -72,17 +76,17 @@ void bc7_encode_block(uint8_t* out, const Bc7BlockResult& result_in) {
            : layout.subsets == 2 ? bc7_partition_subset(r.m_partition, i)
                                  : bc7_partition3_subset(r.m_partition, i);
   };
-  const uint32_t top = (1u << layout.index_bits) - 1;
+  const uint32_t top = (1u << colour_index_bits) - 1;
   for (uint32_t s = 0; s < layout.subsets; ++s) {
-    if ((r.m_selectors[anchors[s]] & (1u << (layout.index_bits - 1))) == 0) continue;
+    if ((r.m_selectors[anchors[s]] & (1u << (colour_index_bits - 1))) == 0) continue;
     for (uint32_t i = 0; i < 16; ++i)
       if (subset_of(i) == s) r.m_selectors[i] = static_cast<uint8_t>(top - r.m_selectors[i]);
     const uint32_t comps = has_second_index ? 3 : 4;
     for (uint32_t c = 0; c < comps; ++c) std::swap(r.m_low[s].m_c[c], r.m_high[s].m_c[c]);
     if (layout.pbits_per_subset == 2) std::swap(r.m_pbits[s][0], r.m_pbits[s][1]);
   }
-  if (has_second_index && (r.m_alpha_selectors[0] & (1u << (layout.alpha_index_bits - 1)))) {
-    const uint32_t alpha_top = (1u << layout.alpha_index_bits) - 1;
+  if (has_second_index && (r.m_alpha_selectors[0] & (1u << (alpha_index_bits - 1)))) {
+    const uint32_t alpha_top = (1u << alpha_index_bits) - 1;
     for (uint8_t& a : r.m_alpha_selectors) a = static_cast<uint8_t>(alpha_top - a);
     std::swap(r.m_low[0].m_c[3], r.m_high[0].m_c[3]);
   }
@@ -105,14 +109,17 @@ void bc7_encode_block(uint8_t* out, const Bc7BlockResult& result_in) {
   for (uint32_t s = 0; s < layout.subsets; ++s)
     for (uint32_t p = 0; p < layout.pbits_per_subset; ++p) bits_out.put(1, r.m_pbits[s][p]);
 
+  const uint8_t* first_set = swap_sets ? r.m_alpha_selectors : r.m_selectors;
   for (uint32_t i = 0; i < 16; ++i) {
     const bool anchor = i == anchors[0] || (layout.subsets >= 2 && i == anchors[1]) ||
                         (layout.subsets == 3 && i == anchors[2]);
-    bits_out.put(layout.index_bits - (anchor ? 1 : 0), r.m_selectors[i]);
+    bits_out.put(layout.index_bits - (anchor ? 1 : 0), first_set[i]);
   }
-  if (has_second_index)
+  if (has_second_index) {
+    const uint8_t* second_set = swap_sets ? r.m_selectors : r.m_alpha_selectors;
     for (uint32_t i = 0; i < 16; ++i)
-      bits_out.put(layout.alpha_index_bits - (i == 0 ? 1 : 0), r.m_alpha_selectors[i]);
+      bits_out.put(layout.alpha_index_bits - (i == 0 ? 1 : 0), second_set[i]);
+  }
   assert(bits_out.ofs == 128);
   bits_out.store(out);
 }

@@ -128,15 +128,17 @@ struct Bc7CellResults {
   uint8_t* m_selectors_temp;  // 16 entries of scratch
 };
 
-// A whole block ready to pack. Modes 0, 2 and 3 come only from Best; mode 4 is never produced.
+// A whole block ready to pack. Modes 0, 2, 3 and 4, rotation and index selection come only
+// from Best. Endpoint codes are stored channels: with a rotation, the alpha slot holds the
+// rotated colour channel and that channel's slot the alpha.
 struct Bc7BlockResult {
   uint32_t m_mode;
   uint32_t m_partition;
   uint8_t m_selectors[16];        // raster order
-  uint8_t m_alpha_selectors[16];  // mode 5 only
+  uint8_t m_alpha_selectors[16];  // modes 4 and 5: the stored alpha's indices
   Bc7Color m_low[3];
   Bc7Color m_high[3];
   uint32_t m_pbits[3][2];     // per subset: low, high (mode 1 uses the low one as the shared bit)
-  uint32_t m_rotation;        // always 0 here, at most 3
-  uint32_t m_index_selector;  // always 0 here, at most 1
+  uint32_t m_rotation;        // modes 4 and 5: alpha exchanged with R, G, B (1..3) on decoding
+  uint32_t m_index_selector;  // mode 4: 1 = colour on the 3-bit indices, alpha on the 2-bit ones
 };
