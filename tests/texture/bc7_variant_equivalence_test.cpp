@@ -10,6 +10,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "texture/bc7enc/bc7_kernels.h"
@@ -197,8 +198,8 @@ TEST_P(Bc7VariantEquivalence, QuantisationMatchesBaseline) {
   }
 }
 
-// Batches of every length up to 37 (past two groups of sixteen lanes) over cells of every size:
-// the very floats of the baseline, one cell after another.
+// Batches of every length up to 37 (past two groups of sixteen lanes) over cells of every size,
+// axes with and without alpha: the very floats of the baseline, one cell after another.
 TEST_P(Bc7VariantEquivalence, PrincipalAxesMatchBaseline) {
   const std::vector<Block> blocks = adversarial_blocks(true);
   const Bc7Color* cells[37];
@@ -209,10 +210,16 @@ TEST_P(Bc7VariantEquivalence, PrincipalAxesMatchBaseline) {
       cells[k] = blocks[first + k].data();
       counts[k] = 1 + static_cast<uint32_t>(first + 3 * k) % 16;
     }
-    Bc7Vec4 base[37], vec[37];
-    bc7_principal_axes_rgba(cells, counts, batch, base);
-    k.m_principal_axes_rgba(cells, counts, batch, vec);
-    ASSERT_EQ(0, std::memcmp(base, vec, batch * sizeof base[0])) << "batch at " << first;
+    const std::pair<Bc7PrincipalAxesFn, Bc7PrincipalAxesFn> builds[] = {
+        {bc7_principal_axes_rgba, k.m_principal_axes_rgba},
+        {bc7_principal_axes_rgb, k.m_principal_axes_rgb}};
+    for (const auto& [baseline, build] : builds) {
+      Bc7Vec4 base[37], vec[37];
+      baseline(cells, counts, batch, base);
+      build(cells, counts, batch, vec);
+      ASSERT_EQ(0, std::memcmp(base, vec, batch * sizeof base[0]))
+          << "batch at " << first << (baseline == bc7_principal_axes_rgb ? " without alpha" : "");
+    }
   }
 }
 

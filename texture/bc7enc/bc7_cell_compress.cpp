@@ -18,29 +18,6 @@ bool all_pixels_equal(const Bc7CellParams& cell, uint32_t comps) {
   return true;
 }
 
-Bc7Vec4 principal_axis_rgb(const Bc7CellParams& cell, const Bc7Vec4& mean) {
-  float rr = 0, rg = 0, rb = 0, gg = 0, gb = 0, bb = 0;
-  for (uint32_t i = 0; i < cell.m_num_pixels; ++i) {
-    const float r = cell.m_pixels[i].m_c[0] - mean.m_c[0];
-    const float g = cell.m_pixels[i].m_c[1] - mean.m_c[1];
-    const float b = cell.m_pixels[i].m_c[2] - mean.m_c[2];
-    rr += r * r, rg += r * g, rb += r * b, gg += g * g, gb += g * b, bb += b * b;
-  }
-  float x = 0.9f, y = 1.0f, z = 0.7f;
-  for (int iter = 0; iter < 3; ++iter) {
-    const float nx = x * rr + y * rg + z * rb;
-    const float ny = x * rg + y * gg + z * gb;
-    const float nz = x * rb + y * gb + z * bb;
-    const float m = std::max({std::fabs(nx), std::fabs(ny), std::fabs(nz)});
-    const float s = m > 1e-10f ? 1.0f / m : 1.0f;
-    x = nx * s, y = ny * s, z = nz * s;
-  }
-  Bc7Vec4 axis{{x, y, z, 0.0f}};
-  if (bc7_vec_dot(axis, axis) < 1e-10f) return Bc7Vec4{{0, 0, 0, 0}};
-  bc7_vec_normalize(axis);
-  return axis;
-}
-
 // Endpoint codes already scored for this cell. Scoring a solution a second time cannot change
 // the results: it kept the solution only if it beat the best of its time, and the best never
 // grows. The refits of the selector perturbations often land on the same codes.
@@ -127,7 +104,7 @@ class RefitBatch {
 }  // namespace
 
 uint64_t bc7_cell_compress(uint32_t mode, const Bc7CellParams& cell, Bc7CellResults& results,
-                           const Bc7BlockParams& block, const Bc7Vec4* rgba_axis) {
+                           const Bc7BlockParams& block, const Bc7Vec4* given_axis) {
   assert((mode == 6) || (mode == 7) || (!cell.m_has_alpha));
   results.m_best_overall_err = UINT64_MAX;
   const uint32_t n = cell.m_num_pixels;
@@ -147,12 +124,12 @@ uint64_t bc7_cell_compress(uint32_t mode, const Bc7CellParams& cell, Bc7CellResu
   mean_colour = bc7_vec_clamp01(mean_colour);
 
   Bc7Vec4 axis;
-  if (!cell.m_has_alpha)
-    axis = principal_axis_rgb(cell, mean);
-  else if (rgba_axis != nullptr)
-    axis = *rgba_axis;
-  else
+  if (given_axis != nullptr)
+    axis = *given_axis;
+  else if (cell.m_has_alpha)
     axis = bc7_principal_axis_rgba(cell.m_pixels, n, mean);
+  else
+    axis = bc7_principal_axis_rgb(cell.m_pixels, n, mean);
   if (bc7_vec_dot(axis, axis) < 0.5f) {
     // Flat subset: no direction to follow; the diagonal keeps both trial endpoints on the mean.
     axis = Bc7Vec4{{1.0f, 1.0f, 1.0f, cell.m_has_alpha ? 1.0f : 0.0f}};

@@ -8,7 +8,8 @@
 // Compresses the cell for `mode` (1, 3, 5, 6 or 7; alpha only with 6 and 7). Reads the refinement
 // level and the least-squares switch of `block`. Returns the best error, also left in
 // results.m_best_overall_err, with the selectors in results.m_selectors. Re-entrant; needs
-// bc7_init_tables for modes 1 and 7. `rgba_axis`, when given for a cell with alpha, is its
-// bc7_principal_axis_rgba around bc7_cell_mean, computed ahead (bc7_principal_axis.h).
+// bc7_init_tables for modes 1 and 7. `axis`, when given, is the cell's principal axis computed
+// ahead: bc7_principal_axis_rgba or, for a cell without alpha, bc7_principal_axis_rgb around
+// bc7_cell_mean (bc7_principal_axis.h).
 uint64_t bc7_cell_compress(uint32_t mode, const Bc7CellParams& cell, Bc7CellResults& results,
-                           const Bc7BlockParams& block, const Bc7Vec4* rgba_axis = nullptr);
+                           const Bc7BlockParams& block, const Bc7Vec4* axis = nullptr);

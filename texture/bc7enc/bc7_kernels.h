@@ -17,6 +17,7 @@ struct Bc7Kernels {
   Bc7LeastSquaresFn m_least_squares;
   Bc7QuantiseEndpointsFn m_quantise_endpoints;
   Bc7PrincipalAxesFn m_principal_axes_rgba;
+  Bc7PrincipalAxesFn m_principal_axes_rgb;
   Bc7EstimatePartitionsFn m_estimate_partitions;
 };
 
@@ -51,15 +52,18 @@ Bc7EndpointCodes bc7_quantise_endpoints_avx512(uint32_t mode, const Bc7Vec4& low
                                                const Bc7Vec4& high, const Bc7CellParams& cell);
 void bc7_principal_axes_rgba_avx512(const Bc7Color* const* pixels, const uint32_t* counts,
                                     uint32_t cells, Bc7Vec4* axes);
+void bc7_principal_axes_rgb_avx512(const Bc7Color* const* pixels, const uint32_t* counts,
+                                   uint32_t cells, Bc7Vec4* axes);
 
-inline constexpr Bc7Kernels g_bc7_kernels_generic{
-    bc7_estimate_partition, bc7_evaluate_selectors,  bc7_least_squares_sums, bc7_least_squares,
-    bc7_quantise_endpoints, bc7_principal_axes_rgba, bc7_estimate_partitions};
+inline constexpr Bc7Kernels g_bc7_kernels_generic{bc7_estimate_partition, bc7_evaluate_selectors,
+                                                  bc7_least_squares_sums, bc7_least_squares,
+                                                  bc7_quantise_endpoints, bc7_principal_axes_rgba,
+                                                  bc7_principal_axes_rgb, bc7_estimate_partitions};
 inline constexpr Bc7Kernels g_bc7_kernels_avx2{
     bc7_estimate_partition_avx2, bc7_evaluate_selectors_avx2, bc7_least_squares_sums_avx2,
     bc7_least_squares,           bc7_quantise_endpoints,      bc7_principal_axes_rgba,
-    bc7_estimate_partitions};
+    bc7_principal_axes_rgb,      bc7_estimate_partitions};
 inline constexpr Bc7Kernels g_bc7_kernels_avx512{
     bc7_estimate_partition_avx512, bc7_evaluate_selectors_avx512, bc7_least_squares_sums_avx512,
     bc7_least_squares_avx512,      bc7_quantise_endpoints_avx512, bc7_principal_axes_rgba_avx512,
-    bc7_estimate_partitions_avx512};
+    bc7_principal_axes_rgb_avx512, bc7_estimate_partitions_avx512};

@@ -56,7 +56,8 @@ uint64_t search_alpha(const uint8_t alphas[16], uint32_t weight_a, uint32_t pass
 }  // namespace
 
 uint64_t bc7_mode5_search(const Bc7Color* pixels, const Bc7BlockParams& block, uint32_t alpha_min,
-                          uint32_t alpha_max, Bc7BlockResult& result, const Bc7Kernels& kernels) {
+                          uint32_t alpha_max, Bc7BlockResult& result, const Bc7Kernels& kernels,
+                          const Bc7Vec4* colour_axis) {
   std::memset(&result, 0, sizeof result);
   result.m_mode = 5;
 
@@ -73,7 +74,7 @@ uint64_t bc7_mode5_search(const Bc7Color* pixels, const Bc7BlockParams& block, u
   Bc7CellResults results5{};
   results5.m_selectors = selectors;
   results5.m_selectors_temp = selectors_temp;
-  const uint64_t colour_err = bc7_cell_compress(5, cell, results5, block);
+  const uint64_t colour_err = bc7_cell_compress(5, cell, results5, block, colour_axis);
   [[maybe_unused]] const uint64_t* pMode5_err = &colour_err;
   assert(*pMode5_err == results5.m_best_overall_err);
 

@@ -1,4 +1,5 @@
-// The principal axes with alpha built for AVX-512 (only this file): sixteen cells side by side,
+// The principal axes (with alpha, and without: see axes_rgb) built for AVX-512 (only this file):
+// sixteen cells side by side,
 // one 32-bit lane per cell, each vector holding one component (R, G, B, A) of all sixteen. Every
 // lane runs the baseline's float operations in its order (sums of integers over the count,
 // offsets, lengths added component by component, square root and reciprocal, the dot products,
@@ -81,15 +82,76 @@ inline void step(Group& g, uint32_t i) {
     g.axis[c] = _mm512_mask_add_ps(g.axis[c], active, g.axis[c], _mm512_mul_ps(d[c], dn));
 }
 
-void store(Group& g, uint32_t cells, Bc7Vec4* axes) {
-  normalise(g.axis);
+void store(const Group& g, uint32_t cells, Bc7Vec4* axes) {
   alignas(64) float out[4][16];
   for (int c = 0; c < 4; ++c) _mm512_store_ps(out[c], g.axis[c]);
   for (uint32_t k = 0; k < cells && k < 16; ++k)
     for (int c = 0; c < 4; ++c) axes[k].m_c[c] = out[c][k];
 }
 
+// std::max({a, b, c}) lane by lane: the first of the largest (a later one wins only when larger).
+inline __m512 first_max(__m512 a, __m512 b, __m512 c) {
+  a = _mm512_mask_blend_ps(_mm512_cmp_ps_mask(a, b, _CMP_LT_OQ), a, b);
+  return _mm512_mask_blend_ps(_mm512_cmp_ps_mask(a, c, _CMP_LT_OQ), a, c);
+}
+
+inline __m512 magnitude(__m512 v) {
+  return _mm512_castsi512_ps(
+      _mm512_and_si512(_mm512_castps_si512(v), _mm512_set1_epi32(0x7FFFFFFF)));
+}
+
+// The axis without alpha of each lane's cell: covariance over its pixels, three scaled steps of
+// power iteration, normalised (0 when its squared length is below 1e-10).
+void axes_rgb(Group& g) {
+  __m512 rr = _mm512_setzero_ps(), rg = rr, rb = rr, gg = rr, gb = rr, bb = rr;
+  for (uint32_t i = 0; i < 16; ++i) {
+    const __mmask16 active =
+        _mm512_cmpgt_epi32_mask(g.counts, _mm512_set1_epi32(static_cast<int>(i)));
+    const __m512i px = _mm512_load_si512(g.px[i]);
+    const __m512 r = _mm512_sub_ps(channel(px, 0), g.mean[0]);
+    const __m512 gr = _mm512_sub_ps(channel(px, 1), g.mean[1]);
+    const __m512 b = _mm512_sub_ps(channel(px, 2), g.mean[2]);
+    rr = _mm512_mask_add_ps(rr, active, rr, _mm512_mul_ps(r, r));
+    rg = _mm512_mask_add_ps(rg, active, rg, _mm512_mul_ps(r, gr));
+    rb = _mm512_mask_add_ps(rb, active, rb, _mm512_mul_ps(r, b));
+    gg = _mm512_mask_add_ps(gg, active, gg, _mm512_mul_ps(gr, gr));
+    gb = _mm512_mask_add_ps(gb, active, gb, _mm512_mul_ps(gr, b));
+    bb = _mm512_mask_add_ps(bb, active, bb, _mm512_mul_ps(b, b));
+  }
+  __m512 x = _mm512_set1_ps(0.9f), y = _mm512_set1_ps(1.0f), z = _mm512_set1_ps(0.7f);
+  for (int iter = 0; iter < 3; ++iter) {
+    const __m512 nx = _mm512_add_ps(_mm512_add_ps(_mm512_mul_ps(x, rr), _mm512_mul_ps(y, rg)),
+                                    _mm512_mul_ps(z, rb));
+    const __m512 ny = _mm512_add_ps(_mm512_add_ps(_mm512_mul_ps(x, rg), _mm512_mul_ps(y, gg)),
+                                    _mm512_mul_ps(z, gb));
+    const __m512 nz = _mm512_add_ps(_mm512_add_ps(_mm512_mul_ps(x, rb), _mm512_mul_ps(y, gb)),
+                                    _mm512_mul_ps(z, bb));
+    const __m512 m = first_max(magnitude(nx), magnitude(ny), magnitude(nz));
+    const __m512 s = _mm512_mask_div_ps(_mm512_set1_ps(1.0f),
+                                        _mm512_cmp_ps_mask(m, _mm512_set1_ps(1e-10f), _CMP_GT_OQ),
+                                        _mm512_set1_ps(1.0f), m);
+    x = _mm512_mul_ps(nx, s), y = _mm512_mul_ps(ny, s), z = _mm512_mul_ps(nz, s);
+  }
+  const __m512 zero = _mm512_setzero_ps();
+  g.axis[0] = x, g.axis[1] = y, g.axis[2] = z, g.axis[3] = zero;
+  __m512 len2 = _mm512_mul_ps(x, x);
+  for (int c = 1; c < 4; ++c) len2 = _mm512_add_ps(len2, _mm512_mul_ps(g.axis[c], g.axis[c]));
+  const __mmask16 tiny = _mm512_cmp_ps_mask(len2, _mm512_set1_ps(1e-10f), _CMP_LT_OQ);
+  normalise(g.axis);
+  for (int c = 0; c < 4; ++c) g.axis[c] = _mm512_mask_mov_ps(g.axis[c], tiny, zero);
+}
+
 }  // namespace
+
+void bc7_principal_axes_rgb_avx512(const Bc7Color* const* pixels, const uint32_t* counts,
+                                   uint32_t cells, Bc7Vec4* axes) {
+  for (uint32_t first = 0; first < cells; first += 16) {
+    Group g;
+    load(g, pixels + first, counts + first, cells - first);
+    axes_rgb(g);
+    store(g, cells - first, axes + first);
+  }
+}
 
 void bc7_principal_axes_rgba_avx512(const Bc7Color* const* pixels, const uint32_t* counts,
                                     uint32_t cells, Bc7Vec4* axes) {
@@ -104,6 +166,9 @@ void bc7_principal_axes_rgba_avx512(const Bc7Color* const* pixels, const uint32_
       longest = counts[first + k] > longest ? counts[first + k] : longest;
     for (uint32_t i = 0; i < longest; ++i)
       for (uint32_t g = 0; g < used; ++g) step(groups[g], i);
-    for (uint32_t g = 0; g < used; ++g) store(groups[g], rest - 16 * g, axes + first + 16 * g);
+    for (uint32_t g = 0; g < used; ++g) {
+      normalise(groups[g].axis);
+      store(groups[g], rest - 16 * g, axes + first + 16 * g);
+    }
   }
 }
