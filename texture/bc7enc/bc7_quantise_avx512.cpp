@@ -48,6 +48,15 @@ inline bool choose(__m512 errors, uint32_t& ones) {
   return ((static_cast<uint32_t>(below_start) | ones) & 0x11u) == 0x11u;
 }
 
+// e / 255 for the integers e = 0..255, as the division rounds it: the product with the rounded
+// reciprocal, corrected once by its fused residual, equals the quotient for each of them (checked
+// for all 256), at a fraction of a division's cost.
+inline __m512 over_255(__m512 e) {
+  const __m512 reciprocal = _mm512_set1_ps(1.0f / 255.0f);
+  const __m512 q = _mm512_mul_ps(e, reciprocal);
+  return _mm512_fmadd_ps(_mm512_fnmadd_ps(q, _mm512_set1_ps(255.0f), e), reciprocal, q);
+}
+
 // Inputs clamped as std::clamp(v, 0, 1) does: max and min return their second operand when both
 // are zeros or one is a NaN, so a -0 or a NaN stays as it is. Lanes 0-3: low, 4-7: high, repeated.
 inline __m512 clamped_inputs(const Bc7Vec4& low, const Bc7Vec4& high) {
@@ -101,8 +110,7 @@ Bc7EndpointCodes bc7_quantise_endpoints_avx512(uint32_t mode, const Bc7Vec4& low
   if (cell.m_endpoints_share_pbit) {
     // (expanded / 255 - input)^2, low and high added per component, then over the components;
     // lanes 0 and 4 both hold p-bit 0's error, 8 and 12 p-bit 1's.
-    const __m512 d =
-        _mm512_sub_ps(_mm512_div_ps(_mm512_cvtepi32_ps(expanded), _mm512_set1_ps(255.0f)), u);
+    const __m512 d = _mm512_sub_ps(over_255(_mm512_cvtepi32_ps(expanded)), u);
     const __m512 sq = _mm512_mul_ps(d, d);
     chosen =
         choose(sum_in_order(_mm512_add_ps(sq, _mm512_shuffle_f32x4(sq, sq, 0xB1)), four), ones);
