@@ -86,8 +86,14 @@ class RefitBatch {
   // Refits the queued trials; returns as queue() does.
   uint64_t run(uint32_t mode, const Bc7CellParams& cell, Bc7CellResults& results,
                TriedSolutions& tried) {
+    // Every fit, then every quantisation: the calls of one loop do not wait on each other.
+    Bc7Vec4 fits[kCapacity][2];
+    for (uint32_t t = 0; t < count_; ++t)
+      cell.m_least_squares(cell, trials_[t], fits[t][0], fits[t][1]);
     Bc7EndpointCodes codes[kCapacity];
-    for (uint32_t t = 0; t < count_; ++t) codes[t] = fitted_codes(mode, cell, trials_[t]);
+    for (uint32_t t = 0; t < count_; ++t)
+      codes[t] = cell.m_quantise_endpoints(mode, bc7_vec_scale(fits[t][0], 1.0f / 255.0f),
+                                           bc7_vec_scale(fits[t][1], 1.0f / 255.0f), cell);
     const uint32_t count = count_;
     count_ = 0;
     for (uint32_t t = 0; t < count; ++t)
