@@ -192,14 +192,14 @@ struct Avx512ScanAfterHeads {
 };
 
 // The estimates of scan positions 0 .. heads - 1 for up to sixteen blocks, lane b for block b,
-// with the arithmetic of the baseline estimator on exact integers: 32-bit lanes whose values stay
-// below 2^16 where 16-bit multiplications give them (w * v <= 64 * 255, pixel * v and
-// entry * v <= 255 * 255, |difference|^2 <= 255 * 255). Entries are picked as the last one whose
+// with the arithmetic of the baseline estimator on exact integers. Channels travel in 16-bit
+// pairs (R, G) and (B, A) of each 32-bit lane (A 0 in mode 1): minimum, maximum, span and
+// entries per half (w * v + 32 <= 64 * 255 + 32), projections and squared distances summed
+// over a pair by _mm512_madd_epi16 (|values| <= 255). Entries are picked as the last one whose
 // midpoint the projection reaches (the midpoints never decrease).
 template <uint32_t kMode>
 void estimate_heads(const Bc7Color* const* blocks, uint32_t count, uint32_t heads,
                     uint32_t errors[kHeadPositions][16]) {
-  constexpr uint32_t comps = kMode == 7 ? 4 : 3;
   constexpr uint32_t num_entries = kMode == 7 ? 4 : 8;
   constexpr const uint32_t* weights = kMode == 7 ? g_bc7_weights2 : g_bc7_weights3;
   alignas(64) uint32_t words[16][16];  // [pixel][block]
@@ -207,44 +207,49 @@ void estimate_heads(const Bc7Color* const* blocks, uint32_t count, uint32_t head
     for (uint32_t i = 0; i < 16; ++i) {
       uint32_t v = 0;
       if (b < count) __builtin_memcpy(&v, blocks[b][i].m_c, 4);
-      words[i][b] = v;
+      words[i][b] = kMode == 7 ? v : v & 0x00FFFFFFu;
     }
-  __m512i px[16][comps];
+  __m512i px[16][2];  // (R, G) and (B, A) pairs
+  const __m512i low_bytes = _mm512_set1_epi32(0x00FF00FF);
   for (uint32_t i = 0; i < 16; ++i) {
     const __m512i w = _mm512_load_si512(words[i]);
-    for (uint32_t c = 0; c < comps; ++c)
-      px[i][c] =
-          _mm512_and_si512(_mm512_srli_epi32(w, static_cast<int>(8 * c)), _mm512_set1_epi32(255));
+    const __m512i rb = _mm512_and_si512(w, low_bytes);
+    const __m512i ga = _mm512_and_si512(_mm512_srli_epi32(w, 8), low_bytes);
+    // (R, G) = low halves of rb and ga; (B, A) = their high halves.
+    px[i][0] =
+        _mm512_or_si512(_mm512_and_si512(rb, _mm512_set1_epi32(0xFFFF)), _mm512_slli_epi32(ga, 16));
+    px[i][1] = _mm512_or_si512(_mm512_srli_epi32(rb, 16),
+                               _mm512_andnot_si512(_mm512_set1_epi32(0xFFFF), ga));
   }
 
   for (uint32_t k = 0; k < heads; ++k) {
     const uint32_t mask = g_bc7_partition2_masks[g_bc7_partition_scan_order[k]];
-    __m512i lo[2][comps], hi[2][comps];
+    __m512i lo[2][2], hi[2][2];
     for (uint32_t s = 0; s < 2; ++s)
-      for (uint32_t c = 0; c < comps; ++c) {
-        lo[s][c] = _mm512_set1_epi32(255);
-        hi[s][c] = _mm512_setzero_si512();
+      for (uint32_t h = 0; h < 2; ++h) {
+        lo[s][h] = low_bytes;
+        hi[s][h] = _mm512_setzero_si512();
       }
     for (uint32_t i = 0; i < 16; ++i) {
       const uint32_t s = (mask >> i) & 1u;
-      for (uint32_t c = 0; c < comps; ++c) {
-        lo[s][c] = _mm512_min_epi32(lo[s][c], px[i][c]);
-        hi[s][c] = _mm512_max_epi32(hi[s][c], px[i][c]);
+      for (uint32_t h = 0; h < 2; ++h) {
+        lo[s][h] = _mm512_min_epu16(lo[s][h], px[i][h]);
+        hi[s][h] = _mm512_max_epu16(hi[s][h], px[i][h]);
       }
     }
-    __m512i v[2][comps], entry[2][num_entries][comps], midpoint[2][num_entries - 1];
+    __m512i v[2][2], entry[2][num_entries][2], midpoint[2][num_entries - 1];
     for (uint32_t s = 0; s < 2; ++s) {
       __m512i dot[num_entries];
-      for (uint32_t c = 0; c < comps; ++c) v[s][c] = _mm512_sub_epi32(hi[s][c], lo[s][c]);
+      for (uint32_t h = 0; h < 2; ++h) v[s][h] = _mm512_sub_epi16(hi[s][h], lo[s][h]);
       for (uint32_t e = 0; e < num_entries; ++e) {
-        dot[e] = _mm512_setzero_si512();
-        for (uint32_t c = 0; c < comps; ++c) {
-          const __m512i wv =
-              _mm512_mullo_epi16(v[s][c], _mm512_set1_epi32(static_cast<int32_t>(weights[e])));
-          entry[s][e][c] = _mm512_add_epi32(
-              lo[s][c], _mm512_srli_epi32(_mm512_add_epi32(wv, _mm512_set1_epi32(32)), 6));
-          dot[e] = _mm512_add_epi32(dot[e], _mm512_mullo_epi16(entry[s][e][c], v[s][c]));
-        }
+        const __m512i w = _mm512_set1_epi16(static_cast<int16_t>(weights[e]));
+        for (uint32_t h = 0; h < 2; ++h)
+          entry[s][e][h] = _mm512_add_epi16(
+              lo[s][h],
+              _mm512_srli_epi16(
+                  _mm512_add_epi16(_mm512_mullo_epi16(v[s][h], w), _mm512_set1_epi16(32)), 6));
+        dot[e] = _mm512_add_epi32(_mm512_madd_epi16(entry[s][e][0], v[s][0]),
+                                  _mm512_madd_epi16(entry[s][e][1], v[s][1]));
       }
       for (uint32_t e = 0; e + 1 < num_entries; ++e)
         midpoint[s][e] = _mm512_srli_epi32(
@@ -253,19 +258,17 @@ void estimate_heads(const Bc7Color* const* blocks, uint32_t count, uint32_t head
     __m512i total = _mm512_setzero_si512();
     for (uint32_t i = 0; i < 16; ++i) {
       const uint32_t s = (mask >> i) & 1u;
-      __m512i d = _mm512_setzero_si512();
-      for (uint32_t c = 0; c < comps; ++c)
-        d = _mm512_add_epi32(d, _mm512_mullo_epi16(px[i][c], v[s][c]));
-      __m512i chosen[comps];
-      for (uint32_t c = 0; c < comps; ++c) chosen[c] = entry[s][0][c];
+      const __m512i d = _mm512_add_epi32(_mm512_madd_epi16(px[i][0], v[s][0]),
+                                         _mm512_madd_epi16(px[i][1], v[s][1]));
+      __m512i chosen[2] = {entry[s][0][0], entry[s][0][1]};
       for (uint32_t e = 1; e < num_entries; ++e) {
         const __mmask16 reached = _mm512_cmpge_epi32_mask(d, midpoint[s][e - 1]);
-        for (uint32_t c = 0; c < comps; ++c)
-          chosen[c] = _mm512_mask_mov_epi32(chosen[c], reached, entry[s][e][c]);
+        for (uint32_t h = 0; h < 2; ++h)
+          chosen[h] = _mm512_mask_mov_epi32(chosen[h], reached, entry[s][e][h]);
       }
-      for (uint32_t c = 0; c < comps; ++c) {
-        const __m512i diff = _mm512_abs_epi32(_mm512_sub_epi32(px[i][c], chosen[c]));
-        total = _mm512_add_epi32(total, _mm512_mullo_epi16(diff, diff));
+      for (uint32_t h = 0; h < 2; ++h) {
+        const __m512i diff = _mm512_sub_epi16(px[i][h], chosen[h]);
+        total = _mm512_add_epi32(total, _mm512_madd_epi16(diff, diff));
       }
     }
     _mm512_storeu_si512(errors[k], total);
