@@ -8,7 +8,6 @@
 #include "texture/bc7enc/bc7_mode5.h"
 #include "texture/bc7enc/bc7_mode_cells.h"
 #include "texture/bc7enc/bc7_pack.h"
-#include "texture/bc7enc/bc7_partition_scan.h"
 #include "texture/bc7enc/bc7_presets.h"
 #include "texture/bc7enc/bc7_refine.h"
 #include "texture/bc7enc/bc7_rotated.h"
@@ -68,33 +67,6 @@ uint64_t try_subsets(uint32_t mode, uint32_t partition, const Bc7Color* pixels, 
 void take_smallest(uint64_t keys[], uint32_t partitions, uint32_t ranked[], uint32_t count) {
   std::partial_sort(keys, keys + count, keys + partitions);
   for (uint32_t k = 0; k < count; ++k) ranked[k] = static_cast<uint32_t>(keys[k] & 63);
-}
-
-// The `count` (at most 8) two-subset partitions of smallest estimated error with three-bit
-// indices (kMode 1, which also ranks them for mode 3) or two-bit indices with alpha (kMode 7), the
-// smallest first, ties to the lower partition. Partitions are visited in the estimator's scan
-// order, so that the second subset's estimate is mostly skipped once the first already ranks out.
-template <uint32_t kMode>
-void rank_partitions(const Bc7Color* pixels, uint32_t ranked[], uint32_t count) {
-  BlockPlanes planes;
-  for (uint32_t i = 0; i < 16; ++i)
-    for (uint32_t c = 0; c < 4; ++c) planes.c[c][i] = static_cast<int16_t>(pixels[i].m_c[c]);
-  uint64_t top[8];  // keys (error << 6 | partition), ascending
-  std::fill_n(top, count, UINT64_MAX);
-  for (uint32_t k = 0; k < 64; ++k) {
-    const uint32_t q = g_bc7_partition_scan_order[k];
-    const int16_t* in1 = kPartitionLaneMasks.in1[q];
-    int16_t in0[16];
-    for (uint32_t i = 0; i < 16; ++i) in0[i] = static_cast<int16_t>(~in1[i]);
-    uint64_t key = estimate_subset_all<kMode>(planes, in0) << 6 | q;
-    if (key >= top[count - 1]) continue;
-    key += estimate_subset_all<kMode>(planes, in1) << 6;
-    if (key >= top[count - 1]) continue;
-    uint32_t at = count - 1;
-    for (; at > 0 && top[at - 1] > key; --at) top[at] = top[at - 1];
-    top[at] = key;
-  }
-  for (uint32_t k = 0; k < count; ++k) ranked[k] = static_cast<uint32_t>(top[k] & 63);
 }
 
 // Three-subset partitions of an opaque block ranked by the RGB spread of each subset about its
@@ -187,9 +159,9 @@ void bc7_compress_block_best(uint8_t* out, const Bc7Color* pixels, const Bc7Kern
   uint32_t ranked2[kPartitionsTried], ranked16[kPartitions3Tried], ranked64[kPartitions3Tried];
   if (searching()) {
     if (has_alpha) {
-      rank_partitions<7>(pixels, ranked2, kPartitionsTried);
+      kernels.m_rank_partitions(pixels, 7, ranked2, kPartitionsTried);
     } else {
-      rank_partitions<1>(pixels, ranked2, kPartitionsTried);
+      kernels.m_rank_partitions(pixels, 1, ranked2, kPartitionsTried);
       rank_three_subsets(pixels, ranked16, ranked64, kPartitions3Tried);
     }
   }

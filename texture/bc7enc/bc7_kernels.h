@@ -15,6 +15,7 @@ struct Bc7Kernels {
   Bc7LeastSquaresSumsFn m_least_squares_sums;
   Bc7LeastSquaresFn m_least_squares;
   Bc7QuantiseEndpointsFn m_quantise_endpoints;
+  Bc7RankPartitionsFn m_rank_partitions;  // Best's ranking of all two-subset partitions
 };
 
 // Points a cell's kernel slots at the set's kernels.
@@ -49,10 +50,10 @@ Bc7EndpointCodes bc7_quantise_endpoints_avx512(uint32_t mode, const Bc7Vec4& low
 
 inline constexpr Bc7Kernels g_bc7_kernels_generic{bc7_estimate_partition, bc7_evaluate_selectors,
                                                   bc7_least_squares_sums, bc7_least_squares,
-                                                  bc7_quantise_endpoints};
+                                                  bc7_quantise_endpoints, bc7_rank_partitions};
 inline constexpr Bc7Kernels g_bc7_kernels_avx2{
     bc7_estimate_partition_avx2, bc7_evaluate_selectors_avx2, bc7_least_squares_sums_avx2,
-    bc7_least_squares, bc7_quantise_endpoints};
+    bc7_least_squares,           bc7_quantise_endpoints,      bc7_rank_partitions};
 inline constexpr Bc7Kernels g_bc7_kernels_avx512{
     bc7_estimate_partition_avx512, bc7_evaluate_selectors_avx512, bc7_least_squares_sums_avx512,
-    bc7_least_squares_avx512, bc7_quantise_endpoints_avx512};
+    bc7_least_squares_avx512,      bc7_quantise_endpoints_avx512, bc7_rank_partitions_avx512};
