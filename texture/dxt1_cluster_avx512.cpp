@@ -36,7 +36,8 @@ inline __m512 clamp01_avx512(__m512 v) {
 }
 
 // snap of the generic kernel for a clamped v: trunc(v x levels + 0.5) / levels, from the table.
-template <int Levels>
+// Without kNaN the caller knows that no lane of v is NaN.
+template <int Levels, bool kNaN>
 inline __m512 snap_avx512(__m512 v) {
   const __m512i q = _mm512_cvttps_epi32(_mm512_add_ps(
       _mm512_mul_ps(v, _mm512_set1_ps(static_cast<float>(Levels))), _mm512_set1_ps(0.5f)));
@@ -51,6 +52,7 @@ inline __m512 snap_avx512(__m512 v) {
                                              _mm512_load_ps(kSnap63.value + 48));
     s = _mm512_mask_blend_ps(_mm512_test_epi32_mask(q, _mm512_set1_epi32(32)), lo, hi);
   }
+  if constexpr (!kNaN) return s;
   return _mm512_mask_blend_ps(_mm512_cmp_ps_mask(v, v, _CMP_UNORD_Q), s, v);
 }
 
@@ -117,12 +119,13 @@ inline ChannelTerms channel_terms(__m512 x0, __m512 at_j, __m512 third, __m512 p
   return t;
 }
 
-// Second half: the snapped endpoints a, b and the channel's error term.
-template <int Levels>
+// Second half: the snapped endpoints a, b and the channel's error term. Without kNaN every lane
+// of inv_det is finite, and so are its products with the finite numerators.
+template <int Levels, bool kNaN>
 inline __m512 channel_error(const ChannelTerms& t, __m512 a2, __m512 b2, __m512 ab, __m512 inv_det,
                             __m512* a_out, __m512* b_out) {
-  const __m512 a = snap_avx512<Levels>(clamp01_avx512(_mm512_mul_ps(t.na, inv_det)));
-  const __m512 b = snap_avx512<Levels>(clamp01_avx512(_mm512_mul_ps(t.nb, inv_det)));
+  const __m512 a = snap_avx512<Levels, kNaN>(clamp01_avx512(_mm512_mul_ps(t.na, inv_det)));
+  const __m512 b = snap_avx512<Levels, kNaN>(clamp01_avx512(_mm512_mul_ps(t.nb, inv_det)));
   *a_out = a;
   *b_out = b;
   // a a A2 + b b B2 + 2 a b AB - 2 a AX - 2 b BX, left to right as the generic kernel.
@@ -223,9 +226,17 @@ bool cluster_search_avx512(const float weighted[16][4], const ClusterSplitList* 
       }
       const __m512 inv_det = _mm512_div_ps(one, det);
       __m512 ea[3], eb[3];
-      __m512 err = channel_error<31>(terms[0], a2, b2, ab, inv_det, &ea[0], &eb[0]);
-      err = _mm512_add_ps(err, channel_error<63>(terms[1], a2, b2, ab, inv_det, &ea[1], &eb[1]));
-      err = _mm512_add_ps(err, channel_error<31>(terms[2], a2, b2, ab, inv_det, &ea[2], &eb[2]));
+      // Endpoints can be NaN only where 1 / det is infinite or NaN (det 0, tiny or NaN).
+      const auto error = [&]<bool kNaN>() {
+        __m512 e = channel_error<31, kNaN>(terms[0], a2, b2, ab, inv_det, &ea[0], &eb[0]);
+        e = _mm512_add_ps(e,
+                          channel_error<63, kNaN>(terms[1], a2, b2, ab, inv_det, &ea[1], &eb[1]));
+        return _mm512_add_ps(
+            e, channel_error<31, kNaN>(terms[2], a2, b2, ab, inv_det, &ea[2], &eb[2]));
+      };
+      const __m512 err = _mm512_fpclass_ps_mask(inv_det, 0x99) == 0
+                             ? error.template operator()<false>()
+                             : error.template operator()<true>();
       // Lanes at or below the best error (NaN lanes never), within the list's pairs.
       lanes &= _mm512_cmp_ps_mask(err, _mm512_set1_ps(best_error), _CMP_LE_OQ);
       if (lanes == 0) continue;

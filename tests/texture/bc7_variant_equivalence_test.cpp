@@ -72,7 +72,8 @@ std::vector<Block> adversarial_blocks(bool with_alpha) {
 
 TEST_P(Bc7VariantEquivalence, EstimatorPicksTheBaselinePartition) {
   // The presets, plus a full scan of all 64 partitions without the pre-filter, where the winner
-  // depends on every partition's estimate.
+  // depends on every partition's estimate; block by block and in batches of every length up to
+  // 37 (past two groups of sixteen lanes); and Best's ranking of the eight best partitions.
   Bc7BlockParams full_scan = g_bc7_params_slow;
   full_scan.m_partition_prefilter = false;
   const uint32_t unit[4] = {1, 1, 1, 1}, weighted[4] = {2, 3, 1, 4};
@@ -86,7 +87,6 @@ TEST_P(Bc7VariantEquivalence, EstimatorPicksTheBaselinePartition) {
                     bc7_estimate_partition(block.data(), *params, weights, mode))
               << "mode " << mode << " partitions " << params->m_max_partitions << " pre-filter "
               << params->m_partition_prefilter << " weights " << weights[0];
-      // Batches of every length up to 37 (past two groups of sixteen lanes).
       const Bc7Color* batch[37];
       uint32_t base[37], vec[37];
       for (size_t first = 0, length = 1; first + length <= blocks.size();
@@ -97,6 +97,13 @@ TEST_P(Bc7VariantEquivalence, EstimatorPicksTheBaselinePartition) {
         ASSERT_EQ(0, std::memcmp(base, vec, length * sizeof base[0]))
             << "mode " << mode << " batch at " << first;
       }
+    }
+  for (uint32_t mode : {1u, 7u})
+    for (const Block& block : adversarial_blocks(mode == 7)) {
+      uint32_t ranked[2][8];
+      k.m_rank_partitions(block.data(), mode, ranked[0], 8);
+      bc7_rank_partitions(block.data(), mode, ranked[1], 8);
+      ASSERT_EQ(std::memcmp(ranked[0], ranked[1], sizeof ranked[0]), 0) << "mode " << mode;
     }
 }
 

@@ -8,7 +8,6 @@
 #include "texture/bc7enc/bc7_mode5.h"
 #include "texture/bc7enc/bc7_mode_cells.h"
 #include "texture/bc7enc/bc7_pack.h"
-#include "texture/bc7enc/bc7_partition_scan.h"
 #include "texture/bc7enc/bc7_presets.h"
 #include "texture/bc7enc/bc7_refine.h"
 #include "texture/bc7enc/bc7_rotated.h"
@@ -70,57 +69,51 @@ void take_smallest(uint64_t keys[], uint32_t partitions, uint32_t ranked[], uint
   for (uint32_t k = 0; k < count; ++k) ranked[k] = static_cast<uint32_t>(keys[k] & 63);
 }
 
-// The `count` (at most 8) two-subset partitions of smallest estimated error with three-bit
-// indices (kMode 1, which also ranks them for mode 3) or two-bit indices with alpha (kMode 7), the
-// smallest first, ties to the lower partition. Partitions are visited in the estimator's scan
-// order, so that the second subset's estimate is mostly skipped once the first already ranks out.
-template <uint32_t kMode>
-void rank_partitions(const Bc7Color* pixels, uint32_t ranked[], uint32_t count) {
-  BlockPlanes planes;
-  for (uint32_t i = 0; i < 16; ++i)
-    for (uint32_t c = 0; c < 4; ++c) planes.c[c][i] = static_cast<int16_t>(pixels[i].m_c[c]);
-  uint64_t top[8];  // keys (error << 6 | partition), ascending
-  std::fill_n(top, count, UINT64_MAX);
-  for (uint32_t k = 0; k < 64; ++k) {
-    const uint32_t q = g_bc7_partition_scan_order[k];
-    const int16_t* in1 = kPartitionLaneMasks.in1[q];
-    int16_t in0[16];
-    for (uint32_t i = 0; i < 16; ++i) in0[i] = static_cast<int16_t>(~in1[i]);
-    uint64_t key = estimate_subset_all<kMode>(planes, in0) << 6 | q;
-    if (key >= top[count - 1]) continue;
-    key += estimate_subset_all<kMode>(planes, in1) << 6;
-    if (key >= top[count - 1]) continue;
-    uint32_t at = count - 1;
-    for (; at > 0 && top[at - 1] > key; --at) top[at] = top[at - 1];
-    top[at] = key;
+// The pixels of each three-subset partition, subset by subset, and the subsets' pixel counts.
+struct Partition3Lists {
+  uint8_t pixels[64][16];
+  uint8_t counts[64][3];
+  Partition3Lists() {
+    for (uint32_t q = 0; q < 64; ++q) {
+      uint32_t k = 0;
+      for (uint32_t s = 0; s < 3; ++s) {
+        counts[q][s] = 0;
+        for (uint32_t i = 0; i < 16; ++i) {
+          if (bc7_partition3_subset(q, i) != s) continue;
+          pixels[q][k++] = static_cast<uint8_t>(i);
+          ++counts[q][s];
+        }
+      }
+    }
   }
-  for (uint32_t k = 0; k < count; ++k) ranked[k] = static_cast<uint32_t>(top[k] & 63);
-}
+};
 
 // Three-subset partitions of an opaque block ranked by the RGB spread of each subset about its
 // mean (a cheap stand-in for the fitted error, which costs three times the two-subset
 // estimate): the `count` best of the first 16 (mode 0) and of all 64 (mode 2).
 void rank_three_subsets(const Bc7Color* pixels, uint32_t ranked16[], uint32_t ranked64[],
                         uint32_t count) {
+  // In 32 bits: a subset's sums are at most 16 x 255 per channel, so 16 times the squared sums
+  // of three channels stay below 2^30. One vector per pixel: R, G, B and the sum of their squares.
+  typedef uint32_t U32x4 __attribute__((vector_size(16)));
+  U32x4 values[16];
+  for (uint32_t i = 0; i < 16; ++i) {
+    const uint32_t r = pixels[i].m_c[0], g = pixels[i].m_c[1], b = pixels[i].m_c[2];
+    values[i] = U32x4{r, g, b, r * r + g * g + b * b};
+  }
+  static const Partition3Lists lists;
   uint64_t keys[64];
   for (uint32_t q = 0; q < 64; ++q) {
-    int64_t n[3] = {0, 0, 0}, sum[3][3] = {}, squares[3] = {0, 0, 0};
-    for (uint32_t i = 0; i < 16; ++i) {
-      const uint32_t s = bc7_partition3_subset(q, i);
-      ++n[s];
-      for (uint32_t c = 0; c < 3; ++c) {
-        const int64_t v = pixels[i].m_c[c];
-        sum[s][c] += v;
-        squares[s] += v * v;
-      }
-    }
-    int64_t spread = 0;  // sum of squares about the means, times 16
+    const uint8_t* pixel = lists.pixels[q];
+    uint32_t spread = 0;  // sum of squares about the means, times 16
     for (uint32_t s = 0; s < 3; ++s) {
-      int64_t squared_sums = 0;
-      for (uint32_t c = 0; c < 3; ++c) squared_sums += sum[s][c] * sum[s][c];
-      spread += 16 * squares[s] - 16 * squared_sums / n[s];
+      const uint32_t n = lists.counts[q][s];
+      U32x4 sums = {0, 0, 0, 0};
+      for (uint32_t k = 0; k < n; ++k) sums += values[*pixel++];
+      const uint32_t squared_sums = sums[0] * sums[0] + sums[1] * sums[1] + sums[2] * sums[2];
+      spread += 16 * sums[3] - 16 * squared_sums / n;
     }
-    keys[q] = static_cast<uint64_t>(spread) << 6 | q;
+    keys[q] = uint64_t{spread} << 6 | q;
   }
   uint64_t first16[16];
   std::copy(keys, keys + 16, first16);
@@ -187,9 +180,9 @@ void bc7_compress_block_best(uint8_t* out, const Bc7Color* pixels, const Bc7Kern
   uint32_t ranked2[kPartitionsTried], ranked16[kPartitions3Tried], ranked64[kPartitions3Tried];
   if (searching()) {
     if (has_alpha) {
-      rank_partitions<7>(pixels, ranked2, kPartitionsTried);
+      kernels.m_rank_partitions(pixels, 7, ranked2, kPartitionsTried);
     } else {
-      rank_partitions<1>(pixels, ranked2, kPartitionsTried);
+      kernels.m_rank_partitions(pixels, 1, ranked2, kPartitionsTried);
       rank_three_subsets(pixels, ranked16, ranked64, kPartitions3Tried);
     }
   }

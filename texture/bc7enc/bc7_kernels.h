@@ -1,9 +1,10 @@
 #pragma once
 // The processor-specific kernels of the BC7 encoder as one set, chosen once at set-up: the
 // partition estimator, the selector evaluation, the least-squares sums and fit, the
-// quantisation, and for block batches the principal axes with alpha and the partition estimates, in
-// the baseline build, the AVX2 build (-mavx2) or the AVX-512 build (F, BW, DQ, VL); same results
-// for every input. The AVX2 set uses the baseline fit (on its own sums) and quantisation.
+// quantisation, for block batches the principal axes (with and without alpha) and the partition
+// estimates, and Best's partition ranking, in the baseline build, the AVX2 build (-mavx2) or the
+// AVX-512 build (F, BW, DQ, VL); same results for every input. The AVX2 set uses the baseline
+// fit (on its own sums), quantisation and batch kernels.
 #include <cstdint>
 
 #include "texture/bc7enc/bc7_partition_estimate.h"
@@ -19,6 +20,7 @@ struct Bc7Kernels {
   Bc7PrincipalAxesFn m_principal_axes_rgba;
   Bc7PrincipalAxesFn m_principal_axes_rgb;
   Bc7EstimatePartitionsFn m_estimate_partitions;
+  Bc7RankPartitionsFn m_rank_partitions;  // Best's ranking of all two-subset partitions
 };
 
 // Points a cell's kernel slots at the set's kernels.
@@ -55,15 +57,15 @@ void bc7_principal_axes_rgba_avx512(const Bc7Color* const* pixels, const uint32_
 void bc7_principal_axes_rgb_avx512(const Bc7Color* const* pixels, const uint32_t* counts,
                                    uint32_t cells, Bc7Vec4* axes);
 
-inline constexpr Bc7Kernels g_bc7_kernels_generic{bc7_estimate_partition, bc7_evaluate_selectors,
-                                                  bc7_least_squares_sums, bc7_least_squares,
-                                                  bc7_quantise_endpoints, bc7_principal_axes_rgba,
-                                                  bc7_principal_axes_rgb, bc7_estimate_partitions};
+inline constexpr Bc7Kernels g_bc7_kernels_generic{
+    bc7_estimate_partition, bc7_evaluate_selectors,  bc7_least_squares_sums,
+    bc7_least_squares,      bc7_quantise_endpoints,  bc7_principal_axes_rgba,
+    bc7_principal_axes_rgb, bc7_estimate_partitions, bc7_rank_partitions};
 inline constexpr Bc7Kernels g_bc7_kernels_avx2{
     bc7_estimate_partition_avx2, bc7_evaluate_selectors_avx2, bc7_least_squares_sums_avx2,
     bc7_least_squares,           bc7_quantise_endpoints,      bc7_principal_axes_rgba,
-    bc7_principal_axes_rgb,      bc7_estimate_partitions};
+    bc7_principal_axes_rgb,      bc7_estimate_partitions,     bc7_rank_partitions};
 inline constexpr Bc7Kernels g_bc7_kernels_avx512{
-    bc7_estimate_partition_avx512, bc7_evaluate_selectors_avx512, bc7_least_squares_sums_avx512,
-    bc7_least_squares_avx512,      bc7_quantise_endpoints_avx512, bc7_principal_axes_rgba_avx512,
-    bc7_principal_axes_rgb_avx512, bc7_estimate_partitions_avx512};
+    bc7_estimate_partition_avx512, bc7_evaluate_selectors_avx512,  bc7_least_squares_sums_avx512,
+    bc7_least_squares_avx512,      bc7_quantise_endpoints_avx512,  bc7_principal_axes_rgba_avx512,
+    bc7_principal_axes_rgb_avx512, bc7_estimate_partitions_avx512, bc7_rank_partitions_avx512};

@@ -42,3 +42,12 @@ void bc7_estimate_partitions(const Bc7Color* const* blocks, uint32_t count,
 void bc7_estimate_partitions_avx512(const Bc7Color* const* blocks, uint32_t count,
                                     const Bc7BlockParams& block, uint32_t mode,
                                     uint32_t* partitions);
+
+// The `count` (1 to 8) two-subset partitions of all 64 with the smallest unit-weight estimate for
+// `mode` 1 or 7, the smallest first, ties to the lower partition; into `ranked`.
+void bc7_rank_partitions(const Bc7Color* pixels, uint32_t mode, uint32_t ranked[], uint32_t count);
+// The same ranking built for AVX-512 (same result for every input). REQUIRES: as above.
+void bc7_rank_partitions_avx512(const Bc7Color* pixels, uint32_t mode, uint32_t ranked[],
+                                uint32_t count);
+using Bc7RankPartitionsFn = void (*)(const Bc7Color* pixels, uint32_t mode, uint32_t ranked[],
+                                     uint32_t count);

@@ -312,3 +312,29 @@ uint32_t bc7_estimate_partition_avx512(const Bc7Color* pixels, const Bc7BlockPar
                                        const uint32_t weights[4], uint32_t mode) {
   return estimate_partition_impl<Avx512UnitScan>(pixels, block, weights, mode);
 }
+
+namespace {
+
+template <uint32_t kMode>
+void rank_partitions_avx512(const Bc7Color* pixels, uint32_t ranked[], uint32_t count) {
+  BlockRegs regs;
+  regs.bytes = _mm512_loadu_si512(pixels);
+  if constexpr (kMode == 1)
+    regs.bytes = _mm512_and_si512(regs.bytes, _mm512_set1_epi32(0x00FFFFFF));
+  regs.inverted = _mm512_xor_si512(regs.bytes, _mm512_set1_epi32(-1));
+  regs.rb = pairs_rb(regs.bytes);
+  regs.ga = pairs_ga(regs.bytes);
+  uint64_t top[8];
+  for (uint32_t k = 0; k < count; ++k) top[k] = UINT64_MAX;
+  for (uint32_t q = 0; q < 64; ++q)
+    keep_smallest(uint64_t{estimate_partition_avx512<kMode>(regs, q)} << 6 | q, top, count);
+  for (uint32_t k = 0; k < count; ++k) ranked[k] = static_cast<uint32_t>(top[k] & 63);
+}
+
+}  // namespace
+
+void bc7_rank_partitions_avx512(const Bc7Color* pixels, uint32_t mode, uint32_t ranked[],
+                                uint32_t count) {
+  if (mode == 7) return rank_partitions_avx512<7>(pixels, ranked, count);
+  rank_partitions_avx512<1>(pixels, ranked, count);
+}

@@ -277,6 +277,14 @@ struct GenericUnitScan {
 };
 
 // bc7_estimate_partition with `UnitScan::scan<mode>` for the (usual) unit channel weights.
+// Keeps `key` (estimate << 6 | partition) among the `count` smallest keys of `top` (ascending).
+inline void keep_smallest(uint64_t key, uint64_t top[], uint32_t count) {
+  if (key >= top[count - 1]) return;
+  uint32_t at = count - 1;
+  for (; at > 0 && top[at - 1] > key; --at) top[at] = top[at - 1];
+  top[at] = key;
+}
+
 template <typename UnitScan>
 uint32_t estimate_partition_impl(const Bc7Color* pixels, const Bc7BlockParams& block,
                                  const uint32_t weights[4], uint32_t mode) {
