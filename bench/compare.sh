@@ -6,12 +6,14 @@
 #
 # Usage: bench/compare.sh [options] [FRAMES]
 #   -n FRAMES        distinct frames per kind of content (default 5). The input repeats them to
-#                    WARM + 2 x FRAMES frames, and every encoder runs twice, on the first
-#                    WARM + FRAMES frames and on all of them: the figures per frame are the
-#                    difference over FRAMES, so that start-up and warm-up (libraries, tables,
-#                    buffer pools filling, memory touched for the first time) are not counted and
-#                    each distinct frame counts once, as in a long render
+#                    WARM + 2 x M frames (M = FRAMES x REPEAT), and every encoder runs twice, on
+#                    the first WARM + M frames and on all of them: the figures per frame are the
+#                    difference over M, so that start-up and warm-up (libraries, tables, buffer
+#                    pools filling, memory touched for the first time) are not counted and each
+#                    distinct frame counts alike, as in a long render
 #   -w WARM          warm-up frames (default 8)
+#   -r REPEAT        times the distinct frames are measured (default 1); fast encodes need a few
+#                    (M of 20 or more) for the difference to stand above the runs' own noise
 #   -k "KINDS"       kinds of content (default "photo noisy graphics gradient"):
 #                      photo     photographs (mate-backgrounds), scaled and cropped to 1920x1080
 #                      noisy     moving test picture with film-like noise
@@ -35,6 +37,7 @@ cd "$(dirname "$0")/.."
 
 frames=5
 warm=8
+repeat=1
 kinds="photo noisy graphics gradient"
 qualities="fast normal slow best"
 variants="hap hap-alpha hap-q"
@@ -43,10 +46,11 @@ base=""
 hapcheck=""
 pin=()
 markdown=""
-while getopts "n:w:k:q:v:b:o:d:p:mh" opt; do
+while getopts "n:w:r:k:q:v:b:o:d:p:mh" opt; do
   case $opt in
     n) frames=$OPTARG ;;
     w) warm=$OPTARG ;;
+    r) repeat=$OPTARG ;;
     k) kinds=$OPTARG ;;
     q) qualities=$OPTARG ;;
     v) variants=$OPTARG ;;
@@ -55,11 +59,12 @@ while getopts "n:w:k:q:v:b:o:d:p:mh" opt; do
     d) hapcheck=$OPTARG ;;
     p) pin=(taskset -c "$OPTARG") ;;
     m) markdown=1 ;;
-    *) sed -n '2,34p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+    *) sed -n '2,36p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
 frames=${1:-$frames}
+measured=$((frames * repeat))
 
 for bin in "$orvex" ${base:+"$base"}; do
   if [ ! -x "$bin" ]; then
@@ -133,11 +138,13 @@ make_input() {
 }
 
 # Runs a command; prints "wall cpu" seconds (CPU = user + system of it and its threads). The CPU
-# comes from perf's task clock (the scheduler's nanoseconds) where perf is installed, since the
+# comes from perf's task clock (the scheduler's nanoseconds) where perf works, since the
 # user and system times of `time` move in whole ticks on some kernels.
+use_perf=""
+perf stat -x, -e task-clock -o /dev/null true >/dev/null 2>&1 && use_perf=1
 timed() {
   local out=$work/time start end
-  if command -v perf >/dev/null; then
+  if [ -n "$use_perf" ]; then
     start=$(date +%s.%N)
     perf stat -x, -e task-clock -o "$out" "${pin[@]}" "$@" >/dev/null 2>&1 || return 1
     end=$(date +%s.%N)
@@ -163,10 +170,10 @@ timed_best() {
   done
   echo "$best"
 }
-# Marginal cost of a frame: (all frames - the first WARM + FRAMES) / FRAMES.
+# Marginal cost of a frame: (all frames - the first WARM + M) / M.
 # Arguments: "wall cpu" of the whole run, "wall cpu" of the shorter run. Prints "wall cpu".
 marginal() {
-  awk -v f="$frames" -v all="$1" -v part="$2" 'BEGIN {
+  awk -v f="$measured" -v all="$1" -v part="$2" 'BEGIN {
     split(all, a, " "); split(part, o, " ")
     printf "%.4f %.4f", (a[1] - o[1]) / f, (a[2] - o[2]) / f }'
 }
@@ -201,7 +208,7 @@ encode_orvex() {  # binary codec quality movie
     --chunks 8 --no-audio --quiet -y)
   local all part
   all=$(timed_best "$1" "${args[@]}" -o "$4") || return 1
-  part=$(timed_best "$1" "${args[@]}" --frames $((warm + frames)) -o "$work/part.mov") || return 1
+  part=$(timed_best "$1" "${args[@]}" --frames $((warm + measured)) -o "$work/part.mov") || return 1
   marginal "$all" "$part"
 }
 # Encodes the input with ffmpeg's Hap encoder in format $1; prints the marginal "wall cpu".
@@ -210,7 +217,7 @@ encode_ffmpeg() {  # format movie
     -compressor snappy)
   local all part
   all=$(timed_best ffmpeg "${args[@]}" "$2") || return 1
-  part=$(timed_best ffmpeg "${args[@]}" -frames:v $((warm + frames)) "$work/part.mov") || return 1
+  part=$(timed_best ffmpeg "${args[@]}" -frames:v $((warm + measured)) "$work/part.mov") || return 1
   marginal "$all" "$part"
 }
 
@@ -228,7 +235,7 @@ row_out() {
 printf "%d frames %s RGBA per kind, %s, %d logical processors%s\n" "$frames" "$size" \
   "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')" "$(nproc)" \
   "${pin:+, every encoder on processors ${pin[2]}}"
-echo "(per frame in steady state: $frames frames after $((warm + frames)). CPU s/f: CPU seconds per frame; Mpx/s/c: megapixels"
+echo "(per frame in steady state: $measured frames after $((warm + measured)). CPU s/f: CPU seconds per frame; Mpx/s/c: megapixels"
 echo " per CPU second; CPU x: ffmpeg's CPU over ours; bCPU: the -b binary's; speed: its CPU over ours)"
 header=(kind variant quality fps "CPU s/f" "Mpx/s/c" "ff fps" "ffCPU/f" "CPU x" "KiB/f" "ff KiB" dB
   "ff dB")
@@ -241,7 +248,7 @@ if [ -n "$markdown" ]; then
 fi
 
 input=$work/input.rgba
-total=$((warm + 2 * frames))
+total=$((warm + 2 * measured))
 for kind in $kinds; do
   make_input "$kind"
   # The distinct frames over and over, to WARM + 2 x FRAMES frames.

@@ -23,8 +23,9 @@ windows_packages=(
   xvfb x11-apps netpbm
 )
 # bench/compare.sh (`make bench`) encodes photographs (mate-backgrounds, about 46 MB) and a card
-# of text (a font for ffmpeg's drawtext); installed with --bench.
-bench_packages=(mate-backgrounds fonts-dejavu-core)
+# of text (a font for ffmpeg's drawtext), and reads CPU time from perf's task clock (linux-perf);
+# installed with --bench.
+bench_packages=(mate-backgrounds fonts-dejavu-core linux-perf)
 for option in "$@"; do
   case $option in
     --windows) packages+=("${windows_packages[@]}") ;;
