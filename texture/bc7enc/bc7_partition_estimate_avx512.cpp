@@ -146,17 +146,24 @@ uint32_t estimate_partition_avx512(const BlockRegs& block, uint32_t q) {
       _mm512_add_epi32(_mm512_madd_epi16(diff_rb, diff_rb), _mm512_madd_epi16(diff_ga, diff_ga))));
 }
 
+// The block's registers (mode 1 leaves alpha out).
+template <uint32_t kMode>
+BlockRegs load_block(const Bc7Color* pixels) {
+  BlockRegs regs;
+  regs.bytes = _mm512_loadu_si512(pixels);
+  if constexpr (kMode == 1)
+    regs.bytes = _mm512_and_si512(regs.bytes, _mm512_set1_epi32(0x00FFFFFF));
+  regs.inverted = _mm512_xor_si512(regs.bytes, _mm512_set1_epi32(-1));
+  regs.rb = pairs_rb(regs.bytes);
+  regs.ga = pairs_ga(regs.bytes);
+  return regs;
+}
+
 struct Avx512UnitScan {
   template <uint32_t kMode>
   static uint32_t scan(const Bc7Color* pixels, const Bc7BlockParams& block,
                        uint32_t total_partitions) {
-    BlockRegs regs;
-    regs.bytes = _mm512_loadu_si512(pixels);
-    if constexpr (kMode == 1)
-      regs.bytes = _mm512_and_si512(regs.bytes, _mm512_set1_epi32(0x00FFFFFF));
-    regs.inverted = _mm512_xor_si512(regs.bytes, _mm512_set1_epi32(-1));
-    regs.rb = pairs_rb(regs.bytes);
-    regs.ga = pairs_ga(regs.bytes);
+    const BlockRegs regs = load_block<kMode>(pixels);
 
     return scan_partitions(block, total_partitions, [&](uint32_t q, uint64_t) {
       return uint64_t{estimate_partition_avx512<kMode>(regs, q)};
@@ -175,13 +182,7 @@ struct Avx512ScanAfterHeads {
   template <uint32_t kMode>
   uint32_t scan(const Bc7Color* pixels, const Bc7BlockParams& block,
                 uint32_t total_partitions) const {
-    BlockRegs regs;
-    regs.bytes = _mm512_loadu_si512(pixels);
-    if constexpr (kMode == 1)
-      regs.bytes = _mm512_and_si512(regs.bytes, _mm512_set1_epi32(0x00FFFFFF));
-    regs.inverted = _mm512_xor_si512(regs.bytes, _mm512_set1_epi32(-1));
-    regs.rb = pairs_rb(regs.bytes);
-    regs.ga = pairs_ga(regs.bytes);
+    const BlockRegs regs = load_block<kMode>(pixels);
     // scan_partitions asks for positions 0, 1, ... in order up to the pre-filter's first one.
     uint32_t position = 0;
     return scan_partitions(block, total_partitions, [&](uint32_t q, uint64_t) {
@@ -317,13 +318,7 @@ namespace {
 
 template <uint32_t kMode>
 void rank_partitions_avx512(const Bc7Color* pixels, uint32_t ranked[], uint32_t count) {
-  BlockRegs regs;
-  regs.bytes = _mm512_loadu_si512(pixels);
-  if constexpr (kMode == 1)
-    regs.bytes = _mm512_and_si512(regs.bytes, _mm512_set1_epi32(0x00FFFFFF));
-  regs.inverted = _mm512_xor_si512(regs.bytes, _mm512_set1_epi32(-1));
-  regs.rb = pairs_rb(regs.bytes);
-  regs.ga = pairs_ga(regs.bytes);
+  const BlockRegs regs = load_block<kMode>(pixels);
   uint64_t top[8];
   for (uint32_t k = 0; k < count; ++k) top[k] = UINT64_MAX;
   for (uint32_t q = 0; q < 64; ++q)
