@@ -23,3 +23,6 @@ void hapq_decode_block(const uint8_t block[16], int rgb[16][3]);
 // ---- Block entry points at Best (slot encode_block of types 4 and 5), one per pixel format ----
 EncodeBlockFn encode_hapq_block_best_argb8;
 EncodeBlockFn encode_hapq_block_best_argb16_host;
+// The same built for AVX2 (same blocks). REQUIRES: a processor with AVX2 enabled.
+EncodeBlockFn encode_hapq_block_best_argb8_avx2;
+EncodeBlockFn encode_hapq_block_best_argb16_host_avx2;

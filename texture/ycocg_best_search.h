@@ -1,0 +1,525 @@
+#pragma once
+// The Best Hap Q search as header code, compiled once per instruction set: by ycocg_best.cpp for
+// any x86-64 and by ycocg_best_avx2.cpp with AVX2, where the lanes of 8 and 16 floats fill whole
+// registers. Everything sits in an unnamed namespace and calls only compiler builtins (no library
+// function or template, which the linker could merge across the two builds), and no operation
+// contracts into a fused multiply-add, so both builds give the same blocks.
+#include <cstddef>
+#include <cstdint>
+
+#include "texture/alpha_best.h"
+#include "texture/alpha_rgtc1.h"
+#include "texture/dxt1_best.h"
+#include "texture/ycocg.h"
+#include "texture/ycocg_best.h"
+
+namespace {
+// Source pixels on the 0..255 scale (exact for 8-bit sources; 16-bit samples x 255/32768).
+struct Pixels {
+  float rgb[16][3];
+};
+
+template <PixelFormat F>
+Pixels read_pixels(const uint8_t* src, size_t stride) {
+  Pixels px;
+  for (int row = 0; row < 4; ++row) {
+    const uint8_t* p = src + stride * static_cast<size_t>(row);
+    for (int col = 0; col < 4; ++col) {
+      float* out = px.rgb[row * 4 + col];
+      if constexpr (F == ARGB_8) {
+        for (int c = 0; c < 3; ++c) out[c] = p[4 * col + 1 + c];
+      } else {
+        for (int c = 0; c < 3; ++c) {
+          const uint8_t* s = p + 8 * col + 2 + 2 * c;
+          out[c] = static_cast<float>(s[0] | s[1] << 8) * (255.0f / 32768.0f);
+        }
+      }
+    }
+  }
+  return px;
+}
+
+float block_error(const uint8_t block[16], const Pixels& px) {
+  int rgb[16][3];
+  hapq_decode_block(block, rgb);
+  float sum = 0.0f;
+  for (int i = 0; i < 16; ++i) {
+    for (int c = 0; c < 3; ++c) {
+      const float d = static_cast<float>(rgb[i][c]) - px.rgb[i][c];
+      sum += d * d;
+    }
+  }
+  return sum;
+}
+
+// ---- Chroma ----
+
+// Weights of the chroma errors: with luma free per pixel, the RGB error of errors (Co, Cg) is
+// 2 Co^2 + 8/3 Cg^2; times 3.
+constexpr float kCoWeight = 6.0f, kCgWeight = 8.0f;
+
+// The block's distinct chroma targets Co = (R - B) / 2, Cg = (2G - R - B) / 4 with their pixel
+// counts; lanes past n weigh nothing.
+struct Chroma {
+  alignas(64) float co[16];
+  alignas(64) float cg[16];
+  alignas(64) float w[16];
+  uint8_t point_of[16];  // per pixel
+  int n;
+  float max_magnitude;  // largest |Co| or |Cg|
+};
+
+Chroma chroma_of(const Pixels& px) {
+  Chroma c{};
+  for (int i = 0; i < 16; ++i) {
+    const float* p = px.rgb[i];
+    const float co = (p[0] - p[2]) * 0.5f, cg = (2.0f * p[1] - p[0] - p[2]) * 0.25f;
+    int j = 0;
+    while (j < c.n && (c.co[j] != co || c.cg[j] != cg)) ++j;
+    if (j == c.n) {
+      c.co[j] = co, c.cg[j] = cg, ++c.n;
+      const float m = __builtin_fmaxf(__builtin_fabsf(co), __builtin_fabsf(cg));
+      c.max_magnitude = __builtin_fmaxf(c.max_magnitude, m);
+    }
+    c.w[j] += 1.0f;
+    c.point_of[i] = static_cast<uint8_t>(j);
+  }
+  return c;
+}
+
+struct ChromaCandidate {
+  uint8_t code[2][2];  // [endpoint][0: Co (5 bits), 1: Cg (6 bits)]
+  int scale;           // 1, 2 or 4
+  float error;
+};
+
+int scale_code(int scale) {
+  return scale == 4 ? 3 : scale - 1;
+}
+
+void endpoints_of(const ChromaCandidate& c, uint16_t* c0, uint16_t* c1) {
+  const int code = scale_code(c.scale);
+  *c0 = static_cast<uint16_t>(c.code[0][0] << 11 | c.code[0][1] << 5 | code);
+  *c1 = static_cast<uint16_t>(c.code[1][0] << 11 | c.code[1][1] << 5 | code);
+}
+
+// The widened 5- and 6-bit codes, as dxt1_decoded_palette widens them.
+struct Widened {
+  int v5[32], v6[64];
+  Widened() {
+    int pal[4][3];
+    for (int c = 0; c < 64; ++c) {
+      dxt1_decoded_palette(static_cast<uint16_t>((c & 31) << 11 | c << 5), 0, false, pal);
+      if (c < 32) v5[c] = pal[0][0];
+      v6[c] = pal[0][1];
+    }
+  }
+};
+const Widened kWidened;
+
+// Integer division by 1, 2 or 4 truncating towards zero, as the decoder divides.
+int divide(int v, int s) {
+  return v / s;
+}
+
+int scale_index(int scale) {
+  return scale == 4 ? 2 : scale - 1;
+}
+
+// Per scale and code pair, the Co (or Cg) of the four palette entries (four colours, the
+// interpolants truncated, then the truncating division by the scale).
+struct ChromaEntryTables {
+  int8_t co[3][32][32][4];
+  int8_t cg[3][64][64][4];
+  ChromaEntryTables() {
+    for (int si = 0; si < 3; ++si) {
+      const int s = 1 << si;
+      for (int a = 0; a < 64; ++a) {
+        for (int b = 0; b < 64; ++b) {
+          const int g0 = kWidened.v6[a], g1 = kWidened.v6[b];
+          const int g[4] = {g0, g1, (2 * g0 + g1) / 3, (g0 + 2 * g1) / 3};
+          for (int k = 0; k < 4; ++k) cg[si][a][b][k] = static_cast<int8_t>(divide(g[k] - 128, s));
+          if (a >= 32 || b >= 32) continue;
+          const int r0 = kWidened.v5[a], r1 = kWidened.v5[b];
+          const int r[4] = {r0, r1, (2 * r0 + r1) / 3, (r0 + 2 * r1) / 3};
+          for (int k = 0; k < 4; ++k) co[si][a][b][k] = static_cast<int8_t>(divide(r[k] - 128, s));
+        }
+      }
+    }
+  }
+};
+const ChromaEntryTables kChromaEntries;
+
+// The (Co, Cg) a decoder takes from each palette entry.
+void chroma_entries(const ChromaCandidate& c, float co[4], float cg[4]) {
+  const int si = scale_index(c.scale);
+  const int8_t* r = kChromaEntries.co[si][c.code[0][0]][c.code[1][0]];
+  const int8_t* g = kChromaEntries.cg[si][c.code[0][1]][c.code[1][1]];
+  for (int k = 0; k < 4; ++k) co[k] = r[k], cg[k] = g[k];
+}
+
+// Error of the first L lanes (L >= n), the lanes side by side in a GCC vector (SSE registers
+// here, wider ones where a build allows); the sum runs in lane order.
+template <int L>
+struct FloatLanes;
+template <>
+struct FloatLanes<4> {
+  typedef float type __attribute__((vector_size(16)));
+};
+template <>
+struct FloatLanes<8> {
+  typedef float type __attribute__((vector_size(32)));
+};
+template <>
+struct FloatLanes<16> {
+  typedef float type __attribute__((vector_size(64)));
+};
+
+template <int L>
+float chroma_error(const Chroma& t, const ChromaCandidate& c) {
+  using Lanes = typename FloatLanes<L>::type;
+  Lanes co_t, cg_t, w;
+  __builtin_memcpy(&co_t, t.co, sizeof co_t);
+  __builtin_memcpy(&cg_t, t.cg, sizeof cg_t);
+  __builtin_memcpy(&w, t.w, sizeof w);
+  float co[4], cg[4];
+  chroma_entries(c, co, cg);
+  Lanes best;
+  for (int k = 0; k < 4; ++k) {
+    const Lanes a = co_t - co[k], b = cg_t - cg[k];
+    const Lanes e = kCoWeight * a * a + kCgWeight * b * b;
+    best = k == 0 ? e : (e < best ? e : best);
+  }
+  const Lanes weighted = best * w;
+  float sum = 0.0f;
+  for (int j = 0; j < L; ++j) sum += weighted[j];
+  return sum;
+}
+
+void chroma_indices(const Chroma& t, const ChromaCandidate& c, uint8_t index[16]) {
+  float co[4], cg[4];
+  chroma_entries(c, co, cg);
+  for (int j = 0; j < t.n; ++j) {
+    float best = 1e30f;
+    uint8_t which = 0;
+    for (uint8_t k = 0; k < 4; ++k) {
+      const float a = t.co[j] - co[k], b = t.cg[j] - cg[k];
+      const float e = kCoWeight * a * a + kCgWeight * b * b;
+      const bool closer = e < best;  // without a branch: the outcome is a coin toss
+      which = closer ? k : which;
+      best = closer ? e : best;
+    }
+    index[j] = which;
+  }
+}
+
+constexpr int kCodeTop[2] = {31, 63};
+
+// Code-plane value (0..255) a target should decode from: 128 + s x, nudged towards the middle of
+// the values that truncate to x.
+float code_target(float x, int s) {
+  const float half = 0.5f * static_cast<float>(s - 1);
+  const float v = static_cast<float>(s) * x;
+  return 128.0f + v + (v > 0.0f ? half : v < 0.0f ? -half : 0.0f);
+}
+
+uint8_t quantise_code(float v, int ch) {
+  const float top = static_cast<float>(kCodeTop[ch]);
+  const float q = v * top / 255.0f + 0.5f;
+  return static_cast<uint8_t>(q <= 0.0f ? 0.0f : q >= top ? top : q);
+}
+
+template <int L>
+void consider(const Chroma& t, ChromaCandidate& best, const ChromaCandidate& c) {
+  ChromaCandidate scored = c;
+  scored.error = chroma_error<L>(t, c);
+  if (scored.error < best.error) best = scored;
+}
+
+// Least-squares endpoints in the code plane for the candidate's index choice.
+template <int L>
+void chroma_refit(const Chroma& t, ChromaCandidate& c) {
+  static constexpr float kWeight[4] = {1.0f, 0.0f, 2.0f / 3.0f, 1.0f / 3.0f};
+  uint8_t index[16];
+  chroma_indices(t, c, index);
+  float aa = 0, bb = 0, ab = 0, ax[2] = {0, 0}, bx[2] = {0, 0};
+  for (int j = 0; j < t.n; ++j) {
+    const float alpha = kWeight[index[j]], beta = 1.0f - alpha, w = t.w[j];
+    const float x[2] = {code_target(t.co[j], c.scale), code_target(t.cg[j], c.scale)};
+    aa += w * alpha * alpha, bb += w * beta * beta, ab += w * alpha * beta;
+    for (int ch = 0; ch < 2; ++ch) ax[ch] += w * alpha * x[ch], bx[ch] += w * beta * x[ch];
+  }
+  const float det = aa * bb - ab * ab;
+  if (!(det > 1e-3f)) return;
+  ChromaCandidate fitted = c;
+  for (int ch = 0; ch < 2; ++ch) {
+    fitted.code[0][ch] = quantise_code((ax[ch] * bb - bx[ch] * ab) / det, ch);
+    fitted.code[1][ch] = quantise_code((bx[ch] * aa - ax[ch] * ab) / det, ch);
+  }
+  consider<L>(t, c, fitted);
+}
+
+// Each code one step up or down, and both endpoints' code of a channel at once, taking every move
+// that lowers the error, until a round finds none or for three rounds (later rounds seldom move).
+constexpr int kWalkRounds = 3;
+template <int L>
+void chroma_walk(const Chroma& t, ChromaCandidate& c) {
+  using Lanes = typename FloatLanes<L>::type;
+  Lanes target[2], w;
+  __builtin_memcpy(&target[0], t.co, sizeof w);
+  __builtin_memcpy(&target[1], t.cg, sizeof w);
+  __builtin_memcpy(&w, t.w, sizeof w);
+  constexpr float kWeight[2] = {kCoWeight, kCgWeight};
+  const int si = scale_index(c.scale);
+  const auto entries = [si](int ch, int a, int b) {
+    return ch == 0 ? kChromaEntries.co[si][a][b] : kChromaEntries.cg[si][a][b];
+  };
+  for (int round = 0; round < kWalkRounds && c.error > 0.0f; ++round) {
+    bool moved = false;
+    for (int ch = 0; ch < 2; ++ch) {
+      // A move changes one channel: the other channel's term of each entry stays as it is.
+      const int other = 1 - ch;
+      const int8_t* fixed_entries = entries(other, c.code[0][other], c.code[1][other]);
+      Lanes fixed[4];
+      for (int k = 0; k < 4; ++k) {
+        const Lanes d = target[other] - static_cast<float>(fixed_entries[k]);
+        fixed[k] = kWeight[other] * d * d;
+      }
+      for (int da = -1; da <= 1; ++da) {
+        for (int db = -1; db <= 1; ++db) {
+          const int a = c.code[0][ch] + da, b = c.code[1][ch] + db;
+          if ((da == 0 && db == 0) || a < 0 || a > kCodeTop[ch] || b < 0 || b > kCodeTop[ch])
+            continue;
+          const int8_t* moving = entries(ch, a, b);
+          Lanes best;
+          for (int k = 0; k < 4; ++k) {
+            const Lanes d = target[ch] - static_cast<float>(moving[k]);
+            const Lanes e = kWeight[ch] * d * d + fixed[k];
+            best = k == 0 ? e : (e < best ? e : best);
+          }
+          const Lanes weighted = best * w;
+          float error = 0.0f;
+          for (int j = 0; j < L; ++j) error += weighted[j];
+          if (error < c.error) {
+            c.code[0][ch] = static_cast<uint8_t>(a);
+            c.code[1][ch] = static_cast<uint8_t>(b);
+            c.error = error;
+            moved = true;
+          }
+        }
+      }
+    }
+    if (!moved) break;
+  }
+}
+
+// Line fit of the code-plane targets: the principal axis of the points weighted as the error
+// weighs the channels, the endpoints at the extreme projections.
+ChromaCandidate chroma_line_fit(const Chroma& t, int scale) {
+  const float sx = __builtin_sqrtf(kCoWeight), sy = __builtin_sqrtf(kCgWeight);
+  float x[16], y[16], total = 0.0f, mx = 0.0f, my = 0.0f;
+  for (int j = 0; j < t.n; ++j) {
+    x[j] = code_target(t.co[j], scale) * sx;
+    y[j] = code_target(t.cg[j], scale) * sy;
+    total += t.w[j], mx += t.w[j] * x[j], my += t.w[j] * y[j];
+  }
+  mx /= total, my /= total;
+  float xx = 0.0f, xy = 0.0f, yy = 0.0f;
+  for (int j = 0; j < t.n; ++j) {
+    const float dx = x[j] - mx, dy = y[j] - my;
+    xx += t.w[j] * dx * dx, xy += t.w[j] * dx * dy, yy += t.w[j] * dy * dy;
+  }
+  // Principal axis of [[xx, xy], [xy, yy]]: the eigenvector of the larger eigenvalue.
+  const float half = 0.5f * (xx - yy);
+  const float lambda = 0.5f * (xx + yy) + __builtin_sqrtf(half * half + xy * xy);
+  float ux = xy, uy = lambda - xx;
+  if (__builtin_fabsf(lambda - yy) > __builtin_fabsf(uy)) ux = lambda - yy, uy = xy;
+  const float length = __builtin_sqrtf(ux * ux + uy * uy);
+  if (length > 0.0f) {
+    ux /= length, uy /= length;
+  } else {
+    ux = 1.0f, uy = 0.0f;
+  }
+  float lo = 0.0f, hi = 0.0f;
+  for (int j = 0; j < t.n; ++j) {
+    const float p = (x[j] - mx) * ux + (y[j] - my) * uy;
+    lo = __builtin_fminf(lo, p), hi = __builtin_fmaxf(hi, p);
+  }
+  ChromaCandidate c{};
+  c.scale = scale;
+  c.code[0][0] = quantise_code((mx + hi * ux) / sx, 0);
+  c.code[0][1] = quantise_code((my + hi * uy) / sy, 1);
+  c.code[1][0] = quantise_code((mx + lo * ux) / sx, 0);
+  c.code[1][1] = quantise_code((my + lo * uy) / sy, 1);
+  return c;
+}
+
+// Least-squares refits of the line fit before the walk (one more follows it).
+constexpr int kRefitsBeforeWalk = 1;
+
+// A narrower scale is tried too when the wider one's codes reach this far from 128.
+constexpr float kNarrowerFrom = 100.0f;
+
+constexpr int kScales[3] = {4, 2, 1};
+
+template <int L>
+ChromaCandidate search_chroma(const Chroma& t) {
+  ChromaCandidate best{};
+  best.error = 1e30f;
+  for (int scale : kScales) {
+    // A scale holds chroma up to 128 / s; the widest scale is always tried, a narrower one only
+    // when the block's chroma nearly fills the one above it.
+    const float reach = t.max_magnitude * static_cast<float>(scale);
+    if (scale > 1 && reach > 132.0f) continue;
+    if (scale < 4 && best.error < 1e30f && reach < 0.5f * kNarrowerFrom) break;
+    ChromaCandidate c = chroma_line_fit(t, scale);
+    c.error = chroma_error<L>(t, c);
+    for (int r = 0; r < kRefitsBeforeWalk; ++r) chroma_refit<L>(t, c);
+    chroma_walk<L>(t, c);
+    chroma_refit<L>(t, c);
+    if (c.error < best.error) best = c;
+    if (best.error == 0.0f) break;
+  }
+  return best;
+}
+
+// One chroma for the whole block: per scale, the code pairs whose endpoint or whose first third
+// decodes to each value, and of those the nearest to the target in each channel (both channels
+// use the same palette index, the endpoint's or the third's).
+struct SolidChroma {
+  struct Pair {
+    uint8_t a, b, known;
+  };
+  Pair pair[3][2][2][256];  // [scale 1, 2, 4][endpoint, third][Co, Cg][decoded value + 128]
+  SolidChroma() : pair{} {
+    for (int si = 0; si < 3; ++si) {
+      const int s = 1 << si;
+      for (int ch = 0; ch < 2; ++ch) {
+        for (int a = 0; a <= kCodeTop[ch]; ++a) {
+          const int wa = ch == 0 ? kWidened.v5[a] : kWidened.v6[a];
+          for (int b = 0; b <= kCodeTop[ch]; ++b) {
+            const int wb = ch == 0 ? kWidened.v5[b] : kWidened.v6[b];
+            Pair& end = pair[si][0][ch][divide(wa - 128, s) + 128];
+            Pair& third = pair[si][1][ch][divide((2 * wa + wb) / 3 - 128, s) + 128];
+            if (!end.known) end = {uint8_t(a), uint8_t(a), 1};
+            if (!third.known) third = {uint8_t(a), uint8_t(b), 1};
+          }
+        }
+      }
+    }
+  }
+  // The known decoded value nearest `target` (the lower one on a tie) and its squared distance.
+  const Pair& nearest(int si, int kind, int ch, float target, float* error) const {
+    const int centre = static_cast<int>(__builtin_floorf(target)) + 128;
+    for (int reach = 0;; ++reach) {
+      const Pair* found = nullptr;
+      const int candidates[2] = {centre - reach, centre + 1 + reach};
+      for (const int v : candidates) {
+        if (v < 0 || v > 255 || !pair[si][kind][ch][v].known) continue;
+        const float d = target - static_cast<float>(v - 128);
+        if (!found || d * d < *error) found = &pair[si][kind][ch][v], *error = d * d;
+      }
+      if (found) return *found;
+    }
+  }
+};
+
+// Codes whose first third, (2 a + b) / 3, lands on 128 or 129 (red: 123 and 140 widened; green:
+// 130 and 125), whether a decoder widens the codes by rounding or by bit replication and whether
+// it truncates or rounds the third: at scale 4, Co and Cg are 0 in integer division and at most
+// 1/4 in exact division, so that every channel rounds back to the luma.
+constexpr uint8_t kGreyCo[2] = {15, 17}, kGreyCg[2] = {32, 31};
+
+ChromaCandidate solid_chroma(const Chroma& t) {
+  static const SolidChroma tables;  // built once, read-only afterwards
+  ChromaCandidate best{};
+  best.error = 1e30f;
+  if (t.co[0] == 0.0f && t.cg[0] == 0.0f) {  // neutral grey
+    best.code[0][0] = kGreyCo[0], best.code[1][0] = kGreyCo[1];
+    best.code[0][1] = kGreyCg[0], best.code[1][1] = kGreyCg[1];
+    best.scale = 4;
+    best.error = 0.0f;
+    return best;
+  }
+  for (int si = 2; si >= 0; --si) {
+    for (int kind = 0; kind < 2; ++kind) {
+      float e_co = 0.0f, e_cg = 0.0f;
+      const SolidChroma::Pair& co = tables.nearest(si, kind, 0, t.co[0], &e_co);
+      const SolidChroma::Pair& cg = tables.nearest(si, kind, 1, t.cg[0], &e_cg);
+      const float error = (kCoWeight * e_co + kCgWeight * e_cg) * t.w[0];
+      if (error < best.error) {
+        best.code[0][0] = co.a, best.code[1][0] = co.b;
+        best.code[0][1] = cg.a, best.code[1][1] = cg.b;
+        best.scale = 1 << si;
+        best.error = error;
+      }
+    }
+  }
+  return best;
+}
+
+// ---- The block ----
+
+// The luma search's square (both palette modes); wider squares gain little here.
+constexpr int kLumaSearchRadius = 1;
+
+template <int L>
+void encode_best(const Pixels& px, const Chroma& t, uint8_t out[16]) {
+  const ChromaCandidate chroma = t.n == 1 ? solid_chroma(t) : search_chroma<L>(t);
+  uint8_t index[16];
+  chroma_indices(t, chroma, index);
+  float co[4], cg[4];
+  chroma_entries(chroma, co, cg);
+
+  // Luma: each pixel's best level given its chroma is (R + G + B + Cg) / 3 (before clamping).
+  AlphaTargets luma;
+  luma.scale = 3;
+  int lo = 765, hi = 0;
+  for (int i = 0; i < 16; ++i) {
+    const float* p = px.rgb[i];
+    const float v = __builtin_floorf(p[0] + p[1] + p[2] + cg[index[t.point_of[i]]] + 0.5f);
+    const int target = v < 0.0f ? 0 : v > 765.0f ? 765 : static_cast<int>(v);
+    luma.value[i] = static_cast<uint16_t>(target);
+    lo = target < lo ? target : lo, hi = target > hi ? target : hi;
+  }
+  const uint8_t y_lo = static_cast<uint8_t>((lo + 1) / 3),
+                y_hi = static_cast<uint8_t>((hi + 1) / 3);
+  uint8_t palette[8];
+  alpha_decoded_palette(y_hi, y_lo, palette);
+  const AlphaEndpoints start{y_hi, y_lo, alpha_palette_error(luma, palette)};
+  write_alpha_best(out, luma,
+                   alpha_search_endpoints(luma, start, kLumaSearchRadius, kLumaSearchRadius));
+
+  uint16_t c0, c1;
+  endpoints_of(chroma, &c0, &c1);
+  uint32_t word = 0;
+  for (int i = 0; i < 16; ++i) word |= static_cast<uint32_t>(index[t.point_of[i]]) << (2 * i);
+  out[8] = static_cast<uint8_t>(c0), out[9] = static_cast<uint8_t>(c0 >> 8);
+  out[10] = static_cast<uint8_t>(c1), out[11] = static_cast<uint8_t>(c1 >> 8);
+  for (int k = 0; k < 4; ++k) out[12 + k] = static_cast<uint8_t>(word >> (8 * k));
+}
+
+template <PixelFormat F>
+void encode_hapq_block_best(const DxtEncOps& ops, uint8_t* out, const uint8_t* const planes[4],
+                            const size_t strides[4]) {
+  encode_hapq_block(ops, out, planes, strides);
+  const Pixels px = read_pixels<F>(planes[0], strides[0]);
+  const float standard = block_error(out, px);
+  const Chroma t = chroma_of(px);
+  // Neutral grey takes Best's exact chroma on a tie too: the standard block's may decode to zero
+  // only through the truncating division of one decoder.
+  const bool grey = t.n == 1 && t.co[0] == 0.0f && t.cg[0] == 0.0f;
+  if (standard == 0.0f && !grey) return;
+  uint8_t best[16];
+  if (t.n <= 4) {
+    encode_best<4>(px, t, best);
+  } else if (t.n <= 8) {
+    encode_best<8>(px, t, best);
+  } else {
+    encode_best<16>(px, t, best);
+  }
+  const float error = block_error(best, px);
+  if (error < standard || (grey && error == standard)) __builtin_memcpy(out, best, 16);
+}
+
+}  // namespace
