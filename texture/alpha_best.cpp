@@ -1,6 +1,8 @@
 // Best-quality interpolated single-channel blocks: endpoint search by exact decoded error.
 #include "texture/alpha_best.h"
 
+#include <emmintrin.h>
+
 #include <cstring>
 
 #include "texture/alpha_rgtc1.h"
@@ -23,27 +25,36 @@ void alpha_decoded_palette(uint8_t a0, uint8_t a1, uint8_t palette[8]) {
 
 namespace {
 
-// The 16 targets side by side (a GCC vector: one or two registers of any x86-64). Targets and
-// scaled palette values are at most 765, so differences fit in 16 bits.
-typedef int16_t I16x16 __attribute__((vector_size(32)));
+// The 16 targets in two SSE2 registers of eight 16-bit lanes (any x86-64). Targets and scaled
+// palette values are at most 765, so differences fit in 16 bits and their squares, summed in
+// pairs, in 32.
+struct Targets16 {
+  __m128i lo, hi;
+  explicit Targets16(const AlphaTargets& t)
+      : lo(_mm_loadu_si128(reinterpret_cast<const __m128i*>(t.value))),
+        hi(_mm_loadu_si128(reinterpret_cast<const __m128i*>(t.value + 8))) {}
+};
+
+inline __m128i distance(__m128i v, __m128i p) {
+  const __m128i d = _mm_sub_epi16(v, p);
+  return _mm_max_epi16(d, _mm_sub_epi16(_mm_setzero_si128(), d));
+}
 
 }  // namespace
 
 uint32_t alpha_palette_error(const AlphaTargets& t, const uint8_t palette[8]) {
-  I16x16 v;
-  std::memcpy(&v, t.value, sizeof v);
-  const int16_t scale = static_cast<int16_t>(t.scale);
-  I16x16 nearest = v - v + 0x7FFF;
+  const Targets16 v(t);
+  __m128i nearest_lo = _mm_set1_epi16(0x7FFF), nearest_hi = nearest_lo;
   for (int k = 0; k < 8; ++k) {
-    const I16x16 d = v - static_cast<int16_t>(palette[k] * scale);
-    const I16x16 magnitude = d < 0 ? -d : d;
-    nearest = magnitude < nearest ? magnitude : nearest;
+    const __m128i p = _mm_set1_epi16(static_cast<int16_t>(palette[k] * t.scale));
+    nearest_lo = _mm_min_epi16(nearest_lo, distance(v.lo, p));
+    nearest_hi = _mm_min_epi16(nearest_hi, distance(v.hi, p));
   }
-  int16_t n[16];
-  std::memcpy(n, &nearest, sizeof n);
-  int32_t sum = 0;
-  for (int i = 0; i < 16; ++i) sum += int32_t{n[i]} * n[i];
-  return static_cast<uint32_t>(sum);
+  __m128i sum =
+      _mm_add_epi32(_mm_madd_epi16(nearest_lo, nearest_lo), _mm_madd_epi16(nearest_hi, nearest_hi));
+  sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, 0x4E));
+  sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, 0xB1));
+  return static_cast<uint32_t>(_mm_cvtsi128_si32(sum));
 }
 
 namespace {
@@ -128,7 +139,8 @@ AlphaEndpoints alpha_search_endpoints(const AlphaTargets& t, AlphaEndpoints star
     if (v != 255 && v > inner_hi) inner_hi = v;
   }
   // Eight values run from a1 (low) to a0 (high); six values from a0 (low) to a1 (high).
-  search_around(t, hi, lo, true, radius8, best);
+  if (radius8 >= 0) search_around(t, hi, lo, true, radius8, best);
+  if (radius6 < 0) return best;
   search_around(t, lo, hi, false, radius6, best);
   if ((inner_lo != lo || inner_hi != hi) && inner_lo <= inner_hi)
     search_around(t, inner_lo, inner_hi, false, radius6, best);
@@ -138,18 +150,24 @@ AlphaEndpoints alpha_search_endpoints(const AlphaTargets& t, AlphaEndpoints star
 void write_alpha_best(uint8_t out[8], const AlphaTargets& t, AlphaEndpoints e) {
   uint8_t palette[8];
   alpha_decoded_palette(e.a0, e.a1, palette);
-  I16x16 v;
-  std::memcpy(&v, t.value, sizeof v);
-  I16x16 nearest = v - v + 0x7FFF, index = v - v;
+  const Targets16 v(t);
+  __m128i nearest[2] = {_mm_set1_epi16(0x7FFF), _mm_set1_epi16(0x7FFF)};
+  __m128i index[2] = {_mm_setzero_si128(), _mm_setzero_si128()};
   for (int k = 0; k < 8; ++k) {
-    const I16x16 d = v - static_cast<int16_t>(palette[k] * t.scale);
-    const I16x16 magnitude = d < 0 ? -d : d;
-    const I16x16 closer = magnitude < nearest;  // the lowest index stays on ties
-    index = closer ? static_cast<int16_t>(k) : index;
-    nearest = closer ? magnitude : nearest;
+    const __m128i p = _mm_set1_epi16(static_cast<int16_t>(palette[k] * t.scale));
+    const __m128i kk = _mm_set1_epi16(static_cast<int16_t>(k));
+    for (int h = 0; h < 2; ++h) {
+      const __m128i magnitude = distance(h == 0 ? v.lo : v.hi, p);
+      const __m128i closer = _mm_cmplt_epi16(magnitude, nearest[h]);  // ties keep the lower index
+      index[h] = _mm_or_si128(_mm_and_si128(closer, kk), _mm_andnot_si128(closer, index[h]));
+      nearest[h] = _mm_min_epi16(nearest[h], magnitude);
+    }
   }
+  int16_t lanes[16];
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), index[0]);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes + 8), index[1]);
   uint8_t indices[16];
-  for (int i = 0; i < 16; ++i) indices[i] = static_cast<uint8_t>(index[i]);
+  for (int i = 0; i < 16; ++i) indices[i] = static_cast<uint8_t>(lanes[i]);
   pack_alpha_block(out, e.a0, e.a1, indices);
 }
 

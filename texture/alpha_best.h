@@ -31,7 +31,8 @@ struct AlphaEndpoints {
 // a0 <= a1, around the whole range and around the range of the targets that 0 and 255 do not
 // take): a square of pairs within `radius8` (eight values) or `radius6` (six values) of the
 // rounded minimum and maximum, then squares of radius 1 around the best pair for as long as the
-// best moves. Returns the pair of smallest error: `start` unless a pair does strictly better.
+// best moves; a negative radius leaves its mode out. Returns the pair of smallest error: `start`
+// unless a pair does strictly better.
 AlphaEndpoints alpha_search_endpoints(const AlphaTargets& t, AlphaEndpoints start, int radius8,
                                       int radius6);
 

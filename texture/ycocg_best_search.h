@@ -175,6 +175,22 @@ struct FloatLanes<16> {
   typedef float type __attribute__((vector_size(64)));
 };
 
+// Lane masks and indices beside FloatLanes<L>.
+template <int L>
+struct IntLanes;
+template <>
+struct IntLanes<4> {
+  typedef int32_t type __attribute__((vector_size(16)));
+};
+template <>
+struct IntLanes<8> {
+  typedef int32_t type __attribute__((vector_size(32)));
+};
+template <>
+struct IntLanes<16> {
+  typedef int32_t type __attribute__((vector_size(64)));
+};
+
 template <int L>
 float chroma_error(const Chroma& t, const ChromaCandidate& c) {
   using Lanes = typename FloatLanes<L>::type;
@@ -196,21 +212,29 @@ float chroma_error(const Chroma& t, const ChromaCandidate& c) {
   return sum;
 }
 
+template <int L>
 void chroma_indices(const Chroma& t, const ChromaCandidate& c, uint8_t index[16]) {
+  using Lanes = typename FloatLanes<L>::type;
+  using Ints = typename IntLanes<L>::type;
+  Lanes co_t, cg_t;
+  __builtin_memcpy(&co_t, t.co, sizeof co_t);
+  __builtin_memcpy(&cg_t, t.cg, sizeof cg_t);
   float co[4], cg[4];
   chroma_entries(c, co, cg);
-  for (int j = 0; j < t.n; ++j) {
-    float best = 1e30f;
-    uint8_t which = 0;
-    for (uint8_t k = 0; k < 4; ++k) {
-      const float a = t.co[j] - co[k], b = t.cg[j] - cg[k];
-      const float e = kCoWeight * a * a + kCgWeight * b * b;
-      const bool closer = e < best;  // without a branch: the outcome is a coin toss
-      which = closer ? k : which;
-      best = closer ? e : best;
+  Lanes best;
+  Ints which = {};
+  for (int k = 0; k < 4; ++k) {
+    const Lanes a = co_t - co[k], b = cg_t - cg[k];
+    const Lanes e = kCoWeight * a * a + kCgWeight * b * b;
+    if (k == 0) {
+      best = e;
+      continue;
     }
-    index[j] = which;
+    const Ints closer = e < best;  // the lowest index stays on ties
+    which = closer ? k : which;
+    best = closer ? e : best;
   }
+  for (int j = 0; j < L; ++j) index[j] = static_cast<uint8_t>(which[j]);
 }
 
 constexpr int kCodeTop[2] = {31, 63};
@@ -241,7 +265,7 @@ template <int L>
 void chroma_refit(const Chroma& t, ChromaCandidate& c) {
   static constexpr float kWeight[4] = {1.0f, 0.0f, 2.0f / 3.0f, 1.0f / 3.0f};
   uint8_t index[16];
-  chroma_indices(t, c, index);
+  chroma_indices<L>(t, c, index);
   float aa = 0, bb = 0, ab = 0, ax[2] = {0, 0}, bx[2] = {0, 0};
   for (int j = 0; j < t.n; ++j) {
     const float alpha = kWeight[index[j]], beta = 1.0f - alpha, w = t.w[j];
@@ -460,6 +484,9 @@ ChromaCandidate solid_chroma(const Chroma& t) {
 
 // ---- The block ----
 
+// Luma levels this near 0 or 255 make the six-value palette worth searching.
+constexpr int kSixValueReach = 16;
+
 // The luma search's square (both palette modes); wider squares gain little here.
 constexpr int kLumaSearchRadius = 1;
 
@@ -467,7 +494,7 @@ template <int L>
 void encode_best(const Pixels& px, const Chroma& t, uint8_t out[16]) {
   const ChromaCandidate chroma = t.n == 1 ? solid_chroma(t) : search_chroma<L>(t);
   uint8_t index[16];
-  chroma_indices(t, chroma, index);
+  chroma_indices<L>(t, chroma, index);
   float co[4], cg[4];
   chroma_entries(chroma, co, cg);
 
@@ -487,8 +514,12 @@ void encode_best(const Pixels& px, const Chroma& t, uint8_t out[16]) {
   uint8_t palette[8];
   alpha_decoded_palette(y_hi, y_lo, palette);
   const AlphaEndpoints start{y_hi, y_lo, alpha_palette_error(luma, palette)};
-  write_alpha_best(out, luma,
-                   alpha_search_endpoints(luma, start, kLumaSearchRadius, kLumaSearchRadius));
+  // The six-value palette's own entries are 0 and 255: without a level near either, its four
+  // interpolated steps lose to the eight-value palette's six, and its search is left out.
+  const bool six_values = lo < 3 * kSixValueReach || hi > 765 - 3 * kSixValueReach;
+  write_alpha_best(
+      out, luma,
+      alpha_search_endpoints(luma, start, kLumaSearchRadius, six_values ? kLumaSearchRadius : -1));
 
   uint16_t c0, c1;
   endpoints_of(chroma, &c0, &c1);
