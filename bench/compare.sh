@@ -18,7 +18,8 @@
 #                      photo     photographs (mate-backgrounds), scaled and cropped to 1920x1080
 #                      noisy     moving test picture with film-like noise
 #                      graphics  colour bars, test patterns and a card of text and boxes
-#                      gradient  smooth linear, radial and spiral gradients and a colour ramp
+#                      gradient  smooth linear, radial and spiral gradients (fixed seeds, so
+#                                that runs compare) and a colour ramp
 #   -q "QUALITIES"   orvex qualities (default "fast normal slow best")
 #   -v "VARIANTS"    orvex codecs (default "hap hap-alpha hap-q"); ffmpeg runs its counterpart
 #                    where it has one (hap, hap_alpha, hap_q)
@@ -59,7 +60,7 @@ while getopts "n:w:r:k:q:v:b:o:d:p:mh" opt; do
     d) hapcheck=$OPTARG ;;
     p) pin=(taskset -c "$OPTARG") ;;
     m) markdown=1 ;;
-    *) sed -n '2,36p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+    *) sed -n '2,37p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
@@ -122,9 +123,9 @@ make_input() {
       ;;
     gradient)
       local sources=(
-        "gradients=size=$size:c0=0x102040:c1=0xf0c080:x0=0:y0=0:x1=$w:y1=$h"
-        "gradients=size=$size:type=radial:n=3:c0=0xffffff:c1=0x2080ff:c2=0x000010"
-        "gradients=size=$size:type=spiral:n=4:c0=red:c1=yellow:c2=0x00a0a0:c3=0x400080"
+        "gradients=size=$size:c0=0x102040:c1=0xf0c080:x0=0:y0=0:x1=$w:y1=$h:seed=1"
+        "gradients=size=$size:type=radial:n=3:c0=0xffffff:c1=0x2080ff:c2=0x000010:seed=2"
+        "gradients=size=$size:type=spiral:n=4:c0=red:c1=yellow:c2=0x00a0a0:c3=0x400080:seed=3"
         "color=c=black:size=$size,format=rgba,geq=r='255*X/W':g='255*Y/H':b='128+127*sin(X/300)'")
       for ((i = 0; i < frames; i++)); do
         append_frame -f lavfi -i "${sources[i % ${#sources[@]}]},$alpha_ramp"
