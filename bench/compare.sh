@@ -60,7 +60,7 @@ while getopts "n:w:r:k:q:v:b:o:d:p:mh" opt; do
     d) hapcheck=$OPTARG ;;
     p) pin=(taskset -c "$OPTARG") ;;
     m) markdown=1 ;;
-    *) sed -n '2,37p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+    *) sed -n '2,35p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
