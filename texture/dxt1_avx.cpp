@@ -101,9 +101,7 @@ bool cluster_search_avx(const float weighted[16][4], const ClusterSplitList* lis
   const __m256 one = _mm256_set1_ps(1.0f);
   const __m256 levels[3] = {_mm256_set1_ps(31.0f), _mm256_set1_ps(63.0f), _mm256_set1_ps(31.0f)};
 
-  float best_error = FLT_MAX;
-  uint32_t best = kClusterSplitNone;
-  float best_a[3] = {0, 0, 0}, best_b[3] = {0, 0, 0};
+  SplitWinner best;
 
   // Row i = N holds only (N, N, N), every point in one cluster, which no list scores.
   for (int i = 0; i < N; ++i) {
@@ -153,33 +151,24 @@ bool cluster_search_avx(const float weighted[16][4], const ClusterSplitList* lis
       }
       // Lanes at or below the best error (NaN lanes never), within the list's pairs.
       uint32_t lanes = static_cast<uint32_t>(
-          _mm256_movemask_ps(_mm256_cmp_ps(err, _mm256_set1_ps(best_error), _CMP_LE_OQ)));
+          _mm256_movemask_ps(_mm256_cmp_ps(err, _mm256_set1_ps(best.error), _CMP_LE_OQ)));
       if (p0 + kLanes > kCount) lanes &= (1u << (kCount - p0)) - 1u;
       if (lanes == 0) continue;
       alignas(32) float errs[kLanes];
       _mm256_store_ps(errs, err);
-      for (; lanes != 0; lanes &= lanes - 1) {
-        const int t = __builtin_ctz(lanes);
-        const int p = p0 + t;
-        const uint32_t r = rank[kPairs.j[p] * kClusterRankStride + kPairs.k[p]];
-        const float e = errs[t];
-        if (r == kClusterSplitNone || !(e < FLT_MAX)) continue;
-        if (e < best_error || (e == best_error && r < best)) {
-          best_error = e;
-          best = r;
-          alignas(32) float lane[kLanes];
-          for (int c = 0; c < 3; ++c) {
-            _mm256_store_ps(lane, ea[c]);
-            best_a[c] = lane[t];
-            _mm256_store_ps(lane, eb[c]);
-            best_b[c] = lane[t];
-          }
+      best.offer<N>(lanes, p0, errs, rank, [&ea, &eb](int t, float a[3], float b[3]) {
+        alignas(32) float lane[kLanes];
+        for (int c = 0; c < 3; ++c) {
+          _mm256_store_ps(lane, ea[c]);
+          a[c] = lane[t];
+          _mm256_store_ps(lane, eb[c]);
+          b[c] = lane[t];
         }
-      }
+      });
     }
   }
 
-  return finish_split_search<N>(list, best, best_a, best_b, best_error, result);
+  return best.finish<N>(list, result);
 }
 
 // Ordering along the axis as the generic insertion sort leaves it: point i goes after every point

@@ -186,9 +186,7 @@ bool cluster_search_avx512(const float weighted[16][4], const ClusterSplitList* 
   const __m512 k19 = _mm512_set1_ps(1.0f / 9.0f), k49 = _mm512_set1_ps(4.0f / 9.0f);
   const __m512 one = _mm512_set1_ps(1.0f);
 
-  float best_error = FLT_MAX;
-  uint32_t best = kClusterSplitNone;
-  float best_a[3] = {0, 0, 0}, best_b[3] = {0, 0, 0};
+  SplitWinner best;
 
   // Row i = N holds only (N, N, N), every point in one cluster, which no list scores.
   for (int i = 0; i < N; ++i) {
@@ -215,13 +213,13 @@ bool cluster_search_avx512(const float weighted[16][4], const ClusterSplitList* 
                                  _mm512_loadu_ps(pairs.two_thirds[c] + p0), a2, b2, ab);
       }
       uint32_t lanes = p0 + kLanes > kCount ? (1u << (kCount - p0)) - 1u : 0xFFFFu;
-      if (best_error < FLT_MAX) {
+      if (best.error < FLT_MAX) {
         __m512 s = _mm512_setzero_ps();
         for (int c = 0; c < 3; ++c) {
           s = _mm512_add_ps(s, _mm512_add_ps(_mm512_mul_ps(terms[c].ax, terms[c].na),
                                              _mm512_mul_ps(terms[c].bx, terms[c].nb)));
         }
-        lanes &= pruning.may_win(s, det, best_error);
+        lanes &= pruning.may_win(s, det, best.error);
         if (lanes == 0) continue;
       }
       const __m512 inv_det = _mm512_div_ps(one, det);
@@ -238,32 +236,23 @@ bool cluster_search_avx512(const float weighted[16][4], const ClusterSplitList* 
                              ? error.template operator()<false>()
                              : error.template operator()<true>();
       // Lanes at or below the best error (NaN lanes never), within the list's pairs.
-      lanes &= _mm512_cmp_ps_mask(err, _mm512_set1_ps(best_error), _CMP_LE_OQ);
+      lanes &= _mm512_cmp_ps_mask(err, _mm512_set1_ps(best.error), _CMP_LE_OQ);
       if (lanes == 0) continue;
       alignas(64) float errs[kLanes];
       _mm512_store_ps(errs, err);
-      for (; lanes != 0; lanes &= lanes - 1) {
-        const int t = __builtin_ctz(lanes);
-        const int p = p0 + t;
-        const uint32_t r = rank[kPairs.j[p] * kClusterRankStride + kPairs.k[p]];
-        const float e = errs[t];
-        if (r == kClusterSplitNone || !(e < FLT_MAX)) continue;
-        if (e < best_error || (e == best_error && r < best)) {
-          best_error = e;
-          best = r;
-          alignas(64) float lane[kLanes];
-          for (int c = 0; c < 3; ++c) {
-            _mm512_store_ps(lane, ea[c]);
-            best_a[c] = lane[t];
-            _mm512_store_ps(lane, eb[c]);
-            best_b[c] = lane[t];
-          }
+      best.offer<N>(lanes, p0, errs, rank, [&ea, &eb](int t, float a[3], float b[3]) {
+        alignas(64) float lane[kLanes];
+        for (int c = 0; c < 3; ++c) {
+          _mm512_store_ps(lane, ea[c]);
+          a[c] = lane[t];
+          _mm512_store_ps(lane, eb[c]);
+          b[c] = lane[t];
         }
-      }
+      });
     }
   }
 
-  return finish_split_search<N>(list, best, best_a, best_b, best_error, result);
+  return best.finish<N>(list, result);
 }
 
 }  // namespace

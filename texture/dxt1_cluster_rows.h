@@ -28,22 +28,6 @@ inline void insertion_order(const float* proj, int n, uint8_t order[16]) {
   }
 }
 
-// Writes the winning split (list position `best`; none when it equals the list's count) into the
-// result as per-point palette indices with its endpoints and error. Without any improvement the
-// first split (0, 0, 1) stands with both endpoints zero. Returns whether a split won.
-template <int N>
-inline bool finish_split_search(const ClusterSplitList* list, uint32_t best, const float best_a[3],
-                                const float best_b[3], float best_error, ClusterFitResult* result) {
-  const uint8_t fallback[3] = {0, 0, 1};
-  const uint8_t* s = best < list->count ? list->splits + 3 * best : fallback;
-  for (int t = 0; t < N; ++t) {
-    result->order_index[t] = static_cast<uint8_t>(t < s[0] ? 0 : t < s[1] ? 2 : t < s[2] ? 3 : 1);
-  }
-  for (int c = 0; c < 3; ++c) result->start[c] = best_a[c], result->end[c] = best_b[c];
-  result->error = best_error;
-  return best < list->count;
-}
-
 // A minimum, then a maximum; NaN passes through both.
 inline float clamp01(float v) {
   const float upper = v > 1.0f ? 1.0f : v;
@@ -65,6 +49,50 @@ struct SplitPairs {
       for (int b = a; b <= N; ++b, ++p)
         j[p] = static_cast<uint8_t>(a), k[p] = static_cast<uint8_t>(b);
     }
+  }
+};
+
+// The winner of a split search so far. A split wins with a strictly smaller error, or with an
+// equal error and an earlier list position, which is the first-scored-wins rule of a scan in list
+// order whatever order the splits come in; NaN errors never win.
+struct SplitWinner {
+  float error = FLT_MAX;
+  uint32_t rank = kClusterSplitNone;  // list position; none while nothing has won
+  float a[3] = {0, 0, 0}, b[3] = {0, 0, 0};
+
+  // Offers lane t for each bit t of `lanes`: pair p0 + t of the row whose list positions start at
+  // `row_ranks`, error errors[t]. `endpoints(t, a, b)` writes a winning lane's endpoints.
+  template <int N, typename Endpoints>
+  void offer(uint32_t lanes, int p0, const float* errors, const uint16_t* row_ranks,
+             const Endpoints& endpoints) {
+    static constexpr SplitPairs<N> kPairs{};
+    for (; lanes != 0; lanes &= lanes - 1) {
+      const int t = __builtin_ctz(lanes);
+      const int p = p0 + t;
+      const uint32_t r = row_ranks[kPairs.j[p] * kClusterRankStride + kPairs.k[p]];
+      const float e = errors[t];
+      if (r == kClusterSplitNone || !(e < FLT_MAX)) continue;
+      if (e < error || (e == error && r < rank)) {
+        error = e;
+        rank = r;
+        endpoints(t, a, b);
+      }
+    }
+  }
+
+  // Writes the winning split into the result as per-point palette indices with its endpoints and
+  // error. Without a winner the first split (0, 0, 1) stands with both endpoints zero. Returns
+  // whether a split won.
+  template <int N>
+  bool finish(const ClusterSplitList* list, ClusterFitResult* result) const {
+    const uint8_t fallback[3] = {0, 0, 1};
+    const uint8_t* s = rank < list->count ? list->splits + 3 * rank : fallback;
+    for (int t = 0; t < N; ++t) {
+      result->order_index[t] = static_cast<uint8_t>(t < s[0] ? 0 : t < s[1] ? 2 : t < s[2] ? 3 : 1);
+    }
+    for (int c = 0; c < 3; ++c) result->start[c] = a[c], result->end[c] = b[c];
+    result->error = error;
+    return rank < list->count;
   }
 };
 
@@ -97,9 +125,7 @@ bool cluster_search_rows(const float weighted[16][4], const ClusterSplitList* li
   constexpr float k13 = 1.0f / 3.0f, k23 = 2.0f / 3.0f;
   static constexpr float kLevels[3] = {31.0f, 63.0f, 31.0f};
 
-  float best_error = FLT_MAX;
-  uint32_t best = kClusterSplitNone;
-  float best_a[3] = {0, 0, 0}, best_b[3] = {0, 0, 0};
+  SplitWinner best;
 
   for (int i = 0; i <= N; ++i) {
     const float* wj = at_j[3];
@@ -143,22 +169,16 @@ bool cluster_search_rows(const float weighted[16][4], const ClusterSplitList* li
       // Only a lane at or below the best error can win (NaN lanes never do).
       float lowest = FLT_MAX;
       for (int t = 0; t < kLanes; ++t) lowest = err[t] < lowest ? err[t] : lowest;
-      if (!(lowest <= best_error)) continue;
-      for (int t = 0; t < kLanes && p0 + t < kCount; ++t) {
-        const int p = p0 + t;
-        const uint32_t r = rank[kPairs.j[p] * kClusterRankStride + kPairs.k[p]];
-        const float e = err[t];
-        if (r == kClusterSplitNone || !(e < FLT_MAX)) continue;
-        if (e < best_error || (e == best_error && r < best)) {
-          best_error = e;
-          best = r;
-          for (int c = 0; c < 3; ++c) best_a[c] = ea[c][t], best_b[c] = eb[c][t];
-        }
-      }
+      if (!(lowest <= best.error)) continue;
+      const uint32_t lanes =
+          p0 + kLanes > kCount ? (1u << (kCount - p0)) - 1u : (1u << kLanes) - 1u;
+      best.offer<N>(lanes, p0, err, rank, [&ea, &eb](int t, float a[3], float b[3]) {
+        for (int c = 0; c < 3; ++c) a[c] = ea[c][t], b[c] = eb[c][t];
+      });
     }
   }
 
-  return finish_split_search<N>(list, best, best_a, best_b, best_error, result);
+  return best.finish<N>(list, result);
 }
 
 }  // namespace
