@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "texture/block_row_loop.h"
 #include "texture/dxt1.h"
 
 namespace {
@@ -194,28 +195,6 @@ void dxt1_encode_block_slow(DxtEncOps ops, uint8_t* out, const uint8_t* const pl
   dxt1_slow_block(ops, out, planes, strides);
 }
 
-namespace {
-
-// The blocks of a row one after the other; kStep = the source bytes of four pixels.
-template <Dxt1BlockFn* Block, size_t kStep>
-void row_loop(const DxtEncOps& ops, uint8_t* out, const uint8_t* const planes[4],
-              const size_t strides[4], uint32_t count) {
-  const uint8_t* p[4] = {planes[0], nullptr, nullptr, nullptr};
-  for (uint32_t b = 0; b < count; ++b, out += 8, p[0] += kStep) Block(ops, out, p, strides);
-}
-
-}  // namespace
-
 EncodeRowFn* dxt1_encode_row_kernel(uint8_t quality, PixelFormat fmt) {
-  const bool host16 = fmt == ARGB_16_HOST;
-  if (quality == DXT_QUALITY_FAST) {
-    return host16 ? row_loop<dxt1_fast_block, 32> : row_loop<dxt1_fast_block, 16>;
-  }
-  if (quality == DXT_QUALITY_NORMAL) {
-    return host16 ? row_loop<dxt1_normal_block, 32> : row_loop<dxt1_normal_block, 16>;
-  }
-  if (quality == DXT_QUALITY_SLOW) {
-    return host16 ? row_loop<dxt1_slow_block, 32> : row_loop<dxt1_slow_block, 16>;
-  }
-  return nullptr;  // other levels encode block by block
+  return block_row_loop_for<dxt1_fast_block, dxt1_normal_block, dxt1_slow_block, 8>(quality, fmt);
 }

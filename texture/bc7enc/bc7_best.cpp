@@ -149,22 +149,10 @@ void bc7_compress_block_best(uint8_t* out, const Bc7Color* pixels, const Bc7Kern
   const auto searching = [&top] { return top.err[0] > 0; };
 
   if (searching()) {
-    // Mode 6 over the whole block, refined further.
-    Bc7CellParams cell = bc7_mode_cell(6, has_alpha, kernels);
-    cell.m_num_pixels = 16;
-    cell.m_pixels = pixels;
-    uint8_t temp[16];
-    Bc7CellResults results{};
+    // Mode 6 over the whole block with Best's selector refinement.
     std::memset(&candidate, 0, sizeof candidate);
-    results.m_selectors = candidate.m_selectors;
-    results.m_selectors_temp = temp;
-    const uint64_t err = bc7_cell_compress(6, cell, results, kBestParams);
-    candidate.m_mode = 6;
-    candidate.m_low[0] = results.m_low_endpoint;
-    candidate.m_high[0] = results.m_high_endpoint;
-    candidate.m_pbits[0][0] = results.m_pbits[0];
-    candidate.m_pbits[0][1] = results.m_pbits[1];
-    top.offer(err, candidate);
+    top.offer(bc7_try_mode6(pixels, kBestParams, has_alpha, kernels, nullptr, candidate),
+              candidate);
   }
   if (searching() && has_alpha) {
     uint32_t alpha_min = 255, alpha_max = 0;

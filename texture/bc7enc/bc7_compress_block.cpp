@@ -5,6 +5,7 @@
 
 #include "texture/bc7enc/bc7_cell_compress.h"
 #include "texture/bc7enc/bc7_mode5.h"
+#include "texture/bc7enc/bc7_mode_cells.h"
 #include "texture/bc7enc/bc7_pack.h"
 #include "texture/bc7enc/bc7_partition_estimate.h"
 #include "texture/bc7enc/bc7_partitions.h"
@@ -13,40 +14,18 @@
 
 namespace {
 
+// The mode's cell with the block's channel weights.
 Bc7CellParams mode_cell(uint32_t mode, const Bc7BlockParams& block, bool has_alpha,
                         const Bc7Kernels& kernels) {
-  Bc7CellParams cell{};
-  switch (mode) {
-    case 1:
-      cell.m_num_selector_weights = 8;
-      cell.m_selector_weights = g_bc7_weights3;
-      cell.m_selector_weightsx = g_bc7_weights3x.data();
-      cell.m_comp_bits = 6;
-      cell.m_endpoints_share_pbit = true;
-      break;
-    case 6:
-      cell.m_num_selector_weights = 16;
-      cell.m_selector_weights = g_bc7_weights4;
-      cell.m_selector_weightsx = g_bc7_weights4x.data();
-      cell.m_comp_bits = 7;
-      break;
-    default:  // 7
-      cell.m_num_selector_weights = 4;
-      cell.m_selector_weights = g_bc7_weights2;
-      cell.m_selector_weightsx = g_bc7_weights2x.data();
-      cell.m_comp_bits = 5;
-      break;
-  }
-  cell.m_has_pbits = true;
-  cell.m_has_alpha = has_alpha;
+  Bc7CellParams cell = bc7_mode_cell(mode, has_alpha, kernels);
   std::memcpy(cell.m_weights, block.m_weights, sizeof cell.m_weights);
-  bc7_use_cell_kernels(cell, kernels);
   return cell;
 }
 
-// Mode 6 over the whole block into `result`; returns its error.
-uint64_t try_mode6(const Bc7Color* pixels, const Bc7BlockParams& block, bool has_alpha,
-                   const Bc7Kernels& kernels, const Bc7Vec4* axis, Bc7BlockResult& result) {
+}  // namespace
+
+uint64_t bc7_try_mode6(const Bc7Color* pixels, const Bc7BlockParams& block, bool has_alpha,
+                       const Bc7Kernels& kernels, const Bc7Vec4* axis, Bc7BlockResult& result) {
   Bc7CellParams cell = mode_cell(6, block, has_alpha, kernels);
   cell.m_num_pixels = 16;
   cell.m_pixels = pixels;
@@ -63,6 +42,8 @@ uint64_t try_mode6(const Bc7Color* pixels, const Bc7BlockParams& block, bool has
   result.m_pbits[0][1] = results.m_pbits[1];
   return err;
 }
+
+namespace {
 
 // The two subsets of a partition, each in raster order.
 struct Subsets {
@@ -145,8 +126,8 @@ void choose_one_subset(const Bc7Color* pixels, const Bc7BlockParams& block,
   assert(g_bc7_mode_1_optimal_endpoints[255][0].m_hi != 0);
   Bc7BlockResult& result = choice.result;
   std::memset(&result, 0, sizeof result);
-  uint64_t best_err = try_mode6(pixels, block, choice.has_alpha, kernels,
-                                choice.has_alpha ? axes.rgba : axes.rgb, result);
+  uint64_t best_err = bc7_try_mode6(pixels, block, choice.has_alpha, kernels,
+                                    choice.has_alpha ? axes.rgba : axes.rgb, result);
   if (!choice.has_alpha) {
     choice.best_err = best_err;
     choice.two_subset_mode = best_err > 0 && block.m_max_partitions > 0 ? 1 : 0;

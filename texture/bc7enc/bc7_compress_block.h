@@ -9,6 +9,11 @@
 // Chooses and fills the block solution for 16 RGBA8 pixels (raster order). Returns true when
 // the block was treated as a block with alpha. Needs bc7_init_tables. `kernels`: any build the
 // processor runs (they give the same result).
+// Mode 6 over the whole block into `result` with the block's search effort (and the block's
+// principal axis when `axis` is given); returns its error.
+uint64_t bc7_try_mode6(const Bc7Color* pixels, const Bc7BlockParams& block, bool has_alpha,
+                       const Bc7Kernels& kernels, const Bc7Vec4* axis, Bc7BlockResult& result);
+
 bool bc7_choose_block(const Bc7Color* pixels, const Bc7BlockParams& block, Bc7BlockResult& result,
                       const Bc7Kernels& kernels);
 
