@@ -158,42 +158,20 @@ void chroma_entries(const ChromaCandidate& c, float co[4], float cg[4]) {
   for (int k = 0; k < 4; ++k) co[k] = r[k], cg[k] = g[k];
 }
 
-// Error of the first L lanes (L >= n), the lanes side by side in a GCC vector (SSE registers
-// here, wider ones where a build allows); the sum runs in lane order.
+// L values side by side in a GCC vector (SSE registers here, wider ones where a build allows).
+template <typename T, int L>
+struct LaneVector {
+  typedef T type __attribute__((vector_size(L * sizeof(T))));
+};
 template <int L>
-struct FloatLanes;
-template <>
-struct FloatLanes<4> {
-  typedef float type __attribute__((vector_size(16)));
-};
-template <>
-struct FloatLanes<8> {
-  typedef float type __attribute__((vector_size(32)));
-};
-template <>
-struct FloatLanes<16> {
-  typedef float type __attribute__((vector_size(64)));
-};
-
-// Lane masks and indices beside FloatLanes<L>.
+using FloatLanes = typename LaneVector<float, L>::type;
 template <int L>
-struct IntLanes;
-template <>
-struct IntLanes<4> {
-  typedef int32_t type __attribute__((vector_size(16)));
-};
-template <>
-struct IntLanes<8> {
-  typedef int32_t type __attribute__((vector_size(32)));
-};
-template <>
-struct IntLanes<16> {
-  typedef int32_t type __attribute__((vector_size(64)));
-};
+using IntLanes = typename LaneVector<int32_t, L>::type;  // lane masks and indices
 
+// Error of the first L lanes (L >= n); the sum runs in lane order.
 template <int L>
 float chroma_error(const Chroma& t, const ChromaCandidate& c) {
-  using Lanes = typename FloatLanes<L>::type;
+  using Lanes = FloatLanes<L>;
   Lanes co_t, cg_t, w;
   __builtin_memcpy(&co_t, t.co, sizeof co_t);
   __builtin_memcpy(&cg_t, t.cg, sizeof cg_t);
@@ -214,8 +192,8 @@ float chroma_error(const Chroma& t, const ChromaCandidate& c) {
 
 template <int L>
 void chroma_indices(const Chroma& t, const ChromaCandidate& c, uint8_t index[16]) {
-  using Lanes = typename FloatLanes<L>::type;
-  using Ints = typename IntLanes<L>::type;
+  using Lanes = FloatLanes<L>;
+  using Ints = IntLanes<L>;
   Lanes co_t, cg_t;
   __builtin_memcpy(&co_t, t.co, sizeof co_t);
   __builtin_memcpy(&cg_t, t.cg, sizeof cg_t);
@@ -288,7 +266,7 @@ void chroma_refit(const Chroma& t, ChromaCandidate& c) {
 constexpr int kWalkRounds = 3;
 template <int L>
 void chroma_walk(const Chroma& t, ChromaCandidate& c) {
-  using Lanes = typename FloatLanes<L>::type;
+  using Lanes = FloatLanes<L>;
   Lanes target[2], w;
   __builtin_memcpy(&target[0], t.co, sizeof w);
   __builtin_memcpy(&target[1], t.cg, sizeof w);
