@@ -69,20 +69,30 @@ struct Chroma {
   float max_magnitude;  // largest |Co| or |Cg|
 };
 
+float magnitude(float v) {
+  return v < 0.0f ? -v : v;
+}
+
 Chroma chroma_of(const Pixels& px) {
   Chroma c{};
+  uint64_t key[16];  // the target's bits: equal keys are equal targets (neither is ever -0)
   for (int i = 0; i < 16; ++i) {
     const float* p = px.rgb[i];
     const float co = (p[0] - p[2]) * 0.5f, cg = (2.0f * p[1] - p[0] - p[2]) * 0.25f;
+    uint32_t co_bits, cg_bits;
+    __builtin_memcpy(&co_bits, &co, 4);
+    __builtin_memcpy(&cg_bits, &cg, 4);
+    const uint64_t k = uint64_t{co_bits} << 32 | cg_bits;
     int j = 0;
-    while (j < c.n && (c.co[j] != co || c.cg[j] != cg)) ++j;
-    if (j == c.n) {
-      c.co[j] = co, c.cg[j] = cg, ++c.n;
-      const float m = __builtin_fmaxf(__builtin_fabsf(co), __builtin_fabsf(cg));
-      c.max_magnitude = __builtin_fmaxf(c.max_magnitude, m);
-    }
+    while (j < c.n && key[j] != k) ++j;
+    if (j == c.n) key[j] = k, c.co[j] = co, c.cg[j] = cg, ++c.n;
     c.w[j] += 1.0f;
     c.point_of[i] = static_cast<uint8_t>(j);
+  }
+  for (int j = 0; j < c.n; ++j) {
+    const float m =
+        magnitude(c.co[j]) > magnitude(c.cg[j]) ? magnitude(c.co[j]) : magnitude(c.cg[j]);
+    c.max_magnitude = m > c.max_magnitude ? m : c.max_magnitude;
   }
   return c;
 }
@@ -168,7 +178,20 @@ using FloatLanes = typename LaneVector<float, L>::type;
 template <int L>
 using IntLanes = typename LaneVector<int32_t, L>::type;  // lane masks and indices
 
-// Error of the first L lanes (L >= n); the sum runs in lane order.
+// Sum of the lanes, halves added lane by lane down to one (the same order in every build).
+template <int L>
+float lane_sum(FloatLanes<L> v) {
+  if constexpr (L == 1) {
+    return v[0];
+  } else {
+    FloatLanes<L / 2> lo, hi;
+    __builtin_memcpy(&lo, &v, sizeof lo);
+    __builtin_memcpy(&hi, reinterpret_cast<const char*>(&v) + sizeof lo, sizeof hi);
+    return lane_sum<L / 2>(lo + hi);
+  }
+}
+
+// Error of the first L lanes (L >= n).
 template <int L>
 float chroma_error(const Chroma& t, const ChromaCandidate& c) {
   using Lanes = FloatLanes<L>;
@@ -184,10 +207,7 @@ float chroma_error(const Chroma& t, const ChromaCandidate& c) {
     const Lanes e = kCoWeight * a * a + kCgWeight * b * b;
     best = k == 0 ? e : (e < best ? e : best);
   }
-  const Lanes weighted = best * w;
-  float sum = 0.0f;
-  for (int j = 0; j < L; ++j) sum += weighted[j];
-  return sum;
+  return lane_sum<L>(best * w);
 }
 
 template <int L>
@@ -299,9 +319,7 @@ void chroma_walk(const Chroma& t, ChromaCandidate& c) {
             const Lanes e = kWeight[ch] * d * d + fixed[k];
             best = k == 0 ? e : (e < best ? e : best);
           }
-          const Lanes weighted = best * w;
-          float error = 0.0f;
-          for (int j = 0; j < L; ++j) error += weighted[j];
+          const float error = lane_sum<L>(best * w);
           if (error < c.error) {
             c.code[0][ch] = static_cast<uint8_t>(a);
             c.code[1][ch] = static_cast<uint8_t>(b);
@@ -345,7 +363,7 @@ ChromaCandidate chroma_line_fit(const Chroma& t, int scale) {
   float lo = 0.0f, hi = 0.0f;
   for (int j = 0; j < t.n; ++j) {
     const float p = (x[j] - mx) * ux + (y[j] - my) * uy;
-    lo = __builtin_fminf(lo, p), hi = __builtin_fmaxf(hi, p);
+    lo = p < lo ? p : lo, hi = p > hi ? p : hi;
   }
   ChromaCandidate c{};
   c.scale = scale;
@@ -482,7 +500,7 @@ void encode_best(const Pixels& px, const Chroma& t, uint8_t out[16]) {
   int lo = 765, hi = 0;
   for (int i = 0; i < 16; ++i) {
     const float* p = px.rgb[i];
-    const float v = __builtin_floorf(p[0] + p[1] + p[2] + cg[index[t.point_of[i]]] + 0.5f);
+    const float v = p[0] + p[1] + p[2] + cg[index[t.point_of[i]]] + 0.5f;  // rounded below
     const int target = v < 0.0f ? 0 : v > 765.0f ? 765 : static_cast<int>(v);
     luma.value[i] = static_cast<uint16_t>(target);
     lo = target < lo ? target : lo, hi = target > hi ? target : hi;
