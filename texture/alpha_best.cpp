@@ -91,13 +91,22 @@ void palette_of(int a0, int a1, uint8_t palette[8]) {
   }
 }
 
-// Scores the pairs (a0, a1) within `r` of (c0, c1) that select the wanted mode, keeping the
-// first of smallest error in `best`.
-void search_square(const AlphaTargets& t, int c0, int c1, bool eight_values, int r,
+// A square of endpoint pairs: those within `r` of (c0, c1).
+struct Square {
+  int c0, c1, r;
+  bool holds(int a0, int a1) const {
+    return a0 >= c0 - r && a0 <= c0 + r && a1 >= c1 - r && a1 <= c1 + r;
+  }
+};
+
+// Scores the pairs of `square` that select the wanted mode, keeping the first of smallest error in
+// `best`; pairs in `scored` (already scored, so no better than `best`) are passed over.
+void search_square(const AlphaTargets& t, Square square, bool eight_values, Square scored,
                    AlphaEndpoints& best) {
-  for (int a0 = clamp_byte(c0 - r); a0 <= clamp_byte(c0 + r); ++a0) {
-    for (int a1 = clamp_byte(c1 - r); a1 <= clamp_byte(c1 + r); ++a1) {
-      if ((a0 > a1) != eight_values) continue;
+  const int r = square.r;
+  for (int a0 = clamp_byte(square.c0 - r); a0 <= clamp_byte(square.c0 + r); ++a0) {
+    for (int a1 = clamp_byte(square.c1 - r); a1 <= clamp_byte(square.c1 + r); ++a1) {
+      if ((a0 > a1) != eight_values || scored.holds(a0, a1)) continue;
       uint8_t palette[8];
       palette_of(a0, a1, palette);
       const uint32_t error = alpha_palette_error(t, palette);
@@ -107,19 +116,22 @@ void search_square(const AlphaTargets& t, int c0, int c1, bool eight_values, int
 }
 
 // A square of radius `r` around (c0, c1), then squares of radius 1 around the best pair for as
-// long as they improve on it.
+// long as they improve on it. `best` on entry is already scored.
 constexpr int kMaxSteps = 8;
 void search_around(const AlphaTargets& t, int c0, int c1, bool eight_values, int r,
                    AlphaEndpoints& best) {
   AlphaEndpoints before = best;
-  search_square(t, c0, c1, eight_values, r, best);
+  Square scored{best.a0, best.a1, 0};
+  search_square(t, {c0, c1, r}, eight_values, scored, best);
+  scored = {c0, c1, r};
   for (int step = 0; step < kMaxSteps; ++step) {
     const int d0 = best.a0 - c0, d1 = best.a1 - c1;
     const bool inside = d0 > -r && d0 < r && d1 > -r && d1 < r;
     if ((best.a0 == before.a0 && best.a1 == before.a1) || (step == 0 && inside)) return;
     before = best;
     c0 = best.a0, c1 = best.a1, r = 1;
-    search_square(t, c0, c1, eight_values, 1, best);
+    search_square(t, {c0, c1, 1}, eight_values, scored, best);
+    scored = {c0, c1, 1};
   }
 }
 

@@ -39,19 +39,6 @@ Pixels read_pixels(const uint8_t* src, size_t stride) {
   return px;
 }
 
-float block_error(const uint8_t block[16], const Pixels& px) {
-  int rgb[16][3];
-  hapq_decode_block(block, rgb);
-  float sum = 0.0f;
-  for (int i = 0; i < 16; ++i) {
-    for (int c = 0; c < 3; ++c) {
-      const float d = static_cast<float>(rgb[i][c]) - px.rgb[i][c];
-      sum += d * d;
-    }
-  }
-  return sum;
-}
-
 // ---- Chroma ----
 
 // Weights of the chroma errors: with luma free per pixel, the RGB error of errors (Co, Cg) is
@@ -296,9 +283,14 @@ void chroma_walk(const Chroma& t, ChromaCandidate& c) {
   const auto entries = [si](int ch, int a, int b) {
     return ch == 0 ? kChromaEntries.co[si][a][b] : kChromaEntries.cg[si][a][b];
   };
+  // Moves are numbered 9 x channel + 3 x (da + 1) + db + 1 in the order they are tried. A round
+  // that has taken no move yet can stop past the last move the round before took: every later
+  // move was refused from this very state then.
+  int last_move = 18;
   for (int round = 0; round < kWalkRounds && c.error > 0.0f; ++round) {
-    bool moved = false;
+    int moved_at = -1;
     for (int ch = 0; ch < 2; ++ch) {
+      if (moved_at < 0 && 9 * ch > last_move) return;
       // A move changes one channel: the other channel's term of each entry stays as it is.
       const int other = 1 - ch;
       const int8_t* fixed_entries = entries(other, c.code[0][other], c.code[1][other]);
@@ -307,29 +299,31 @@ void chroma_walk(const Chroma& t, ChromaCandidate& c) {
         const Lanes d = target[other] - static_cast<float>(fixed_entries[k]);
         fixed[k] = kWeight[other] * d * d;
       }
-      for (int da = -1; da <= 1; ++da) {
-        for (int db = -1; db <= 1; ++db) {
-          const int a = c.code[0][ch] + da, b = c.code[1][ch] + db;
-          if ((da == 0 && db == 0) || a < 0 || a > kCodeTop[ch] || b < 0 || b > kCodeTop[ch])
-            continue;
-          const int8_t* moving = entries(ch, a, b);
-          Lanes best;
-          for (int k = 0; k < 4; ++k) {
-            const Lanes d = target[ch] - static_cast<float>(moving[k]);
-            const Lanes e = kWeight[ch] * d * d + fixed[k];
-            best = k == 0 ? e : (e < best ? e : best);
-          }
-          const float error = lane_sum<L>(best * w);
-          if (error < c.error) {
-            c.code[0][ch] = static_cast<uint8_t>(a);
-            c.code[1][ch] = static_cast<uint8_t>(b);
-            c.error = error;
-            moved = true;
-          }
+      for (int m = 0; m < 9; ++m) {
+        const int move = 9 * ch + m;
+        if (moved_at < 0 && move > last_move) return;
+        const int da = m / 3 - 1, db = m % 3 - 1;
+        const int a = c.code[0][ch] + da, b = c.code[1][ch] + db;
+        if ((da == 0 && db == 0) || a < 0 || a > kCodeTop[ch] || b < 0 || b > kCodeTop[ch])
+          continue;
+        const int8_t* moving = entries(ch, a, b);
+        Lanes best;
+        for (int k = 0; k < 4; ++k) {
+          const Lanes d = target[ch] - static_cast<float>(moving[k]);
+          const Lanes e = kWeight[ch] * d * d + fixed[k];
+          best = k == 0 ? e : (e < best ? e : best);
+        }
+        const float error = lane_sum<L>(best * w);
+        if (error < c.error) {
+          c.code[0][ch] = static_cast<uint8_t>(a);
+          c.code[1][ch] = static_cast<uint8_t>(b);
+          c.error = error;
+          moved_at = move;
         }
       }
     }
-    if (!moved) break;
+    if (moved_at < 0) break;
+    last_move = moved_at;
   }
 }
 
@@ -480,6 +474,47 @@ ChromaCandidate solid_chroma(const Chroma& t) {
 
 // ---- The block ----
 
+// Squared error of the RGB a decoder shows for `block`. Blocks whose endpoints carry one scale
+// code of 1, 2 or 4 (every block of ours) take the chroma of the entries from the tables.
+float block_error(const uint8_t block[16], const Pixels& px) {
+  const int c0 = block[8] | block[9] << 8, c1 = block[10] | block[11] << 8;
+  const int code = c0 & 31;
+  int rgb[16][3];
+  if (code != (c1 & 31) || code == 2 || code > 3) {
+    hapq_decode_block(block, rgb);
+  } else {
+    const int si = code == 3 ? 2 : code;
+    const int8_t* co = kChromaEntries.co[si][c0 >> 11][c1 >> 11];
+    const int8_t* cg = kChromaEntries.cg[si][(c0 >> 5) & 63][(c1 >> 5) & 63];
+    int offset[4][3];  // what each entry adds to luma in R, G and B
+    for (int k = 0; k < 4; ++k) {
+      offset[k][0] = co[k] - cg[k], offset[k][1] = cg[k], offset[k][2] = -co[k] - cg[k];
+    }
+    uint8_t luma[8];
+    alpha_decoded_palette(block[0], block[1], luma);
+    uint64_t luma_bits = 0;
+    for (int b = 0; b < 6; ++b) luma_bits |= uint64_t{block[2 + b]} << (8 * b);
+    const uint32_t colour_bits =
+        block[12] | block[13] << 8 | block[14] << 16 | static_cast<uint32_t>(block[15]) << 24;
+    for (int i = 0; i < 16; ++i) {
+      const int* d = offset[(colour_bits >> (2 * i)) & 3];
+      const int y = luma[(luma_bits >> (3 * i)) & 7];
+      for (int c = 0; c < 3; ++c) {
+        const int v = y + d[c];
+        rgb[i][c] = v < 0 ? 0 : v > 255 ? 255 : v;
+      }
+    }
+  }
+  float sum = 0.0f;
+  for (int i = 0; i < 16; ++i) {
+    for (int c = 0; c < 3; ++c) {
+      const float d = static_cast<float>(rgb[i][c]) - px.rgb[i][c];
+      sum += d * d;
+    }
+  }
+  return sum;
+}
+
 // Luma levels this near 0 or 255 make the six-value palette worth searching.
 constexpr int kSixValueReach = 16;
 
@@ -510,12 +545,18 @@ void encode_best(const Pixels& px, const Chroma& t, uint8_t out[16]) {
   uint8_t palette[8];
   alpha_decoded_palette(y_hi, y_lo, palette);
   const AlphaEndpoints start{y_hi, y_lo, alpha_palette_error(luma, palette)};
+  // No palette does better than each target's nearest whole level: a target between levels is at
+  // least one third of a level (one unit) away.
+  uint32_t bound = 0;
+  for (int i = 0; i < 16; ++i) bound += luma.value[i] % 3 != 0;
   // The six-value palette's own entries are 0 and 255: without a level near either, its four
   // interpolated steps lose to the eight-value palette's six, and its search is left out.
   const bool six_values = lo < 3 * kSixValueReach || hi > 765 - 3 * kSixValueReach;
-  write_alpha_best(
-      out, luma,
-      alpha_search_endpoints(luma, start, kLumaSearchRadius, six_values ? kLumaSearchRadius : -1));
+  write_alpha_best(out, luma,
+                   start.error == bound
+                       ? start
+                       : alpha_search_endpoints(luma, start, kLumaSearchRadius,
+                                                six_values ? kLumaSearchRadius : -1));
 
   uint16_t c0, c1;
   endpoints_of(chroma, &c0, &c1);
