@@ -16,7 +16,7 @@
 namespace {
 // Source pixels on the 0..255 scale (exact for 8-bit sources; 16-bit samples x 255/32768).
 struct Pixels {
-  float rgb[16][3];
+  alignas(64) float channel[3][16];  // R, G, B, each in raster order
 };
 
 template <PixelFormat F>
@@ -25,13 +25,13 @@ Pixels read_pixels(const uint8_t* src, size_t stride) {
   for (int row = 0; row < 4; ++row) {
     const uint8_t* p = src + stride * static_cast<size_t>(row);
     for (int col = 0; col < 4; ++col) {
-      float* out = px.rgb[row * 4 + col];
+      const int i = row * 4 + col;
       if constexpr (F == ARGB_8) {
-        for (int c = 0; c < 3; ++c) out[c] = p[4 * col + 1 + c];
+        for (int c = 0; c < 3; ++c) px.channel[c][i] = p[4 * col + 1 + c];
       } else {
         for (int c = 0; c < 3; ++c) {
           const uint8_t* s = p + 8 * col + 2 + 2 * c;
-          out[c] = static_cast<float>(s[0] | s[1] << 8) * (255.0f / 32768.0f);
+          px.channel[c][i] = static_cast<float>(s[0] | s[1] << 8) * (255.0f / 32768.0f);
         }
       }
     }
@@ -64,8 +64,8 @@ Chroma chroma_of(const Pixels& px) {
   Chroma c{};
   uint64_t key[16];  // the target's bits: equal keys are equal targets (neither is ever -0)
   for (int i = 0; i < 16; ++i) {
-    const float* p = px.rgb[i];
-    const float co = (p[0] - p[2]) * 0.5f, cg = (2.0f * p[1] - p[0] - p[2]) * 0.25f;
+    const float r = px.channel[0][i], g = px.channel[1][i], b = px.channel[2][i];
+    const float co = (r - b) * 0.5f, cg = (2.0f * g - r - b) * 0.25f;
     uint32_t co_bits, cg_bits;
     __builtin_memcpy(&co_bits, &co, 4);
     __builtin_memcpy(&cg_bits, &cg, 4);
@@ -162,6 +162,12 @@ struct LaneVector {
 };
 template <int L>
 using FloatLanes = typename LaneVector<float, L>::type;
+// Lanes a register holds: comparisons of wider vectors would go lane by lane.
+#if defined(__AVX2__)
+constexpr int kNativeLanes = 8;
+#else
+constexpr int kNativeLanes = 4;
+#endif
 template <int L>
 using IntLanes = typename LaneVector<int32_t, L>::type;  // lane masks and indices
 
@@ -477,42 +483,72 @@ ChromaCandidate solid_chroma(const Chroma& t) {
 // Squared error of the RGB a decoder shows for `block`. Blocks whose endpoints carry one scale
 // code of 1, 2 or 4 (every block of ours) take the chroma of the entries from the tables.
 float block_error(const uint8_t block[16], const Pixels& px) {
+  using Lanes = FloatLanes<kNativeLanes>;
+  using Ints = IntLanes<kNativeLanes>;
   const int c0 = block[8] | block[9] << 8, c1 = block[10] | block[11] << 8;
   const int code = c0 & 31;
-  int rgb[16][3];
+  alignas(64) float shown[3][16];  // R, G and B of each pixel
   if (code != (c1 & 31) || code == 2 || code > 3) {
+    int rgb[16][3];
     hapq_decode_block(block, rgb);
+    for (int i = 0; i < 16; ++i) {
+      for (int c = 0; c < 3; ++c) shown[c][i] = static_cast<float>(rgb[i][c]);
+    }
   } else {
     const int si = code == 3 ? 2 : code;
     const int8_t* co = kChromaEntries.co[si][c0 >> 11][c1 >> 11];
     const int8_t* cg = kChromaEntries.cg[si][(c0 >> 5) & 63][(c1 >> 5) & 63];
-    int offset[4][3];  // what each entry adds to luma in R, G and B
+    float offset[4][3];  // what each chroma entry adds to luma in R, G and B
     for (int k = 0; k < 4; ++k) {
-      offset[k][0] = co[k] - cg[k], offset[k][1] = cg[k], offset[k][2] = -co[k] - cg[k];
+      offset[k][0] = static_cast<float>(co[k] - cg[k]);
+      offset[k][1] = static_cast<float>(cg[k]);
+      offset[k][2] = static_cast<float>(-co[k] - cg[k]);
     }
-    uint8_t luma[8];
-    alpha_decoded_palette(block[0], block[1], luma);
-    uint64_t luma_bits = 0;
-    for (int b = 0; b < 6; ++b) luma_bits |= uint64_t{block[2 + b]} << (8 * b);
-    const uint32_t colour_bits =
-        block[12] | block[13] << 8 | block[14] << 16 | static_cast<uint32_t>(block[15]) << 24;
-    for (int i = 0; i < 16; ++i) {
-      const int* d = offset[(colour_bits >> (2 * i)) & 3];
-      const int y = luma[(luma_bits >> (3 * i)) & 7];
+    uint8_t palette[8];
+    alpha_decoded_palette(block[0], block[1], palette);
+    float luma[8];
+    for (int k = 0; k < 8; ++k) luma[k] = palette[k];
+    // Pixel i's index fields: bits 2 i of the colour word, bits 3 (i mod 8) of its half of the
+    // luma bits. A field holds index k where it equals k times the field's unit.
+    const int32_t colour_bits =
+        block[12] | block[13] << 8 | block[14] << 16 | static_cast<int32_t>(block[15] << 24);
+    const int32_t luma_halves[2] = {block[2] | block[3] << 8 | block[4] << 16,
+                                    block[5] | block[6] << 8 | block[7] << 16};
+    for (int h = 0; h < 16; h += kNativeLanes) {
+      Ints colour_unit, luma_unit;
+      for (int j = 0; j < kNativeLanes; ++j) {
+        colour_unit[j] = 1 << (2 * (h + j));
+        luma_unit[j] = 1 << (3 * ((h + j) % 8));
+      }
+      const Ints colour_field = (Ints{} + colour_bits) & (colour_unit * 3);
+      const Ints luma_field = (Ints{} + luma_halves[h / 8]) & (luma_unit * 7);
+      Lanes y = {}, rgb[3] = {};
+      Ints index = {};
+      for (int k = 0; k < 8; ++k, index += luma_unit) {
+        y = luma_field == index ? Lanes{} + luma[k] : y;
+      }
+      index = Ints{};
+      for (int k = 0; k < 4; ++k, index += colour_unit) {
+        const Ints here = colour_field == index;
+        for (int c = 0; c < 3; ++c) rgb[c] = here ? Lanes{} + offset[k][c] : rgb[c];
+      }
       for (int c = 0; c < 3; ++c) {
-        const int v = y + d[c];
-        rgb[i][c] = v < 0 ? 0 : v > 255 ? 255 : v;
+        Lanes v = rgb[c] + y;
+        v = v < 0.0f ? 0.0f : v;
+        v = v > 255.0f ? 255.0f : v;
+        __builtin_memcpy(&shown[c][h], &v, sizeof v);
       }
     }
   }
-  float sum = 0.0f;
-  for (int i = 0; i < 16; ++i) {
-    for (int c = 0; c < 3; ++c) {
-      const float d = static_cast<float>(rgb[i][c]) - px.rgb[i][c];
-      sum += d * d;
-    }
+  FloatLanes<16> sum = {};
+  for (int c = 0; c < 3; ++c) {
+    FloatLanes<16> v, source;
+    __builtin_memcpy(&v, shown[c], sizeof v);
+    __builtin_memcpy(&source, px.channel[c], sizeof source);
+    const FloatLanes<16> d = v - source;
+    sum += d * d;
   }
-  return sum;
+  return lane_sum<16>(sum);
 }
 
 // Luma levels this near 0 or 255 make the six-value palette worth searching.
@@ -534,8 +570,8 @@ void encode_best(const Pixels& px, const Chroma& t, uint8_t out[16]) {
   luma.scale = 3;
   int lo = 765, hi = 0;
   for (int i = 0; i < 16; ++i) {
-    const float* p = px.rgb[i];
-    const float v = p[0] + p[1] + p[2] + cg[index[t.point_of[i]]] + 0.5f;  // rounded below
+    const float v = px.channel[0][i] + px.channel[1][i] + px.channel[2][i] +
+                    cg[index[t.point_of[i]]] + 0.5f;  // rounded below
     const int target = v < 0.0f ? 0 : v > 765.0f ? 765 : static_cast<int>(v);
     luma.value[i] = static_cast<uint16_t>(target);
     lo = target < lo ? target : lo, hi = target > hi ? target : hi;
