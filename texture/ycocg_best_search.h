@@ -244,6 +244,15 @@ uint8_t quantise_code(float v, int ch) {
   return static_cast<uint8_t>(q <= 0.0f ? 0.0f : q >= top ? top : q);
 }
 
+// The block's chroma targets in the code plane of one scale.
+struct CodeTargets {
+  float x[16], y[16];  // Co, Cg
+  CodeTargets(const Chroma& t, int scale) {
+    for (int j = 0; j < t.n; ++j)
+      x[j] = code_target(t.co[j], scale), y[j] = code_target(t.cg[j], scale);
+  }
+};
+
 template <int L>
 void consider(const Chroma& t, ChromaCandidate& best, const ChromaCandidate& c) {
   ChromaCandidate scored = c;
@@ -253,14 +262,14 @@ void consider(const Chroma& t, ChromaCandidate& best, const ChromaCandidate& c) 
 
 // Least-squares endpoints in the code plane for the candidate's index choice.
 template <int L>
-void chroma_refit(const Chroma& t, ChromaCandidate& c) {
+void chroma_refit(const Chroma& t, const CodeTargets& target, ChromaCandidate& c) {
   static constexpr float kWeight[4] = {1.0f, 0.0f, 2.0f / 3.0f, 1.0f / 3.0f};
   uint8_t index[16];
   chroma_indices<L>(t, c, index);
   float aa = 0, bb = 0, ab = 0, ax[2] = {0, 0}, bx[2] = {0, 0};
   for (int j = 0; j < t.n; ++j) {
     const float alpha = kWeight[index[j]], beta = 1.0f - alpha, w = t.w[j];
-    const float x[2] = {code_target(t.co[j], c.scale), code_target(t.cg[j], c.scale)};
+    const float x[2] = {target.x[j], target.y[j]};
     aa += w * alpha * alpha, bb += w * beta * beta, ab += w * alpha * beta;
     for (int ch = 0; ch < 2; ++ch) ax[ch] += w * alpha * x[ch], bx[ch] += w * beta * x[ch];
   }
@@ -286,33 +295,35 @@ void chroma_walk(const Chroma& t, ChromaCandidate& c) {
   __builtin_memcpy(&w, t.w, sizeof w);
   constexpr float kWeight[2] = {kCoWeight, kCgWeight};
   const int si = scale_index(c.scale);
-  const auto entries = [si](int ch, int a, int b) {
-    return ch == 0 ? kChromaEntries.co[si][a][b] : kChromaEntries.cg[si][a][b];
-  };
-  // Moves are numbered 9 x channel + 3 x (da + 1) + db + 1 in the order they are tried. A round
-  // that has taken no move yet can stop past the last move the round before took: every later
-  // move was refused from this very state then.
-  int last_move = 18;
+  // Entries of code pair (a, b) of channel ch: table[ch] + 4 (a x codes + b).
+  const int8_t* const table[2] = {&kChromaEntries.co[si][0][0][0], &kChromaEntries.cg[si][0][0][0]};
+  constexpr int kCodes[2] = {32, 64};
+  static constexpr int8_t kMove[8][2] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1},
+                                         {0, 1},   {1, -1}, {1, 0},  {1, 1}};
+  // Moves are numbered 8 x channel + m in the order they are tried. A round that has taken no move
+  // yet can stop past the last move the round before took: every later move was refused from this
+  // very state then.
+  int last_move = 16;
   for (int round = 0; round < kWalkRounds && c.error > 0.0f; ++round) {
     int moved_at = -1;
     for (int ch = 0; ch < 2; ++ch) {
-      if (moved_at < 0 && 9 * ch > last_move) return;
+      if (moved_at < 0 && 8 * ch > last_move) return;
       // A move changes one channel: the other channel's term of each entry stays as it is.
       const int other = 1 - ch;
-      const int8_t* fixed_entries = entries(other, c.code[0][other], c.code[1][other]);
+      const int8_t* fixed_entries =
+          table[other] + 4 * (c.code[0][other] * kCodes[other] + c.code[1][other]);
       Lanes fixed[4];
       for (int k = 0; k < 4; ++k) {
         const Lanes d = target[other] - static_cast<float>(fixed_entries[k]);
         fixed[k] = kWeight[other] * d * d;
       }
-      for (int m = 0; m < 9; ++m) {
-        const int move = 9 * ch + m;
+      const unsigned top = static_cast<unsigned>(kCodeTop[ch]);
+      for (int m = 0; m < 8; ++m) {
+        const int move = 8 * ch + m;
         if (moved_at < 0 && move > last_move) return;
-        const int da = m / 3 - 1, db = m % 3 - 1;
-        const int a = c.code[0][ch] + da, b = c.code[1][ch] + db;
-        if ((da == 0 && db == 0) || a < 0 || a > kCodeTop[ch] || b < 0 || b > kCodeTop[ch])
-          continue;
-        const int8_t* moving = entries(ch, a, b);
+        const int a = c.code[0][ch] + kMove[m][0], b = c.code[1][ch] + kMove[m][1];
+        if (static_cast<unsigned>(a) > top || static_cast<unsigned>(b) > top) continue;
+        const int8_t* moving = table[ch] + 4 * (a * kCodes[ch] + b);
         Lanes best;
         for (int k = 0; k < 4; ++k) {
           const Lanes d = target[ch] - static_cast<float>(moving[k]);
@@ -335,12 +346,12 @@ void chroma_walk(const Chroma& t, ChromaCandidate& c) {
 
 // Line fit of the code-plane targets: the principal axis of the points weighted as the error
 // weighs the channels, the endpoints at the extreme projections.
-ChromaCandidate chroma_line_fit(const Chroma& t, int scale) {
+ChromaCandidate chroma_line_fit(const Chroma& t, const CodeTargets& target, int scale) {
   const float sx = __builtin_sqrtf(kCoWeight), sy = __builtin_sqrtf(kCgWeight);
   float x[16], y[16], total = 0.0f, mx = 0.0f, my = 0.0f;
   for (int j = 0; j < t.n; ++j) {
-    x[j] = code_target(t.co[j], scale) * sx;
-    y[j] = code_target(t.cg[j], scale) * sy;
+    x[j] = target.x[j] * sx;
+    y[j] = target.y[j] * sy;
     total += t.w[j], mx += t.w[j] * x[j], my += t.w[j] * y[j];
   }
   mx /= total, my /= total;
@@ -392,11 +403,12 @@ ChromaCandidate search_chroma(const Chroma& t) {
     const float reach = t.max_magnitude * static_cast<float>(scale);
     if (scale > 1 && reach > 132.0f) continue;
     if (scale < 4 && best.error < 1e30f && reach < 0.5f * kNarrowerFrom) break;
-    ChromaCandidate c = chroma_line_fit(t, scale);
+    const CodeTargets target(t, scale);
+    ChromaCandidate c = chroma_line_fit(t, target, scale);
     c.error = chroma_error<L>(t, c);
-    for (int r = 0; r < kRefitsBeforeWalk; ++r) chroma_refit<L>(t, c);
+    for (int r = 0; r < kRefitsBeforeWalk; ++r) chroma_refit<L>(t, target, c);
     chroma_walk<L>(t, c);
-    chroma_refit<L>(t, c);
+    chroma_refit<L>(t, target, c);
     if (c.error < best.error) best = c;
     if (best.error == 0.0f) break;
   }
