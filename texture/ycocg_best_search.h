@@ -184,48 +184,68 @@ float lane_sum(FloatLanes<L> v) {
   }
 }
 
+// Lanes of the target arrays taken at a time: comparisons wider than a register go lane by lane.
+template <int L>
+constexpr int kPiece = L < kNativeLanes ? L : kNativeLanes;
+
+// Stores piece `lanes` at lane h of `all`.
+template <int L, int N>
+void put_piece(FloatLanes<L>& all, int h, const FloatLanes<N>& lanes) {
+  __builtin_memcpy(reinterpret_cast<char*>(&all) + h * sizeof(float), &lanes, sizeof lanes);
+}
+
+template <int N>
+FloatLanes<N> piece(const float* values, int h) {
+  FloatLanes<N> lanes;
+  __builtin_memcpy(&lanes, values + h, sizeof lanes);
+  return lanes;
+}
+
 // Error of the first L lanes (L >= n).
 template <int L>
 float chroma_error(const Chroma& t, const ChromaCandidate& c) {
-  using Lanes = FloatLanes<L>;
-  Lanes co_t, cg_t, w;
-  __builtin_memcpy(&co_t, t.co, sizeof co_t);
-  __builtin_memcpy(&cg_t, t.cg, sizeof cg_t);
-  __builtin_memcpy(&w, t.w, sizeof w);
+  constexpr int N = kPiece<L>;
+  using Lanes = FloatLanes<N>;
   float co[4], cg[4];
   chroma_entries(c, co, cg);
-  Lanes best;
-  for (int k = 0; k < 4; ++k) {
-    const Lanes a = co_t - co[k], b = cg_t - cg[k];
-    const Lanes e = kCoWeight * a * a + kCgWeight * b * b;
-    best = k == 0 ? e : (e < best ? e : best);
+  FloatLanes<L> errors;
+  for (int h = 0; h < L; h += N) {
+    const Lanes co_t = piece<N>(t.co, h), cg_t = piece<N>(t.cg, h);
+    Lanes best;
+    for (int k = 0; k < 4; ++k) {
+      const Lanes a = co_t - co[k], b = cg_t - cg[k];
+      const Lanes e = kCoWeight * a * a + kCgWeight * b * b;
+      best = k == 0 ? e : (e < best ? e : best);
+    }
+    put_piece<L, N>(errors, h, best * piece<N>(t.w, h));
   }
-  return lane_sum<L>(best * w);
+  return lane_sum<L>(errors);
 }
 
 template <int L>
 void chroma_indices(const Chroma& t, const ChromaCandidate& c, uint8_t index[16]) {
-  using Lanes = FloatLanes<L>;
-  using Ints = IntLanes<L>;
-  Lanes co_t, cg_t;
-  __builtin_memcpy(&co_t, t.co, sizeof co_t);
-  __builtin_memcpy(&cg_t, t.cg, sizeof cg_t);
+  constexpr int N = kPiece<L>;
+  using Lanes = FloatLanes<N>;
+  using Ints = IntLanes<N>;
   float co[4], cg[4];
   chroma_entries(c, co, cg);
-  Lanes best;
-  Ints which = {};
-  for (int k = 0; k < 4; ++k) {
-    const Lanes a = co_t - co[k], b = cg_t - cg[k];
-    const Lanes e = kCoWeight * a * a + kCgWeight * b * b;
-    if (k == 0) {
-      best = e;
-      continue;
+  for (int h = 0; h < L; h += N) {
+    const Lanes co_t = piece<N>(t.co, h), cg_t = piece<N>(t.cg, h);
+    Lanes best;
+    Ints which = {};
+    for (int k = 0; k < 4; ++k) {
+      const Lanes a = co_t - co[k], b = cg_t - cg[k];
+      const Lanes e = kCoWeight * a * a + kCgWeight * b * b;
+      if (k == 0) {
+        best = e;
+        continue;
+      }
+      const Ints closer = e < best;  // the lowest index stays on ties
+      which = closer ? k : which;
+      best = closer ? e : best;
     }
-    const Ints closer = e < best;  // the lowest index stays on ties
-    which = closer ? k : which;
-    best = closer ? e : best;
+    for (int j = 0; j < N; ++j) index[h + j] = static_cast<uint8_t>(which[j]);
   }
-  for (int j = 0; j < L; ++j) index[j] = static_cast<uint8_t>(which[j]);
 }
 
 constexpr int kCodeTop[2] = {31, 63};
@@ -280,7 +300,7 @@ void chroma_refit(const Chroma& t, const CodeTargets& target, ChromaCandidate& c
     fitted.code[0][ch] = quantise_code((ax[ch] * bb - bx[ch] * ab) / det, ch);
     fitted.code[1][ch] = quantise_code((bx[ch] * aa - ax[ch] * ab) / det, ch);
   }
-  consider<L>(t, c, fitted);
+  if (__builtin_memcmp(fitted.code, c.code, sizeof c.code) != 0) consider<L>(t, c, fitted);
 }
 
 // Each code one step up or down, and both endpoints' code of a channel at once, taking every move
@@ -288,11 +308,14 @@ void chroma_refit(const Chroma& t, const CodeTargets& target, ChromaCandidate& c
 constexpr int kWalkRounds = 3;
 template <int L>
 void chroma_walk(const Chroma& t, ChromaCandidate& c) {
-  using Lanes = FloatLanes<L>;
-  Lanes target[2], w;
-  __builtin_memcpy(&target[0], t.co, sizeof w);
-  __builtin_memcpy(&target[1], t.cg, sizeof w);
-  __builtin_memcpy(&w, t.w, sizeof w);
+  constexpr int N = kPiece<L>, P = L / N;
+  using Lanes = FloatLanes<N>;
+  Lanes target[2][P], w[P];
+  for (int p = 0; p < P; ++p) {
+    target[0][p] = piece<N>(t.co, N * p);
+    target[1][p] = piece<N>(t.cg, N * p);
+    w[p] = piece<N>(t.w, N * p);
+  }
   constexpr float kWeight[2] = {kCoWeight, kCgWeight};
   const int si = scale_index(c.scale);
   // Entries of code pair (a, b) of channel ch: table[ch] + 4 (a x codes + b).
@@ -312,10 +335,12 @@ void chroma_walk(const Chroma& t, ChromaCandidate& c) {
       const int other = 1 - ch;
       const int8_t* fixed_entries =
           table[other] + 4 * (c.code[0][other] * kCodes[other] + c.code[1][other]);
-      Lanes fixed[4];
+      Lanes fixed[4][P];
       for (int k = 0; k < 4; ++k) {
-        const Lanes d = target[other] - static_cast<float>(fixed_entries[k]);
-        fixed[k] = kWeight[other] * d * d;
+        for (int p = 0; p < P; ++p) {
+          const Lanes d = target[other][p] - static_cast<float>(fixed_entries[k]);
+          fixed[k][p] = kWeight[other] * d * d;
+        }
       }
       const unsigned top = static_cast<unsigned>(kCodeTop[ch]);
       for (int m = 0; m < 8; ++m) {
@@ -324,13 +349,17 @@ void chroma_walk(const Chroma& t, ChromaCandidate& c) {
         const int a = c.code[0][ch] + kMove[m][0], b = c.code[1][ch] + kMove[m][1];
         if (static_cast<unsigned>(a) > top || static_cast<unsigned>(b) > top) continue;
         const int8_t* moving = table[ch] + 4 * (a * kCodes[ch] + b);
-        Lanes best;
-        for (int k = 0; k < 4; ++k) {
-          const Lanes d = target[ch] - static_cast<float>(moving[k]);
-          const Lanes e = kWeight[ch] * d * d + fixed[k];
-          best = k == 0 ? e : (e < best ? e : best);
+        FloatLanes<L> errors;
+        for (int p = 0; p < P; ++p) {
+          Lanes best;
+          for (int k = 0; k < 4; ++k) {
+            const Lanes d = target[ch][p] - static_cast<float>(moving[k]);
+            const Lanes e = kWeight[ch] * d * d + fixed[k][p];
+            best = k == 0 ? e : (e < best ? e : best);
+          }
+          put_piece<L, N>(errors, N * p, best * w[p]);
         }
-        const float error = lane_sum<L>(best * w);
+        const float error = lane_sum<L>(errors);
         if (error < c.error) {
           c.code[0][ch] = static_cast<uint8_t>(a);
           c.code[1][ch] = static_cast<uint8_t>(b);
