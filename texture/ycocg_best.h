@@ -7,8 +7,8 @@
 // 0..255.
 //
 // Chroma: for each scale 4, 2 and 1 that can hold the block's chroma, a line fit in the code plane
-// of the targets (128 + s Co, 128 + s Cg), least-squares refits with the index choice iterated,
-// and a walk over the four endpoint codes' neighbourhood; the error counts 6 Co^2 + 8 Cg^2, which
+// of the targets (128 + s Co, 128 + s Cg), a least-squares refit for its index choice and a walk
+// over the four endpoint codes' neighbourhood; the error counts 6 Co^2 + 8 Cg^2, which
 // is the RGB error left when luma takes its best value per pixel. Luma: the target of each pixel
 // given its decoded chroma is (R + G + B + Cg) / 3, searched as an interpolated block
 // (alpha_best.h). The block replaces the standard encoder's only when it decodes strictly closer.
