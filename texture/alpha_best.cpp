@@ -101,15 +101,15 @@ struct Square {
 
 // Scores the pairs of `square` that select the wanted mode, keeping the first of smallest error in
 // `best`; pairs in `scored` (already scored, so no better than `best`) are passed over.
-void search_square(const AlphaTargets& t, Square square, bool eight_values, Square scored,
-                   AlphaEndpoints& best) {
+void search_square(const AlphaTargets& t, AlphaPaletteErrorFn* score, Square square,
+                   bool eight_values, Square scored, AlphaEndpoints& best) {
   const int r = square.r;
   for (int a0 = clamp_byte(square.c0 - r); a0 <= clamp_byte(square.c0 + r); ++a0) {
     for (int a1 = clamp_byte(square.c1 - r); a1 <= clamp_byte(square.c1 + r); ++a1) {
       if ((a0 > a1) != eight_values || scored.holds(a0, a1)) continue;
       uint8_t palette[8];
       palette_of(a0, a1, palette);
-      const uint32_t error = alpha_palette_error(t, palette);
+      const uint32_t error = score(t, palette);
       if (error < best.error) best = {static_cast<uint8_t>(a0), static_cast<uint8_t>(a1), error};
     }
   }
@@ -118,11 +118,11 @@ void search_square(const AlphaTargets& t, Square square, bool eight_values, Squa
 // A square of radius `r` around (c0, c1), then squares of radius 1 around the best pair for as
 // long as they improve on it. `best` on entry is already scored.
 constexpr int kMaxSteps = 8;
-void search_around(const AlphaTargets& t, int c0, int c1, bool eight_values, int r,
-                   AlphaEndpoints& best) {
+void search_around(const AlphaTargets& t, AlphaPaletteErrorFn* score, int c0, int c1,
+                   bool eight_values, int r, AlphaEndpoints& best) {
   AlphaEndpoints before = best;
   Square scored{best.a0, best.a1, 0};
-  search_square(t, {c0, c1, r}, eight_values, scored, best);
+  search_square(t, score, {c0, c1, r}, eight_values, scored, best);
   scored = {c0, c1, r};
   for (int step = 0; step < kMaxSteps; ++step) {
     const int d0 = best.a0 - c0, d1 = best.a1 - c1;
@@ -130,7 +130,7 @@ void search_around(const AlphaTargets& t, int c0, int c1, bool eight_values, int
     if ((best.a0 == before.a0 && best.a1 == before.a1) || (step == 0 && inside)) return;
     before = best;
     c0 = best.a0, c1 = best.a1, r = 1;
-    search_square(t, {c0, c1, 1}, eight_values, scored, best);
+    search_square(t, score, {c0, c1, 1}, eight_values, scored, best);
     scored = {c0, c1, 1};
   }
 }
@@ -138,24 +138,25 @@ void search_around(const AlphaTargets& t, int c0, int c1, bool eight_values, int
 }  // namespace
 
 AlphaEndpoints alpha_search_endpoints(const AlphaTargets& t, AlphaEndpoints start, int radius8,
-                                      int radius6) {
+                                      int radius6, AlphaPaletteErrorFn* error) {
   AlphaEndpoints best = start;
   if (best.error == 0) return best;
   int lo = 255, hi = 0;              // rounded range
   int inner_lo = 255, inner_hi = 0;  // rounded range of the targets other than 0 and 255
   for (int i = 0; i < 16; ++i) {
-    const int v = clamp_byte(static_cast<int>((t.value[i] + t.scale / 2) / t.scale));
+    // Rounded to a level (the scale is 1 or 3).
+    const int v = clamp_byte(t.scale == 3 ? (t.value[i] + 1) / 3 : t.value[i]);
     lo = v < lo ? v : lo;
     hi = v > hi ? v : hi;
     if (v != 0 && v < inner_lo) inner_lo = v;
     if (v != 255 && v > inner_hi) inner_hi = v;
   }
   // Eight values run from a1 (low) to a0 (high); six values from a0 (low) to a1 (high).
-  if (radius8 >= 0) search_around(t, hi, lo, true, radius8, best);
+  if (radius8 >= 0) search_around(t, error, hi, lo, true, radius8, best);
   if (radius6 < 0) return best;
-  search_around(t, lo, hi, false, radius6, best);
+  search_around(t, error, lo, hi, false, radius6, best);
   if ((inner_lo != lo || inner_hi != hi) && inner_lo <= inner_hi)
-    search_around(t, inner_lo, inner_hi, false, radius6, best);
+    search_around(t, error, inner_lo, inner_hi, false, radius6, best);
   return best;
 }
 

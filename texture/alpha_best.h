@@ -20,7 +20,10 @@ struct AlphaTargets {
 };
 
 // Sum over the targets of the squared distance (in target units) to the nearest palette value.
-uint32_t alpha_palette_error(const AlphaTargets& t, const uint8_t palette[8]);
+using AlphaPaletteErrorFn = uint32_t(const AlphaTargets& t, const uint8_t palette[8]);
+AlphaPaletteErrorFn alpha_palette_error;
+// The same built for AVX2 (same sums). REQUIRES: a processor with AVX2 enabled.
+AlphaPaletteErrorFn alpha_palette_error_avx2;
 
 struct AlphaEndpoints {
   uint8_t a0, a1;
@@ -32,9 +35,11 @@ struct AlphaEndpoints {
 // take): a square of pairs within `radius8` (eight values) or `radius6` (six values) of the
 // rounded minimum and maximum, then squares of radius 1 around the best pair for as long as the
 // best moves; a negative radius leaves its mode out. Returns the pair of smallest error: `start`
-// unless a pair does strictly better.
+// unless a pair does strictly better. `error` scores the pairs (alpha_palette_error or a build of
+// it with the same sums).
 AlphaEndpoints alpha_search_endpoints(const AlphaTargets& t, AlphaEndpoints start, int radius8,
-                                      int radius6);
+                                      int radius6,
+                                      AlphaPaletteErrorFn* error = alpha_palette_error);
 
 // Writes the block of endpoints `e` with each target's nearest palette index (the lowest index on
 // ties).

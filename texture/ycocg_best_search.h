@@ -608,6 +608,13 @@ float block_error(const uint8_t block[16], const Pixels& px) {
 // Luma levels this near 0 or 255 make the six-value palette worth searching.
 constexpr int kSixValueReach = 16;
 
+// The luma palettes' scorer in this build.
+#if defined(__AVX2__)
+AlphaPaletteErrorFn* const kLumaError = alpha_palette_error_avx2;
+#else
+AlphaPaletteErrorFn* const kLumaError = alpha_palette_error;
+#endif
+
 // The luma search's square (both palette modes); wider squares gain little here.
 constexpr int kLumaSearchRadius = 1;
 
@@ -642,7 +649,7 @@ void encode_best(const Pixels& px, const Chroma& t, uint8_t out[16]) {
   if (y_hi - y_lo > 7) {
     uint8_t palette[8];
     alpha_decoded_palette(y_hi, y_lo, palette);
-    start_error = alpha_palette_error(luma, palette);
+    start_error = kLumaError(luma, palette);
   }
   const AlphaEndpoints start{y_hi, y_lo, start_error};
   // The six-value palette's own entries are 0 and 255: without a level near either, its four
@@ -652,7 +659,7 @@ void encode_best(const Pixels& px, const Chroma& t, uint8_t out[16]) {
                    start.error == bound
                        ? start
                        : alpha_search_endpoints(luma, start, kLumaSearchRadius,
-                                                six_values ? kLumaSearchRadius : -1));
+                                                six_values ? kLumaSearchRadius : -1, kLumaError));
 
   uint16_t c0, c1;
   endpoints_of(chroma, &c0, &c1);
