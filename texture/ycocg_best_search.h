@@ -538,7 +538,7 @@ ChromaCandidate solid_chroma(const Chroma& t) {
 // code of 1, 2 or 4 (every block of ours) take the chroma of the entries from the tables.
 float block_error(const uint8_t block[16], const Pixels& px) {
   using Lanes = FloatLanes<kNativeLanes>;
-  using Ints = IntLanes<kNativeLanes>;
+  using Bits = typename LaneVector<uint32_t, kNativeLanes>::type;
   const int c0 = block[8] | block[9] << 8, c1 = block[10] | block[11] << 8;
   const int code = c0 & 31;
   alignas(64) float shown[3][16];  // R, G and B of each pixel
@@ -564,26 +564,27 @@ float block_error(const uint8_t block[16], const Pixels& px) {
     for (int k = 0; k < 8; ++k) luma[k] = palette[k];
     // Pixel i's index fields: bits 2 i of the colour word, bits 3 (i mod 8) of its half of the
     // luma bits. A field holds index k where it equals k times the field's unit.
-    const int32_t colour_bits =
-        block[12] | block[13] << 8 | block[14] << 16 | static_cast<int32_t>(block[15] << 24);
-    const int32_t luma_halves[2] = {block[2] | block[3] << 8 | block[4] << 16,
-                                    block[5] | block[6] << 8 | block[7] << 16};
+    const uint32_t colour_bits =
+        block[12] | block[13] << 8 | block[14] << 16 | static_cast<uint32_t>(block[15]) << 24;
+    const uint32_t luma_halves[2] = {
+        static_cast<uint32_t>(block[2] | block[3] << 8 | block[4] << 16),
+        static_cast<uint32_t>(block[5] | block[6] << 8 | block[7] << 16)};
     for (int h = 0; h < 16; h += kNativeLanes) {
-      Ints colour_unit, luma_unit;
+      Bits colour_unit, luma_unit;
       for (int j = 0; j < kNativeLanes; ++j) {
-        colour_unit[j] = 1 << (2 * (h + j));
-        luma_unit[j] = 1 << (3 * ((h + j) % 8));
+        colour_unit[j] = 1u << (2 * (h + j));
+        luma_unit[j] = 1u << (3 * ((h + j) % 8));
       }
-      const Ints colour_field = (Ints{} + colour_bits) & (colour_unit * 3);
-      const Ints luma_field = (Ints{} + luma_halves[h / 8]) & (luma_unit * 7);
+      const Bits colour_field = (Bits{} + colour_bits) & (colour_unit * 3u);
+      const Bits luma_field = (Bits{} + luma_halves[h / 8]) & (luma_unit * 7u);
       Lanes y = {}, rgb[3] = {};
-      Ints index = {};
+      Bits index = {};
       for (int k = 0; k < 8; ++k, index += luma_unit) {
         y = luma_field == index ? Lanes{} + luma[k] : y;
       }
-      index = Ints{};
+      index = Bits{};
       for (int k = 0; k < 4; ++k, index += colour_unit) {
-        const Ints here = colour_field == index;
+        const auto here = colour_field == index;
         for (int c = 0; c < 3; ++c) rgb[c] = here ? Lanes{} + offset[k][c] : rgb[c];
       }
       for (int c = 0; c < 3; ++c) {
