@@ -3,6 +3,7 @@
 // is a sum of count x squared distance on the 0..255 scale, exact in float (below 2^24).
 #include "texture/dxt1_best.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -186,6 +187,44 @@ void refit(const Points& p, Candidate& c) {
   if (err < c.error) c = {a, b, c.three, err};
 }
 
+// A second start for the search, away from the cluster fit's: the block's extremes along its
+// principal axis (colours weighted by their pixel counts), quantised. The walk from one start
+// settles in a local minimum; the other start often settles in a lower one.
+Candidate range_candidate(const Points& p) {
+  float mean[3] = {0, 0, 0}, total = 0;
+  for (int j = 0; j < p.n; ++j) {
+    total += p.w[j];
+    for (int ch = 0; ch < 3; ++ch) mean[ch] += p.w[j] * p.c[ch][j];
+  }
+  for (float& m : mean) m /= total;
+  float cov[3][3] = {};
+  for (int j = 0; j < p.n; ++j) {
+    for (int r = 0; r < 3; ++r)
+      for (int c = 0; c < 3; ++c)
+        cov[r][c] += p.w[j] * (p.c[r][j] - mean[r]) * (p.c[c][j] - mean[c]);
+  }
+  float axis[3] = {1, 1, 1};
+  for (int it = 0; it < 8; ++it) {
+    float v[3], norm = 0;
+    for (int r = 0; r < 3; ++r) {
+      v[r] = cov[r][0] * axis[0] + cov[r][1] * axis[1] + cov[r][2] * axis[2];
+      norm += v[r] * v[r];
+    }
+    if (!(norm > 0)) break;
+    norm = std::sqrt(norm);
+    for (int r = 0; r < 3; ++r) axis[r] = v[r] / norm;
+  }
+  float lo = 0, hi = 0;
+  for (int j = 0; j < p.n; ++j) {
+    float t = 0;
+    for (int ch = 0; ch < 3; ++ch) t += (p.c[ch][j] - mean[ch]) * axis[ch];
+    lo = std::min(lo, t), hi = std::max(hi, t);
+  }
+  float a[3], b[3];
+  for (int ch = 0; ch < 3; ++ch) a[ch] = mean[ch] + axis[ch] * hi, b[ch] = mean[ch] + axis[ch] * lo;
+  return {quantise(a), quantise(b), false, 0};
+}
+
 // Walks and least-squares refits of the walked indices in turn, for as long as a refit moves the
 // endpoints (at most kPolishRounds refits).
 constexpr int kPolishRounds = 4;
@@ -274,7 +313,8 @@ void write_block(uint8_t out[8], const Points& p, const ColourSet& set, const Ca
   for (int k = 0; k < 4; ++k) out[4 + k] = static_cast<uint8_t>(word >> (8 * k));
 }
 
-// Slow's block (in `out`) improved in four colours and, where allowed, in three.
+// Slow's block (in `out`) improved in four colours, from its own endpoints and from the block's
+// range, and, where allowed, in three.
 template <int L>
 void search(const Points& p, const ColourSet& set, uint8_t out[8], bool three_allowed) {
   const uint16_t c0 = static_cast<uint16_t>(out[0] | out[1] << 8);
@@ -283,6 +323,12 @@ void search(const Points& p, const ColourSet& set, uint8_t out[8], bool three_al
   if (slow.error == 0.0f) return;
   Candidate best = slow;
   polish<L>(p, best);
+  if (best.error > 0.0f) {
+    Candidate range = range_candidate(p);
+    range.error = exact_error<L>(p, range.a, range.b, false);
+    polish<L>(p, range);
+    if (range.error < best.error) best = range;
+  }
   if (three_allowed && best.error > 0.0f) {
     Candidate three{best.a, best.b, true, exact_error<L>(p, best.a, best.b, true)};
     polish<L>(p, three);

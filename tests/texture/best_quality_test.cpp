@@ -67,15 +67,31 @@ struct BestCase {
   const char* name;
   DxtEncType type;
   AlphaKind alpha;
-  bool noise;  // uniform noise (hard blocks) rather than natural-looking content
+  // Uniform noise (hard blocks), or noise along one colour line (the spacing of the palette
+  // entries decides), rather than natural-looking content.
+  enum { natural, noise, line } content = natural;
 };
+
+// Random colours on the line from magenta to green; alpha (unless opaque) of two levels
+// alternating every two columns.
+std::vector<uint8_t> line_noise(AlphaKind alpha) {
+  auto img = texture_test::noise_image(kW, kH, true, 7);
+  for (size_t i = 0; i < img.size(); i += 4) {
+    const uint8_t t = img[i];
+    img[i + 1] = t, img[i] = static_cast<uint8_t>(255 - t), img[i + 2] = 255 - t / 2;
+    if (alpha != AlphaKind::Opaque) img[i + 3] = static_cast<uint8_t>(160 + (i / 8) % 2);
+  }
+  return img;
+}
 
 class BestAgainstSlow : public testing::TestWithParam<BestCase> {};
 
 TEST_P(BestAgainstSlow, NoBlockWorseAndTheWholeCloser) {
   const BestCase& c = GetParam();
-  const auto img = c.noise ? texture_test::noise_image(kW, kH, c.alpha == AlphaKind::Opaque, 5)
-                           : texture_test::natural_image(kW, kH, c.alpha, 31);
+  const auto img = c.content == BestCase::noise
+                       ? texture_test::noise_image(kW, kH, c.alpha == AlphaKind::Opaque, 5)
+                   : c.content == BestCase::line ? line_noise(c.alpha)
+                                                 : texture_test::natural_image(kW, kH, c.alpha, 31);
   const int first = c.type == DXTENC_RGTC1_ALPHA ? 3 : 0;
   const int last = c.type == DXTENC_RGTC1_ALPHA || c.type == DXTENC_BC7 ? 3 : 2;
   std::vector<uint64_t> err[2];
@@ -95,13 +111,15 @@ TEST_P(BestAgainstSlow, NoBlockWorseAndTheWholeCloser) {
 
 INSTANTIATE_TEST_SUITE_P(
     Blocks, BestAgainstSlow,
-    testing::Values(BestCase{"dxt1", DXTENC_DXT1, AlphaKind::Opaque, false},
-                    BestCase{"dxt1_noise", DXTENC_DXT1, AlphaKind::Opaque, true},
-                    BestCase{"hapq", DXTENC_YCOCG, AlphaKind::Opaque, false},
-                    BestCase{"hapq_noise", DXTENC_YCOCG, AlphaKind::Opaque, true},
-                    BestCase{"rgtc1", DXTENC_RGTC1_ALPHA, AlphaKind::Soft, false},
-                    BestCase{"bc7", DXTENC_BC7, AlphaKind::Opaque, false},
-                    BestCase{"bc7_alpha", DXTENC_BC7, AlphaKind::Soft, false}),
+    testing::Values(BestCase{"dxt1", DXTENC_DXT1, AlphaKind::Opaque},
+                    BestCase{"dxt1_noise", DXTENC_DXT1, AlphaKind::Opaque, BestCase::noise},
+                    BestCase{"hapq", DXTENC_YCOCG, AlphaKind::Opaque},
+                    BestCase{"hapq_noise", DXTENC_YCOCG, AlphaKind::Opaque, BestCase::noise},
+                    BestCase{"rgtc1", DXTENC_RGTC1_ALPHA, AlphaKind::Soft},
+                    BestCase{"bc7", DXTENC_BC7, AlphaKind::Opaque},
+                    BestCase{"bc7_alpha", DXTENC_BC7, AlphaKind::Soft},
+                    BestCase{"bc7_line", DXTENC_BC7, AlphaKind::Opaque, BestCase::line},
+                    BestCase{"bc7_line_alpha", DXTENC_BC7, AlphaKind::Soft, BestCase::line}),
     [](const testing::TestParamInfo<BestCase>& info) { return info.param.name; });
 
 // Blocks of every grey level 0..255 (one level per block), flat and beside the next level, decode

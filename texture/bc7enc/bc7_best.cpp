@@ -5,6 +5,7 @@
 
 #include "texture/bc7enc/bc7_cell_compress.h"
 #include "texture/bc7enc/bc7_compress_block.h"
+#include "texture/bc7enc/bc7_line_search.h"
 #include "texture/bc7enc/bc7_mode5.h"
 #include "texture/bc7enc/bc7_mode_cells.h"
 #include "texture/bc7enc/bc7_pack.h"
@@ -61,6 +62,10 @@ uint64_t try_subsets(uint32_t mode, uint32_t partition, const Bc7Color* pixels, 
   }
   return total;
 }
+
+// Error from which a block close to one line tries the line search of mode 6 (about 2 levels
+// per channel and pixel; below it the search seldom gains).
+constexpr uint64_t kLineSearchMinError = 64;
 
 // Sorts `keys` (error << 6 | partition) of the first `partitions` partitions and writes the
 // `count` partitions of smallest key to `ranked`: ties keep the lower partition.
@@ -141,7 +146,8 @@ struct TopTwo {
 
 }  // namespace
 
-void bc7_compress_block_best(uint8_t* out, const Bc7Color* pixels, const Bc7Kernels& kernels) {
+uint64_t bc7_best_solution(const Bc7Color* pixels, const Bc7Kernels& kernels,
+                           Bc7BlockResult& result) {
   TopTwo top;
   Bc7BlockResult candidate;
   const bool has_alpha = bc7_choose_block(pixels, g_bc7_params_slow, candidate, kernels);
@@ -200,5 +206,21 @@ void bc7_compress_block_best(uint8_t* out, const Bc7Color* pixels, const Bc7Kern
   if (top.err[1] != UINT64_MAX && best_err > 0 &&
       bc7_refine_result(top.result[1], pixels, has_alpha, kernels) < best_err)
     top.result[0] = top.result[1];
-  bc7_encode_block(out, top.result[0]);
+  result = top.result[0];
+  uint64_t err = bc7_result_error(result, pixels);
+  // A block still well off whose colours keep close to one line: mode 6's endpoints searched
+  // along that line (most photographs' blocks spread off any line and skip this).
+  if (err >= kLineSearchMinError && 4.0f * bc7_off_line_energy(pixels) < static_cast<float>(err)) {
+    if (bc7_mode6_line_search(pixels, has_alpha, kernels, candidate) < err) {
+      const uint64_t line_err = bc7_result_error(candidate, pixels);
+      if (line_err < err) result = candidate, err = line_err;
+    }
+  }
+  return err;
+}
+
+void bc7_compress_block_best(uint8_t* out, const Bc7Color* pixels, const Bc7Kernels& kernels) {
+  Bc7BlockResult result;
+  bc7_best_solution(pixels, kernels, result);
+  bc7_encode_block(out, result);
 }
