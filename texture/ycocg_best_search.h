@@ -1,9 +1,10 @@
 #pragma once
 // The Best Hap Q search as header code, compiled once per instruction set: by ycocg_best.cpp for
-// any x86-64 and by ycocg_best_avx2.cpp with AVX2, where the lanes of 8 and 16 floats fill whole
-// registers. Everything sits in an unnamed namespace and calls only compiler builtins (no library
-// function or template, which the linker could merge across the two builds), and no operation
-// contracts into a fused multiply-add, so both builds give the same blocks.
+// any x86-64 (comparisons four lanes at a time) and by ycocg_best_avx2.cpp with AVX2 (eight).
+// Everything sits in an unnamed namespace and calls only compiler builtins and this library's
+// out-of-line functions (no standard library function or template, which the linker could merge
+// across the two builds); no operation contracts into a fused multiply-add and sums run in the
+// same order in both builds, so both give the same blocks.
 #include <cstddef>
 #include <cstdint>
 
